@@ -1,0 +1,66 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/DateTime.h"
+#include "base/Geometry.h"
+#include "desktop/Colour.h"
+
+namespace wylo {
+
+// One display monitor. Bounds are in the program's coordinates: the origin is
+// the primary monitor's top-left corner.
+struct Monitor {
+    Rect bounds;
+    bool primary = false;
+    friend bool operator==(const Monitor&, const Monitor&) = default;
+};
+
+// Everything Wylo asks of the operating system. One implementation per OS
+// (linux/, win32/), chosen by the build, and a recording fake for tests.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // The application-data folder shared by all users of the machine; empty
+    // when the system cannot tell.
+    virtual std::filesystem::path SharedDataFolder() const = 0;
+
+    // The monitors in the system's order, read afresh at every call.
+    virtual std::vector<Monitor> Monitors() const = 0;
+    // Width and height of the bounding box of all monitors.
+    virtual Size VirtualDesktopSize() const = 0;
+
+    // Makes the bitmap file at path the wallpaper. Throws Error when no
+    // back-end could take it.
+    virtual void SetWallpaper(const std::filesystem::path& path, bool tile) = 0;
+    // Recolours the captions of the desktop icons; quietly does nothing where
+    // the desktop has no icon list.
+    virtual void SetDesktopIconColours(Colour text, Colour background, bool transparent) = 0;
+
+    // Opens an http or https address in the user's browser; anything else is
+    // ignored.
+    virtual void OpenUrl(const std::string& url) = 0;
+    // The system's default message sound.
+    virtual void Beep() = 0;
+
+    // The user's short date format and long time format.
+    virtual std::string FormatShortDate(const CivilDateTime& value) const = 0;
+    virtual std::string FormatLongTime(const CivilDateTime& value) const = 0;
+    // Reads a text made of a short date, optionally followed by a blank and a
+    // long time, in the user's current formats.
+    virtual std::optional<CivilDateTime> ParseDateTime(std::string_view text) const = 0;
+};
+
+// The platform of the machine the program runs on.
+std::unique_ptr<Platform> CreateSystemPlatform();
+
+// True for an absolute http:// or https:// address (scheme in any case).
+bool IsWebAddress(std::string_view url);
+
+}  // namespace wylo

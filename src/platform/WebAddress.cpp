@@ -1,0 +1,18 @@
+#include <algorithm>
+#include <cctype>
+
+#include "platform/Platform.h"
+
+namespace wylo {
+
+bool IsWebAddress(std::string_view url) {
+    auto startsWith = [url](std::string_view prefix) {
+        return url.size() > prefix.size() &&
+               std::equal(prefix.begin(), prefix.end(), url.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) == b;
+               });
+    };
+    return startsWith("http://") || startsWith("https://");
+}
+
+}  // namespace wylo

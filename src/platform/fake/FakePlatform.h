@@ -1,0 +1,58 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace wylo {
+
+// A platform for tests: monitors and folders are set by the test, and every
+// call that would change the desktop is recorded instead.
+class FakePlatform : public Platform {
+public:
+    struct WallpaperCall {
+        std::filesystem::path path;
+        bool tile = false;
+    };
+    struct IconColoursCall {
+        Colour text = 0;
+        Colour background = 0;
+        bool transparent = false;
+    };
+
+    explicit FakePlatform(std::filesystem::path sharedDataFolder = {});
+
+    std::filesystem::path SharedDataFolder() const override { return sharedDataFolder_; }
+    std::vector<Monitor> Monitors() const override { return monitors_; }
+    Size VirtualDesktopSize() const override;
+    void SetWallpaper(const std::filesystem::path& path, bool tile) override;
+    void SetDesktopIconColours(Colour text, Colour background, bool transparent) override;
+    void OpenUrl(const std::string& url) override;
+    void Beep() override { ++beeps; }
+
+    // Dates as dd/mm/yyyy and times as hh:mm:ss, like a European desktop.
+    std::string FormatShortDate(const CivilDateTime& value) const override;
+    std::string FormatLongTime(const CivilDateTime& value) const override;
+    std::optional<CivilDateTime> ParseDateTime(std::string_view text) const override;
+
+    void SetSharedDataFolder(std::filesystem::path folder) { sharedDataFolder_ = std::move(folder); }
+    void SetMonitors(std::vector<Monitor> monitors) { monitors_ = std::move(monitors); }
+    // A single primary monitor of the given size at 0,0.
+    void SetSingleMonitor(int width, int height);
+    // Makes SetWallpaper throw, as a system without any wallpaper back-end would.
+    void FailWallpaper(bool fail) { failWallpaper_ = fail; }
+
+    std::vector<WallpaperCall> wallpaperCalls;
+    std::vector<IconColoursCall> iconColourCalls;
+    std::vector<std::string> openedUrls;
+    int beeps = 0;
+
+private:
+    std::filesystem::path sharedDataFolder_;
+    std::vector<Monitor> monitors_;
+    bool failWallpaper_ = false;
+};
+
+}  // namespace wylo

@@ -1,0 +1,112 @@
+#include "platform/linux/LinuxPlatform.h"
+
+#include <langinfo.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "platform/linux/X11Desktop.h"
+
+extern char** environ;
+
+namespace wylo {
+namespace {
+
+std::tm ToTm(const CivilDateTime& v) {
+    std::tm t{};
+    t.tm_year = v.year - 1900;
+    t.tm_mon = v.month - 1;
+    t.tm_mday = v.day;
+    t.tm_hour = v.hour;
+    t.tm_min = v.minute;
+    t.tm_sec = v.second;
+    t.tm_isdst = -1;
+    return t;
+}
+
+std::string Format(const char* format, const CivilDateTime& v) {
+    const std::tm t = ToTm(v);
+    char text[128];
+    const size_t n = std::strftime(text, sizeof text, format, &t);
+    return std::string(text, n);
+}
+
+}  // namespace
+
+std::filesystem::path LinuxPlatform::SharedDataFolder() const {
+    // XDG: $XDG_DATA_HOME when set to an absolute path, else ~/.local/share.
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/') {
+        return xdg;
+    }
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+        return std::filesystem::path(home) / ".local" / "share";
+    }
+    return {};
+}
+
+std::vector<Monitor> LinuxPlatform::Monitors() const { return X11Monitors(); }
+
+Size LinuxPlatform::VirtualDesktopSize() const { return BoundingSize(Monitors()); }
+
+void LinuxPlatform::SetWallpaper(const std::filesystem::path& path, bool tile) {
+    X11SetWallpaper(path, tile);
+}
+
+void LinuxPlatform::SetDesktopIconColours(Colour, Colour, bool) {
+    // Linux desktops draw their icon captions themselves; there is no shared
+    // icon list whose colours a program could set.
+}
+
+void LinuxPlatform::OpenUrl(const std::string& url) {
+    if (!IsWebAddress(url)) {
+        return;
+    }
+    // Started directly, never through a shell, so the address cannot run commands.
+    char* argv[] = {const_cast<char*>("xdg-open"), const_cast<char*>(url.c_str()), nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) == 0) {
+        // xdg-open hands over to the browser and returns quickly.
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+}
+
+void LinuxPlatform::Beep() { X11Bell(); }
+
+std::string LinuxPlatform::FormatShortDate(const CivilDateTime& value) const {
+    return Format(nl_langinfo(D_FMT), value);
+}
+
+std::string LinuxPlatform::FormatLongTime(const CivilDateTime& value) const {
+    return Format(nl_langinfo(T_FMT), value);
+}
+
+std::optional<CivilDateTime> LinuxPlatform::ParseDateTime(std::string_view text) const {
+    const std::string s(text);
+    std::tm t{};
+    const char* rest = strptime(s.c_str(), nl_langinfo(D_FMT), &t);
+    if (!rest) {
+        return std::nullopt;
+    }
+    while (*rest == ' ') {
+        ++rest;
+    }
+    if (*rest) {
+        rest = strptime(rest, nl_langinfo(T_FMT), &t);
+        if (!rest || *rest) {
+            return std::nullopt;
+        }
+    }
+    CivilDateTime v{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, 0};
+    if (!IsValidCivil(v)) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+std::unique_ptr<Platform> CreateSystemPlatform() { return std::make_unique<LinuxPlatform>(); }
+
+}  // namespace wylo

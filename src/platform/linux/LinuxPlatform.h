@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace wylo {
+
+// The Linux/X11 back-end: XDG folders, RandR monitors, the X root window and
+// the desktop environment's own wallpaper setting, the C library's locale.
+class LinuxPlatform : public Platform {
+public:
+    std::filesystem::path SharedDataFolder() const override;
+    std::vector<Monitor> Monitors() const override;
+    Size VirtualDesktopSize() const override;
+    void SetWallpaper(const std::filesystem::path& path, bool tile) override;
+    void SetDesktopIconColours(Colour text, Colour background, bool transparent) override;
+    void OpenUrl(const std::string& url) override;
+    void Beep() override;
+    std::string FormatShortDate(const CivilDateTime& value) const override;
+    std::string FormatLongTime(const CivilDateTime& value) const override;
+    std::optional<CivilDateTime> ParseDateTime(std::string_view text) const override;
+};
+
+}  // namespace wylo
