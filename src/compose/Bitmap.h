@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "base/Geometry.h"
+#include "desktop/Colour.h"
+
+namespace wylo {
+
+// A 24-bit bitmap: blue, green, red per pixel, rows top-down, each row padded
+// to a multiple of 4 bytes (the layout of a BMP file's rows).
+class Bitmap {
+public:
+    Bitmap() = default;
+    // Throws Error when the size is negative or too large to allocate safely.
+    Bitmap(std::int32_t width, std::int32_t height);
+
+    std::int32_t width() const { return width_; }
+    std::int32_t height() const { return height_; }
+    std::size_t stride() const { return stride_; }
+    bool empty() const { return width_ == 0 || height_ == 0; }
+
+    std::uint8_t* Row(std::int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * stride_; }
+    const std::uint8_t* Row(std::int32_t y) const {
+        return pixels_.data() + static_cast<std::size_t>(y) * stride_;
+    }
+    std::uint8_t* data() { return pixels_.data(); }
+    const std::uint8_t* data() const { return pixels_.data(); }
+
+    Colour Pixel(std::int32_t x, std::int32_t y) const;
+    void SetPixel(std::int32_t x, std::int32_t y, Colour colour);
+
+    // Paints rect (clipped to the bitmap) with colour.
+    void Fill(const Rect& rect, Colour colour);
+    void Fill(Colour colour) { Fill({0, 0, width_, height_}, colour); }
+
+    // Copies the source rectangle of src pixel for pixel so that its top-left
+    // lands on (x, y); whatever falls outside either bitmap is clipped.
+    void CopyFrom(const Bitmap& src, const Rect& source, std::int32_t x, std::int32_t y);
+
+    // Draws all of src scaled into dest like StretchBlt in COLORONCOLOR mode:
+    // every destination pixel takes the nearest source row and column, so whole
+    // rows and columns are dropped or repeated and nothing is smoothed. dest
+    // may lie partly outside the bitmap; that part is clipped.
+    void StretchFrom(const Bitmap& src, const Rect& dest);
+
+    // Bytes per row for a width: 3 per pixel, rounded up to 4.
+    static std::size_t StrideFor(std::int32_t width);
+    // The largest bitmap Wylo makes: a virtual desktop of 32768 x 16384.
+    static constexpr std::int64_t kMaxPixels = 32768LL * 16384LL;
+
+private:
+    std::int32_t width_ = 0;
+    std::int32_t height_ = 0;
+    std::size_t stride_ = 0;
+    std::vector<std::uint8_t> pixels_;
+};
+
+}  // namespace wylo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+
+#include "base/DateTime.h"
+#include "desktop/Colour.h"
+
+namespace wylo {
+
+// Every user setting and the three fields the settings file keeps. The front
+// end shows these values in its controls and writes the user's changes back,
+// so this struct is the one place the core reads them from. The initial
+// values are those of a fresh start before the settings file is read.
+struct Settings {
+    // Position of the subscribed channel in the channel directory; -1 none.
+    // 0 until the settings are read.
+    std::int32_t currentChannel = 0;
+    // Index of the image shown last.
+    std::int32_t currentImage = 0;
+    // When the last change started.
+    DateTime lastChange = 0;
+
+    // 0 same image on each screen, 1 different image on each, 2 single screen; -1 none.
+    std::int32_t multiScreenOpt = 0;
+    bool iconTransparency = true;
+    bool randomOrder = true;
+    // Entry of the single-monitor list; -1 none.
+    std::int32_t activeSingleMonitor = 0;
+    bool enableScheduler = true;
+    // 0 minutes, 1 hours, 2 days, 3 weeks, 4 months, 5 years; -1 none.
+    std::int32_t scheduleType = 1;
+    std::int32_t scheduleFrequency = 1;
+    // Allowed range of the frequency; picking a unit narrows it.
+    std::int32_t frequencyMin = 1;
+    std::int32_t frequencyMax = 9999;
+    Colour bgColour = kBlack;
+    Colour fgColour = kWhite;
+
+    // Not kept in the file: ticked at every start.
+    bool bgOverride = true;
+    bool iconTextOverride = true;
+};
+
+}  // namespace wylo
