@@ -1,0 +1,124 @@
+#include "channels/ChannelDirectory.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "base/Error.h"
+
+namespace wylo {
+
+namespace {
+
+bool SameNameIgnoringCase(const char* name, std::string_view upperName) {
+    return UpperAscii(name) == upperName;
+}
+
+}  // namespace
+
+std::string UpperAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return result;
+}
+
+void LoadChannelDocument(pugi::xml_document& doc, const std::filesystem::path& path) {
+    doc.reset();
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        throw Error("Cannot read \"" + path.string() + "\": " + ec.message());
+    }
+    if (size > kMaxChannelDocumentBytes) {
+        throw Error("Cannot read \"" + path.string() + "\": the file is " + std::to_string(size) +
+                    " bytes, more than the " + std::to_string(kMaxChannelDocumentBytes) +
+                    " allowed");
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) {
+        throw Error("Cannot open \"" + path.string() + "\" for reading");
+    }
+    std::string content(static_cast<std::size_t>(size), '\0');
+    // The file may have changed since its size was taken; read no more than
+    // was measured and parse what arrived.
+    in.read(content.data(), static_cast<std::streamsize>(content.size()));
+    if (in.bad()) {
+        throw Error("Cannot read \"" + path.string() + "\"");
+    }
+    content.resize(static_cast<std::size_t>(in.gcount()));
+
+    const pugi::xml_parse_result result =
+        doc.load_buffer(content.data(), content.size(), pugi::parse_default);
+    if (!result) {
+        doc.reset();
+        throw Error("\"" + path.string() + "\" is not a well-formed XML document: " +
+                    result.description() + " (at byte " + std::to_string(result.offset) + ")");
+    }
+}
+
+void ChannelDirectory::Open(const std::filesystem::path& path) {
+    Close();
+    LoadChannelDocument(doc_, path);
+    if (pugi::xml_node providers = FindDirectorySection("PROVIDERS")) {
+        for (pugi::xml_node entry : providers.children()) {
+            if (entry.type() == pugi::node_element) {
+                channels_.push_back(entry);
+            }
+        }
+    }
+    open_ = true;
+}
+
+void ChannelDirectory::Close() {
+    channels_.clear();
+    doc_.reset();
+    open_ = false;
+}
+
+pugi::xml_node ChannelDirectory::FindDirectorySection(std::string_view name) const {
+    const std::string wanted = UpperAscii(name);
+    pugi::xml_node result;
+    for (pugi::xml_node top : doc_.children()) {
+        for (pugi::xml_node child : top.children()) {
+            if (child.type() == pugi::node_element && SameNameIgnoringCase(child.name(), wanted)) {
+                result = child;
+                break;
+            }
+        }
+    }
+    return result;
+}
+
+int ChannelDirectory::ChannelCount() const {
+    return static_cast<int>(channels_.size());
+}
+
+std::string ChannelDirectory::ChannelValue(std::string_view name, int index) const {
+    if (index < 0 || index >= ChannelCount()) {
+        throw Error("The channel directory has no channel " + std::to_string(index) +
+                    " (it lists " + std::to_string(ChannelCount()) + ")");
+    }
+    const std::string wanted = UpperAscii(name);
+    for (pugi::xml_node child : channels_[static_cast<std::size_t>(index)].children()) {
+        if (child.type() == pugi::node_element && SameNameIgnoringCase(child.name(), wanted)) {
+            return child.text().get();
+        }
+    }
+    return {};
+}
+
+std::string ChannelDirectory::DirectoryProperty(std::string_view name) const {
+    const std::string wanted = UpperAscii(name);
+    std::string value;
+    for (pugi::xml_node child : FindDirectorySection("PROPERTIES").children()) {
+        if (child.type() == pugi::node_element && SameNameIgnoringCase(child.name(), wanted)) {
+            value = child.text().get();
+        }
+    }
+    return value;
+}
+
+}  // namespace wylo
