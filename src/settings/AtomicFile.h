@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace wylo {
+
+// Replaces the file at path with bytes so that a reader sees either the old
+// file or the new one, never a mixture: the bytes go to a temporary file in
+// the same folder, are flushed to the disk, and the temporary file is renamed
+// over path. An existing file keeps its permissions. The folder must exist.
+// On any failure the temporary file is removed, the old file stays as it was,
+// and Error("Unable to write to <full path>") is thrown.
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// The absolute form of path as UTF-8 text, for messages.
+std::string FullPathText(const std::filesystem::path& path);
+
+}  // namespace wylo
