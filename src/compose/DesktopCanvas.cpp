@@ -1,0 +1,113 @@
+#include "compose/DesktopCanvas.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+namespace wylo {
+namespace {
+
+std::int32_t Clamp32(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+Rect MakeRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+    return {Clamp32(left), Clamp32(top), Clamp32(right), Clamp32(bottom)};
+}
+
+// The whole key must be a decimal number naming a monitor of the list.
+std::optional<std::size_t> MonitorOfKey(const std::string& key, std::size_t monitorCount) {
+    long long value = -1;
+    const char* end = key.data() + key.size();
+    const auto [ptr, ec] = std::from_chars(key.data(), end, value);
+    if (key.empty() || ec != std::errc() || ptr != end || value < 0 ||
+        static_cast<unsigned long long>(value) >= monitorCount) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(value);
+}
+
+// Copies one monitor's image by the wrap rule: rows above the origin go to the
+// bottom of the canvas, columns left of it to the right end.
+void DrawWrapped(Bitmap& canvas, const Rect& bounds, const Bitmap& image) {
+    const std::int64_t cw = canvas.width();
+    const std::int64_t ch = canvas.height();
+    const std::int64_t left = bounds.left;
+    const std::int64_t top = bounds.top;
+    const std::int64_t w = static_cast<std::int64_t>(bounds.right) - left;
+    const std::int64_t h = static_cast<std::int64_t>(bounds.bottom) - top;
+    if (w <= 0 || h <= 0) {
+        return;
+    }
+    std::int64_t firstRow = 0;
+    if (top < 0) {
+        // Columns left of 0 are cut off here, not wrapped: that corner of the
+        // monitor is shown nowhere.
+        firstRow = std::min(h, -top);
+        canvas.CopyFrom(image, MakeRect(0, 0, w, firstRow), Clamp32(left), Clamp32(ch + top));
+    }
+    std::int64_t firstColumn = 0;
+    if (left < 0) {
+        firstColumn = std::min(w, -left);
+        canvas.CopyFrom(image, MakeRect(0, firstRow, firstColumn, h), Clamp32(cw + left),
+                        Clamp32(top + firstRow));
+    }
+    canvas.CopyFrom(image, MakeRect(firstColumn, firstRow, w, h), Clamp32(left + firstColumn),
+                    Clamp32(top + firstRow));
+}
+
+}  // namespace
+
+std::int32_t MultiScreenMode(std::size_t monitorCount, std::int32_t multiScreenOpt) {
+    if (monitorCount <= 1 || multiScreenOpt < 0 || multiScreenOpt > 2) {
+        return kScreenOne;
+    }
+    return multiScreenOpt + 1;
+}
+
+DesktopOffset VirtualDesktopOffset(const std::vector<Monitor>& monitors) {
+    std::int64_t dx = 0;
+    std::int64_t dy = 0;
+    for (const Monitor& m : monitors) {
+        dx = std::min<std::int64_t>(dx, m.bounds.left);
+        dy = std::min<std::int64_t>(dy, m.bounds.top);
+    }
+    return {Clamp32(-dx), Clamp32(-dy)};
+}
+
+std::int32_t PrimaryMonitorIndex(const std::vector<Monitor>& monitors) {
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        if (monitors[i].primary) {
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    return -1;
+}
+
+Bitmap CreateDesktopCanvas(Size virtualDesktop, Colour fill) {
+    Bitmap canvas(virtualDesktop.width, virtualDesktop.height);
+    canvas.Fill(fill);
+    return canvas;
+}
+
+std::optional<Bitmap> ComposeDesktop(Bitmap canvas, const std::vector<Monitor>& monitors,
+                                     const Bitmap* primary, const OtherMonitorList* others) {
+    const std::int32_t p = PrimaryMonitorIndex(monitors);
+    if (primary != nullptr && p >= 0) {
+        const Rect& bounds = monitors[static_cast<std::size_t>(p)].bounds;
+        canvas.CopyFrom(*primary, {0, 0, bounds.Width(), bounds.Height()}, bounds.left, bounds.top);
+    }
+    if (others != nullptr) {
+        for (const auto& [key, image] : *others) {
+            const auto index = MonitorOfKey(key, monitors.size());
+            if (!index) {
+                return std::nullopt;
+            }
+            DrawWrapped(canvas, monitors[*index].bounds, image);
+        }
+    }
+    return canvas;
+}
+
+}  // namespace wylo

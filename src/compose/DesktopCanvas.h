@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "compose/Bitmap.h"
+#include "desktop/Colour.h"
+#include "platform/Platform.h"
+
+namespace wylo {
+
+// The multi-screen modes: which monitors get an image at a change.
+enum MultiScreen : std::int32_t {
+    kScreenOne = 0,        // one monitor, or no choice made
+    kScreenSame = 1,       // the same image on each monitor
+    kScreenDifferent = 2,  // a different image on each monitor
+    kScreenSingle = 3,     // an image on one chosen monitor only
+};
+
+// The mode for a monitor count and the user's choice (0 same, 1 different,
+// 2 single, -1 none): always kScreenOne with fewer than two monitors.
+std::int32_t MultiScreenMode(std::size_t monitorCount, std::int32_t multiScreenOpt);
+
+// How far the virtual desktop reaches left of and above the primary monitor's
+// origin; both are 0 or more.
+struct DesktopOffset {
+    std::int32_t dx = 0;
+    std::int32_t dy = 0;
+    friend bool operator==(const DesktopOffset&, const DesktopOffset&) = default;
+};
+DesktopOffset VirtualDesktopOffset(const std::vector<Monitor>& monitors);
+
+// Index of the first monitor flagged primary, or -1.
+std::int32_t PrimaryMonitorIndex(const std::vector<Monitor>& monitors);
+
+// A bitmap the size of the virtual desktop, painted with the fill colour.
+Bitmap CreateDesktopCanvas(Size virtualDesktop, Colour fill);
+
+// Monitor images other than the primary's, keyed by the monitor's index as
+// decimal text, in monitor order.
+using OtherMonitorList = std::vector<std::pair<std::string, Bitmap>>;
+
+// Draws the monitor images onto the canvas, which is shown tiled from the
+// primary monitor's origin: the primary image goes to (0, 0), every other
+// image to its monitor's place, and the parts of a monitor lying left of or
+// above the origin wrap to the right or bottom end of the canvas. A part both
+// left of and above the origin is not drawn. Images drawn later win where
+// monitors overlap. Returns nothing (abandoning the canvas) when a key is not
+// a decimal number or names no monitor in the list.
+std::optional<Bitmap> ComposeDesktop(Bitmap canvas, const std::vector<Monitor>& monitors,
+                                     const Bitmap* primary, const OtherMonitorList* others);
+
+}  // namespace wylo
