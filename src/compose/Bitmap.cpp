@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "base/Error.h"
@@ -18,10 +19,15 @@ Bitmap::Bitmap(std::int32_t width, std::int32_t height) {
         throw Error("A bitmap of " + std::to_string(width) + " x " + std::to_string(height) +
                     " pixels is too large");
     }
+    try {
+        pixels_.assign(StrideFor(width) * static_cast<std::size_t>(height), 0);
+    } catch (const std::bad_alloc&) {
+        throw Error("Not enough memory for a bitmap of " + std::to_string(width) + " x " +
+                    std::to_string(height) + " pixels");
+    }
     width_ = width;
     height_ = height;
     stride_ = StrideFor(width);
-    pixels_.assign(stride_ * static_cast<std::size_t>(height), 0);
 }
 
 Colour Bitmap::Pixel(std::int32_t x, std::int32_t y) const {
@@ -60,58 +66,103 @@ void Bitmap::CopyFrom(const Bitmap& src, const Rect& source, std::int32_t x, std
     // Clip the source to src, then the destination to this bitmap.
     std::int64_t sl = source.left, st = source.top, sr = source.right, sb = source.bottom;
     std::int64_t dx = x, dy = y;
-    if (sl < 0) { dx -= sl; sl = 0; }
-    if (st < 0) { dy -= st; st = 0; }
+    if (sl < 0) {
+        dx -= sl;
+        sl = 0;
+    }
+    if (st < 0) {
+        dy -= st;
+        st = 0;
+    }
     sr = std::min<std::int64_t>(sr, src.width());
     sb = std::min<std::int64_t>(sb, src.height());
-    if (dx < 0) { sl -= dx; dx = 0; }
-    if (dy < 0) { st -= dy; dy = 0; }
+    if (dx < 0) {
+        sl -= dx;
+        dx = 0;
+    }
+    if (dy < 0) {
+        st -= dy;
+        dy = 0;
+    }
     sr = std::min<std::int64_t>(sr, sl + (width_ - dx));
     sb = std::min<std::int64_t>(sb, st + (height_ - dy));
     if (sl >= sr || st >= sb) {
         return;
     }
     const auto bytes = static_cast<std::size_t>(sr - sl) * 3;
-    for (std::int64_t row = st; row < sb; ++row) {
-        std::memcpy(Row(static_cast<std::int32_t>(dy + row - st)) + static_cast<std::size_t>(dx) * 3,
-                    src.Row(static_cast<std::int32_t>(row)) + static_cast<std::size_t>(sl) * 3,
-                    bytes);
+    const auto copyRow = [&](std::int64_t row) {
+        std::memmove(
+            Row(static_cast<std::int32_t>(dy + row - st)) + static_cast<std::size_t>(dx) * 3,
+            src.Row(static_cast<std::int32_t>(row)) + static_cast<std::size_t>(sl) * 3, bytes);
+    };
+    // The source may be this bitmap itself: when it moves down, copy from the
+    // bottom up so no row is overwritten before it is read (memmove covers
+    // overlap within a row).
+    if (&src == this && dy > st) {
+        for (std::int64_t row = sb - 1; row >= st; --row) {
+            copyRow(row);
+        }
+    } else {
+        for (std::int64_t row = st; row < sb; ++row) {
+            copyRow(row);
+        }
     }
 }
 
 void Bitmap::StretchFrom(const Bitmap& src, const Rect& dest) {
-    const std::int64_t dw = dest.Width();
-    const std::int64_t dh = dest.Height();
+    // 64-bit throughout: a destination far off the bitmap must not overflow.
+    const std::int64_t left = dest.left;
+    const std::int64_t top = dest.top;
+    const std::int64_t dw = static_cast<std::int64_t>(dest.right) - left;
+    const std::int64_t dh = static_cast<std::int64_t>(dest.bottom) - top;
     if (dw <= 0 || dh <= 0 || src.empty()) {
         return;
     }
-    const std::int32_t x0 = std::max(dest.left, 0);
-    const std::int32_t x1 = std::min(dest.right, width_);
-    const std::int32_t y0 = std::max(dest.top, 0);
-    const std::int32_t y1 = std::min(dest.bottom, height_);
+    if (&src == this) {
+        // Rows already drawn would be read again as source: draw from a copy.
+        const Bitmap copy = src;
+        StretchFrom(copy, dest);
+        return;
+    }
+    const std::int64_t x0 = std::max<std::int64_t>(left, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(dest.right, width_);
+    const std::int64_t y0 = std::max<std::int64_t>(top, 0);
+    const std::int64_t y1 = std::min<std::int64_t>(dest.bottom, height_);
     if (x0 >= x1 || y0 >= y1) {
         return;
     }
+    const auto count = static_cast<std::size_t>(x1 - x0);
+    const auto rowBytes = count * 3;
+    // Unscaled columns: every row is one contiguous copy.
+    const bool sameWidth = dw == src.width();
     // Source column of every destination column: the one whose span holds the
     // destination pixel's position, computed in integers so no rounding drifts.
-    std::vector<std::size_t> column(static_cast<std::size_t>(x1 - x0));
-    for (std::int32_t x = x0; x < x1; ++x) {
-        const std::int64_t sx = (static_cast<std::int64_t>(x - dest.left) * src.width()) / dw;
-        column[static_cast<std::size_t>(x - x0)] = static_cast<std::size_t>(sx) * 3;
+    std::vector<std::size_t> column;
+    if (!sameWidth) {
+        column.resize(count);
+        for (std::int64_t x = x0; x < x1; ++x) {
+            const std::int64_t sx = ((x - left) * src.width()) / dw;
+            column[static_cast<std::size_t>(x - x0)] = static_cast<std::size_t>(sx) * 3;
+        }
     }
     std::int64_t previousSy = -1;
-    for (std::int32_t y = y0; y < y1; ++y) {
-        const std::int64_t sy = (static_cast<std::int64_t>(y - dest.top) * src.height()) / dh;
-        std::uint8_t* out = Row(y) + static_cast<std::size_t>(x0) * 3;
+    for (std::int64_t y = y0; y < y1; ++y) {
+        const std::int64_t sy = ((y - top) * src.height()) / dh;
+        std::uint8_t* out = Row(static_cast<std::int32_t>(y)) + static_cast<std::size_t>(x0) * 3;
         if (sy == previousSy) {
             // A repeated source row gives the same destination row.
-            std::memcpy(out, Row(y - 1) + static_cast<std::size_t>(x0) * 3,
-                        static_cast<std::size_t>(x1 - x0) * 3);
+            std::memcpy(out,
+                        Row(static_cast<std::int32_t>(y - 1)) + static_cast<std::size_t>(x0) * 3,
+                        rowBytes);
             continue;
         }
         previousSy = sy;
         const std::uint8_t* in = src.Row(static_cast<std::int32_t>(sy));
-        for (std::size_t i = 0; i < column.size(); ++i) {
+        if (sameWidth) {
+            std::memcpy(out, in + static_cast<std::size_t>(x0 - left) * 3, rowBytes);
+            continue;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
             std::memcpy(out + i * 3, in + column[i], 3);
         }
     }

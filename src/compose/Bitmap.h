@@ -21,7 +21,9 @@ public:
     std::size_t stride() const { return stride_; }
     bool empty() const { return width_ == 0 || height_ == 0; }
 
-    std::uint8_t* Row(std::int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * stride_; }
+    std::uint8_t* Row(std::int32_t y) {
+        return pixels_.data() + static_cast<std::size_t>(y) * stride_;
+    }
     const std::uint8_t* Row(std::int32_t y) const {
         return pixels_.data() + static_cast<std::size_t>(y) * stride_;
     }
@@ -36,7 +38,8 @@ public:
     void Fill(Colour colour) { Fill({0, 0, width_, height_}, colour); }
 
     // Copies the source rectangle of src pixel for pixel so that its top-left
-    // lands on (x, y); whatever falls outside either bitmap is clipped.
+    // lands on (x, y); whatever falls outside either bitmap is clipped. src may
+    // be this bitmap, also with overlapping areas.
     void CopyFrom(const Bitmap& src, const Rect& source, std::int32_t x, std::int32_t y);
 
     // Draws all of src scaled into dest like StretchBlt in COLORONCOLOR mode:

@@ -1,0 +1,220 @@
+#include "compose/BmpFile.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <system_error>
+
+#include "base/Error.h"
+#include "compose/StdioFile.h"
+
+namespace wylo {
+
+namespace fs = std::filesystem;
+using detail::ErrnoText;
+using detail::PathText;
+
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::size_t kInfoHeaderSize = 40;
+// 2835 pixels per metre is 72 dots per inch.
+constexpr std::int32_t kPixelsPerMetre = 2835;
+
+void PutU16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void PutU32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+
+std::uint16_t GetU16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+std::uint32_t GetU32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::int32_t GetI32(const std::uint8_t* p) {
+    return static_cast<std::int32_t>(GetU32(p));
+}
+
+[[noreturn]] void WriteFailed(const fs::path& path, const std::string& reason) {
+    throw Error("Unable to write " + PathText(path) + ": " + reason);
+}
+
+[[noreturn]] void ReadFailed(const fs::path& path, const std::string& reason) {
+    throw Error("Unable to read " + PathText(path) + ": " + reason);
+}
+
+// Removes the temporary file unless the write got as far as renaming it.
+class TempFileGuard {
+public:
+    explicit TempFileGuard(fs::path path) : path_(std::move(path)) {}
+    ~TempFileGuard() {
+        if (!path_.empty()) {
+            std::error_code ignored;
+            fs::remove(path_, ignored);
+        }
+    }
+    TempFileGuard(const TempFileGuard&) = delete;
+    TempFileGuard& operator=(const TempFileGuard&) = delete;
+    void Release() { path_.clear(); }
+
+private:
+    fs::path path_;
+};
+
+}  // namespace
+
+void WriteBmpFile(const fs::path& path, const Bitmap& bitmap) {
+    if (bitmap.empty()) {
+        WriteFailed(path, "the picture is empty");
+    }
+    const std::size_t stride = bitmap.stride();
+    const std::uint64_t imageBytes =
+        static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(bitmap.height());
+    const std::uint64_t fileBytes = kBmpHeaderSize + imageBytes;
+    if (fileBytes > std::numeric_limits<std::uint32_t>::max()) {
+        WriteFailed(path, "the picture is too large for a BMP file");
+    }
+
+    std::array<std::uint8_t, kBmpHeaderSize> header{};
+    std::uint8_t* h = header.data();
+    h[0] = 'B';
+    h[1] = 'M';
+    PutU32(h + 2, static_cast<std::uint32_t>(fileBytes));
+    PutU32(h + 10, static_cast<std::uint32_t>(kBmpHeaderSize));
+    std::uint8_t* info = h + kFileHeaderSize;
+    PutU32(info + 0, static_cast<std::uint32_t>(kInfoHeaderSize));
+    PutU32(info + 4, static_cast<std::uint32_t>(bitmap.width()));
+    PutU32(info + 8, static_cast<std::uint32_t>(bitmap.height()));  // positive: bottom-up
+    PutU16(info + 12, 1);                                           // planes
+    PutU16(info + 14, 24);                                          // bits per pixel
+    PutU32(info + 16, 0);                                           // BI_RGB
+    PutU32(info + 20, static_cast<std::uint32_t>(imageBytes));
+    PutU32(info + 24, static_cast<std::uint32_t>(kPixelsPerMetre));
+    PutU32(info + 28, static_cast<std::uint32_t>(kPixelsPerMetre));
+
+    fs::path temp = path;
+    temp += ".tmp";
+    TempFileGuard guard(temp);
+    {
+        errno = 0;
+        detail::StdioFile file = detail::OpenStdioFile(temp, true);
+        if (!file) {
+            WriteFailed(path, ErrnoText(errno));
+        }
+        const auto fail = [&] { WriteFailed(path, ErrnoText(errno)); };
+        if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size()) {
+            fail();
+        }
+        // The bitmap's rows are top-down and already padded like a BMP's.
+        for (std::int32_t y = bitmap.height() - 1; y >= 0; --y) {
+            if (std::fwrite(bitmap.Row(y), 1, stride, file.get()) != stride) {
+                fail();
+            }
+        }
+        // A full disk may only show when the buffer is flushed or closed.
+        if (std::fflush(file.get()) != 0) {
+            fail();
+        }
+        if (std::fclose(file.release()) != 0) {
+            fail();
+        }
+    }
+    std::error_code error;
+    fs::rename(temp, path, error);
+    if (error) {
+        WriteFailed(path, error.message());
+    }
+    guard.Release();
+}
+
+Bitmap ReadBmpFile(const fs::path& path) {
+    errno = 0;
+    detail::StdioFile file = detail::OpenStdioFile(path, false);
+    if (!file) {
+        ReadFailed(path, ErrnoText(errno));
+    }
+    std::error_code sizeError;
+    const std::uintmax_t fileSize = fs::file_size(path, sizeError);
+    if (sizeError) {
+        ReadFailed(path, sizeError.message());
+    }
+
+    std::array<std::uint8_t, kBmpHeaderSize> header{};
+    const std::size_t got = std::fread(header.data(), 1, header.size(), file.get());
+    if (got < 2 || header[0] != 'B' || header[1] != 'M') {
+        ReadFailed(path, "it is not a BMP file");
+    }
+    if (got < header.size()) {
+        ReadFailed(path, "the file is cut off");
+    }
+    const std::uint8_t* info = header.data() + kFileHeaderSize;
+    const std::uint32_t pixelOffset = GetU32(header.data() + 10);
+    const std::uint32_t infoSize = GetU32(info);
+    // BITMAPINFOHEADER and its later extensions (V2, V3, V4, V5) start alike.
+    if (infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 108 && infoSize != 124) {
+        ReadFailed(path, "its header is not one this program can read");
+    }
+    const std::int32_t width = GetI32(info + 4);
+    const std::int32_t rawHeight = GetI32(info + 8);
+    const std::uint16_t planes = GetU16(info + 12);
+    const std::uint16_t bitsPerPixel = GetU16(info + 14);
+    const std::uint32_t compression = GetU32(info + 16);
+    if (planes != 1) {
+        ReadFailed(path, "its header is damaged");
+    }
+    if (bitsPerPixel != 24) {
+        ReadFailed(path, "it has " + std::to_string(bitsPerPixel) +
+                             " bits per pixel; only 24-bit BMP files can be read");
+    }
+    if (compression != 0) {
+        ReadFailed(path, "it is compressed; only uncompressed BMP files can be read");
+    }
+    // A negative height means top-down rows. The smallest int32 has no
+    // positive counterpart and is no valid height.
+    const std::int64_t height = rawHeight < 0 ? -static_cast<std::int64_t>(rawHeight) : rawHeight;
+    const bool topDown = rawHeight < 0;
+    if (width <= 0 || height <= 0 || height > std::numeric_limits<std::int32_t>::max()) {
+        ReadFailed(path, "the picture size " + std::to_string(width) + " x " +
+                             std::to_string(rawHeight) + " is not valid");
+    }
+    if (static_cast<std::int64_t>(width) * height > Bitmap::kMaxPixels) {
+        ReadFailed(path, "the picture of " + std::to_string(width) + " x " +
+                             std::to_string(height) + " pixels is too large");
+    }
+    const std::uint64_t stride = Bitmap::StrideFor(width);
+    const std::uint64_t dataBytes = stride * static_cast<std::uint64_t>(height);
+    if (pixelOffset < kFileHeaderSize + infoSize || pixelOffset > fileSize ||
+        dataBytes > fileSize - pixelOffset) {
+        ReadFailed(path, "the file is cut off or damaged");
+    }
+
+    Bitmap bitmap(width, static_cast<std::int32_t>(height));
+    if (!detail::SeekStdioFile(file.get(), pixelOffset)) {
+        ReadFailed(path, ErrnoText(errno));
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    for (std::int32_t i = 0; i < bitmap.height(); ++i) {
+        const std::int32_t y = topDown ? i : bitmap.height() - 1 - i;
+        std::uint8_t* row = bitmap.Row(y);
+        if (std::fread(row, 1, bitmap.stride(), file.get()) != bitmap.stride()) {
+            ReadFailed(path, std::ferror(file.get()) ? ErrnoText(errno) : "the file is cut off");
+        }
+        // Whatever the file kept in the padding stays out of the bitmap.
+        std::memset(row + rowBytes, 0, bitmap.stride() - rowBytes);
+    }
+    return bitmap;
+}
+
+}  // namespace wylo

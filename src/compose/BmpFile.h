@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+
+#include "compose/Bitmap.h"
+
+namespace wylo {
+
+// Saves bitmap as a Windows BMP file: 24 bits per pixel, uncompressed,
+// bottom-up rows. The file is written beside path under a temporary name and
+// then renamed over path, so a reader never sees a half-written file and a
+// failed write leaves any earlier file at path as it was. Throws Error
+// ("Unable to write <path>: <reason>") when the bitmap is empty or the file
+// cannot be written.
+void WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap);
+
+// Loads a 24-bit uncompressed BMP file (bottom-up or top-down rows). Anything
+// else, or anything malformed, cut off or larger than Bitmap::kMaxPixels,
+// throws Error ("Unable to read <path>: <reason>").
+Bitmap ReadBmpFile(const std::filesystem::path& path);
+
+// The bytes of the file header and info header that WriteBmpFile writes.
+inline constexpr std::size_t kBmpHeaderSize = 54;
+
+}  // namespace wylo

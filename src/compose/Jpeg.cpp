@@ -1,0 +1,264 @@
+#include "compose/Jpeg.h"
+
+// clang-format off
+#include <cstdio>  // jpeglib.h needs FILE declared first
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+#include <csetjmp>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/Error.h"
+#include "compose/BmpFile.h"
+#include "compose/StdioFile.h"
+
+namespace wylo {
+
+namespace fs = std::filesystem;
+using detail::PathText;
+
+namespace {
+
+// A real photograph has about ten scans; thousands of tiny scans are a way to
+// make a small hostile file take minutes to decode.
+constexpr int kMaxScans = 1000;
+// Rows handed to the decoder per call.
+constexpr int kRowBatch = 16;
+
+// libjpeg reports errors through these callbacks. They jump back to the
+// setjmp of the stage that called into the library; C++ exceptions must not
+// unwind through the library's C frames.
+struct ErrorManager {
+    jpeg_error_mgr pub;  // first, so the library's pointer converts back
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void Abort(j_common_ptr info, const char* text) {
+    auto* errors = reinterpret_cast<ErrorManager*>(info->err);
+    if (text) {
+        std::snprintf(errors->message, sizeof errors->message, "%s", text);
+    } else {
+        (*info->err->format_message)(info, errors->message);
+    }
+    std::longjmp(errors->jump, 1);
+}
+
+void OnError(j_common_ptr info) {
+    Abort(info, nullptr);
+}
+
+// Warnings that mean pixels are missing or garbled. A cut-off download is
+// padded by the library with grey and only warned about; it must not become
+// a wallpaper. Other warnings (stray bytes between markers, an unknown JFIF
+// version) leave the picture intact and are ignored.
+bool IsDamage(int code) {
+    switch (code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_ARITH_BAD_CODE:
+        case JWRN_MUST_RESYNC:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void OnMessage(j_common_ptr info, int level) {
+    if (level < 0 && IsDamage(info->err->msg_code)) {
+        Abort(info, nullptr);
+    }
+}
+
+void OnOutput(j_common_ptr) {
+    // Nothing goes to stderr; errors travel as exceptions.
+}
+
+void OnProgress(j_common_ptr info) {
+    auto* decoder = reinterpret_cast<j_decompress_ptr>(info);
+    if (decoder->input_scan_number > kMaxScans) {
+        Abort(info, "the file has more scans than any real picture");
+    }
+}
+
+// The decompress object and its helpers, destroyed on every path.
+struct Decoder {
+    jpeg_decompress_struct info{};
+    ErrorManager errors{};
+    jpeg_progress_mgr progress{};
+    bool cmyk = false;
+
+    Decoder() {
+        info.err = jpeg_std_error(&errors.pub);
+        errors.pub.error_exit = OnError;
+        errors.pub.emit_message = OnMessage;
+        errors.pub.output_message = OnOutput;
+        progress.progress_monitor = OnProgress;
+    }
+    ~Decoder() { jpeg_destroy_decompress(&info); }
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+};
+
+// The two stages below hold setjmp; they keep no local that needs a
+// destructor, so jumping back into them skips nothing. Each returns false with
+// the decoder's message in errors.message when the library gave up.
+
+bool ReadHeader(Decoder& d, std::FILE* file) {
+    if (setjmp(d.errors.jump)) {
+        return false;
+    }
+    jpeg_create_decompress(&d.info);
+    d.info.progress = &d.progress;
+    jpeg_stdio_src(&d.info, file);
+    jpeg_read_header(&d.info, TRUE);
+    switch (d.info.jpeg_color_space) {
+        case JCS_GRAYSCALE:
+        case JCS_YCbCr:
+        case JCS_RGB:
+            // Rows come out in the bitmap's own blue, green, red order; grey
+            // is spread over the three.
+            d.info.out_color_space = JCS_EXT_BGR;
+            break;
+        case JCS_CMYK:
+        case JCS_YCCK:
+            d.info.out_color_space = JCS_CMYK;
+            d.cmyk = true;
+            break;
+        default:
+            Abort(reinterpret_cast<j_common_ptr>(&d.info),
+                  "the picture's colour format is not supported");
+    }
+    jpeg_calc_output_dimensions(&d.info);
+    return true;
+}
+
+// C, M, Y, K to blue, green, red. Files with an Adobe marker (Photoshop's)
+// store the inks inverted.
+void CmykToBgr(const std::uint8_t* in, std::uint8_t* out, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, in += 4, out += 3) {
+        const unsigned k = inverted ? in[3] : 255u - in[3];
+        for (int c = 0; c < 3; ++c) {
+            const unsigned ink = inverted ? in[c] : 255u - in[c];
+            out[2 - c] = static_cast<std::uint8_t>((ink * k + 127) / 255);
+        }
+    }
+}
+
+bool Decompress(Decoder& d, Bitmap& bitmap, std::uint8_t* cmykRow) {
+    if (setjmp(d.errors.jump)) {
+        return false;
+    }
+    jpeg_start_decompress(&d.info);
+    if (d.info.output_width != static_cast<JDIMENSION>(bitmap.width()) ||
+        d.info.output_height != static_cast<JDIMENSION>(bitmap.height()) ||
+        d.info.output_components != (d.cmyk ? 4 : 3)) {
+        Abort(reinterpret_cast<j_common_ptr>(&d.info), "the decoder changed the picture's size");
+    }
+    JSAMPROW rows[kRowBatch];
+    while (d.info.output_scanline < d.info.output_height) {
+        const JDIMENSION y = d.info.output_scanline;
+        if (d.cmyk) {
+            rows[0] = cmykRow;
+            if (jpeg_read_scanlines(&d.info, rows, 1) == 1) {
+                CmykToBgr(cmykRow, bitmap.Row(static_cast<std::int32_t>(y)), d.info.output_width,
+                          d.info.saw_Adobe_marker);
+            }
+            continue;
+        }
+        JDIMENSION count = d.info.output_height - y;
+        if (count > kRowBatch) {
+            count = kRowBatch;
+        }
+        for (JDIMENSION i = 0; i < count; ++i) {
+            rows[i] = bitmap.Row(static_cast<std::int32_t>(y + i));
+        }
+        jpeg_read_scanlines(&d.info, rows, count);
+    }
+    jpeg_finish_decompress(&d.info);
+    return true;
+}
+
+[[noreturn]] void DecodeFailed(const fs::path& path, const std::string& reason) {
+    throw Error("Unable to decode the JPEG picture " + PathText(path) + ": " + reason);
+}
+
+bool SameIgnoringAsciiCase(const fs::path& a, const fs::path& b) {
+    const auto& x = a.native();
+    const auto& y = b.native();
+    if (x.size() != y.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        auto lower = [](auto c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; };
+        if (lower(x[i]) != lower(y[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+Bitmap DecodeJpegFile(const fs::path& path) {
+    errno = 0;
+    // Declared before the decoder, so it is closed after the decoder is gone.
+    detail::StdioFile file = detail::OpenStdioFile(path, false);
+    if (!file) {
+        throw Error("Unable to read " + PathText(path) + ": " + detail::ErrnoText(errno));
+    }
+    Decoder decoder;
+    if (!ReadHeader(decoder, file.get())) {
+        DecodeFailed(path, decoder.errors.message);
+    }
+    const std::uint64_t width = decoder.info.output_width;
+    const std::uint64_t height = decoder.info.output_height;
+    if (width * height > static_cast<std::uint64_t>(kMaxJpegPixels)) {
+        DecodeFailed(path, "the picture of " + std::to_string(width) + " x " +
+                               std::to_string(height) + " pixels is larger than the " +
+                               std::to_string(kMaxJpegPixels / 1'000'000) +
+                               " megapixels this program accepts");
+    }
+    Bitmap bitmap(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+    std::vector<std::uint8_t> cmykRow(decoder.cmyk ? width * 4 : 0);
+    if (!Decompress(decoder, bitmap, cmykRow.data())) {
+        DecodeFailed(path, decoder.errors.message);
+    }
+    return bitmap;
+}
+
+void JpegFileToBmpFile(const fs::path& destination, const fs::path& source) {
+    const Bitmap bitmap = DecodeJpegFile(source);
+    WriteBmpFile(destination, bitmap);
+}
+
+fs::path ConvertToBmp(const fs::path& jpegPath) {
+    fs::path bmpPath = ReplaceExtension(jpegPath, ".bmp");
+    // A download already named ".bmp" would be replaced by its own conversion
+    // and then kept in the cache as if it were the download; write beside it.
+    if (SameIgnoringAsciiCase(bmpPath, jpegPath)) {
+        bmpPath = jpegPath;
+        bmpPath += ".bmp";
+    }
+    JpegFileToBmpFile(bmpPath, jpegPath);
+    return bmpPath;
+}
+
+fs::path ReplaceExtension(const fs::path& path, std::string_view extension) {
+    using Char = fs::path::value_type;
+    static constexpr Char kSeparators[] = {Char('/'), Char('\\'), Char(0)};
+    const fs::path::string_type& text = path.native();
+    const auto dot = text.find_last_of(Char('.'));
+    const auto separator = text.find_last_of(kSeparators);
+    const bool dotInName = dot != fs::path::string_type::npos &&
+                           (separator == fs::path::string_type::npos || dot > separator);
+    fs::path::string_type result = dotInName ? text.substr(0, dot) : text;
+    result += fs::path(extension).native();
+    return fs::path(std::move(result));
+}
+
+}  // namespace wylo

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "compose/Bitmap.h"
+
+namespace wylo {
+
+// Pictures with more pixels than this are refused before any large
+// allocation, so a hostile channel cannot exhaust the memory.
+inline constexpr std::int64_t kMaxJpegPixels = 100'000'000;
+
+// Decodes a JPEG file at full size and best quality into a 24-bit bitmap.
+// Greyscale pictures come out grey; CMYK and YCCK pictures are converted to
+// colour (Adobe's inverted CMYK included). Throws Error naming the file and
+// the decoder's reason when the file cannot be read, is not a JPEG, is
+// damaged or cut off, or is larger than kMaxJpegPixels.
+Bitmap DecodeJpegFile(const std::filesystem::path& path);
+
+// Decodes source completely, then saves it as a 24-bit BMP file at
+// destination, replacing any file there. Destination first, source second.
+// When decoding fails nothing is written and an earlier file at destination
+// stays as it was.
+void JpegFileToBmpFile(const std::filesystem::path& destination,
+                       const std::filesystem::path& source);
+
+// Converts a JPEG file to the BMP file beside it (its extension replaced by
+// ".bmp") and returns the BMP file's path.
+std::filesystem::path ConvertToBmp(const std::filesystem::path& jpegPath);
+
+// The path cut before its last "." followed by extension, e.g.
+// ".../images/a.b.jpg" gives ".../images/a.b.bmp". When the file name itself
+// has no ".", extension is appended to it instead, so the result always
+// stays in the same folder ("/" and "\" both count as separators).
+std::filesystem::path ReplaceExtension(const std::filesystem::path& path,
+                                       std::string_view extension);
+
+}  // namespace wylo

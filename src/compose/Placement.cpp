@@ -1,0 +1,101 @@
+#include "compose/Placement.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace wylo {
+
+namespace detail {
+
+std::int64_t TruncExtendedProduct(std::int64_t length, double ratio) {
+    if (length <= 0 || !(ratio > 0) || !std::isfinite(ratio)) {
+        return 0;
+    }
+    // ratio = mantissa x 2^exponent with a 53-bit integer mantissa.
+    int exponent = 0;
+    const double fraction = std::frexp(ratio, &exponent);
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    exponent -= 53;
+
+    // The exact product length x mantissa in 128 bits (high, low).
+    const auto n = static_cast<std::uint64_t>(length);
+    const std::uint64_t nLow = n & 0xFFFFFFFFu;
+    const std::uint64_t nHigh = n >> 32;
+    const std::uint64_t mLow = mantissa & 0xFFFFFFFFu;
+    const std::uint64_t mHigh = mantissa >> 32;
+    const std::uint64_t ll = nLow * mLow;
+    const std::uint64_t lh = nLow * mHigh;
+    const std::uint64_t hl = nHigh * mLow;
+    const std::uint64_t hh = nHigh * mHigh;
+    const std::uint64_t middle = (ll >> 32) + (lh & 0xFFFFFFFFu) + (hl & 0xFFFFFFFFu);
+    std::uint64_t low = (middle << 32) | (ll & 0xFFFFFFFFu);
+    std::uint64_t high = hh + (lh >> 32) + (hl >> 32) + (middle >> 32);
+
+    // Round to 64 significant bits, to nearest with ties to even.
+    std::uint64_t value = low;
+    if (high != 0) {
+        const int shift = 64 - std::countl_zero(high);  // bits beyond 64
+        const std::uint64_t dropped = low & ((std::uint64_t{1} << shift) - 1);
+        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+        value = (high << (64 - shift)) | (low >> shift);
+        exponent += shift;
+        if (dropped > half || (dropped == half && (value & 1))) {
+            ++value;
+            if (value == 0) {  // carried out of 64 bits
+                value = std::uint64_t{1} << 63;
+                ++exponent;
+            }
+        }
+    }
+    // value x 2^exponent, cut toward zero.
+    if (exponent >= 0) {
+        return static_cast<std::int64_t>(value << exponent);
+    }
+    if (exponent <= -64) {
+        return 0;
+    }
+    return static_cast<std::int64_t>(value >> -exponent);
+}
+
+}  // namespace detail
+
+Rect FitImageRect(const Rect& image, const Rect& target) {
+    const std::int64_t iw = std::max<std::int64_t>(std::int64_t{image.right} - image.left, 0);
+    const std::int64_t ih = std::max<std::int64_t>(std::int64_t{image.bottom} - image.top, 0);
+    const std::int64_t tw = std::max<std::int64_t>(std::int64_t{target.right} - target.left, 0);
+    const std::int64_t th = std::max<std::int64_t>(std::int64_t{target.bottom} - target.top, 0);
+
+    // Only the image's size matters, not where its rectangle lies.
+    std::int64_t left = 0, top = 0, right = iw, bottom = ih;
+    if (iw > tw) {
+        const double ratio = static_cast<double>(ih) / static_cast<double>(iw);
+        left = target.left;
+        top = target.top;
+        right = target.right;
+        bottom = top + detail::TruncExtendedProduct(tw, ratio);
+    }
+    // Tested on the image's own height, not the one just fitted; it replaces
+    // the width fit entirely.
+    if (ih > th) {
+        const double ratio = static_cast<double>(iw) / static_cast<double>(ih);
+        left = target.left;
+        top = target.top;
+        right = left + detail::TruncExtendedProduct(th, ratio);
+        bottom = target.bottom;
+    }
+    // Integer division truncates toward zero (-301 / 2 = -150), which keeps an
+    // overhang cut equally on both sides.
+    const std::int64_t dx = (tw - (right - left)) / 2;
+    const std::int64_t dy = (th - (bottom - top)) / 2;
+    return Rect{static_cast<std::int32_t>(left + dx), static_cast<std::int32_t>(top + dy),
+                static_cast<std::int32_t>(right + dx), static_cast<std::int32_t>(bottom + dy)};
+}
+
+void DrawFitted(Bitmap& monitor, const Bitmap& image) {
+    const Rect dest = FitImageRect({0, 0, image.width(), image.height()},
+                                   {0, 0, monitor.width(), monitor.height()});
+    monitor.StretchFrom(image, dest);
+}
+
+}  // namespace wylo

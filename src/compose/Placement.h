@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+#include "base/Geometry.h"
+#include "compose/Bitmap.h"
+
+namespace wylo {
+
+// Where an image of image's size lands in target: at its own size when it
+// fits; scaled with its aspect ratio when it is wider or taller than target
+// (a height that does not fit wins, even if the scaled width then exceeds
+// target and is cut equally on both sides); always centred. Lengths are cut
+// toward zero from the ratio rounded to a double and multiplied at 64-bit
+// mantissa precision, so a 3840 x 2160 image fitted to 1080 high is 1919 wide.
+// Negative sizes count as zero.
+Rect FitImageRect(const Rect& image, const Rect& target);
+
+// The placement step: draws all of image into monitor at FitImageRect's
+// rectangle, scaled with whole rows and columns dropped or repeated. Where
+// the image does not reach, monitor keeps what it had (its background).
+void DrawFitted(Bitmap& monitor, const Bitmap& image);
+
+namespace detail {
+// trunc(length x ratio) with the product rounded to a 64-bit mantissa (round
+// to nearest, ties to even), as the x87 extended type computes it, but in
+// integers so the result does not depend on the floating-point unit's
+// precision setting. length and ratio must not be negative.
+std::int64_t TruncExtendedProduct(std::int64_t length, double ratio);
+}  // namespace detail
+
+}  // namespace wylo
