@@ -72,7 +72,7 @@ Rect FitImageRect(const Rect& image, const Rect& target) {
         const double ratio = static_cast<double>(ih) / static_cast<double>(iw);
         left = target.left;
         top = target.top;
-        right = target.right;
+        right = left + tw;
         bottom = top + detail::TruncExtendedProduct(tw, ratio);
     }
     // Tested on the image's own height, not the one just fitted; it replaces
@@ -82,7 +82,7 @@ Rect FitImageRect(const Rect& image, const Rect& target) {
         left = target.left;
         top = target.top;
         right = left + detail::TruncExtendedProduct(th, ratio);
-        bottom = target.bottom;
+        bottom = top + th;
     }
     // Integer division truncates toward zero (-301 / 2 = -150), which keeps an
     // overhang cut equally on both sides.

@@ -1,0 +1,227 @@
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "base/Error.h"
+#include "compose/BmpFile.h"
+#include "support/TempDir.h"
+
+namespace wylo {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+using ::testing::HasSubstr;
+
+std::uint32_t U32(const std::string& s, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) {
+        v = v << 8 | static_cast<std::uint8_t>(s[at + static_cast<std::size_t>(i)]);
+    }
+    return v;
+}
+
+void PutU32(std::string& s, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        s[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
+    }
+}
+
+// A bitmap with a distinct colour in every pixel.
+Bitmap Gradient(std::int32_t w, std::int32_t h) {
+    Bitmap b(w, h);
+    for (std::int32_t y = 0; y < h; ++y) {
+        for (std::int32_t x = 0; x < w; ++x) {
+            b.SetPixel(
+                x, y,
+                MakeColour(static_cast<std::uint8_t>(x * 7), static_cast<std::uint8_t>(y * 13),
+                           static_cast<std::uint8_t>(x + y)));
+        }
+    }
+    return b;
+}
+
+void ExpectSamePixels(const Bitmap& a, const Bitmap& b) {
+    ASSERT_EQ(a.width(), b.width());
+    ASSERT_EQ(a.height(), b.height());
+    for (std::int32_t y = 0; y < a.height(); ++y) {
+        ASSERT_EQ(std::memcmp(a.Row(y), b.Row(y), a.stride()), 0) << "row " << y;
+    }
+}
+
+// Reads a BMP file that was written, changed by edit, and written back.
+std::string ReadErrorAfter(const std::function<void(std::string&)>& edit) {
+    TempDir dir;
+    WriteBmpFile(dir / "a.bmp", Gradient(5, 3));
+    std::string bytes = ReadFile(dir / "a.bmp");
+    edit(bytes);
+    WriteFile(dir / "b.bmp", bytes);
+    try {
+        ReadBmpFile(dir / "b.bmp");
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST(BmpFileWrite, WritesA24BitBottomUpFileWithTheStandardHeader) {
+    TempDir dir;
+    Bitmap b(5, 2);                         // 15 bytes a row, padded to 16
+    b.SetPixel(0, 0, MakeColour(1, 2, 3));  // top-left
+    b.SetPixel(4, 1, MakeColour(4, 5, 6));  // bottom-right
+    WriteBmpFile(dir / "out.bmp", b);
+    const std::string s = ReadFile(dir / "out.bmp");
+    ASSERT_EQ(s.size(), 54u + 32u);
+    EXPECT_EQ(s.substr(0, 2), "BM");
+    EXPECT_EQ(U32(s, 2), s.size());
+    EXPECT_EQ(U32(s, 10), 54u);
+    EXPECT_EQ(U32(s, 14), 40u);
+    EXPECT_EQ(U32(s, 18), 5u);
+    EXPECT_EQ(U32(s, 22), 2u);  // positive height: bottom-up
+    EXPECT_EQ(static_cast<std::uint8_t>(s[28]), 24);
+    EXPECT_EQ(U32(s, 30), 0u);  // uncompressed
+    EXPECT_EQ(U32(s, 34), 32u);
+    // First stored row is the bottom one: its last pixel is blue, green, red 6, 5, 4.
+    EXPECT_EQ(static_cast<std::uint8_t>(s[54 + 12]), 6);
+    EXPECT_EQ(static_cast<std::uint8_t>(s[54 + 14]), 4);
+    // Second stored row is the top one, starting with 3, 2, 1.
+    EXPECT_EQ(static_cast<std::uint8_t>(s[54 + 16]), 3);
+    EXPECT_EQ(static_cast<std::uint8_t>(s[54 + 18]), 1);
+}
+
+TEST(BmpFileWrite, RoundTripsEveryWidthPadding) {
+    TempDir dir;
+    for (std::int32_t w = 1; w <= 4; ++w) {
+        const Bitmap b = Gradient(w, 3);
+        WriteBmpFile(dir / "r.bmp", b);
+        ExpectSamePixels(ReadBmpFile(dir / "r.bmp"), b);
+    }
+}
+
+TEST(BmpFileWrite, ReplacesAnEarlierFileAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    WriteFile(dir / "desktop.bmp", std::string(1000, 'x'));
+    WriteBmpFile(dir / "desktop.bmp", Gradient(2, 2));
+    EXPECT_EQ(ReadFile(dir / "desktop.bmp").size(), 54u + 16u);
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
+}
+
+TEST(BmpFileWrite, FailureNamesThePathAndKeepsTheEarlierFile) {
+    TempDir dir;
+    const auto missing = dir / "no-such-folder" / "x.bmp";
+    try {
+        WriteBmpFile(missing, Gradient(2, 2));
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_THAT(e.what(), HasSubstr("Unable to write " + missing.string() + ": "));
+    }
+    // A folder in the way of the rename: the write fails and the folder stays.
+    std::filesystem::create_directories(dir / "taken.bmp" / "inner");
+    EXPECT_THROW(WriteBmpFile(dir / "taken.bmp", Gradient(2, 2)), Error);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.bmp" / "inner"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "taken.bmp.tmp"));
+}
+
+TEST(BmpFileWrite, RefusesAnEmptyBitmap) {
+    TempDir dir;
+    EXPECT_THROW(WriteBmpFile(dir / "e.bmp", Bitmap()), Error);
+    EXPECT_FALSE(std::filesystem::exists(dir / "e.bmp"));
+}
+
+TEST(BmpFileRead, ReadsTopDownFilesTheRightWayUp) {
+    TempDir dir;
+    const Bitmap b = Gradient(3, 4);
+    WriteBmpFile(dir / "a.bmp", b);
+    std::string s = ReadFile(dir / "a.bmp");
+    // Turn it into a top-down file: negative height, rows reversed.
+    PutU32(s, 22, static_cast<std::uint32_t>(-4));
+    std::string rows = s.substr(54);
+    std::string reversed;
+    for (int y = 3; y >= 0; --y) {
+        reversed += rows.substr(static_cast<std::size_t>(y) * 12, 12);
+    }
+    WriteFile(dir / "t.bmp", s.substr(0, 54) + reversed);
+    ExpectSamePixels(ReadBmpFile(dir / "t.bmp"), b);
+}
+
+TEST(BmpFileRead, AcceptsLaterHeaderVersionsAndAGapBeforeThePixels) {
+    TempDir dir;
+    const Bitmap b = Gradient(3, 2);
+    WriteBmpFile(dir / "a.bmp", b);
+    std::string s = ReadFile(dir / "a.bmp");
+    // A V5 header (124 bytes) and 10 spare bytes before the pixel data.
+    std::string v5 = s.substr(0, 54) + std::string(124 - 40 + 10, '\0') + s.substr(54);
+    PutU32(v5, 14, 124);
+    PutU32(v5, 10, 14 + 124 + 10);
+    WriteFile(dir / "v5.bmp", v5);
+    ExpectSamePixels(ReadBmpFile(dir / "v5.bmp"), b);
+}
+
+TEST(BmpFileRead, RejectsMalformedFilesWithAReadableReason) {
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) { s[0] = 'P'; }), HasSubstr("not a BMP file"));
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) { s = "BM"; }), HasSubstr("cut off"));
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) { s.clear(); }), HasSubstr("not a BMP file"));
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) { PutU32(s, 14, 12); }), HasSubstr("header"));
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) { s[28] = 8; }), HasSubstr("8 bits per pixel"));
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) { s[28] = 32; }), HasSubstr("32 bits per pixel"));
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) { PutU32(s, 30, 1); }), HasSubstr("compressed"));
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) { s[26] = 2; }), HasSubstr("damaged"));
+}
+
+TEST(BmpFileRead, RejectsSizesThatAreInvalidOverflowOrExceedTheFile) {
+    const auto width = [](std::uint32_t w) { return [w](std::string& s) { PutU32(s, 18, w); }; };
+    const auto height = [](std::uint32_t h) { return [h](std::string& s) { PutU32(s, 22, h); }; };
+    EXPECT_THAT(ReadErrorAfter(width(0)), HasSubstr("not valid"));
+    EXPECT_THAT(ReadErrorAfter(width(static_cast<std::uint32_t>(-5))), HasSubstr("not valid"));
+    EXPECT_THAT(ReadErrorAfter(height(0)), HasSubstr("not valid"));
+    EXPECT_THAT(ReadErrorAfter(height(0x80000000u)), HasSubstr("not valid"));  // INT32_MIN
+    // Sizes whose byte count overflows 32 bits, or merely exceeds the file.
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) {
+                    PutU32(s, 18, 0x7FFFFFFF);
+                    PutU32(s, 22, 0x7FFFFFFF);
+                }),
+                HasSubstr("too large"));
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) {
+                    PutU32(s, 18, 32768);
+                    PutU32(s, 22, 16385);
+                }),
+                HasSubstr("too large"));
+    EXPECT_THAT(ReadErrorAfter(height(4)), HasSubstr("cut off"));
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) { s.resize(s.size() - 1); }),
+                HasSubstr("cut off"));
+    // Pixel data said to start inside the header, or past the end of the file.
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) { PutU32(s, 10, 20); }), HasSubstr("damaged"));
+    EXPECT_THAT(ReadErrorAfter([](std::string& s) { PutU32(s, 10, 0xFFFFFFF0u); }),
+                HasSubstr("damaged"));
+}
+
+TEST(BmpFileRead, MissingFileNamesThePath) {
+    TempDir dir;
+    try {
+        ReadBmpFile(dir / "none.bmp");
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_THAT(e.what(), HasSubstr("Unable to read " + (dir / "none.bmp").string()));
+        EXPECT_THAT(e.what(), HasSubstr("No such file"));
+    }
+}
+
+TEST(BmpFileRead, ZeroesWhateverTheFileKeptInRowPadding) {
+    TempDir dir;
+    WriteBmpFile(dir / "a.bmp", Gradient(1, 1));  // 3 pixel bytes, 1 padding byte
+    std::string s = ReadFile(dir / "a.bmp");
+    s[54 + 3] = '\x7f';
+    WriteFile(dir / "p.bmp", s);
+    EXPECT_EQ(ReadBmpFile(dir / "p.bmp").Row(0)[3], 0);
+}
+
+}  // namespace
+}  // namespace wylo

@@ -1,0 +1,282 @@
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "base/Error.h"
+#include "compose/BmpFile.h"
+#include "compose/Jpeg.h"
+#include "support/JpegWriter.h"
+#include "support/TempDir.h"
+
+namespace wylo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::EncodeJpeg;
+using test::JpegColour;
+using test::JpegOptions;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+using test::WriteJpeg;
+using ::testing::HasSubstr;
+
+constexpr Colour kRed = MakeColour(255, 0, 0);
+constexpr Colour kGreen = MakeColour(0, 255, 0);
+constexpr Colour kBlue = MakeColour(0, 0, 255);
+
+// Colours within a few levels of each other, as JPEG keeps flat areas.
+::testing::AssertionResult Near(Colour actual, Colour expected, int tolerance = 6) {
+    const auto off = [](int a, int b) { return std::abs(a - b); };
+    if (off(RedOf(actual), RedOf(expected)) <= tolerance &&
+        off(GreenOf(actual), GreenOf(expected)) <= tolerance &&
+        off(BlueOf(actual), BlueOf(expected)) <= tolerance) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << std::hex << "0x" << actual << " is not near 0x" << expected;
+}
+
+void ExpectQuadrants(const Bitmap& b, int tolerance = 6) {
+    const std::int32_t w = b.width(), h = b.height();
+    EXPECT_TRUE(Near(b.Pixel(w / 4, h / 4), kRed, tolerance));
+    EXPECT_TRUE(Near(b.Pixel(3 * w / 4, h / 4), kGreen, tolerance));
+    EXPECT_TRUE(Near(b.Pixel(w / 4, 3 * h / 4), kBlue, tolerance));
+    EXPECT_TRUE(Near(b.Pixel(3 * w / 4, 3 * h / 4), kWhite, tolerance));
+}
+
+double MeanDifference(const Bitmap& a, const Bitmap& b) {
+    double total = 0;
+    for (std::int32_t y = 0; y < a.height(); ++y) {
+        for (std::int32_t x = 0; x < a.width() * 3; ++x) {
+            total += std::abs(a.Row(y)[x] - b.Row(y)[x]);
+        }
+    }
+    return total / (static_cast<double>(a.width()) * a.height() * 3);
+}
+
+std::string DecodeError(const fs::path& path) {
+    try {
+        DecodeJpegFile(path);
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+// A valid JPEG whose frame header claims another size.
+std::string WithClaimedSize(std::string jpeg, std::uint16_t width, std::uint16_t height) {
+    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i) {
+        if (static_cast<std::uint8_t>(jpeg[i]) == 0xFF &&
+            (static_cast<std::uint8_t>(jpeg[i + 1]) == 0xC0 ||
+             static_cast<std::uint8_t>(jpeg[i + 1]) == 0xC2)) {
+            jpeg[i + 5] = static_cast<char>(height >> 8);
+            jpeg[i + 6] = static_cast<char>(height);
+            jpeg[i + 7] = static_cast<char>(width >> 8);
+            jpeg[i + 8] = static_cast<char>(width);
+            return jpeg;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return jpeg;
+}
+
+TEST(JpegDecode, ColourPictureRoundTripsAtFullSize) {
+    TempDir dir;
+    WriteJpeg(dir / "q.jpg", test::QuadrantPattern(64, 48), {.quality = 95});
+    const Bitmap b = DecodeJpegFile(dir / "q.jpg");
+    EXPECT_EQ(b.width(), 64);
+    EXPECT_EQ(b.height(), 48);
+    ExpectQuadrants(b);
+}
+
+TEST(JpegDecode, PhotoLikePictureStaysCloseToTheOriginal) {
+    TempDir dir;
+    const Bitmap original = test::PhotoPattern(301, 203);  // odd sizes: partial blocks, padding
+    for (const bool progressive : {false, true}) {
+        WriteJpeg(dir / "p.jpg", original, {.quality = 92, .progressive = progressive});
+        const Bitmap b = DecodeJpegFile(dir / "p.jpg");
+        ASSERT_EQ(b.width(), 301);
+        ASSERT_EQ(b.height(), 203);
+        EXPECT_LT(MeanDifference(b, original), 4.0) << "progressive " << progressive;
+    }
+}
+
+TEST(JpegDecode, GivesExactlyWhatTheLibrarysOwnToolGives) {
+    // djpeg's defaults are full size and the accurate transform, as ours.
+    if (std::system("command -v djpeg > /dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "djpeg is not installed";
+    }
+    TempDir dir;
+    WriteJpeg(dir / "p.jpg", test::PhotoPattern(157, 99, 3), {.quality = 85});
+    const std::string command =
+        "djpeg -bmp -outfile '" + (dir / "d.bmp").string() + "' '" + (dir / "p.jpg").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const Bitmap theirs = ReadBmpFile(dir / "d.bmp");
+    const Bitmap ours = DecodeJpegFile(dir / "p.jpg");
+    ASSERT_EQ(ours.width(), theirs.width());
+    ASSERT_EQ(ours.height(), theirs.height());
+    for (std::int32_t y = 0; y < ours.height(); ++y) {
+        ASSERT_EQ(std::memcmp(ours.Row(y), theirs.Row(y), ours.stride()), 0) << "row " << y;
+    }
+}
+
+TEST(JpegDecode, GreyscalePictureComesOutAsTwentyFourBitGrey) {
+    TempDir dir;
+    WriteJpeg(dir / "g.jpg", test::QuadrantPattern(32, 32), {.colour = JpegColour::Greyscale});
+    const Bitmap b = DecodeJpegFile(dir / "g.jpg");
+    ASSERT_EQ(b.width(), 32);
+    for (std::int32_t y = 0; y < 32; ++y) {
+        for (std::int32_t x = 0; x < 32; ++x) {
+            const Colour c = b.Pixel(x, y);
+            ASSERT_EQ(RedOf(c), GreenOf(c));
+            ASSERT_EQ(GreenOf(c), BlueOf(c));
+        }
+    }
+    // Luma of pure red is about 76, of white 255.
+    EXPECT_NEAR(RedOf(b.Pixel(8, 8)), 76, 4);
+    EXPECT_NEAR(RedOf(b.Pixel(24, 24)), 255, 4);
+}
+
+TEST(JpegDecode, AdobeCmykAndYcckPicturesAreConvertedToColour) {
+    TempDir dir;
+    for (const JpegColour colour : {JpegColour::AdobeCmyk, JpegColour::Ycck}) {
+        WriteJpeg(dir / "c.jpg", test::QuadrantPattern(48, 48), {.quality = 95, .colour = colour});
+        const Bitmap b = DecodeJpegFile(dir / "c.jpg");
+        ASSERT_EQ(b.width(), 48);
+        ExpectQuadrants(b, 10);
+    }
+}
+
+TEST(JpegFileToBmpFile, WritesTheDecodedPictureAsABmpFile) {
+    TempDir dir;
+    WriteJpeg(dir / "a.jpg", test::PhotoPattern(90, 61));
+    WriteFile(dir / "a.bmp", "an older file");
+    JpegFileToBmpFile(dir / "a.bmp", dir / "a.jpg");
+    const Bitmap written = ReadBmpFile(dir / "a.bmp");
+    const Bitmap decoded = DecodeJpegFile(dir / "a.jpg");
+    ASSERT_EQ(written.width(), 90);
+    ASSERT_EQ(written.height(), 61);
+    EXPECT_EQ(MeanDifference(written, decoded), 0.0);
+}
+
+// Every way a download can fail to be a JPEG: an error naming the file, and
+// no BMP (an older one stays untouched).
+struct BadInput {
+    const char* name;
+    std::string bytes;
+    const char* reason;
+};
+
+std::vector<BadInput> BadInputs() {
+    const std::string jpeg = EncodeJpeg(test::PhotoPattern(120, 80));
+    const std::string progressive = EncodeJpeg(test::PhotoPattern(120, 80), {.progressive = true});
+    return {
+        {"png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "Not a JPEG file"},
+        {"gif", "GIF89a\x10\x00\x10\x00", "Not a JPEG file"},
+        {"html error page", "<html><body>404 Not Found</body></html>", "Not a JPEG file"},
+        {"empty", "", "Empty input file"},
+        {"only the start marker", "\xFF\xD8", "Premature end of JPEG file"},
+        {"cut in the header", jpeg.substr(0, 100), "Premature end of JPEG file"},
+        {"cut in the picture", jpeg.substr(0, jpeg.size() / 2), "Premature end of JPEG file"},
+        {"cut before the end marker", jpeg.substr(0, jpeg.size() - 2),
+         "Premature end of JPEG file"},
+        {"progressive, cut", progressive.substr(0, progressive.size() * 2 / 3),
+         "Premature end of JPEG file"},
+        {"over 100 megapixels", WithClaimedSize(jpeg, 12000, 9000), "100 megapixels"},
+        {"largest frame", WithClaimedSize(jpeg, 65500, 65500), "65500 x 65500"},
+        {"zero height", WithClaimedSize(jpeg, 120, 0), "Empty JPEG image"},
+        {"thousands of scans",
+         EncodeJpeg(test::PhotoPattern(16, 16), {.progressive = true, .thousandsOfScans = true}),
+         "more scans"},
+    };
+}
+
+TEST(JpegFileToBmpFile, BadInputRaisesAnErrorAndWritesNoBmp) {
+    for (const BadInput& input : BadInputs()) {
+        SCOPED_TRACE(input.name);
+        TempDir dir;
+        WriteFile(dir / "in.jpg", input.bytes);
+        try {
+            JpegFileToBmpFile(dir / "out.bmp", dir / "in.jpg");
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_THAT(e.what(), HasSubstr((dir / "in.jpg").string()));
+            EXPECT_THAT(e.what(), HasSubstr(input.reason));
+        }
+        EXPECT_FALSE(fs::exists(dir / "out.bmp"));
+        EXPECT_FALSE(fs::exists(dir / "out.bmp.tmp"));
+    }
+}
+
+TEST(JpegFileToBmpFile, FailedConversionKeepsTheEarlierBmp) {
+    TempDir dir;
+    WriteFile(dir / "in.jpg", "GIF89a");
+    WriteFile(dir / "out.bmp", "the earlier file");
+    EXPECT_THROW(JpegFileToBmpFile(dir / "out.bmp", dir / "in.jpg"), Error);
+    EXPECT_EQ(ReadFile(dir / "out.bmp"), "the earlier file");
+}
+
+TEST(JpegDecode, MissingFileIsAReadableError) {
+    TempDir dir;
+    const std::string message = DecodeError(dir / "gone.jpg");
+    EXPECT_THAT(message, HasSubstr("Unable to read " + (dir / "gone.jpg").string()));
+    EXPECT_THAT(message, HasSubstr("No such file"));
+}
+
+TEST(JpegDecode, StrayBytesBetweenMarkersAreHarmless) {
+    // Some cameras leave bytes between segments; the library only warns.
+    TempDir dir;
+    std::string jpeg = EncodeJpeg(test::QuadrantPattern(32, 32), {.quality = 95});
+    const std::size_t eoi = jpeg.size() - 2;
+    jpeg.insert(eoi, "xyz");
+    WriteFile(dir / "s.jpg", jpeg);
+    ExpectQuadrants(DecodeJpegFile(dir / "s.jpg"));
+}
+
+TEST(ConvertToBmp, WritesBesideTheJpegAndReturnsThePath) {
+    TempDir dir;
+    WriteJpeg(dir / "sunset.jpg", test::QuadrantPattern(16, 16));
+    const fs::path bmp = ConvertToBmp(dir / "sunset.jpg");
+    EXPECT_EQ(bmp, dir / "sunset.bmp");
+    EXPECT_EQ(ReadBmpFile(bmp).width(), 16);
+    // A second conversion runs again and overwrites.
+    WriteJpeg(dir / "sunset.jpg", test::QuadrantPattern(24, 8));
+    EXPECT_EQ(ReadBmpFile(ConvertToBmp(dir / "sunset.jpg")).width(), 24);
+}
+
+TEST(ConvertToBmp, NeverOverwritesADownloadAlreadyNamedBmp) {
+    TempDir dir;
+    const std::string jpeg = EncodeJpeg(test::QuadrantPattern(16, 16));
+    WriteFile(dir / "photo.BMP", jpeg);
+    const fs::path bmp = ConvertToBmp(dir / "photo.BMP");
+    EXPECT_EQ(bmp, dir / "photo.BMP.bmp");
+    EXPECT_EQ(ReadFile(dir / "photo.BMP"), jpeg);
+    EXPECT_EQ(ReadBmpFile(bmp).width(), 16);
+}
+
+TEST(ReplaceExtension, CutsAtTheLastDotOfTheFileName) {
+    EXPECT_EQ(ReplaceExtension("C:\\cache\\7\\images\\a.b.jpg", ".bmp").string(),
+              "C:\\cache\\7\\images\\a.b.bmp");
+    EXPECT_EQ(ReplaceExtension("/data/cache/7/images/sunset.jpg", ".bmp").string(),
+              "/data/cache/7/images/sunset.bmp");
+    EXPECT_EQ(ReplaceExtension("/data/images/a.", ".bmp").string(), "/data/images/a.bmp");
+    EXPECT_EQ(ReplaceExtension("/data/images/.jpg", ".bmp").string(), "/data/images/.bmp");
+    EXPECT_EQ(ReplaceExtension("photo.jpeg", ".bmp").string(), "photo.bmp");
+}
+
+TEST(ReplaceExtension, AppendsWhenTheFileNameHasNoDot) {
+    // Cutting at a dot in a folder name would leave the folder.
+    EXPECT_EQ(ReplaceExtension("/data/Wylo.d/cache/7/images/photo", ".bmp").string(),
+              "/data/Wylo.d/cache/7/images/photo.bmp");
+    EXPECT_EQ(ReplaceExtension("C:\\Program.Data\\Wylo\\images\\photo", ".bmp").string(),
+              "C:\\Program.Data\\Wylo\\images\\photo.bmp");
+    EXPECT_EQ(ReplaceExtension("photo", ".bmp").string(), "photo.bmp");
+    EXPECT_EQ(ReplaceExtension("", ".bmp").string(), ".bmp");
+}
+
+}  // namespace
+}  // namespace wylo
