@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "settings/DateTimeText.h"
+
 namespace wylo {
 namespace {
 
@@ -83,6 +85,12 @@ DateTime NextChangeTime(DateTime lastChange, std::int32_t scheduleType, std::int
             break;
     }
     return std::min(next, LastMoment());
+}
+
+std::string NextChangeText(const Platform& platform, DateTime lastChange, std::int32_t scheduleType,
+                           std::int32_t frequency) {
+    return "Next Change : " +
+           FormatDateTimeText(platform, NextChangeTime(lastChange, scheduleType, frequency));
 }
 
 }  // namespace wylo

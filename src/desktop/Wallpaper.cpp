@@ -1,0 +1,24 @@
+#include "desktop/Wallpaper.h"
+
+#include "compose/BmpFile.h"
+#include "platform/AppFolder.h"
+#include "platform/Platform.h"
+
+namespace wylo {
+
+std::filesystem::path DesktopBitmapPath(const Platform& platform) {
+    return AppFolder(platform) / "desktop.bmp";
+}
+
+void SaveDesktop(Platform& platform, const Bitmap& canvas) {
+    EnsureAppFolder(platform);
+    // WriteBmpFile writes beside the target and renames over it.
+    WriteBmpFile(DesktopBitmapPath(platform), canvas);
+    InstallDesktop(platform);
+}
+
+void InstallDesktop(Platform& platform) {
+    platform.SetWallpaper(DesktopBitmapPath(platform), true);
+}
+
+}  // namespace wylo

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace wylo {
+
+class ChannelSession;
+
+// What a desktop change and the schedule need of the subscribed channel.
+class ChannelSource {
+public:
+    virtual ~ChannelSource() = default;
+
+    // Fetches (or confirms) and loads the control file of the channel at
+    // index in the directory. A failure leaves whatever control file is
+    // loaded; an index the directory does not hold throws Error.
+    virtual void RefreshControlFile(std::int32_t channelIndex) = 0;
+
+    // Lookups on the loaded control file: 0 or empty text when missing.
+    virtual std::int32_t ImageCount() const = 0;
+    virtual std::string ImageValue(std::string_view name, std::int32_t index) const = 0;
+
+    // Fetches image index into the cache of the channel fetched last and
+    // returns its path; empty when there is nothing to fetch or it failed.
+    virtual std::filesystem::path ImageFilePath(std::int32_t index) = 0;
+};
+
+// The program's channel session as a source.
+class SessionChannelSource : public ChannelSource {
+public:
+    explicit SessionChannelSource(ChannelSession& session) : session_(session) {}
+
+    void RefreshControlFile(std::int32_t channelIndex) override;
+    std::int32_t ImageCount() const override;
+    std::string ImageValue(std::string_view name, std::int32_t index) const override;
+    std::filesystem::path ImageFilePath(std::int32_t index) override;
+
+private:
+    ChannelSession& session_;
+};
+
+}  // namespace wylo

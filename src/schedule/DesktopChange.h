@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "compose/Bitmap.h"
+#include "compose/DesktopCanvas.h"
+#include "platform/Platform.h"
+#include "schedule/Rotation.h"
+
+namespace wylo {
+
+class ChannelSource;
+class Feedback;
+struct Settings;
+
+// The one routine that makes a new wallpaper, with its steps: pick the image,
+// recolour the icon captions, prepare a bitmap per monitor as the
+// multi-screen mode asks, compose them into one desktop bitmap and hand it
+// on. Every bitmap lives in a value, so an error anywhere (a JPEG that does
+// not decode, a file that cannot be written) releases them all on its way
+// to the caller.
+class DesktopChange {
+public:
+    // Receives the composed desktop. The program's sink saves it as
+    // desktop.bmp and installs it; a preview writes it elsewhere.
+    using DesktopSink = std::function<void(const Bitmap& desktop)>;
+
+    // Which image a change drew on which monitor.
+    struct DrawnImage {
+        std::int32_t monitor = 0;
+        std::int32_t image = 0;
+        friend bool operator==(const DrawnImage&, const DrawnImage&) = default;
+    };
+
+    // Everything passed in must outlive the object. The settings give the
+    // current image (which a change advances), the multi-screen choice, the
+    // colours and the order.
+    DesktopChange(Platform& platform, Settings& settings, ChannelSource& channel,
+                  Feedback& feedback, RandomEngine& random = ImageRandomEngine());
+
+    void SetDesktopSink(DesktopSink sink) { sink_ = std::move(sink); }
+
+    // Composes and hands on a new desktop for image index, or for the next
+    // image by the rotation rule when index is -1. Errors reach the caller.
+    void ChangeDesktop(std::int32_t index);
+
+    // The images the last change drew, in monitor order.
+    const std::vector<DrawnImage>& drawnImages() const { return drawn_; }
+
+    // The steps of a change, each on the monitor list read once for it.
+    std::int32_t MultiScreenMode(const std::vector<Monitor>& monitors) const;
+    // The monitor that single-screen mode shows an image on.
+    std::int32_t SelectedSingleMonitor(const std::vector<Monitor>& monitors) const;
+    Bitmap CreateDesktopCanvas() const;
+    std::optional<Bitmap> PreparePrimaryMonitor(const std::vector<Monitor>& monitors,
+                                                std::int32_t index);
+    OtherMonitorList PrepareOtherMonitors(const std::vector<Monitor>& monitors);
+    // Downloads image index, converts it to a BMP beside it and draws it
+    // fitted and centred into bitmap. False when no image could be had.
+    bool PrepareMonitorImage(Bitmap& bitmap, std::int32_t index);
+    // Paints bitmap with the image's suggested background colour.
+    void FillImageBackground(Bitmap& bitmap, std::int32_t index) const;
+    void ApplyImageColours(std::int32_t index);
+    // Advances the current image by the rotation rule and returns it.
+    std::int32_t NextImageIndex();
+
+private:
+    void RecordDrawn(std::int32_t monitor, std::int32_t image);
+
+    Platform& platform_;
+    Settings& settings_;
+    ChannelSource& channel_;
+    Feedback& feedback_;
+    RandomEngine& random_;
+    DesktopSink sink_;
+    std::vector<DrawnImage> drawn_;
+};
+
+}  // namespace wylo

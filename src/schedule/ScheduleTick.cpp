@@ -1,0 +1,55 @@
+#include "schedule/ScheduleTick.h"
+
+#include "base/Feedback.h"
+#include "schedule/ChannelSource.h"
+#include "schedule/DesktopChange.h"
+#include "schedule/Schedule.h"
+#include "settings/Settings.h"
+
+namespace wylo {
+
+Scheduler::Scheduler(const Platform& platform, Settings& settings, Feedback& feedback,
+                     ChannelSource& channel, DesktopChange& change)
+    : platform_(platform),
+      settings_(settings),
+      feedback_(feedback),
+      channel_(channel),
+      change_(change) {}
+
+bool Scheduler::IsChangeDue(DateTime now) const {
+    return wylo::IsChangeDue(now, settings_.lastChange, settings_.scheduleType,
+                             settings_.scheduleFrequency);
+}
+
+std::string Scheduler::NextChangeText() const {
+    return wylo::NextChangeText(platform_, settings_.lastChange, settings_.scheduleType,
+                                settings_.scheduleFrequency);
+}
+
+void Scheduler::ShowNextChange() {
+    feedback_.SetStatus(NextChangeText());
+}
+
+bool Scheduler::Tick(DateTime now) {
+    ShowNextChange();
+    if (!forceChange && !IsChangeDue(now)) {
+        return false;
+    }
+    if (settings_.currentChannel < 0) {
+        // Nothing to show yet: keep the user's own wallpaper rather than a
+        // plain colour, and keep the change due for the first subscription.
+        forceChange = false;
+        return false;
+    }
+    settings_.lastChange = now;
+    forceChange = false;
+    const BusyScope busy(feedback_);
+    channel_.RefreshControlFile(settings_.currentChannel);
+    if (showSubscribedChannel) {
+        showSubscribedChannel();
+    }
+    change_.ChangeDesktop(-1);
+    return true;
+}
+
+}  // namespace wylo
