@@ -1,0 +1,137 @@
+#include "channels/ChannelSession.h"
+
+#include <system_error>
+#include <utility>
+
+#include "channels/Download.h"
+#include "channels/HttpClient.h"
+
+namespace wylo {
+
+namespace {
+
+constexpr std::string_view kControlFileName = "Channel.xml";
+
+// A file name inside the cache; empty when it cannot be used as one.
+std::string SafeFileName(std::string_view url) {
+    std::string name = FileNameFromUrl(url);
+    return IsSafeName(name) ? name : std::string();
+}
+
+// Names the cache keeps beside a channel's preview. A preview with one of
+// them would replace the control file or clash with a folder.
+bool IsReservedInCacheFolder(std::string_view name) {
+    const std::string upper = UpperAscii(name);
+    return upper == UpperAscii(kControlFileName) || upper == "IMAGES" || upper == "THUMBS";
+}
+
+}  // namespace
+
+std::string ChannelDirectoryUrl(const std::optional<std::string>& configured) {
+    if (configured && IsFetchableUrl(*configured)) {
+        return *configured;
+    }
+    return std::string(kDefaultChannelDirectoryUrl);
+}
+
+ChannelSession::ChannelSession(HttpClient& client, const Clock& clock,
+                               std::filesystem::path appFolder, std::string directoryUrl)
+    : client_(client),
+      clock_(clock),
+      appFolder_(std::move(appFolder)),
+      directoryUrl_(std::move(directoryUrl)) {}
+
+bool ChannelSession::FetchChannelDirectory() {
+    return DownloadFile(client_, directoryUrl_, DirectoryPath(), clock_);
+}
+
+bool ChannelSession::OpenChannelDirectory() {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(DirectoryPath(), ec)) {
+        return false;
+    }
+    directory_.Open(DirectoryPath());
+    return true;
+}
+
+bool ChannelSession::DownloadControlFile(int index) {
+    const std::string url = directory_.ChannelValue("url", index);
+    std::string id = directory_.ChannelValue("id", index);
+    const std::filesystem::path path = ControlFilePath(id);
+    if (path.empty()) {
+        selectedChannelId_.clear();
+        return false;
+    }
+    selectedChannelId_ = std::move(id);
+    return DownloadFile(client_, url, path, clock_);
+}
+
+bool ChannelSession::LoadControlFile(int index) {
+    controlFile_.Close();
+    if (index < 0 || index >= directory_.ChannelCount()) {
+        return false;
+    }
+    const std::filesystem::path path = ControlFilePath(directory_.ChannelValue("id", index));
+    return !path.empty() && controlFile_.Load(path);
+}
+
+std::filesystem::path ChannelSession::ImageFilePath(const std::string& channelId, int index) {
+    if (index == -1) {
+        return {};
+    }
+    const std::string loc = controlFile_.ImageValue("loc", index);
+    const std::filesystem::path folder = CacheFolder(channelId);
+    const std::string name = SafeFileName(loc);
+    if (loc.empty() || folder.empty() || name.empty()) {
+        return {};
+    }
+    return Fetch(loc, folder / "images" / name);
+}
+
+std::filesystem::path ChannelSession::CacheFolder(std::string_view channelId) const {
+    if (!IsSafeName(channelId)) {
+        return {};
+    }
+    return appFolder_ / "cache" / std::string(channelId);
+}
+
+std::filesystem::path ChannelSession::ControlFilePath(std::string_view channelId) const {
+    const std::filesystem::path folder = CacheFolder(channelId);
+    return folder.empty() ? folder : folder / kControlFileName;
+}
+
+std::filesystem::path ChannelSession::ThumbnailPath(int index) const {
+    const std::filesystem::path folder = CacheFolder(selectedChannelId_);
+    const std::string name = SafeFileName(controlFile_.ImageValue("thumb", index));
+    if (folder.empty() || name.empty()) {
+        return {};
+    }
+    return folder / "thumbs" / name;
+}
+
+std::filesystem::path ChannelSession::FetchThumbnail(int index) {
+    return Fetch(controlFile_.ImageValue("thumb", index), ThumbnailPath(index));
+}
+
+std::filesystem::path ChannelSession::PreviewPath(std::string_view url) const {
+    const std::filesystem::path folder = CacheFolder(selectedChannelId_);
+    const std::string name = SafeFileName(url);
+    if (folder.empty() || name.empty() || IsReservedInCacheFolder(name)) {
+        return {};
+    }
+    return folder / name;
+}
+
+std::filesystem::path ChannelSession::FetchPreview(const std::string& url) {
+    return Fetch(url, PreviewPath(url));
+}
+
+std::filesystem::path ChannelSession::Fetch(const std::string& url,
+                                            const std::filesystem::path& path) {
+    if (path.empty() || !DownloadFile(client_, url, path, clock_)) {
+        return {};
+    }
+    return path;
+}
+
+}  // namespace wylo

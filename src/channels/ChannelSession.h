@@ -1,0 +1,110 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "channels/ChannelDirectory.h"
+#include "channels/ControlFile.h"
+
+namespace wylo {
+
+class Clock;
+class HttpClient;
+
+// Where the channel directory is published unless the settings file names
+// another address.
+inline constexpr std::string_view kDefaultChannelDirectoryUrl =
+    "http://localhost:8086/wylo/wylo.xml";
+
+// The address to fetch the channel directory from: configured when it is an
+// http or https address, the built-in one otherwise (missing or unusable).
+std::string ChannelDirectoryUrl(const std::optional<std::string>& configured);
+
+// The channel state the program works on: the loaded channel directory, the
+// loaded control file, the identifier of the channel fetched last, and the
+// cache under the application folder. Every file it writes lies under the
+// application folder; identifiers and file names from the network that are
+// not safe as one path element are never used in a path.
+class ChannelSession {
+public:
+    // client and clock must outlive the session.
+    ChannelSession(HttpClient& client, const Clock& clock, std::filesystem::path appFolder,
+                   std::string directoryUrl);
+
+    const std::filesystem::path& appFolder() const { return appFolder_; }
+    const std::string& directoryUrl() const { return directoryUrl_; }
+    // The local copy of the directory, whatever address it comes from.
+    std::filesystem::path DirectoryPath() const { return appFolder_ / "wylo.xml"; }
+
+    ChannelDirectory& directory() { return directory_; }
+    const ChannelDirectory& directory() const { return directory_; }
+    ControlFile& controlFile() { return controlFile_; }
+    const ControlFile& controlFile() const { return controlFile_; }
+
+    // The identifier of the channel whose control file was fetched last; it
+    // names the cache folder of previews, images and thumbnails.
+    const std::string& selectedChannelId() const { return selectedChannelId_; }
+    void setSelectedChannelId(std::string id) { selectedChannelId_ = std::move(id); }
+
+    // Fetches the directory into DirectoryPath(). True when a usable copy is
+    // there afterwards (fresh, or cached and kept).
+    bool FetchChannelDirectory();
+    // Opens the local copy of the directory. False, changing nothing, when
+    // there is none; throws Error when it is not well-formed (the directory
+    // is closed then).
+    bool OpenChannelDirectory();
+
+    // Fetches the control file of the channel at index (already resolved by
+    // the caller) into its cache folder and makes that channel the selected
+    // one. An identifier unsafe as a folder name clears the selection and
+    // fails without any request. Throws Error when index is not in the
+    // directory.
+    bool DownloadControlFile(int index);
+    // Loads the cached control file of the channel at index. False, with the
+    // control file closed, for an index outside the directory, an unsafe
+    // identifier, or a missing or malformed file.
+    bool LoadControlFile(int index);
+
+    // Fetches image index of the loaded control file into the images folder
+    // of channelId and returns its path; empty when index is -1, the image
+    // has no address, its file name or channelId is unsafe, or the download
+    // fails.
+    std::filesystem::path ImageFilePath(const std::string& channelId, int index);
+
+    // The cache folder of a channel; empty for an unsafe identifier.
+    std::filesystem::path CacheFolder(std::string_view channelId) const;
+    // Where a channel's control file is kept; empty for an unsafe identifier.
+    std::filesystem::path ControlFilePath(std::string_view channelId) const;
+
+    // Where the thumbnail of image index of the selected channel is kept;
+    // empty when it has no usable thumbnail address or no safe channel.
+    std::filesystem::path ThumbnailPath(int index) const;
+    // Fetches that thumbnail; its path, or empty when there is none or the
+    // download fails.
+    std::filesystem::path FetchThumbnail(int index);
+
+    // Where the selected channel's preview picture from url is kept: directly
+    // in the channel's cache folder. Empty when url gives no safe file name
+    // or one the cache uses itself.
+    std::filesystem::path PreviewPath(std::string_view url) const;
+    // Fetches the preview; its path, or empty when there is none or the
+    // download fails.
+    std::filesystem::path FetchPreview(const std::string& url);
+
+private:
+    // Fetches url to path when path is not empty; path on success.
+    std::filesystem::path Fetch(const std::string& url, const std::filesystem::path& path);
+
+    HttpClient& client_;
+    const Clock& clock_;
+    std::filesystem::path appFolder_;
+    std::string directoryUrl_;
+    ChannelDirectory directory_;
+    ControlFile controlFile_;
+    std::string selectedChannelId_;
+};
+
+}  // namespace wylo
