@@ -1,0 +1,150 @@
+// wylo-channel check URL: fetches a channel directory and every channel's
+// control file the way Wylo does, and lists what Wylo would offer.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include <fmt/core.h>
+#include <stdlib.h>
+
+#include "base/Clock.h"
+#include "base/Error.h"
+#include "channels/ChannelSession.h"
+#include "channels/Download.h"
+#include "channels/HttpClient.h"
+#include "tools/wylo-channel/Command.h"
+
+namespace wylo::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh cache folder, removed with its content when the check ends.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        std::string pattern = (fs::temp_directory_path() / "wylo-channel-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            throw Error("Cannot create a temporary folder for the downloads");
+        }
+        path_ = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+void PrintLine(const std::string& line) {
+    fmt::print("{}\n", line);
+}
+
+// Why the channel at index cannot be offered; empty when it can, in which
+// case its control file is loaded.
+std::string Unavailability(ChannelSession& session, HttpClient& client, int index) {
+    const std::string id = session.directory().ChannelValue("id", index);
+    const std::string url = session.directory().ChannelValue("url", index);
+    if (id.empty()) {
+        return "no id";
+    }
+    if (!IsSafeName(id)) {
+        return "id is not usable as a folder name";
+    }
+    if (url.empty()) {
+        return "no control file address";
+    }
+    if (!IsFetchableUrl(url)) {
+        return "control file address is not an http or https address: " + url;
+    }
+    if (!session.DownloadControlFile(index)) {
+        const std::string why = client.LastError();
+        return "control file could not be downloaded from " + url +
+               (why.empty() ? std::string() : ": " + why);
+    }
+    if (!session.LoadControlFile(index)) {
+        // The loader names the cached copy; the publisher knows the address.
+        std::string why = session.controlFile().LoadError();
+        const std::string cached = "\"" + session.ControlFilePath(id).string() + "\"";
+        if (const auto at = why.find(cached); at != std::string::npos) {
+            why.replace(at, cached.size(), url);
+        }
+        return "control file could not be loaded: " + why;
+    }
+    return {};
+}
+
+int RunCheck(const std::string& url) {
+    TemporaryFolder cache;
+    HttpClient client;
+    ChannelSession session(client, Clock::System(), cache.path(), url);
+
+    if (!session.FetchChannelDirectory()) {
+        const std::string why = client.LastError();
+        throw Error("cannot download the channel directory from " + url +
+                    (why.empty() ? std::string() : ": " + why));
+    }
+    session.OpenChannelDirectory();
+
+    if (const std::string news = session.directory().DirectoryProperty("news"); !news.empty()) {
+        PrintLine("news " + Printable(news));
+    }
+    bool anyAvailable = false;
+    for (int i = 0; i < session.directory().ChannelCount(); ++i) {
+        const std::string id = Printable(session.directory().ChannelValue("id", i));
+        if (const std::string why = Unavailability(session, client, i); !why.empty()) {
+            PrintLine(fmt::format("channel {} id={} unavailable: {}", i, id, Printable(why)));
+            continue;
+        }
+        anyAvailable = true;
+        const ControlFile& file = session.controlFile();
+        PrintLine(fmt::format("channel {} id={} title={} images={}", i, id,
+                              Printable(file.ControlFileValue("title")), file.ImageCount()));
+        for (int j = 0; j < file.ImageCount(); ++j) {
+            const auto value = [&](const char* name) {
+                return Printable(file.ImageValue(name, j));
+            };
+            PrintLine(fmt::format("  image {} title={} loc={} thumb={} background={} font={}", j,
+                                  value("title"), value("loc"), value("thumb"), value("background"),
+                                  value("font")));
+        }
+    }
+    return anyAvailable ? kExitOk : kExitFailed;
+}
+
+CommandRun SetUpCheck(CLI::App& sub) {
+    auto url = std::make_shared<std::string>();
+    sub.add_option("URL", *url, "Address of the channel directory (http or https)")
+        ->required()
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return IsFetchableUrl(text) ? std::string()
+                                            : "URL must be an http or https address";
+            },
+            "URL", "WebAddress"));
+    sub.footer(
+        "Fetches the channel directory at URL and every channel's control file into a\n"
+        "temporary cache, with the rules Wylo applies, and prints one line each:\n"
+        "  news <url>                                      (when the directory has one)\n"
+        "  channel <i> id=<id> title=<title> images=<n>    (an available channel)\n"
+        "  channel <i> id=<id> unavailable: <reason>       (one Wylo leaves out)\n"
+        "    image <j> title=<t> loc=<l> thumb=<t> background=<b> font=<f>\n"
+        "Values are the documents' raw texts; control characters are shown escaped.\n"
+        "Exit status: 0 when at least one channel is available, 1 when none is or\n"
+        "the directory cannot be fetched or read, 2 on bad usage.");
+    return [url] { return RunCheck(*url); };
+}
+
+const bool kRegistered =
+    RegisterCommand({"check", "Check a channel directory and every channel it lists", SetUpCheck});
+
+}  // namespace
+}  // namespace wylo::tool

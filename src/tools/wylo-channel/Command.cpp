@@ -1,0 +1,52 @@
+#include "tools/wylo-channel/Command.h"
+
+#include <algorithm>
+
+#include <fmt/core.h>
+
+namespace wylo::tool {
+
+namespace {
+
+// Filled during static initialisation, so it must exist before the first
+// registration whatever the order of the files.
+std::vector<Command>& Registry() {
+    static std::vector<Command> commands;
+    return commands;
+}
+
+}  // namespace
+
+bool RegisterCommand(Command command) {
+    Registry().push_back(std::move(command));
+    return true;
+}
+
+std::vector<Command> Commands() {
+    std::vector<Command> commands = Registry();
+    std::sort(commands.begin(), commands.end(),
+              [](const Command& a, const Command& b) { return a.name < b.name; });
+    return commands;
+}
+
+std::string Printable(const std::string& text) {
+    std::string result;
+    result.reserve(text.size());
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\n') {
+            result += "\\n";
+        } else if (c == '\r') {
+            result += "\\r";
+        } else if (c == '\t') {
+            result += "\\t";
+        } else if (c < 0x20 || c == 0x7f) {
+            result += fmt::format("\\x{:02X}", c);
+        } else {
+            result += ch;
+        }
+    }
+    return result;
+}
+
+}  // namespace wylo::tool
