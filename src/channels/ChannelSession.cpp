@@ -5,6 +5,7 @@
 
 #include "channels/Download.h"
 #include "channels/HttpClient.h"
+#include "settings/SettingsFile.h"
 
 namespace wylo {
 
@@ -32,6 +33,10 @@ std::string ChannelDirectoryUrl(const std::optional<std::string>& configured) {
         return *configured;
     }
     return std::string(kDefaultChannelDirectoryUrl);
+}
+
+std::string ReadChannelDirectoryUrl(const std::filesystem::path& settingsFile) {
+    return ChannelDirectoryUrl(ReadDirectoryUrl(settingsFile));
 }
 
 ChannelSession::ChannelSession(HttpClient& client, const Clock& clock,
