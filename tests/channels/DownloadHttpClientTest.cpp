@@ -96,23 +96,6 @@ TEST_F(HttpClientTest, CookieSetByOneReplyGoesBackOnTheNext) {
     EXPECT_EQ(cookie, "session=abc123");
 }
 
-TEST_F(HttpClientTest, CookiesAreNotSharedBetweenClients) {
-    server_.Route("/login", [](const httplib::Request&, httplib::Response& res) {
-        res.set_header("Set-Cookie", "session=abc123; Path=/");
-        res.set_content("welcome", "text/plain");
-    });
-    std::string cookie = "unset";
-    server_.Route("/check", [&cookie](const httplib::Request& req, httplib::Response& res) {
-        cookie = req.get_header_value("Cookie");
-        res.set_content("ok", "text/plain");
-    });
-    ASSERT_TRUE(client_.Get(server_.Url("/login"), body_.Sink()));
-
-    HttpClient other;
-    ASSERT_TRUE(other.Head(server_.Url("/check")).ok);
-    EXPECT_EQ(cookie, "");
-}
-
 TEST_F(HttpClientTest, ProxyFromTheEnvironmentIsIgnored) {
     server_.Serve("/a.xml", "direct");
     // A proxy that does not exist: using it would fail the request.
@@ -148,14 +131,6 @@ TEST_F(HttpClientTest, StatusOutsideTwoHundredsFailsWithAReadableReason) {
 
     EXPECT_EQ(body_.text, "");  // error pages are not passed on as content
     EXPECT_EQ(server_.Count("GET", "/elsewhere"), 0);
-}
-
-TEST_F(HttpClientTest, SuccessClearsTheLastError) {
-    server_.Serve("/a.xml", "a");
-    EXPECT_FALSE(client_.Head(server_.Url("/nothing")).ok);
-    EXPECT_FALSE(client_.LastError().empty());
-    EXPECT_TRUE(client_.Head(server_.Url("/a.xml")).ok);
-    EXPECT_EQ(client_.LastError(), "");
 }
 
 TEST_F(HttpClientTest, SpacesInTheUrlAreSentEncoded) {
