@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "base/Error.h"
 #include "compose/StdioFile.h"
@@ -22,6 +23,7 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
 // 2835 pixels per metre is 72 dots per inch.
 constexpr std::int32_t kPixelsPerMetre = 2835;
+constexpr std::size_t kWriteBufferSize = std::size_t{1} << 20;
 
 void PutU16(std::uint8_t* p, std::uint16_t v) {
     p[0] = static_cast<std::uint8_t>(v);
@@ -108,11 +110,14 @@ void WriteBmpFile(const fs::path& path, const Bitmap& bitmap) {
     temp += ".tmp";
     TempFileGuard guard(temp);
     {
+        // Few large writes: each write call costs far more than copying a row.
+        std::vector<char> buffer(kWriteBufferSize);
         errno = 0;
         detail::StdioFile file = detail::OpenStdioFile(temp, true);
         if (!file) {
             WriteFailed(path, ErrnoText(errno));
         }
+        std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
         const auto fail = [&] { WriteFailed(path, ErrnoText(errno)); };
         if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size()) {
             fail();

@@ -175,10 +175,14 @@ Bitmap PhotoPattern(std::int32_t width, std::int32_t height, std::uint32_t seed)
             const double hills = std::sin(fx * 9.0 + phase) * 0.08 + std::sin(fx * 23.0) * 0.03;
             const double ground = fy > 0.55 + hills ? 1.0 : 0.0;
             const double ripple = std::sin((fx + fy) * 40.0 + phase) * 12.0;
+            // Fine foliage-like texture on the ground, as photographs have.
+            const double texture = ground ? std::sin(x * 0.9 + std::sin(y * 0.7) * 3.0) *
+                                                std::sin(y * 1.3 + x * 0.05) * 14.0
+                                          : 0.0;
             state = state * 1664525u + 1013904223u;
             const double noise = static_cast<double>(state >> 28) - 7.5;  // -7.5 .. 7.5
-            const double r = ground ? 90 + 60 * fx + ripple : 120 + 100 * fy + 20 * fx;
-            const double g = ground ? 110 + 50 * (1 - fy) + ripple : 160 + 70 * fy;
+            const double r = ground ? 90 + 60 * fx + ripple + texture : 120 + 100 * fy + 20 * fx;
+            const double g = ground ? 110 + 50 * (1 - fy) + ripple + texture : 160 + 70 * fy;
             const double b = ground ? 50 + 30 * fx : 235 - 60 * fy + ripple * 0.5;
             const auto clamp = [noise](double v) {
                 return static_cast<std::uint8_t>(std::clamp(v + noise, 0.0, 255.0));
