@@ -1,13 +1,14 @@
 #include "platform/linux/LinuxPlatform.h"
 
-#include <langinfo.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <ctime>
 #include <string>
 
+#include <langinfo.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "platform/linux/LinuxWallpaper.h"
 #include "platform/linux/X11Desktop.h"
 
 extern char** environ;
@@ -47,12 +48,17 @@ std::filesystem::path LinuxPlatform::SharedDataFolder() const {
     return {};
 }
 
-std::vector<Monitor> LinuxPlatform::Monitors() const { return X11Monitors(); }
+std::vector<Monitor> LinuxPlatform::Monitors() const {
+    return X11Monitors();
+}
 
-Size LinuxPlatform::VirtualDesktopSize() const { return BoundingSize(Monitors()); }
+Size LinuxPlatform::VirtualDesktopSize() const {
+    return BoundingSize(Monitors());
+}
 
 void LinuxPlatform::SetWallpaper(const std::filesystem::path& path, bool tile) {
-    X11SetWallpaper(path, tile);
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    SetLinuxWallpaper(path, tile, desktop ? desktop : "");
 }
 
 void LinuxPlatform::SetDesktopIconColours(Colour, Colour, bool) {
@@ -74,7 +80,9 @@ void LinuxPlatform::OpenUrl(const std::string& url) {
     }
 }
 
-void LinuxPlatform::Beep() { X11Bell(); }
+void LinuxPlatform::Beep() {
+    X11Bell();
+}
 
 std::string LinuxPlatform::FormatShortDate(const CivilDateTime& value) const {
     return Format(nl_langinfo(D_FMT), value);
@@ -107,6 +115,8 @@ std::optional<CivilDateTime> LinuxPlatform::ParseDateTime(std::string_view text)
     return v;
 }
 
-std::unique_ptr<Platform> CreateSystemPlatform() { return std::make_unique<LinuxPlatform>(); }
+std::unique_ptr<Platform> CreateSystemPlatform() {
+    return std::make_unique<LinuxPlatform>();
+}
 
 }  // namespace wylo

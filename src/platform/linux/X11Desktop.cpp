@@ -1,10 +1,15 @@
 #include "platform/linux/X11Desktop.h"
 
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
-
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <memory>
+#include <string>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include "base/Error.h"
 
@@ -16,7 +21,255 @@ struct DisplayCloser {
 };
 using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
 
-DisplayPtr OpenDisplay() { return DisplayPtr(XOpenDisplay(nullptr)); }
+DisplayPtr OpenDisplay() {
+    return DisplayPtr(XOpenDisplay(nullptr));
+}
+
+// Xlib's default error handler ends the process. While a trap is alive,
+// protocol errors are counted instead; the previous handler comes back at
+// the end. The program has one thread, so a process-wide count is enough.
+class XErrorTrap {
+public:
+    explicit XErrorTrap(Display* d) : display_(d) {
+        XSync(display_, False);
+        saved_ = errors_;
+        errors_ = 0;
+        previous_ = XSetErrorHandler(&Count);
+    }
+    ~XErrorTrap() {
+        XSync(display_, False);
+        XSetErrorHandler(previous_);
+        // A trap inside another must not pass its own errors to the outer one.
+        errors_ = saved_;
+    }
+    XErrorTrap(const XErrorTrap&) = delete;
+    XErrorTrap& operator=(const XErrorTrap&) = delete;
+
+    // True when a request since the trap was set (or last checked) failed.
+    bool Failed() {
+        XSync(display_, False);
+        const bool failed = errors_ != 0;
+        errors_ = 0;
+        return failed;
+    }
+
+private:
+    static int Count(Display*, XErrorEvent*) {
+        ++errors_;
+        return 0;
+    }
+    static inline int errors_ = 0;
+    Display* display_;
+    int saved_ = 0;
+    int (*previous_)(Display*, XErrorEvent*) = nullptr;
+};
+
+std::vector<Monitor> RootMonitors(Display* d) {
+    std::vector<Monitor> monitors;
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    // RandR monitors arrived with 1.5; older servers would answer the request
+    // with an error.
+    if (XRRQueryExtension(d, &eventBase, &errorBase) && XRRQueryVersion(d, &major, &minor) &&
+        (major > 1 || (major == 1 && minor >= 5))) {
+        int count = 0;
+        if (XRRMonitorInfo* info = XRRGetMonitors(d, DefaultRootWindow(d), True, &count)) {
+            for (int i = 0; i < count; ++i) {
+                const XRRMonitorInfo& m = info[i];
+                if (m.width <= 0 || m.height <= 0) {
+                    continue;
+                }
+                monitors.push_back({Rect{m.x, m.y, m.x + m.width, m.y + m.height}, m.primary != 0});
+            }
+            XRRFreeMonitors(info);
+        }
+    }
+    if (monitors.empty()) {
+        const int screen = DefaultScreen(d);
+        monitors.push_back({Rect{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)}, true});
+    }
+    // Exactly one primary: RandR names none until one is chosen (the system
+    // then treats the first monitor as the primary), and never more than one.
+    bool seen = false;
+    for (Monitor& m : monitors) {
+        m.primary = m.primary && !seen;
+        seen = seen || m.primary;
+    }
+    if (!seen) {
+        monitors.front().primary = true;
+    }
+    return monitors;
+}
+
+Rect PrimaryBounds(const std::vector<Monitor>& monitors) {
+    const auto primary =
+        std::find_if(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
+    return primary == monitors.end() ? Rect{} : primary->bounds;
+}
+
+// Turns 24-bit colours into pixel values of a TrueColor visual.
+class PixelFormat {
+public:
+    explicit PixelFormat(const Visual& v)
+        : red_(Channel(v.red_mask)), green_(Channel(v.green_mask)), blue_(Channel(v.blue_mask)) {}
+
+    unsigned long Pixel(std::uint8_t r, std::uint8_t g, std::uint8_t b) const {
+        return Scale(r, red_) | Scale(g, green_) | Scale(b, blue_);
+    }
+
+private:
+    struct ChannelLayout {
+        int shift = 0;
+        int bits = 0;
+    };
+    static ChannelLayout Channel(unsigned long mask) {
+        if (mask == 0) {
+            return {};
+        }
+        return {std::countr_zero(mask), std::popcount(mask)};
+    }
+    static unsigned long Scale(std::uint8_t c, ChannelLayout layout) {
+        unsigned long v = c;
+        if (layout.bits == 0) {
+            return 0;
+        }
+        if (layout.bits < 8) {
+            v >>= 8 - layout.bits;
+        } else if (layout.bits > 8) {
+            // Repeat the high bits into the low ones so white stays white.
+            const int extra = std::min(layout.bits - 8, 8);
+            v = v << extra | v >> (8 - extra);
+        }
+        return v << layout.shift;
+    }
+
+    ChannelLayout red_;
+    ChannelLayout green_;
+    ChannelLayout blue_;
+};
+
+// An XImage whose pixel memory belongs to a vector of ours.
+struct ImageDeleter {
+    void operator()(XImage* image) const {
+        image->data = nullptr;
+        XDestroyImage(image);
+    }
+};
+using ImagePtr = std::unique_ptr<XImage, ImageDeleter>;
+
+// Fills row `line` of image with root row y of the wallpaper.
+class RowPainter {
+public:
+    RowPainter(const Bitmap& bitmap, bool tile, const Rect& primary, std::int32_t rootWidth,
+               const PixelFormat& format)
+        : bitmap_(bitmap), tile_(tile), rootWidth_(rootWidth), format_(format) {
+        if (tile_) {
+            originX_ = primary.left;
+            originY_ = primary.top;
+        } else {
+            originX_ = primary.left + (primary.Width() - bitmap.width()) / 2;
+            originY_ = primary.top + (primary.Height() - bitmap.height()) / 2;
+        }
+        pixels_.resize(static_cast<std::size_t>(rootWidth_));
+        source_.resize(static_cast<std::size_t>(bitmap.width()));
+    }
+
+    void Paint(XImage* image, int line, std::int32_t y) {
+        std::fill(pixels_.begin(), pixels_.end(), 0);
+        if (tile_) {
+            ConvertRow(TileCoordinate(y, originY_, bitmap_.height()));
+            // Copy whole runs of the converted row, starting where the tile
+            // grid puts root column 0.
+            std::int32_t from = TileCoordinate(0, originX_, bitmap_.width());
+            for (std::int32_t x = 0; x < rootWidth_;) {
+                const std::int32_t n = std::min(bitmap_.width() - from, rootWidth_ - x);
+                std::copy_n(source_.begin() + from, n, pixels_.begin() + x);
+                x += n;
+                from = 0;
+            }
+        } else if (y >= originY_ && y < originY_ + bitmap_.height()) {
+            ConvertRow(static_cast<std::int32_t>(y - originY_));
+            const std::int64_t left = std::max<std::int64_t>(originX_, 0);
+            const std::int64_t right =
+                std::min<std::int64_t>(originX_ + bitmap_.width(), rootWidth_);
+            for (std::int64_t x = left; x < right; ++x) {
+                pixels_[static_cast<std::size_t>(x)] =
+                    source_[static_cast<std::size_t>(x - originX_)];
+            }
+        }
+        if (image->bits_per_pixel == 32) {
+            // The image is in this machine's byte order (Xlib swaps on the way
+            // to the server when needed).
+            auto* out = reinterpret_cast<std::uint32_t*>(
+                image->data +
+                static_cast<std::size_t>(line) * static_cast<std::size_t>(image->bytes_per_line));
+            for (std::int32_t x = 0; x < rootWidth_; ++x) {
+                out[x] = static_cast<std::uint32_t>(pixels_[static_cast<std::size_t>(x)]);
+            }
+        } else {
+            for (std::int32_t x = 0; x < rootWidth_; ++x) {
+                XPutPixel(image, x, line, pixels_[static_cast<std::size_t>(x)]);
+            }
+        }
+    }
+
+private:
+    void ConvertRow(std::int32_t sy) {
+        const std::uint8_t* p = bitmap_.Row(sy);
+        for (std::int32_t x = 0; x < bitmap_.width(); ++x, p += 3) {
+            source_[static_cast<std::size_t>(x)] = format_.Pixel(p[2], p[1], p[0]);
+        }
+    }
+
+    const Bitmap& bitmap_;
+    bool tile_;
+    std::int32_t rootWidth_;
+    const PixelFormat& format_;
+    std::int64_t originX_ = 0;
+    std::int64_t originY_ = 0;
+    std::vector<unsigned long> pixels_;
+    std::vector<unsigned long> source_;
+};
+
+Atom RootPixmapAtom(Display* d, const char* name, bool create) {
+    return XInternAtom(d, name, create ? False : True);
+}
+
+std::optional<Pixmap> ReadPixmapProperty(Display* d, Window root, Atom atom) {
+    if (atom == None) {
+        return std::nullopt;
+    }
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::optional<Pixmap> result;
+    if (XGetWindowProperty(d, root, atom, 0, 1, False, AnyPropertyType, &type, &format, &items,
+                           &after, &data) == Success &&
+        data) {
+        if (type == XA_PIXMAP && format == 32 && items == 1) {
+            // Format-32 properties arrive as longs.
+            result = static_cast<Pixmap>(*reinterpret_cast<unsigned long*>(data));
+        }
+        XFree(data);
+    }
+    return result;
+}
+
+// The established convention among root-window wallpaper setters: when both
+// properties name the same pixmap, it was left behind by a setter that kept
+// its resources after exit, and killing that client frees it.
+void FreePreviousWallpaper(Display* d, Window root) {
+    const auto current = ReadPixmapProperty(d, root, RootPixmapAtom(d, "_XROOTPMAP_ID", false));
+    const auto esetroot = ReadPixmapProperty(d, root, RootPixmapAtom(d, "ESETROOT_PMAP_ID", false));
+    if (current && esetroot && *current == *esetroot && *current != None) {
+        XErrorTrap trap(d);  // the pixmap may be gone already
+        XKillClient(d, *current);
+    }
+}
 
 }  // namespace
 
@@ -34,44 +287,110 @@ Size BoundingSize(const std::vector<Monitor>& monitors) {
     return {box.Width(), box.Height()};
 }
 
-std::vector<Monitor> X11Monitors() {
+std::vector<Monitor> X11RootMonitors() {
     DisplayPtr display = OpenDisplay();
     if (!display) {
         return {};
     }
-    Display* d = display.get();
-    std::vector<Monitor> monitors;
-    int count = 0;
-    if (XRRMonitorInfo* info = XRRGetMonitors(d, DefaultRootWindow(d), True, &count)) {
-        for (int i = 0; i < count; ++i) {
-            const XRRMonitorInfo& m = info[i];
-            monitors.push_back({Rect{m.x, m.y, m.x + m.width, m.y + m.height}, m.primary != 0});
-        }
-        XRRFreeMonitors(info);
-    }
+    return RootMonitors(display.get());
+}
+
+std::vector<Monitor> X11Monitors() {
+    std::vector<Monitor> monitors = X11RootMonitors();
     if (monitors.empty()) {
-        const int screen = DefaultScreen(d);
-        monitors.push_back({Rect{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)}, true});
+        return monitors;
     }
-    if (std::none_of(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; })) {
-        // RandR names no primary until one is chosen; the system then treats
-        // the first monitor as the primary one.
-        monitors.front().primary = true;
-    }
-    const auto primary =
-        std::find_if(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
-    const int dx = primary->bounds.left;
-    const int dy = primary->bounds.top;
+    const Rect primary = PrimaryBounds(monitors);
     for (Monitor& m : monitors) {
-        m.bounds = {m.bounds.left - dx, m.bounds.top - dy, m.bounds.right - dx,
-                    m.bounds.bottom - dy};
+        m.bounds = {m.bounds.left - primary.left, m.bounds.top - primary.top,
+                    m.bounds.right - primary.left, m.bounds.bottom - primary.top};
     }
     return monitors;
 }
 
-void X11SetWallpaper(const std::filesystem::path& path, bool) {
-    // Filled in by the Linux desktop back-end.
-    throw Error("No wallpaper back-end is available to show " + path.string());
+void X11SetRootWallpaper(const Bitmap& bitmap, bool tile) {
+    if (bitmap.empty()) {
+        throw Error("The wallpaper bitmap is empty");
+    }
+    DisplayPtr display = OpenDisplay();
+    if (!display) {
+        throw Error("No X display is available");
+    }
+    Display* d = display.get();
+    const int screen = DefaultScreen(d);
+    const Window root = RootWindow(d, screen);
+    Visual* visual = DefaultVisual(d, screen);
+    const int depth = DefaultDepth(d, screen);
+    if (visual->c_class != TrueColor || depth < 15) {
+        throw Error("The X display's colour mode is not supported (it needs true colour)");
+    }
+    const int rootWidth = DisplayWidth(d, screen);
+    const int rootHeight = DisplayHeight(d, screen);
+    const Rect primary = PrimaryBounds(RootMonitors(d));
+
+    XErrorTrap trap(d);
+    const Pixmap pixmap =
+        XCreatePixmap(d, root, static_cast<unsigned>(rootWidth), static_cast<unsigned>(rootHeight),
+                      static_cast<unsigned>(depth));
+    const GC gc = XCreateGC(d, pixmap, 0, nullptr);
+    if (trap.Failed()) {
+        // Usually BadAlloc: the server has no room for a pixmap this large.
+        XFreeGC(d, gc);
+        XFreePixmap(d, pixmap);
+        throw Error("The X server could not make room for a " + std::to_string(rootWidth) + " x " +
+                    std::to_string(rootHeight) + " wallpaper");
+    }
+
+    // Uploaded in strips so the memory needed here stays small whatever the
+    // size of the screen.
+    constexpr int kStripRows = 64;
+    const int stripRows = std::min(kStripRows, rootHeight);
+    ImagePtr image(XCreateImage(d, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                                static_cast<unsigned>(rootWidth), static_cast<unsigned>(stripRows),
+                                32, 0));
+    if (!image) {
+        XFreeGC(d, gc);
+        XFreePixmap(d, pixmap);
+        throw Error("The X display's pixel format is not supported");
+    }
+    image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    std::vector<char> memory(static_cast<std::size_t>(image->bytes_per_line) *
+                             static_cast<std::size_t>(stripRows));
+    image->data = memory.data();
+
+    const PixelFormat format(*visual);
+    RowPainter painter(bitmap, tile, primary, rootWidth, format);
+    for (int top = 0; top < rootHeight; top += stripRows) {
+        const int rows = std::min(stripRows, rootHeight - top);
+        for (int line = 0; line < rows; ++line) {
+            painter.Paint(image.get(), line, top + line);
+        }
+        XPutImage(d, pixmap, gc, image.get(), 0, 0, 0, top, static_cast<unsigned>(rootWidth),
+                  static_cast<unsigned>(rows));
+    }
+    XFreeGC(d, gc);
+    if (trap.Failed()) {
+        XFreePixmap(d, pixmap);
+        throw Error("The X server refused the wallpaper image");
+    }
+
+    FreePreviousWallpaper(d, root);
+    const Atom rootPmap = RootPixmapAtom(d, "_XROOTPMAP_ID", true);
+    const Atom esetroot = RootPixmapAtom(d, "ESETROOT_PMAP_ID", true);
+    XChangeProperty(d, root, rootPmap, XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
+    XChangeProperty(d, root, esetroot, XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
+    XSetWindowBackgroundPixmap(d, root, pixmap);
+    XClearWindow(d, root);
+    if (trap.Failed()) {
+        XFreePixmap(d, pixmap);
+        throw Error("The X server did not accept the wallpaper");
+    }
+    // The pixmap has to outlive this connection: the root window, compositors
+    // and terminals keep using it. The next setter frees it (see above).
+    XSetCloseDownMode(d, RetainPermanent);
+    XSync(d, False);
 }
 
 void X11Bell() {

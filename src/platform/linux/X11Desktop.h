@@ -1,23 +1,42 @@
 #pragma once
 
-#include <filesystem>
+#include <cstdint>
 #include <vector>
 
+#include "compose/Bitmap.h"
 #include "platform/Platform.h"
 
 namespace wylo {
 
-// The monitors of the X display named by $DISPLAY, from RandR, with the
-// origin moved to the primary monitor's top-left. Empty without a display.
+// The monitors of the X display named by $DISPLAY as RandR reports them, in
+// root-window coordinates (origin at the root window's top-left). Without
+// RandR monitors the whole screen is one primary monitor; when RandR names no
+// primary, the first monitor is taken as the primary one. Empty without a
+// display.
+std::vector<Monitor> X11RootMonitors();
+
+// The same monitors with the origin moved to the primary monitor's top-left.
 std::vector<Monitor> X11Monitors();
 
 // Width and height of the bounding box of the monitors.
 Size BoundingSize(const std::vector<Monitor>& monitors);
 
-// Shows the bitmap on the X root window, tiled from the primary monitor's
-// origin, and hands it to the desktop environment where it keeps its own
-// wallpaper setting. Throws Error when no back-end could take it.
-void X11SetWallpaper(const std::filesystem::path& path, bool tile);
+// Maps a coordinate of a surface tiled with a bitmap of the given size, the
+// tile grid starting at origin, to the bitmap's coordinate (0 .. size - 1).
+constexpr std::int32_t TileCoordinate(std::int64_t position, std::int64_t origin,
+                                      std::int32_t size) {
+    const std::int64_t r = (position - origin) % size;
+    return static_cast<std::int32_t>(r < 0 ? r + size : r);
+}
+
+// Makes bitmap the background of the X root window. Tiled, the tile grid
+// starts at the primary monitor's top-left, so monitors left of or above it
+// show the far end of the bitmap; untiled, the bitmap is centred on the
+// primary monitor on black. The pixmap is published in _XROOTPMAP_ID and
+// ESETROOT_PMAP_ID for compositors and terminals and outlives this process;
+// the pixmap of the previous setter is freed. Throws Error when there is no
+// display or the display cannot show it.
+void X11SetRootWallpaper(const Bitmap& bitmap, bool tile);
 
 // Rings the display's bell; nothing without a display.
 void X11Bell();

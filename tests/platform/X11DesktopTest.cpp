@@ -1,0 +1,363 @@
+// The X11 back-end against a real X server (run under scripts/with-xvfb).
+// Most cases hold for any monitor layout; the X11Monitors cases expect the
+// default one: a 3200 x 1080 screen, the primary 1920 x 1080 at root x 1280
+// and a 1280 x 1024 on its left, 56 pixels lower.
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "PlatformTestSupport.h"
+#include "base/Error.h"
+#include "compose/BmpFile.h"
+#include "compose/DesktopCanvas.h"
+#include "platform/linux/DesktopEnvironment.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxWallpaper.h"
+#include "platform/linux/X11Desktop.h"
+#include "support/TempDir.h"
+
+// Last: Xlib's macros (None, Status, Bool) would break the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace wylo {
+namespace {
+
+using test::CoordinateColour;
+using test::CoordinatePattern;
+using test::ScopedEnv;
+using test::TempDir;
+
+struct DisplayCloser {
+    void operator()(Display* d) const { XCloseDisplay(d); }
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+struct ImageDeleter {
+    void operator()(XImage* i) const { XDestroyImage(i); }
+};
+using ImagePtr = std::unique_ptr<XImage, ImageDeleter>;
+
+int g_errors = 0;
+int CountError(Display*, XErrorEvent*) {
+    ++g_errors;
+    return 0;
+}
+
+class X11Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        display_.reset(XOpenDisplay(nullptr));
+        ASSERT_TRUE(display_) << "these tests need an X display (scripts/with-xvfb)";
+        d_ = display_.get();
+        root_ = DefaultRootWindow(d_);
+        rootWidth_ = DisplayWidth(d_, DefaultScreen(d_));
+        rootHeight_ = DisplayHeight(d_, DefaultScreen(d_));
+        const Visual* v = DefaultVisual(d_, DefaultScreen(d_));
+        ASSERT_EQ(v->red_mask, 0xFF0000u);
+        ASSERT_EQ(v->blue_mask, 0xFFu);
+        const std::vector<Monitor> monitors = X11RootMonitors();
+        const auto primary = std::find_if(monitors.begin(), monitors.end(),
+                                          [](const Monitor& m) { return m.primary; });
+        ASSERT_NE(primary, monitors.end());
+        primary_ = primary->bounds;
+    }
+
+    std::optional<Pixmap> PixmapProperty(const char* name) {
+        const Atom atom = XInternAtom(d_, name, True);
+        if (atom == None) {
+            return std::nullopt;
+        }
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        std::optional<Pixmap> result;
+        if (XGetWindowProperty(d_, root_, atom, 0, 1, False, AnyPropertyType, &type, &format,
+                               &items, &after, &data) == Success &&
+            data) {
+            if (type == XA_PIXMAP && format == 32 && items == 1) {
+                result = *reinterpret_cast<unsigned long*>(data);
+            }
+            XFree(data);
+        }
+        return result;
+    }
+
+    void SetPixmapProperty(const char* name, Pixmap pixmap) {
+        const Atom atom = XInternAtom(d_, name, False);
+        XChangeProperty(d_, root_, atom, XA_PIXMAP, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&pixmap), 1);
+        XSync(d_, False);
+    }
+
+    bool PixmapExists(Pixmap pixmap) {
+        XSync(d_, False);
+        g_errors = 0;
+        auto previous = XSetErrorHandler(&CountError);
+        Window r;
+        int x, y;
+        unsigned w, h, border, depth;
+        const Status ok = XGetGeometry(d_, pixmap, &r, &x, &y, &w, &h, &border, &depth);
+        XSync(d_, False);
+        XSetErrorHandler(previous);
+        return ok && g_errors == 0;
+    }
+
+    ImagePtr Capture(Drawable drawable) {
+        return ImagePtr(XGetImage(d_, drawable, 0, 0, static_cast<unsigned>(rootWidth_),
+                                  static_cast<unsigned>(rootHeight_), AllPlanes, ZPixmap));
+    }
+
+    static Colour ColourAt(XImage* image, int x, int y) {
+        const unsigned long p = XGetPixel(image, x, y);
+        return MakeColour(static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
+                          static_cast<std::uint8_t>(p));
+    }
+
+    // Every root pixel must come from the bitmap tiled from the primary's
+    // top-left corner.
+    void ExpectTiledFromPrimary(XImage* image, const Bitmap& bitmap) {
+        int mismatches = 0;
+        for (int y = 0; y < rootHeight_ && mismatches < 5; ++y) {
+            const int sy = TileCoordinate(y, primary_.top, bitmap.height());
+            for (int x = 0; x < rootWidth_ && mismatches < 5; ++x) {
+                const int sx = TileCoordinate(x, primary_.left, bitmap.width());
+                if (ColourAt(image, x, y) != bitmap.Pixel(sx, sy)) {
+                    ++mismatches;
+                    ADD_FAILURE() << "root (" << x << ", " << y << ") should show bitmap (" << sx
+                                  << ", " << sy << ")";
+                }
+            }
+        }
+    }
+
+    DisplayPtr display_;
+    Display* d_ = nullptr;
+    Window root_ = 0;
+    int rootWidth_ = 0;
+    int rootHeight_ = 0;
+    Rect primary_;
+};
+
+bool IsDefaultLayout(const std::vector<Monitor>& monitors) {
+    return monitors.size() == 2 && BoundingSize(monitors) == Size{3200, 1080};
+}
+
+// --- Monitors ---
+
+using X11MonitorList = X11Test;
+
+TEST_F(X11MonitorList, MovesTheOriginToThePrimaryAndFlagsOnlyIt) {
+    const std::vector<Monitor> monitors = X11Monitors();
+    if (!IsDefaultLayout(monitors)) {
+        GTEST_SKIP() << "needs the default two-monitor layout";
+    }
+    const Monitor left{Rect{-1280, 56, 0, 1080}, false};
+    const Monitor right{Rect{0, 0, 1920, 1080}, true};
+    EXPECT_NE(std::find(monitors.begin(), monitors.end(), left), monitors.end());
+    EXPECT_NE(std::find(monitors.begin(), monitors.end(), right), monitors.end());
+    EXPECT_EQ(BoundingSize(monitors), (Size{3200, 1080}));
+    EXPECT_EQ(VirtualDesktopOffset(monitors), (DesktopOffset{1280, 0}));
+
+    LinuxPlatform platform;
+    EXPECT_EQ(platform.Monitors(), monitors);
+    EXPECT_EQ(platform.VirtualDesktopSize(), (Size{3200, 1080}));
+}
+
+TEST_F(X11MonitorList, FollowsChangesOfTheLayout) {
+    if (!IsDefaultLayout(X11Monitors())) {
+        GTEST_SKIP() << "needs the default two-monitor layout";
+    }
+    // Make the left monitor the primary one: everything moves with it. (A
+    // monitor is replaced by deleting it first.)
+    ASSERT_EQ(RunProgram({"xrandr", "--delmonitor", "LEFT"}), 0);
+    ASSERT_EQ(RunProgram({"xrandr", "--setmonitor", "*LEFT", "1280/338x1024/270+0+56", "none"}), 0);
+    std::vector<Monitor> monitors = X11Monitors();
+    EXPECT_EQ(
+        std::count_if(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; }),
+        1);
+    EXPECT_NE(std::find(monitors.begin(), monitors.end(), Monitor{Rect{0, 0, 1280, 1024}, true}),
+              monitors.end());
+    EXPECT_NE(
+        std::find(monitors.begin(), monitors.end(), Monitor{Rect{1280, -56, 3200, 1024}, false}),
+        monitors.end());
+
+    ASSERT_EQ(RunProgram({"xrandr", "--delmonitor", "LEFT"}), 0);
+    monitors = X11Monitors();
+    ASSERT_EQ(monitors.size(), 1u);
+    EXPECT_TRUE(monitors[0].primary);
+    EXPECT_EQ(monitors[0].bounds.left, 0);
+    EXPECT_EQ(monitors[0].bounds.top, 0);
+
+    // Back to the default layout for the other cases.
+    ASSERT_EQ(RunProgram({"xrandr", "--delmonitor", "RIGHT"}), 0);
+    ASSERT_EQ(RunProgram({"xrandr", "--setmonitor", "LEFT", "1280/338x1024/270+0+56", "none"}), 0);
+    ASSERT_EQ(
+        RunProgram({"xrandr", "--setmonitor", "*RIGHT", "1920/508x1080/286+1280+0", "screen"}), 0);
+    EXPECT_TRUE(IsDefaultLayout(X11Monitors()));
+}
+
+// --- The root window's wallpaper ---
+
+using RootWallpaper = X11Test;
+
+TEST_F(RootWallpaper, CanvasSizedBitmapIsTiledFromThePrimaryOrigin) {
+    const Size size = BoundingSize(X11Monitors());
+    const Bitmap canvas = CoordinatePattern(size.width, size.height);
+    X11SetRootWallpaper(canvas, true);
+
+    const auto pixmap = PixmapProperty("_XROOTPMAP_ID");
+    ASSERT_TRUE(pixmap);
+    ImagePtr image = Capture(*pixmap);
+    ASSERT_TRUE(image);
+    ExpectTiledFromPrimary(image.get(), canvas);
+
+    // The root window itself shows the same (nothing covers it here).
+    ImagePtr shown = Capture(root_);
+    ASSERT_TRUE(shown);
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{primary_.left, primary_.top},
+                               std::pair{rootWidth_ - 1, rootHeight_ - 1}}) {
+        EXPECT_EQ(ColourAt(shown.get(), x, y), ColourAt(image.get(), x, y));
+    }
+}
+
+TEST_F(RootWallpaper, DefaultLayoutShowsTheFarEndOnTheLeftMonitor) {
+    if (!IsDefaultLayout(X11Monitors())) {
+        GTEST_SKIP() << "needs the default two-monitor layout";
+    }
+    const Bitmap canvas = CoordinatePattern(3200, 1080);
+    X11SetRootWallpaper(canvas, true);
+    ImagePtr image = Capture(*PixmapProperty("_XROOTPMAP_ID"));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(ColourAt(image.get(), 1280, 0), CoordinateColour(0, 0));  // primary's corner
+    EXPECT_EQ(ColourAt(image.get(), 3199, 1079), CoordinateColour(1919, 1079));
+    EXPECT_EQ(ColourAt(image.get(), 0, 56), CoordinateColour(1920, 56));  // left monitor
+    EXPECT_EQ(ColourAt(image.get(), 1279, 1079), CoordinateColour(3199, 1079));
+}
+
+TEST_F(RootWallpaper, SmallBitmapRepeatsAcrossTheWholeRoot) {
+    const Bitmap tile = CoordinatePattern(97, 61);
+    X11SetRootWallpaper(tile, true);
+    ImagePtr image = Capture(*PixmapProperty("_XROOTPMAP_ID"));
+    ASSERT_TRUE(image);
+    ExpectTiledFromPrimary(image.get(), tile);
+}
+
+TEST_F(RootWallpaper, PublishesOneRootSizedPixmapInBothProperties) {
+    X11SetRootWallpaper(CoordinatePattern(40, 30), true);
+    const auto xroot = PixmapProperty("_XROOTPMAP_ID");
+    const auto esetroot = PixmapProperty("ESETROOT_PMAP_ID");
+    ASSERT_TRUE(xroot);
+    ASSERT_TRUE(esetroot);
+    EXPECT_EQ(*xroot, *esetroot);
+    Window r;
+    int x, y;
+    unsigned w, h, border, depth;
+    ASSERT_TRUE(XGetGeometry(d_, *xroot, &r, &x, &y, &w, &h, &border, &depth));
+    EXPECT_EQ(static_cast<int>(w), rootWidth_);
+    EXPECT_EQ(static_cast<int>(h), rootHeight_);
+    EXPECT_EQ(static_cast<int>(depth), DefaultDepth(d_, DefaultScreen(d_)));
+}
+
+TEST_F(RootWallpaper, FreesThePixmapOfThePreviousSetter) {
+    X11SetRootWallpaper(CoordinatePattern(40, 30), true);
+    const Pixmap first = *PixmapProperty("_XROOTPMAP_ID");
+    ASSERT_TRUE(PixmapExists(first));
+    X11SetRootWallpaper(CoordinatePattern(50, 20), true);
+    const Pixmap second = *PixmapProperty("_XROOTPMAP_ID");
+    EXPECT_NE(first, second);
+    EXPECT_FALSE(PixmapExists(first)) << "every change would leak a screen-sized pixmap";
+    EXPECT_TRUE(PixmapExists(second));
+}
+
+TEST_F(RootWallpaper, LeavesAPixmapOfAnotherProgramAlone) {
+    // A desktop that publishes its own pixmap in _XROOTPMAP_ID only is alive
+    // and owns it: it must not be killed.
+    const Pixmap theirs = XCreatePixmap(d_, root_, 16, 16,
+                                        static_cast<unsigned>(DefaultDepth(d_, DefaultScreen(d_))));
+    SetPixmapProperty("_XROOTPMAP_ID", theirs);
+    SetPixmapProperty("ESETROOT_PMAP_ID", None);
+    X11SetRootWallpaper(CoordinatePattern(40, 30), true);
+    EXPECT_TRUE(PixmapExists(theirs)) << "the test's own connection was killed";
+    XFreePixmap(d_, theirs);
+}
+
+TEST_F(RootWallpaper, UntiledIsCentredOnThePrimaryOnBlack) {
+    const Bitmap picture = CoordinatePattern(100, 60);
+    X11SetRootWallpaper(picture, false);
+    ImagePtr image = Capture(*PixmapProperty("_XROOTPMAP_ID"));
+    ASSERT_TRUE(image);
+    const int left = primary_.left + (primary_.Width() - 100) / 2;
+    const int top = primary_.top + (primary_.Height() - 60) / 2;
+    EXPECT_EQ(ColourAt(image.get(), left, top), CoordinateColour(0, 0));
+    EXPECT_EQ(ColourAt(image.get(), left + 99, top + 59), CoordinateColour(99, 59));
+    EXPECT_EQ(ColourAt(image.get(), left - 1, top), kBlack);
+    EXPECT_EQ(ColourAt(image.get(), left, top + 60), kBlack);
+    EXPECT_EQ(ColourAt(image.get(), 0, 0), kBlack);
+}
+
+// --- The whole Linux wallpaper path ---
+
+TEST_F(RootWallpaper, WithoutDesktopEnvironmentOnlyTheRootIsSet) {
+    TempDir dir;
+    const Bitmap canvas = CoordinatePattern(rootWidth_, rootHeight_);
+    WriteBmpFile(dir / "desktop.bmp", canvas);
+    SetLinuxWallpaper(dir / "desktop.bmp", true, "");
+    ImagePtr image = Capture(*PixmapProperty("_XROOTPMAP_ID"));
+    ASSERT_TRUE(image);
+    ExpectTiledFromPrimary(image.get(), canvas);
+    EXPECT_FALSE(std::filesystem::exists(dir / "desktop-de.bmp"));
+}
+
+TEST_F(RootWallpaper, DesktopEnvironmentTilingItsCopyShowsWhatTheRootShows) {
+    test::UseTestGSettingsSchemas();
+    const std::vector<Monitor> monitors = X11RootMonitors();
+    Rect box = monitors.front().bounds;
+    for (const Monitor& m : monitors) {
+        box.left = std::min(box.left, m.bounds.left);
+        box.top = std::min(box.top, m.bounds.top);
+    }
+    const Size size = BoundingSize(monitors);
+    TempDir dir;
+    WriteBmpFile(dir / "desktop.bmp", CoordinatePattern(size.width, size.height));
+    SetLinuxWallpaper(dir / "desktop.bmp", true, "ubuntu:GNOME");
+
+    const DesktopOffset offset = VirtualDesktopOffset(X11Monitors());
+    const std::filesystem::path given =
+        offset == DesktopOffset{} ? dir / "desktop.bmp" : dir / "desktop-de.bmp";
+    const std::string uri = test::ReadGSetting("org.gnome.desktop.background", "picture-uri");
+    EXPECT_EQ(uri, "file://" + given.string());
+    EXPECT_EQ(test::ReadGSetting("org.gnome.desktop.background", "picture-options"), "wallpaper");
+
+    // The desktop tiles its picture from the virtual desktop's top-left corner.
+    const Bitmap copy = ReadBmpFile(given);
+    ImagePtr image = Capture(*PixmapProperty("_XROOTPMAP_ID"));
+    ASSERT_TRUE(image);
+    for (const Monitor& m : monitors) {
+        for (int y = m.bounds.top; y < m.bounds.bottom; y += 7) {
+            for (int x = m.bounds.left; x < m.bounds.right; x += 5) {
+                ASSERT_EQ(copy.Pixel(TileCoordinate(x, box.left, copy.width()),
+                                     TileCoordinate(y, box.top, copy.height())),
+                          ColourAt(image.get(), x, y))
+                    << "root (" << x << ", " << y << ")";
+            }
+        }
+    }
+}
+
+TEST_F(RootWallpaper, UnsupportedDesktopIsNoError) {
+    TempDir dir;
+    WriteBmpFile(dir / "desktop.bmp", CoordinatePattern(20, 20));
+    // XFCE named but its tools are absent: the root still took the picture.
+    ScopedEnv path("PATH", "/nonexistent");
+    EXPECT_NO_THROW(SetLinuxWallpaper(dir / "desktop.bmp", true, "XFCE:KDE"));
+}
+
+}  // namespace
+}  // namespace wylo
