@@ -25,6 +25,8 @@ namespace {
 // A real photograph has about ten scans; thousands of tiny scans are a way to
 // make a small hostile file take minutes to decode.
 constexpr int kMaxScans = 1000;
+// A file source never suspends, so a call that gives no rows would loop forever.
+constexpr const char* kStalled = "the decoder stopped before the end of the picture";
 // Rows handed to the decoder per call.
 constexpr int kRowBatch = 16;
 
@@ -164,10 +166,11 @@ bool Decompress(Decoder& d, Bitmap& bitmap, std::uint8_t* cmykRow) {
         const JDIMENSION y = d.info.output_scanline;
         if (d.cmyk) {
             rows[0] = cmykRow;
-            if (jpeg_read_scanlines(&d.info, rows, 1) == 1) {
-                CmykToBgr(cmykRow, bitmap.Row(static_cast<std::int32_t>(y)), d.info.output_width,
-                          d.info.saw_Adobe_marker);
+            if (jpeg_read_scanlines(&d.info, rows, 1) != 1) {
+                Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
             }
+            CmykToBgr(cmykRow, bitmap.Row(static_cast<std::int32_t>(y)), d.info.output_width,
+                      d.info.saw_Adobe_marker);
             continue;
         }
         JDIMENSION count = d.info.output_height - y;
@@ -177,7 +180,9 @@ bool Decompress(Decoder& d, Bitmap& bitmap, std::uint8_t* cmykRow) {
         for (JDIMENSION i = 0; i < count; ++i) {
             rows[i] = bitmap.Row(static_cast<std::int32_t>(y + i));
         }
-        jpeg_read_scanlines(&d.info, rows, count);
+        if (jpeg_read_scanlines(&d.info, rows, count) == 0) {
+            Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
+        }
     }
     jpeg_finish_decompress(&d.info);
     return true;
