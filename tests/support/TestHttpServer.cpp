@@ -12,6 +12,7 @@ TestHttpServer::TestHttpServer() {
     server_.Get(".*", dispatch);  // HEAD requests arrive here too
     server_.Post(".*", dispatch);
     server_.set_keep_alive_max_count(100);
+    server_.set_tcp_nodelay(true);  // headers and body go out at once
     port_ = server_.bind_to_any_port("127.0.0.1");
     if (port_ <= 0) {
         throw std::runtime_error("test HTTP server cannot bind to 127.0.0.1");
