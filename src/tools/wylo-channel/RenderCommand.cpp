@@ -1,0 +1,307 @@
+// wylo-channel render URL --channel I --monitor WxH+X+Y ... --out FILE.bmp:
+// runs one desktop change the way Wylo does, on the monitors given, and
+// writes the composed desktop to a file instead of installing it.
+
+#include "tools/wylo-channel/RenderCommand.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <fmt/core.h>
+#include <stdlib.h>
+
+#include "base/Clock.h"
+#include "base/Error.h"
+#include "base/Feedback.h"
+#include "channels/ChannelSession.h"
+#include "channels/HttpClient.h"
+#include "compose/BmpFile.h"
+#include "platform/fake/FakePlatform.h"
+#include "schedule/ChannelSource.h"
+#include "schedule/DesktopChange.h"
+#include "settings/Settings.h"
+#include "tools/wylo-channel/Command.h"
+
+namespace wylo::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Larger than any desktop a system reports; keeps the arithmetic far from
+// overflow. The canvas itself is capped by Bitmap.
+constexpr long long kMaxExtent = 32768;
+constexpr long long kMaxOffset = 65536;
+
+// Reads a decimal number from the front of text; an optional sign first when
+// signed is true.
+std::optional<long long> TakeNumber(std::string_view& text, bool withSign) {
+    long long sign = 1;
+    if (withSign) {
+        if (text.empty() || (text.front() != '+' && text.front() != '-')) {
+            return std::nullopt;
+        }
+        sign = text.front() == '-' ? -1 : 1;
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.front() < '0' || text.front() > '9') {
+        return std::nullopt;
+    }
+    long long value = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc()) {
+        return std::nullopt;
+    }
+    text.remove_prefix(static_cast<std::size_t>(ptr - text.data()));
+    return sign * value;
+}
+
+// A fresh folder for the downloads, removed with its content at the end.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        std::string pattern = (fs::temp_directory_path() / "wylo-render-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            throw Error("Cannot create a temporary folder for the downloads");
+        }
+        path_ = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// Prints every status text on a line of its own as it comes.
+class PrintingFeedback : public Feedback {
+public:
+    void SetStatus(const std::string& text) override {
+        fmt::print("{}\n", Printable(text));
+        std::fflush(stdout);
+    }
+};
+
+struct RenderOptions {
+    std::string url;
+    int channel = 0;
+    int image = -1;
+    std::vector<std::string> monitors;
+    std::string primary;
+    std::string mode = "same";
+    int singleMonitor = 0;
+    bool random = false;
+    int current = 0;
+    std::string background = "#000000";
+    std::string out;
+    std::string cache;
+};
+
+int UsageError(const std::string& message) {
+    fmt::print(stderr, "wylo-channel render: {}\n", message);
+    return kExitUsage;
+}
+
+int RunRender(const RenderOptions& o) {
+    std::vector<Monitor> monitors;
+    for (const std::string& text : o.monitors) {
+        monitors.push_back({*ParseMonitorGeometry(text), false});
+    }
+    const auto count = static_cast<int>(monitors.size());
+    if (o.primary.empty()) {
+        for (Monitor& m : monitors) {
+            if (m.bounds.left == 0 && m.bounds.top == 0) {
+                m.primary = true;
+                break;
+            }
+        }
+    } else if (o.primary != "none") {
+        int p = -1;
+        const auto [ptr, ec] =
+            std::from_chars(o.primary.data(), o.primary.data() + o.primary.size(), p);
+        if (ec != std::errc() || ptr != o.primary.data() + o.primary.size() || p < 0 ||
+            p >= count) {
+            return UsageError("--primary must be a monitor number from 0 to " +
+                              std::to_string(count - 1) + ", or none");
+        }
+        monitors[static_cast<std::size_t>(p)].primary = true;
+    }
+    if (o.singleMonitor < 0 || o.singleMonitor >= count) {
+        return UsageError("--single-monitor must be a monitor number from 0 to " +
+                          std::to_string(count - 1));
+    }
+
+    Settings settings;
+    settings.currentChannel = o.channel;
+    settings.currentImage = o.current;
+    settings.multiScreenOpt = o.mode == "same" ? 0 : o.mode == "different" ? 1 : 2;
+    settings.activeSingleMonitor = o.singleMonitor;
+    settings.randomOrder = o.random;
+    settings.bgColour = *ParseColourOption(o.background);
+
+    std::unique_ptr<TemporaryFolder> temporary;
+    fs::path appFolder;
+    if (o.cache.empty()) {
+        temporary = std::make_unique<TemporaryFolder>();
+        appFolder = temporary->path();
+    } else {
+        appFolder = o.cache;
+        std::error_code error;
+        fs::create_directories(appFolder, error);
+        if (error) {
+            throw Error("Cannot create the cache folder " + appFolder.string() + ": " +
+                        error.message());
+        }
+    }
+
+    HttpClient client;
+    ChannelSession session(client, Clock::System(), appFolder, o.url);
+    if (!session.FetchChannelDirectory() || !session.OpenChannelDirectory()) {
+        const std::string why = client.LastError();
+        throw Error("cannot download the channel directory from " + o.url +
+                    (why.empty() ? std::string() : ": " + why));
+    }
+    if (o.channel >= session.directory().ChannelCount()) {
+        throw Error("the directory has no channel " + std::to_string(o.channel));
+    }
+    // As before every scheduled change: a control file that cannot be had
+    // leaves the change to the user's colour, which is what Wylo would show.
+    if (!session.DownloadControlFile(o.channel)) {
+        fmt::print(stderr,
+                   "wylo-channel render: warning: control file of channel {} not "
+                   "downloaded{}\n",
+                   o.channel, client.LastError().empty() ? "" : ": " + client.LastError());
+    }
+    if (!session.LoadControlFile(o.channel)) {
+        fmt::print(stderr,
+                   "wylo-channel render: warning: control file of channel {} not "
+                   "loaded{}\n",
+                   o.channel,
+                   session.controlFile().LoadError().empty()
+                       ? ""
+                       : ": " + Printable(session.controlFile().LoadError()));
+    }
+
+    FakePlatform platform(appFolder);
+    platform.SetMonitors(monitors);
+    SessionChannelSource source(session);
+    PrintingFeedback feedback;
+    DesktopChange change(platform, settings, source, feedback);
+    const fs::path out = o.out;
+    change.SetDesktopSink([&out](const Bitmap& desktop) { WriteBmpFile(out, desktop); });
+
+    change.ChangeDesktop(o.image);
+
+    for (const DesktopChange::DrawnImage& drawn : change.drawnImages()) {
+        fmt::print("image {} {}\n", drawn.monitor, drawn.image);
+    }
+    fmt::print("current {}\n", settings.currentImage);
+    return kExitOk;
+}
+
+CommandRun SetUpRender(CLI::App& sub) {
+    auto o = std::make_shared<RenderOptions>();
+    sub.add_option("URL", o->url, "Address of the channel directory (http or https)")
+        ->required()
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return IsFetchableUrl(text) ? std::string()
+                                            : "URL must be an http or https address";
+            },
+            "URL", "WebAddress"));
+    sub.add_option("--channel", o->channel, "Position of the channel in the directory")
+        ->required()
+        ->check(CLI::NonNegativeNumber);
+    sub.add_option("--image", o->image, "Image to show (default: the next one)")
+        ->check(CLI::Range(-1, 2147483647));
+    sub.add_option("--monitor", o->monitors,
+                   "A monitor as WIDTHxHEIGHT+LEFT+TOP, each edge with its sign, the primary's "
+                   "top-left corner at 0,0; repeat for every monitor, in the system's order")
+        ->required()
+        ->allow_extra_args(false)
+        ->take_all()
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return ParseMonitorGeometry(text)
+                           ? std::string()
+                           : "a monitor is WIDTHxHEIGHT+LEFT+TOP, for example 1280x1024-1280+56";
+            },
+            "WxH+X+Y", "Monitor"));
+    sub.add_option("--primary", o->primary,
+                   "Number of the primary monitor, or none (default: the one at 0,0)");
+    sub.add_option("--mode", o->mode, "same, different or single (default: same)")
+        ->check(CLI::IsMember({"same", "different", "single"}));
+    sub.add_option("--single-monitor", o->singleMonitor,
+                   "Monitor that single mode puts the image on (default: 0)");
+    sub.add_flag("--random", o->random, "Take the images in random order");
+    sub.add_option("--current", o->current, "The image shown before the change (default: 0)");
+    sub.add_option("--bg", o->background, "The user's background colour (default: #000000)")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return ParseColourOption(text) ? std::string()
+                                               : "a colour is # and six hexadecimal digits";
+            },
+            "#RRGGBB", "Colour"));
+    sub.add_option("--out", o->out, "The BMP file to write the composed desktop to")->required();
+    sub.add_option("--cache", o->cache,
+                   "Folder to keep the downloads in, so a second run revalidates them "
+                   "(default: a temporary folder, removed afterwards)");
+    sub.footer(
+        "Fetches the channel directory at URL and the control file of channel I, runs one\n"
+        "desktop change with the monitors given and writes the desktop bitmap to FILE.\n"
+        "Prints every status text on a line of its own, then 'image <monitor> <image>'\n"
+        "for each monitor that shows an image, in monitor order, and 'current <image>'.\n"
+        "Exit status: 0 on success, 1 when the change failed, 2 on bad usage.");
+    return [o] { return RunRender(*o); };
+}
+
+const bool kRegistered = RegisterCommand(
+    {"render", "Preview the desktop Wylo would compose for a channel", SetUpRender});
+
+}  // namespace
+
+std::optional<Rect> ParseMonitorGeometry(std::string_view text) {
+    const auto width = TakeNumber(text, false);
+    if (!width || text.empty() || (text.front() != 'x' && text.front() != 'X')) {
+        return std::nullopt;
+    }
+    text.remove_prefix(1);
+    const auto height = TakeNumber(text, false);
+    const auto left = TakeNumber(text, true);
+    const auto top = TakeNumber(text, true);
+    if (!height || !left || !top || !text.empty() || *width < 1 || *width > kMaxExtent ||
+        *height < 1 || *height > kMaxExtent || *left < -kMaxOffset || *left > kMaxOffset ||
+        *top < -kMaxOffset || *top > kMaxOffset) {
+        return std::nullopt;
+    }
+    const auto l = static_cast<std::int32_t>(*left);
+    const auto t = static_cast<std::int32_t>(*top);
+    return Rect{l, t, l + static_cast<std::int32_t>(*width),
+                t + static_cast<std::int32_t>(*height)};
+}
+
+std::optional<Colour> ParseColourOption(std::string_view text) {
+    if (text.size() != 7 || text.front() != '#') {
+        return std::nullopt;
+    }
+    for (const char ch : text.substr(1)) {
+        if (!std::isxdigit(static_cast<unsigned char>(ch))) {
+            return std::nullopt;
+        }
+    }
+    return HexToColour(text);
+}
+
+}  // namespace wylo::tool

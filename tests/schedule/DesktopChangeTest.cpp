@@ -1,0 +1,327 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "base/Error.h"
+#include "compose/BmpFile.h"
+#include "schedule/ChannelFixture.h"
+#include "schedule/DesktopChange.h"
+
+namespace wylo {
+namespace {
+
+using test::Near;
+using ::testing::ElementsAre;
+using Drawn = DesktopChange::DrawnImage;
+
+constexpr Colour kUserBackground = 0x224466;
+
+class DesktopChangeTest : public test::ChannelFixture {
+protected:
+    DesktopChangeTest() { settings_.bgColour = kUserBackground; }
+
+    // Three 64 x 48 monitors side by side, the primary in the middle, so the
+    // primary is not the first in the list.
+    void ThreeMonitors() {
+        platform_.SetMonitors(
+            {{{-64, 0, 0, 48}, false}, {{0, 0, 64, 48}, true}, {{64, 0, 128, 48}, false}});
+    }
+
+    Bitmap Desktop() const { return ReadBmpFile(DesktopFile()); }
+
+    // Centre and corner of a 64 x 48 monitor area whose left edge lies at
+    // canvas column x: the image, and the image's background around it.
+    void ExpectImageAt(const Bitmap& desktop, int x, int image) {
+        EXPECT_TRUE(Near(desktop.Pixel(x + 32, 24), ImageColour(image)))
+            << "image " << image << " at column " << x;
+        EXPECT_TRUE(Near(desktop.Pixel(x + 12, 9), ImageColour(image)));
+        EXPECT_TRUE(Near(desktop.Pixel(x + 51, 38), ImageColour(image)));
+        EXPECT_EQ(desktop.Pixel(x + 11, 9), BackgroundOf(image));
+        EXPECT_EQ(desktop.Pixel(x, 0), BackgroundOf(image));
+        EXPECT_EQ(desktop.Pixel(x + 63, 47), BackgroundOf(image));
+    }
+    void ExpectFillAt(const Bitmap& desktop, int x) {
+        EXPECT_EQ(desktop.Pixel(x, 0), kUserBackground) << "column " << x;
+        EXPECT_EQ(desktop.Pixel(x + 32, 24), kUserBackground);
+        EXPECT_EQ(desktop.Pixel(x + 63, 47), kUserBackground);
+    }
+};
+
+TEST_F(DesktopChangeTest, OneMonitorGetsTheNextImageFittedOnItsBackground) {
+    platform_.SetSingleMonitor(64, 48);
+    Subscribe(3);
+    settings_.currentImage = 2;
+
+    change_.ChangeDesktop(-1);
+
+    EXPECT_EQ(settings_.currentImage, 0);
+    EXPECT_THAT(feedback_.statuses,
+                ElementsAre("Downloading Dunes", "Converting Dunes to BMP", "Positioning Dunes"));
+    ASSERT_EQ(platform_.wallpaperCalls.size(), 1u);
+    EXPECT_EQ(platform_.wallpaperCalls[0].path, DesktopFile());
+    EXPECT_TRUE(platform_.wallpaperCalls[0].tile);
+    const Bitmap desktop = Desktop();
+    ASSERT_EQ(desktop.width(), 64);
+    ASSERT_EQ(desktop.height(), 48);
+    ExpectImageAt(desktop, 0, 0);
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 0}));
+    // The conversion stays in the cache beside the download.
+    EXPECT_TRUE(std::filesystem::exists(AppFolder(platform_) / "cache/dunes/images/img0.bmp"));
+}
+
+TEST_F(DesktopChangeTest, OneMonitorIgnoresTheMultiScreenChoice) {
+    platform_.SetSingleMonitor(64, 48);
+    Subscribe(3);
+    settings_.multiScreenOpt = 1;  // different image on each screen
+    settings_.currentImage = 0;
+
+    change_.ChangeDesktop(-1);
+
+    EXPECT_EQ(settings_.currentImage, 1);
+    ExpectImageAt(Desktop(), 0, 1);
+}
+
+TEST_F(DesktopChangeTest, AHandPickedImageBecomesTheCurrentOne) {
+    platform_.SetSingleMonitor(64, 48);
+    Subscribe(3);
+    settings_.currentImage = 0;
+
+    change_.ChangeDesktop(2);
+
+    EXPECT_EQ(settings_.currentImage, 2);
+    ExpectImageAt(Desktop(), 0, 2);
+}
+
+TEST_F(DesktopChangeTest, SameModeShowsOneImageOnEveryMonitor) {
+    ThreeMonitors();
+    Subscribe(6);
+    settings_.multiScreenOpt = 0;
+    settings_.currentImage = 1;
+
+    change_.ChangeDesktop(-1);
+
+    EXPECT_EQ(settings_.currentImage, 2);
+    const Bitmap desktop = Desktop();
+    ASSERT_EQ(desktop.width(), 192);
+    ExpectImageAt(desktop, 0, 2);    // the primary
+    ExpectImageAt(desktop, 64, 2);   // right of it
+    ExpectImageAt(desktop, 128, 2);  // left of it, wrapped to the right end
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 2}, Drawn{1, 2}, Drawn{2, 2}));
+    EXPECT_EQ(feedback_.statuses.size(), 9u);
+}
+
+TEST_F(DesktopChangeTest, DifferentModeAdvancesOncePerMonitorInMonitorOrder) {
+    ThreeMonitors();
+    Subscribe(6);
+    settings_.multiScreenOpt = 1;
+    settings_.currentImage = 4;
+
+    change_.ChangeDesktop(-1);
+
+    // The primary takes 5, then the others in monitor order 0 and 1.
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 0}, Drawn{1, 5}, Drawn{2, 1}));
+    EXPECT_EQ(settings_.currentImage, 1);
+    const Bitmap desktop = Desktop();
+    ExpectImageAt(desktop, 0, 5);
+    ExpectImageAt(desktop, 64, 1);
+    ExpectImageAt(desktop, 128, 0);
+    // The captions follow the primary's image.
+    ASSERT_EQ(platform_.iconColourCalls.size(), 1u);
+    EXPECT_EQ(platform_.iconColourCalls[0].text, FontOf(5));
+}
+
+TEST_F(DesktopChangeTest, DifferentModeInRandomOrderNeverRepeatsThePreviousMonitorsImage) {
+    ThreeMonitors();
+    Subscribe(3);
+    settings_.multiScreenOpt = 1;
+    settings_.randomOrder = true;
+    for (int round = 0; round < 5; ++round) {
+        const std::int32_t before = settings_.currentImage;
+        change_.ChangeDesktop(-1);
+        const auto& drawn = change_.drawnImages();
+        ASSERT_EQ(drawn.size(), 3u);
+        // Preparation order: the primary (monitor 1), then monitors 0 and 2.
+        EXPECT_NE(drawn[1].image, before);
+        EXPECT_NE(drawn[0].image, drawn[1].image);
+        EXPECT_NE(drawn[2].image, drawn[0].image);
+        EXPECT_EQ(settings_.currentImage, drawn[2].image);
+    }
+}
+
+TEST_F(DesktopChangeTest, SingleModeOnASecondaryLeavesThePrimaryInTheUsersColour) {
+    ThreeMonitors();
+    Subscribe(3);
+    settings_.multiScreenOpt = 2;
+    settings_.activeSingleMonitor = 2;
+    settings_.currentImage = 0;
+
+    change_.ChangeDesktop(-1);
+
+    EXPECT_EQ(settings_.currentImage, 1);
+    const Bitmap desktop = Desktop();
+    ExpectFillAt(desktop, 0);
+    ExpectImageAt(desktop, 64, 1);
+    ExpectFillAt(desktop, 128);
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{2, 1}));
+    // The captions still take the image's colours.
+    ASSERT_EQ(platform_.iconColourCalls.size(), 1u);
+    EXPECT_EQ(platform_.iconColourCalls[0].text, FontOf(1));
+}
+
+TEST_F(DesktopChangeTest, SingleModeOnThePrimaryLeavesTheOthersInTheUsersColour) {
+    ThreeMonitors();
+    Subscribe(3);
+    settings_.multiScreenOpt = 2;
+    settings_.activeSingleMonitor = 1;
+    settings_.currentImage = 0;
+
+    change_.ChangeDesktop(-1);
+
+    const Bitmap desktop = Desktop();
+    ExpectImageAt(desktop, 0, 1);
+    ExpectFillAt(desktop, 64);
+    ExpectFillAt(desktop, 128);
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{1, 1}));
+}
+
+TEST_F(DesktopChangeTest, SingleModeWithoutAChoiceUsesTheFirstMonitor) {
+    ThreeMonitors();
+    Subscribe(3);
+    settings_.multiScreenOpt = 2;
+    settings_.activeSingleMonitor = -1;
+
+    change_.ChangeDesktop(-1);
+
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 1}));
+}
+
+TEST_F(DesktopChangeTest, AnImageThatCannotBeFetchedLeavesItsMonitorInTheUsersColour) {
+    platform_.SetMonitors({{{0, 0, 64, 48}, true}, {{64, 0, 128, 48}, false}});
+    Subscribe(3);
+    server_.Remove("/dunes/img1.jpg");
+    settings_.multiScreenOpt = 1;
+    settings_.currentImage = 0;
+
+    change_.ChangeDesktop(-1);
+
+    // Monitor 0 wanted image 1, which is gone; monitor 1 shows image 2.
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{1, 2}));
+    const Bitmap desktop = Desktop();
+    ExpectFillAt(desktop, 0);
+    ExpectImageAt(desktop, 64, 2);
+    EXPECT_EQ(feedback_.statuses.front(), "Downloading Image 1");
+    EXPECT_EQ(feedback_.statuses[1], "Downloading Image 2");
+}
+
+TEST_F(DesktopChangeTest, WithNoImageAtAllThePlainColourIsStillInstalled) {
+    platform_.SetSingleMonitor(64, 48);
+    Subscribe(0);
+
+    change_.ChangeDesktop(-1);
+
+    EXPECT_EQ(settings_.currentImage, 0);
+    EXPECT_THAT(feedback_.statuses, ElementsAre("Downloading "));
+    EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
+    ExpectFillAt(Desktop(), 0);
+    EXPECT_TRUE(change_.drawnImages().empty());
+}
+
+TEST_F(DesktopChangeTest, AnIndexPastTheLastImageFetchesNothing) {
+    platform_.SetSingleMonitor(64, 48);
+    Subscribe(2);
+    server_.ClearRequests();
+
+    change_.ChangeDesktop(7);
+
+    EXPECT_EQ(server_.Requests().size(), 0u);
+    EXPECT_THAT(feedback_.statuses, ElementsAre("Downloading "));
+    ExpectFillAt(Desktop(), 0);
+}
+
+TEST_F(DesktopChangeTest, AnImageThatIsNotAJpegEndsTheChangeAndInstallsNothing) {
+    platform_.SetSingleMonitor(64, 48);
+    Subscribe(2);
+    test::WriteFile(DesktopFile(), "the wallpaper before");
+    server_.Serve("/dunes/img1.jpg", "\x89PNG\r\n\x1a\n not a jpeg at all", std::nullopt,
+                  "image/png");
+    settings_.currentImage = 0;
+
+    EXPECT_THROW(change_.ChangeDesktop(-1), Error);
+
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+    EXPECT_EQ(test::ReadFile(DesktopFile()), "the wallpaper before");
+    EXPECT_EQ(feedback_.statuses.back(), "Converting Image 1 to BMP");
+    // The captions were recoloured before the image was fetched.
+    EXPECT_EQ(platform_.iconColourCalls.size(), 1u);
+}
+
+TEST_F(DesktopChangeTest, ImageWithoutATitleShowsTheBarePrefixes) {
+    platform_.SetSingleMonitor(64, 48);
+    Publish(1);
+    Bitmap picture(10, 10);
+    picture.Fill(kWhite);
+    server_.Serve("/dunes/untitled.jpg", test::EncodeJpeg(picture));
+    server_.Serve("/dunes/Channel.xml", "<provider><images><i><loc>" +
+                                            server_.Url("/dunes/untitled.jpg") +
+                                            "</loc></i></images></provider>");
+    source_.RefreshControlFile(0);
+
+    change_.ChangeDesktop(0);
+
+    EXPECT_THAT(feedback_.statuses,
+                ElementsAre("Downloading ", "Converting  to BMP", "Positioning "));
+}
+
+TEST_F(DesktopChangeTest, ImageWithoutColoursGetsABlackBackground) {
+    platform_.SetSingleMonitor(64, 48);
+    Publish(1);
+    server_.Serve("/dunes/Channel.xml", "<provider><images><i><loc>" +
+                                            server_.Url("/dunes/img0.jpg") +
+                                            "</loc><background>pink</background></i>"
+                                            "</images></provider>");
+    source_.RefreshControlFile(0);
+
+    change_.ChangeDesktop(0);
+
+    EXPECT_EQ(Desktop().Pixel(0, 0), kBlack);
+}
+
+TEST_F(DesktopChangeTest, WithoutAPrimaryMonitorOnlyTheOthersAreDrawn) {
+    platform_.SetMonitors({{{0, 0, 64, 48}, false}, {{64, 0, 128, 48}, false}});
+    Subscribe(3);
+    settings_.multiScreenOpt = 0;
+    settings_.currentImage = 1;
+
+    change_.ChangeDesktop(-1);
+
+    // No primary: the current image does not advance and no caption colours
+    // are chosen, but every monitor still shows the current image.
+    EXPECT_EQ(settings_.currentImage, 1);
+    EXPECT_TRUE(platform_.iconColourCalls.empty());
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 1}, Drawn{1, 1}));
+}
+
+TEST_F(DesktopChangeTest, TheSinkReceivesTheDesktopInsteadOfTheWallpaper) {
+    platform_.SetSingleMonitor(64, 48);
+    Subscribe(1);
+    int received = 0;
+    change_.SetDesktopSink([&](const Bitmap& desktop) {
+        ++received;
+        EXPECT_EQ(desktop.width(), 64);
+    });
+
+    change_.ChangeDesktop(-1);
+
+    EXPECT_EQ(received, 1);
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+    EXPECT_FALSE(std::filesystem::exists(DesktopFile()));
+}
+
+TEST_F(DesktopChangeTest, NoMonitorsIsAnErrorNotAnEmptyWallpaper) {
+    platform_.SetMonitors({});
+    Subscribe(1);
+    EXPECT_THROW(change_.ChangeDesktop(-1), Error);
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+}
+
+}  // namespace
+}  // namespace wylo

@@ -1,0 +1,244 @@
+// Runs the built wylo-channel render against a channel served on loopback and
+// reads back the desktop bitmap it writes.
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <sys/wait.h>
+
+#include "compose/BmpFile.h"
+#include "support/JpegWriter.h"
+#include "support/TempDir.h"
+#include "support/TestHttpServer.h"
+
+namespace wylo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+struct RunResult {
+    int exitCode = -1;
+    std::vector<std::string> lines;
+    std::string errors;
+};
+
+bool Near(Colour a, Colour b) {
+    return std::abs(RedOf(a) - RedOf(b)) <= 6 && std::abs(GreenOf(a) - GreenOf(b)) <= 6 &&
+           std::abs(BlueOf(a) - BlueOf(b)) <= 6;
+}
+
+class RenderCommandTest : public ::testing::Test {
+protected:
+    static Colour ImageColour(int k) { return MakeColour(40 * k + 20, 200 - 30 * k, 90); }
+    static Colour BackgroundOf(int k) { return MakeColour(10 + k, 20 + k, 30 + k); }
+
+    // A directory with one channel "dunes" of count flat 40 x 30 images; the
+    // first is titled "Dunes", the others "Image k".
+    void Publish(int count) {
+        server_.Serve("/wylo.xml", "<wylo><PROVIDERS><p><id>dunes</id><url>" +
+                                       server_.Url("/dunes/Channel.xml") +
+                                       "</url></p></PROVIDERS></wylo>");
+        std::string images;
+        for (int k = 0; k < count; ++k) {
+            const std::string path = "/dunes/img" + std::to_string(k) + ".jpg";
+            Bitmap picture(40, 30);
+            picture.Fill(ImageColour(k));
+            server_.Serve(path, test::EncodeJpeg(picture), std::time(nullptr) - 3600, "image/jpeg");
+            char background[8];
+            std::snprintf(background, sizeof background, "#%02X%02X%02X", RedOf(BackgroundOf(k)),
+                          GreenOf(BackgroundOf(k)), BlueOf(BackgroundOf(k)));
+            images += "<image><loc>" + server_.Url(path) + "</loc><title>" +
+                      (k == 0 ? std::string("Dunes") : "Image " + std::to_string(k)) +
+                      "</title><background>" + background + "</background></image>";
+        }
+        server_.Serve("/dunes/Channel.xml", "<provider><images>" + images + "</images></provider>");
+    }
+
+    // Runs wylo-channel render URL args... (no argument may hold a quote),
+    // with its temporary files under tmp_.
+    RunResult Render(const std::vector<std::string>& args) {
+        std::string command = "TMPDIR='" + tmp_.path().string() +
+                              "' '" WYLO_CHANNEL_EXE "' render '" + server_.Url("/wylo.xml") + "'";
+        for (const std::string& arg : args) {
+            command += " '" + arg + "'";
+        }
+        command += " 2>'" + (dir_ / "stderr").string() + "'";
+        RunResult result;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe) {
+            ADD_FAILURE() << "cannot run " << command;
+            return result;
+        }
+        std::string out;
+        char buffer[4096];
+        while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) {
+            out.append(buffer, n);
+        }
+        const int status = pclose(pipe);
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            result.lines.push_back(line);
+        }
+        result.errors = test::ReadFile(dir_ / "stderr");
+        return result;
+    }
+
+    std::string Out() const { return (dir_ / "desktop.bmp").string(); }
+
+    test::TestHttpServer server_;
+    TempDir dir_;
+    TempDir tmp_;
+};
+
+TEST_F(RenderCommandTest, ComposesAMonitorLeftOfThePrimaryAtTheRightEnd) {
+    Publish(6);
+    const RunResult r =
+        Render({"--channel", "0", "--monitor", "1920x1080+0+0", "--monitor", "1280x1024-1280+56",
+                "--current", "5", "--bg", "#336699", "--out", Out()});
+
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_THAT(r.lines,
+                ElementsAre("Downloading Dunes", "Converting Dunes to BMP", "Positioning Dunes",
+                            "Downloading Dunes", "Converting Dunes to BMP", "Positioning Dunes",
+                            "image 0 0", "image 1 0", "current 0"));
+    const Bitmap desktop = ReadBmpFile(Out());
+    ASSERT_EQ(desktop.width(), 3200);
+    ASSERT_EQ(desktop.height(), 1080);
+    const Colour user = MakeColour(0x33, 0x66, 0x99);
+    // The primary at the origin: image centred on its background.
+    EXPECT_TRUE(Near(desktop.Pixel(960, 540), ImageColour(0)));
+    EXPECT_EQ(desktop.Pixel(0, 0), BackgroundOf(0));
+    EXPECT_EQ(desktop.Pixel(1919, 1079), BackgroundOf(0));
+    // The left monitor wraps to columns 1920 onward, rows 56 to 1079.
+    EXPECT_EQ(desktop.Pixel(1920, 56), BackgroundOf(0));
+    EXPECT_EQ(desktop.Pixel(3199, 1079), BackgroundOf(0));
+    EXPECT_TRUE(Near(desktop.Pixel(1920 + 640, 56 + 512), ImageColour(0)));
+    // Above it nothing is drawn: the user's colour.
+    EXPECT_EQ(desktop.Pixel(1920, 55), user);
+    EXPECT_EQ(desktop.Pixel(3199, 0), user);
+    // The temporary download folder is gone.
+    EXPECT_TRUE(fs::is_empty(tmp_.path()));
+}
+
+TEST_F(RenderCommandTest, DifferentModeWithAChosenPrimaryAndImage) {
+    Publish(3);
+    const RunResult r =
+        Render({"--channel", "0", "--image", "1", "--mode", "different", "--monitor", "64x48-64+0",
+                "--monitor", "64x48+0+0", "--monitor", "64x48+64+0", "--out", Out()});
+
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    // The primary (monitor 1) gets image 1, then monitors 0 and 2 the next ones.
+    ASSERT_GE(r.lines.size(), 3u);
+    EXPECT_THAT(std::vector<std::string>(r.lines.end() - 4, r.lines.end()),
+                ElementsAre("image 0 2", "image 1 1", "image 2 0", "current 0"));
+    const Bitmap desktop = ReadBmpFile(Out());
+    EXPECT_TRUE(Near(desktop.Pixel(32, 24), ImageColour(1)));
+    EXPECT_TRUE(Near(desktop.Pixel(64 + 32, 24), ImageColour(0)));
+    EXPECT_TRUE(Near(desktop.Pixel(128 + 32, 24), ImageColour(2)));
+}
+
+TEST_F(RenderCommandTest, SingleModeDrawsOnlyTheChosenMonitor) {
+    Publish(2);
+    const RunResult r =
+        Render({"--channel", "0", "--mode", "single", "--single-monitor", "1", "--monitor",
+                "64x48+0+0", "--monitor", "32x32+64+0", "--bg", "#010203", "--out", Out()});
+
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_THAT(r.lines, ElementsAre("Downloading Image 1", "Converting Image 1 to BMP",
+                                     "Positioning Image 1", "image 1 1", "current 1"));
+    const Bitmap desktop = ReadBmpFile(Out());
+    EXPECT_EQ(desktop.Pixel(32, 24), MakeColour(1, 2, 3));
+    // A 40 x 30 image on a 32 x 32 monitor is fitted to its width.
+    EXPECT_TRUE(Near(desktop.Pixel(64 + 16, 16), ImageColour(1)));
+}
+
+TEST_F(RenderCommandTest, TheCacheIsKeptAndASecondRunOnlyRevalidates) {
+    Publish(2);
+    TempDir cache;
+    const std::vector<std::string> args = {"--channel", "0",       "--monitor",
+                                           "64x48+0+0", "--cache", cache.path().string(),
+                                           "--out",     Out()};
+    ASSERT_EQ(Render(args).exitCode, 0);
+    EXPECT_EQ(server_.Count("GET", "/dunes/img1.jpg"), 1);
+    EXPECT_TRUE(fs::exists(cache / "cache/dunes/images/img1.jpg"));
+    EXPECT_TRUE(fs::exists(cache / "cache/dunes/Channel.xml"));
+
+    const RunResult again = Render(args);
+    ASSERT_EQ(again.exitCode, 0) << again.errors;
+    EXPECT_EQ(server_.Count("GET", "/dunes/img1.jpg"), 1);
+    EXPECT_GE(server_.Count("HEAD", "/dunes/img1.jpg"), 1);
+}
+
+TEST_F(RenderCommandTest, AnImageThatIsNotAJpegFailsTheChange) {
+    Publish(2);
+    server_.Serve("/dunes/img1.jpg", "GIF89a not a jpeg");
+    const RunResult r = Render({"--channel", "0", "--monitor", "64x48+0+0", "--out", Out()});
+
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_THAT(r.errors, HasSubstr("wylo-channel render: "));
+    EXPECT_EQ(r.lines.back(), "Converting Image 1 to BMP");
+    EXPECT_FALSE(fs::exists(Out()));
+}
+
+TEST_F(RenderCommandTest, AnImageWithoutTitleKeepsTheTrailingBlank) {
+    server_.Serve("/wylo.xml", "<wylo><PROVIDERS><p><id>x</id><url>" +
+                                   server_.Url("/x/Channel.xml") + "</url></p></PROVIDERS></wylo>");
+    server_.Serve("/x/Channel.xml", "<provider><images><i><loc>" + server_.Url("/x/gone.jpg") +
+                                        "</loc></i></images></provider>");
+    const RunResult r = Render({"--channel", "0", "--monitor", "8x8+0+0", "--out", Out()});
+
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_THAT(r.lines, ElementsAre("Downloading ", "current 0"));
+    EXPECT_EQ(ReadBmpFile(Out()).Pixel(4, 4), kBlack);
+}
+
+TEST_F(RenderCommandTest, AChannelTheDirectoryDoesNotHoldFails) {
+    Publish(1);
+    const RunResult r = Render({"--channel", "3", "--monitor", "8x8+0+0", "--out", Out()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_THAT(r.errors, HasSubstr("channel 3"));
+}
+
+class RenderUsage : public RenderCommandTest,
+                    public ::testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(RenderUsage, IsRefusedBeforeAnythingIsFetched) {
+    Publish(1);
+    std::vector<std::string> args = GetParam();
+    args.push_back("--out");
+    args.push_back(Out());
+    const RunResult r = Render(args);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_THAT(r.lines, IsEmpty());
+    EXPECT_TRUE(server_.Requests().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RenderCommand, RenderUsage,
+    ::testing::Values(
+        std::vector<std::string>{"--monitor", "64x48+0+0"},  // no channel
+        std::vector<std::string>{"--channel", "0"},          // no monitor
+        std::vector<std::string>{"--channel", "0", "--monitor", "64x48+0"},
+        std::vector<std::string>{"--channel", "0", "--monitor", "64x48 +0+0"},
+        std::vector<std::string>{"--channel", "0", "--monitor", "0x48+0+0"},
+        std::vector<std::string>{"--channel", "0", "--monitor", "64x48+0+0x"},
+        std::vector<std::string>{"--channel", "0", "--monitor", "99999999999999999999x1+0+0"},
+        std::vector<std::string>{"--channel", "0", "--monitor", "64x48+0+0", "--primary", "1"},
+        std::vector<std::string>{"--channel", "0", "--monitor", "64x48+0+0", "--single-monitor",
+                                 "2"},
+        std::vector<std::string>{"--channel", "0", "--monitor", "64x48+0+0", "--mode", "diagonal"},
+        std::vector<std::string>{"--channel", "0", "--monitor", "64x48+0+0", "--bg", "red"},
+        std::vector<std::string>{"--channel", "0", "--monitor", "64x48+0+0", "--bg", "#FFF"}));
+
+}  // namespace
+}  // namespace wylo
