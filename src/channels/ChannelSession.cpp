@@ -59,6 +59,16 @@ bool ChannelSession::OpenChannelDirectory() {
     return true;
 }
 
+std::vector<ChannelSession::ChannelListEntry> ChannelSession::BuildChannelList() {
+    std::vector<ChannelListEntry> entries;
+    for (int i = 0; i < directory_.ChannelCount(); ++i) {
+        if (DownloadControlFile(i) && LoadControlFile(i)) {
+            entries.push_back({controlFile_.ControlFileValue("title"), i});
+        }
+    }
+    return entries;
+}
+
 bool ChannelSession::DownloadControlFile(int index) {
     const std::string url = directory_.ChannelValue("url", index);
     std::string id = directory_.ChannelValue("id", index);

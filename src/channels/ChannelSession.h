@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "channels/ChannelDirectory.h"
 #include "channels/ControlFile.h"
@@ -61,6 +62,17 @@ public:
     // there is none; throws Error when it is not well-formed (the directory
     // is closed then).
     bool OpenChannelDirectory();
+
+    struct ChannelListEntry {
+        std::string title;  // the channel's title from its control file
+        int index = 0;      // its position in the directory
+        friend bool operator==(const ChannelListEntry&, const ChannelListEntry&) = default;
+    };
+    // Fetches (or confirms) and loads every channel's control file in
+    // directory order and lists the channels for which both worked; the
+    // others are left out. Afterwards the control file holds the last
+    // channel loaded and the selection names the last channel fetched.
+    std::vector<ChannelListEntry> BuildChannelList();
 
     // Fetches the control file of the channel at index (already resolved by
     // the caller) into its cache folder and makes that channel the selected

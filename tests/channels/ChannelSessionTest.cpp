@@ -141,6 +141,24 @@ TEST_F(ChannelSessionTest, ControlFileIsFetchedIntoTheChannelCacheAndLoaded) {
     EXPECT_EQ(session_.controlFile().ControlFileValue("title"), "Alps");
 }
 
+TEST_F(ChannelSessionTest, ChannelListLeavesOutChannelsThatCannotBeFetchedOrLoaded) {
+    ServeDirectory(Entry("alps", "/alps/Channel.xml") + Entry("gone", "/gone/Channel.xml") +
+                   Entry("../up", "/up/Channel.xml") + Entry("bad", "/bad/Channel.xml") +
+                   Entry("sea", "/sea/Channel.xml") + Entry("last", "/last/Channel.xml"));
+    server_.Serve("/alps/Channel.xml", "<provider><title>Alps</title></provider>");
+    server_.Serve("/up/Channel.xml", "<provider><title>Up</title></provider>");
+    server_.Serve("/bad/Channel.xml", "<provider><title>Bad</provider>");
+    server_.Serve("/sea/Channel.xml", "<provider><title>Sea</title></provider>");
+    OpenDirectory();
+
+    using Entry = ChannelSession::ChannelListEntry;
+    EXPECT_EQ(session_.BuildChannelList(), (std::vector<Entry>{{"Alps", 0}, {"Sea", 4}}));
+    EXPECT_EQ(server_.Count("GET", "/up/Channel.xml"), 0);
+    // The selection follows the last channel fetched, the document the last one loaded.
+    EXPECT_EQ(session_.selectedChannelId(), "last");
+    EXPECT_EQ(session_.controlFile().ControlFileValue("title"), "Sea");
+}
+
 TEST_F(ChannelSessionTest, FailedControlFileDownloadStillSelectsTheChannel) {
     ServeDirectory(Entry("sea", "/sea/Channel.xml"));
     OpenDirectory();
