@@ -119,25 +119,5 @@ TEST_F(ControlFileTest, MissingEmptyOrOversizedFileFails) {
     ExpectEmpty();
 }
 
-TEST_F(ControlFileTest, ASuccessfulLoadClearsTheLastError) {
-    EXPECT_FALSE(file_.Load(dir_ / "none.xml"));
-    EXPECT_FALSE(file_.LoadError().empty());
-    ASSERT_TRUE(LoadText(kChannel));
-    EXPECT_EQ(file_.LoadError(), "");
-}
-
-TEST_F(ControlFileTest, ManyImagesAreCountedAndReachable) {
-    std::string xml = "<provider><images>";
-    for (int i = 0; i < 20000; ++i) {
-        xml += "<i><loc>" + std::to_string(i) + "</loc></i>";
-    }
-    xml += "</images></provider>";
-    ASSERT_TRUE(LoadText(xml));
-    ASSERT_EQ(file_.ImageCount(), 20000);
-    for (int i = 0; i < 20000; ++i) {
-        ASSERT_EQ(file_.ImageValue("loc", i), std::to_string(i));
-    }
-}
-
 }  // namespace
 }  // namespace wylo
