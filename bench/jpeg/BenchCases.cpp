@@ -1,10 +1,50 @@
 #include "BenchCases.h"
 
+#include "base/Feedback.h"
 #include "compose/BmpFile.h"
 #include "compose/Jpeg.h"
 #include "compose/Placement.h"
+#include "platform/fake/FakePlatform.h"
+#include "schedule/ChannelSource.h"
+#include "schedule/DesktopChange.h"
+#include "settings/Settings.h"
 
 namespace wylo::bench {
+
+namespace {
+
+// A channel whose every image is the photograph, already in the cache, so a
+// change times the composition and not the network.
+class PhotoChannel : public ChannelSource {
+public:
+    explicit PhotoChannel(const BenchPhoto& photo) : photo_(photo) {}
+    void RefreshControlFile(std::int32_t) override {}
+    std::int32_t ImageCount() const override { return 6; }
+    std::string ImageValue(std::string_view name, std::int32_t) const override {
+        return name == "title" ? "Photo" : name == "background" ? "#202830" : "";
+    }
+    std::filesystem::path ImageFilePath(std::int32_t) override { return photo_.jpeg; }
+
+private:
+    const BenchPhoto& photo_;
+};
+
+// One whole desktop change on the monitors given, saved as desktop.bmp in
+// the work folder and installed on a fake platform.
+void ChangeDesktopOn(const BenchPhoto& photo, std::vector<Monitor> monitors,
+                     std::int32_t multiScreenOpt) {
+    FakePlatform platform(photo.work);
+    platform.SetMonitors(std::move(monitors));
+    Settings settings;
+    settings.randomOrder = false;
+    settings.multiScreenOpt = multiScreenOpt;
+    PhotoChannel channel(photo);
+    SilentFeedback feedback;
+    DesktopChange change(platform, settings, channel, feedback);
+    change.ChangeDesktop(-1);
+}
+
+}  // namespace
 
 std::vector<BenchCase> BenchCases() {
     return {
@@ -21,6 +61,25 @@ std::vector<BenchCase> BenchCases() {
          [](const BenchPhoto& p) {
              Bitmap monitor(1920, 1080);
              DrawFitted(monitor, ReadBmpFile(p.work / "wylo.bmp"));
+         }},
+        // Whole changes: conversion, fitting, composition and desktop.bmp; each
+        // monitor converts its image anew. 1920x1080; 2560x1440 with 1920x1080
+        // left of it; three 1920x1080 in a row, the middle one primary.
+        {"ChangeDesktop 1920x1080",
+         [](const BenchPhoto& p) {
+             ChangeDesktopOn(p, {{{0, 0, 1920, 1080}, true}}, 0);
+         }},
+        {"ChangeDesktop 2 monitors, same",
+         [](const BenchPhoto& p) {
+             ChangeDesktopOn(p, {{{0, 0, 2560, 1440}, true}, {{-1920, 180, 0, 1260}, false}}, 0);
+         }},
+        {"ChangeDesktop 3 monitors, different",
+         [](const BenchPhoto& p) {
+             ChangeDesktopOn(p,
+                             {{{-1920, 0, 0, 1080}, false},
+                              {{0, 0, 1920, 1080}, true},
+                              {{1920, 0, 3840, 1080}, false}},
+                             1);
          }},
     };
 }
