@@ -150,14 +150,6 @@ INSTANTIATE_TEST_SUITE_P(
                               {900, 0, -1, 0, 0}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DesktopCanvas, CanvasStartsInTheFillColour) {
-    const Bitmap canvas = CreateDesktopCanvas({300, 200}, kFill);
-    EXPECT_EQ(canvas.width(), 300);
-    EXPECT_EQ(canvas.height(), 200);
-    EXPECT_EQ(canvas.Pixel(0, 0), kFill);
-    EXPECT_EQ(canvas.Pixel(299, 199), kFill);
-}
-
 TEST(DesktopCanvas, OneMonitorCanvasEqualsThePrimaryImage) {
     const std::vector<Monitor> monitors = {{{0, 0, 64, 48}, true}};
     const Bitmap primary = Pattern(1, 64, 48);

@@ -72,15 +72,5 @@ TEST(Rotation, RandomOrderFromOutsideTheListTakesTheFirstDraw) {
     EXPECT_EQ(seen.size(), 4u);  // the index -1 does not rule any image out
 }
 
-TEST(Rotation, TheProgramsGeneratorIsOneAndSeededOnce) {
-    RandomEngine& a = ImageRandomEngine();
-    RandomEngine& b = ImageRandomEngine();
-    EXPECT_EQ(&a, &b);
-    // Consecutive draws continue one sequence instead of restarting it.
-    RandomEngine copy = a;
-    a();
-    EXPECT_NE(copy, a);
-}
-
 }  // namespace
 }  // namespace wylo
