@@ -19,7 +19,7 @@ public:
 #else
         localtime_r(&seconds, &local);
 #endif
-        CivilDateTime c{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+        CivilDateTime c{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,       local.tm_hour,
                         local.tm_min,         local.tm_sec,     static_cast<int>(ms)};
         if (c.second > 59) {  // a leap second
             c.second = 59;

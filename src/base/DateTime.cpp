@@ -49,18 +49,17 @@ int DaysInMonth(int year, int month) {
 
 bool IsValidCivil(const CivilDateTime& c) {
     return c.year >= 1 && c.year <= 9999 && c.month >= 1 && c.month <= 12 && c.day >= 1 &&
-           c.day <= DaysInMonth(c.year, c.month) && c.hour >= 0 && c.hour < 24 &&
-           c.minute >= 0 && c.minute < 60 && c.second >= 0 && c.second < 60 &&
-           c.millisecond >= 0 && c.millisecond < 1000;
+           c.day <= DaysInMonth(c.year, c.month) && c.hour >= 0 && c.hour < 24 && c.minute >= 0 &&
+           c.minute < 60 && c.second >= 0 && c.second < 60 && c.millisecond >= 0 &&
+           c.millisecond < 1000;
 }
 
 DateTime EncodeDateTime(const CivilDateTime& c) {
     const auto days = static_cast<double>(
         DaysFromCivil(c.year, static_cast<unsigned>(c.month), static_cast<unsigned>(c.day)) -
         kEpochOffset);
-    const double time =
-        (((c.hour * 60.0 + c.minute) * 60.0 + c.second) * 1000.0 + c.millisecond) /
-        (kSecondsPerDay * 1000.0);
+    const double time = (((c.hour * 60.0 + c.minute) * 60.0 + c.second) * 1000.0 + c.millisecond) /
+                        (kSecondsPerDay * 1000.0);
     return days >= 0 ? days + time : days - time;
 }
 

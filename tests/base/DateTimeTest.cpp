@@ -1,6 +1,6 @@
-#include "base/DateTime.h"
-
 #include <gtest/gtest.h>
+
+#include "base/DateTime.h"
 
 namespace wylo {
 namespace {

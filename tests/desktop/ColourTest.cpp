@@ -1,6 +1,6 @@
-#include "desktop/Colour.h"
-
 #include <gtest/gtest.h>
+
+#include "desktop/Colour.h"
 
 namespace wylo {
 namespace {
@@ -20,8 +20,8 @@ INSTANTIATE_TEST_SUITE_P(Table, HexToColourTest,
                          testing::Values(HexCase{"#FFFFFF", 0xFFFFFF}, HexCase{"", 0},
                                          HexCase{"#", 0}, HexCase{"#GG0000", 0},
                                          HexCase{"# FFFFFF", 0}, HexCase{"#FFFFFF ", 0},
-                                         HexCase{"abc#102030", 0x302010},
-                                         HexCase{"#1FFFFFFFF", 0}, HexCase{"#FF102030", 0x302010},
+                                         HexCase{"abc#102030", 0x302010}, HexCase{"#1FFFFFFFF", 0},
+                                         HexCase{"#FF102030", 0x302010},
                                          HexCase{"#FF0000", 0x0000FF}, HexCase{"#0000FF", 0xFF0000},
                                          HexCase{"FF8800", 0x0088FF}, HexCase{"#FFF", 0xFF0F00},
                                          HexCase{"#ff8800", 0x0088FF}, HexCase{"##FF0000", 0}));

@@ -24,7 +24,9 @@ TestHttpServer::TestHttpServer() {
     }
 }
 
-TestHttpServer::~TestHttpServer() { Stop(); }
+TestHttpServer::~TestHttpServer() {
+    Stop();
+}
 
 void TestHttpServer::Stop() {
     server_.stop();

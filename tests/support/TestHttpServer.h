@@ -1,7 +1,5 @@
 #pragma once
 
-#include <httplib.h>
-
 #include <ctime>
 #include <functional>
 #include <map>
@@ -10,6 +8,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <httplib.h>
 
 namespace wylo::test {
 

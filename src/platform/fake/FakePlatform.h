@@ -37,7 +37,9 @@ public:
     std::string FormatLongTime(const CivilDateTime& value) const override;
     std::optional<CivilDateTime> ParseDateTime(std::string_view text) const override;
 
-    void SetSharedDataFolder(std::filesystem::path folder) { sharedDataFolder_ = std::move(folder); }
+    void SetSharedDataFolder(std::filesystem::path folder) {
+        sharedDataFolder_ = std::move(folder);
+    }
     void SetMonitors(std::vector<Monitor> monitors) { monitors_ = std::move(monitors); }
     // A single primary monitor of the given size at 0,0.
     void SetSingleMonitor(int width, int height);
