@@ -129,11 +129,10 @@ std::string CleanText(std::string_view text, bool keepLineFeeds) {
             ++i;
             continue;
         }
-        if (codePoint == '\r' && keepLineFeeds) {
-            // CR LF and a lone CR both end a line.
-            if (i + 1 >= text.size() || text[i + 1] != '\n') {
-                result += '\n';
-            }
+        if (codePoint == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            // CR LF ends one line, as LF does.
+        } else if (codePoint == '\r' && keepLineFeeds) {
+            result += '\n';
         } else if (codePoint == '\n' && keepLineFeeds) {
             result += '\n';
         } else if (codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F)) {
@@ -223,10 +222,12 @@ std::string PublishedName(std::string_view fileName, std::set<std::string>& take
             c = '_';
         }
     }
-    // Windows drops trailing dots and blanks from names.
+    // Windows drops trailing dots and blanks from names; web servers often
+    // hide names that start with a dot.
     while (!stem.empty() && (stem.back() == '.' || stem.back() == ' ')) {
         stem.pop_back();
     }
+    stem.erase(0, stem.find_first_not_of('.'));
     if (stem.empty()) {
         stem = "photo";
     }
