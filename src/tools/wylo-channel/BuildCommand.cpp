@@ -51,14 +51,15 @@ CommandRun SetUpBuild(CLI::App& sub) {
         ->check(WebAddressValidator(true));
     sub.add_flag("--subscription", options->subscription, "The channel requires a subscription");
     sub.footer(
-        "Copies every JPEG photograph of PHOTOS-DIR (sorted by name; subfolders are not\n"
-        "searched) to OUT-DIR/images/, writes a thumbnail of each to OUT-DIR/thumbs/, a\n"
-        "preview picture OUT-DIR/preview.jpg and the control file OUT-DIR/Channel.xml,\n"
-        "whose addresses lie under --base-url. Each image's title comes from its file\n"
-        "name (underscores and dashes read as blanks); its suggested background colour\n"
-        "is the colour of the photo's border, and its caption colour black or white,\n"
-        "whichever reads better on it. Files that are not readable JPEGs are skipped\n"
-        "with a warning. Unchanged files are not rewritten; nothing is deleted.\n"
+        "Copies every JPEG photograph of PHOTOS-DIR to OUT-DIR/images/ (sorted by name;\n"
+        "subfolders and names starting with a dot are left out), writes a thumbnail of\n"
+        "each to OUT-DIR/thumbs/, a preview picture OUT-DIR/preview.jpg and the control\n"
+        "file OUT-DIR/Channel.xml, whose addresses lie under --base-url. Each image's\n"
+        "title comes from its file name (underscores and dashes read as blanks); its\n"
+        "suggested background colour is the colour of the photo's border, and its\n"
+        "caption colour black or white, whichever reads better on it. Files that are\n"
+        "not readable JPEGs are skipped with a warning. Unchanged files are not\n"
+        "rewritten; nothing is deleted.\n"
         "Serve OUT-DIR at --base-url, e.g. as a folder named after --id under the\n"
         "address given to 'wylo-channel directory'.\n"
         "Exit status: 0 when the channel was written, 1 when it was not, 2 on bad usage.");

@@ -31,9 +31,14 @@ constexpr std::uintmax_t kMaxPhotoBytes = 256 * 1024 * 1024;
 constexpr int kThumbnailQuality = 85;
 constexpr int kPreviewQuality = 85;
 
-std::string PathText(const fs::path& path) {
+// A path's text in UTF-8 whatever the system's own encoding of names.
+std::string Utf8(const fs::path& path) {
     const auto text = path.u8string();
-    return Printable(std::string(text.begin(), text.end()));
+    return std::string(text.begin(), text.end());
+}
+
+std::string PathText(const fs::path& path) {
+    return Printable(Utf8(path));
 }
 
 std::string NameText(const fs::path& name) {
@@ -252,7 +257,7 @@ PublishedChannel BuildChannel(const ChannelOptions& options, std::ostream& progr
         }
         CheckRealFolderOrMissing(out / sub);
     }
-    if (out.filename().string() != options.id) {
+    if (Utf8(out.filename()) != options.id) {
         Warn(progress, "the channel folder is named " + NameText(out.filename()) +
                            ", but 'wylo-channel directory' lists channels under their folder "
                            "names, not under the id " +
@@ -294,9 +299,9 @@ PublishedChannel BuildChannel(const ChannelOptions& options, std::ostream& progr
         }
 
         PublishedImage image;
-        image.source = name.string();
-        image.fileName = PublishedName(name.string(), taken);
-        image.title = TitleFromFileName(name.string());
+        image.source = Utf8(name);
+        image.fileName = PublishedName(image.source, taken);
+        image.title = TitleFromFileName(image.source);
         image.loc = UrlUnder(base, "images/" + image.fileName);
         image.thumb = UrlUnder(base, "thumbs/" + image.fileName);
         image.background = BorderColour(photo);
@@ -357,7 +362,7 @@ PublishedDirectory BuildDirectory(const DirectoryOptions& options, std::ostream&
     }
     pugi::xml_node providers = top.append_child("PROVIDERS");
     for (const fs::path& folder : folders) {
-        const std::string id = folder.string();
+        const std::string id = Utf8(folder);
         if (!IsSafeName(id) || CleanText(id) != id) {
             Warn(progress, "skipped " + NameText(folder) + ": its name cannot be a channel id");
             continue;
