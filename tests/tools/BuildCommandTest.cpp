@@ -214,6 +214,17 @@ TEST_F(BuildCommandTest, RefusesFoldersWhereItWouldOverwritePhotosOrWriteElsewhe
     EXPECT_THAT(run.errors, HasSubstr("is a symbolic link"));
     EXPECT_TRUE(fs::is_empty(elsewhere));
     EXPECT_FALSE(fs::exists(out / "Channel.xml"));
+
+    // A link in place of a file is replaced, not written through.
+    fs::remove(out / "thumbs");
+    WriteFile(elsewhere / "keep.txt", "mine");
+    fs::create_directories(out / "images");
+    fs::create_symlink(elsewhere / "keep.txt", out / "images" / "beach.jpg");
+    run = Build(photos_, out, "sunsets");
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(ReadFile(elsewhere / "keep.txt"), "mine");
+    EXPECT_FALSE(fs::is_symlink(out / "images" / "beach.jpg"));
+    EXPECT_EQ(ReadFile(out / "images" / "beach.jpg"), photo);
 }
 
 TEST_F(BuildCommandTest, BadUsageExitsWithTwoBeforeWritingAnything) {
