@@ -20,14 +20,21 @@ build=$1
 shift
 
 state="$build/wine"
-export WINEPREFIX="$state/prefix"
+locale="${WYLO_TEST_LOCALE:-C.UTF-8}"
+# Wine keeps the user's regional settings in the prefix's registry, shared by
+# every program running in it, so each locale gets a prefix of its own.
+if [[ $locale == C.UTF-8 ]]; then
+    export WINEPREFIX="$state/prefix"
+else
+    export WINEPREFIX="$state/prefix-${locale//[^A-Za-z0-9_]/_}"
+fi
 export TMPDIR="$state/tmp"
 export WINEDEBUG=-all
 # No .NET or Gecko installers, no menu entries, and no debugger: without
 # winedbg.exe=d a crashing program can end with exit code 0.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
-export LC_ALL="${WYLO_TEST_LOCALE:-C.UTF-8}"
-# Never open windows on the developer's screen; Wine runs fine without one.
+# Never open windows on the developer's screen (the prefix uses the null
+# display driver anyway).
 unset DISPLAY WAYLAND_DISPLAY
 
 find_tool() {
@@ -52,7 +59,9 @@ wineserver=$(find_tool wineserver64 wineserver) || {
 }
 
 if [[ $1 == --shutdown ]]; then
-    [[ -d $WINEPREFIX ]] && "$wineserver" -k 2>/dev/null
+    for prefix in "$state"/prefix*/; do
+        [[ -d $prefix ]] && WINEPREFIX="${prefix%/}" "$wineserver" -k >/dev/null 2>&1
+    done
     exit 0
 fi
 
@@ -66,15 +75,33 @@ mkdir -p "$TMPDIR"
 # The first run creates the prefix (half a minute on a slow machine). Several
 # programs may start at once, so one of them does it under a lock while the
 # others wait.
-if [[ ! -e "$state/prefix-ready" ]]; then
+if [[ ! -e "$WINEPREFIX.ready" ]]; then
     (
         flock 9
-        if [[ ! -e "$state/prefix-ready" ]]; then
-            "$wine" wineboot.exe --init >/dev/null 2>&1
+        if [[ ! -e "$WINEPREFIX.ready" ]]; then
+            LC_ALL=$locale "$wine" wineboot.exe --init >/dev/null 2>&1
+            # Wine's display-less driver: top-level windows work, and nothing
+            # ever connects to an X server.
+            LC_ALL=$locale "$wine" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
+                >/dev/null 2>&1
             "$wineserver" -w
-            touch "$state/prefix-ready"
+            touch "$WINEPREFIX.ready"
         fi
-    ) 9>"$state/prefix.lock"
+    ) 9>"$WINEPREFIX.lock"
 fi
 
-exec "$wine" "$@"
+# Starting Wine's server and services costs about a second per program; one
+# server kept for a minute after the last program serves a whole test run.
+# (The CTest cleanup test stops it at the end.)
+"$wineserver" -p60 >/dev/null 2>&1 || true
+
+# Wine's services (started by whichever program comes first) inherit that
+# program's output and hold it open for as long as they run, which would keep
+# CTest waiting for that test until the end of the run. So the program writes
+# into a file, shown once it has ended.
+output=$(mktemp "$TMPDIR/output.XXXXXX")
+trap 'rm -f "$output"' EXIT
+LC_ALL=$locale "$wine" "$@" </dev/null >"$output" 2>&1
+status=$?
+cat "$output"
+exit $status

@@ -87,7 +87,12 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
     if (!FlushFileBuffers(file.get()) || !file.Close()) {
         throw fail();
     }
-    // A read-only target makes the move fail, as a write in place would.
+    // A read-only target is not replaced, as a write in place would fail.
+    // Windows refuses the move by itself; Wine run as root does not, so ask.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        throw fail();
+    }
     if (!MoveFileExW(tempPath.c_str(), path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         throw fail();

@@ -1,7 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "base/Error.h"
 #include "settings/IniFile.h"
@@ -138,7 +140,7 @@ TEST(IniFileWrite, AddsAMissingSectionAtTheEnd) {
     IniFile empty;
     empty.Write("Settings", "A", "1");
     empty.Write("Settings", "B", "2");
-    EXPECT_EQ(empty.Text(), "[Settings]\nA=1\nB=2\n");
+    EXPECT_EQ(empty.Text(), test::NativeLines("[Settings]\nA=1\nB=2\n"));
 
     IniFile unterminated = FromText("[Mine]\nX=1");
     unterminated.Write("Settings", "A", "1");
@@ -146,7 +148,7 @@ TEST(IniFileWrite, AddsAMissingSectionAtTheEnd) {
 
     IniFile headerOnly = FromText("[Settings]");
     headerOnly.Write("Settings", "A", "1");
-    EXPECT_EQ(headerOnly.Text(), "[Settings]\nA=1\n");
+    EXPECT_EQ(headerOnly.Text(), test::NativeLines("[Settings]\nA=1\n"));
 }
 
 TEST(IniFileWrite, NewLinesFollowTheFilesLineEndings) {
@@ -226,7 +228,7 @@ TEST(IniFileSave, CreatesTheFileAndNothingElse) {
     ini.Load(dir / "Wylo.ini");
     ini.Write("Settings", "A", "1");
     ini.Save(dir / "Wylo.ini");
-    EXPECT_EQ(ReadFile(dir / "Wylo.ini"), "[Settings]\nA=1\n");
+    EXPECT_EQ(ReadFile(dir / "Wylo.ini"), test::NativeLines("[Settings]\nA=1\n"));
     EXPECT_THAT(FolderEntries(dir.path()), testing::ElementsAre("Wylo.ini"));
 }
 
@@ -243,6 +245,7 @@ TEST(IniFileSave, LoadWriteSaveKeepsForeignContent) {
               "; hand-written\r\n[Settings]\r\nA = 2\r\nMine=keep\r\n\r\n[Tool]\r\nX=y\r\n");
 }
 
+#ifndef _WIN32
 TEST(IniFileSave, KeepsTheFilesPermissions) {
     TempDir dir;
     WriteFile(dir / "Wylo.ini", "[S]\nA=1\n");
@@ -255,6 +258,7 @@ TEST(IniFileSave, KeepsTheFilesPermissions) {
     ASSERT_EQ(::stat((dir / "Wylo.ini").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
+#endif
 
 TEST(IniFileSave, FailureNamesTheFullPathAndLeavesNothingBehind) {
     TempDir dir;
@@ -302,12 +306,17 @@ TEST(IniFileSave, ARelativePathIsReportedInFull) {
 }
 
 TEST(IniFileSave, AReadOnlyFileIsNotReplaced) {
+#ifndef _WIN32
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root may write any file";
     }
+#endif
     TempDir dir;
     WriteFile(dir / "Wylo.ini", "[S]\nA=1\n");
-    ASSERT_EQ(::chmod((dir / "Wylo.ini").c_str(), 0444), 0);
+    // Mode 0444, or the read-only attribute on Windows.
+    std::filesystem::permissions(dir / "Wylo.ini", std::filesystem::perms::owner_read |
+                                                       std::filesystem::perms::group_read |
+                                                       std::filesystem::perms::others_read);
     EXPECT_THROW(FromText("[S]\nA=2\n").Save(dir / "Wylo.ini"), Error);
     EXPECT_EQ(ReadFile(dir / "Wylo.ini"), "[S]\nA=1\n");
 }

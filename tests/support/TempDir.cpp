@@ -48,6 +48,21 @@ void WriteFile(const std::filesystem::path& path, const std::string& content) {
     }
 }
 
+std::string NativeLines(const std::string& text) {
+#ifdef _WIN32
+    std::string native;
+    for (const char c : text) {
+        if (c == '\n') {
+            native += '\r';
+        }
+        native += c;
+    }
+    return native;
+#else
+    return text;
+#endif
+}
+
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;

@@ -25,4 +25,8 @@ private:
 void WriteFile(const std::filesystem::path& path, const std::string& content);
 std::string ReadFile(const std::filesystem::path& path);
 
+// text with every "\n" made the line end that new files get on this system
+// ("\r\n" on Windows).
+std::string NativeLines(const std::string& text);
+
 }  // namespace wylo::test

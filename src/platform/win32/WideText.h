@@ -1,0 +1,14 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace wylo {
+
+// UTF-8 (the core's texts) to UTF-16 (the W functions) and back. Nothing when
+// the input is not valid in its encoding.
+std::optional<std::wstring> WideFromUtf8(std::string_view text);
+std::optional<std::string> Utf8FromWide(std::wstring_view text);
+
+}  // namespace wylo

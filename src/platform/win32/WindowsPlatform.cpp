@@ -1,0 +1,107 @@
+#include "platform/win32/WindowsPlatform.h"
+
+#include <memory>
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include "platform/win32/WideText.h"
+#include "platform/win32/WindowsDesktop.h"
+
+namespace wylo {
+namespace {
+
+struct ItemIdListFree {
+    void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
+};
+using ItemIdList = std::unique_ptr<ITEMIDLIST, ItemIdListFree>;
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(data);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info)) {
+        // Windows puts the primary monitor's top-left at 0,0, as the program's
+        // coordinates do.
+        const RECT& r = info.rcMonitor;
+        monitors.push_back(
+            {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+WindowsPlatform::WindowsPlatform(std::optional<std::wstring> localeName)
+    : dateTime_(std::move(localeName)) {}
+
+std::filesystem::path WindowsPlatform::SharedDataFolder() const {
+    ITEMIDLIST* raw = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_APPDATA, &raw)) || !raw) {
+        return {};
+    }
+    const ItemIdList location(raw);
+    wchar_t buffer[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(location.get(), buffer)) {
+        return {};
+    }
+    buffer[MAX_PATH - 1] = L'\0';
+    return std::filesystem::path(std::wstring(buffer));
+}
+
+std::vector<Monitor> WindowsPlatform::Monitors() const {
+    std::vector<Monitor> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+Size WindowsPlatform::VirtualDesktopSize() const {
+    return {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+void WindowsPlatform::SetWallpaper(const std::filesystem::path& path, bool tile) {
+    WriteWallpaperSetting(HKEY_CURRENT_USER, kDesktopSettingsKey, path, tile,
+                          NotifyWallpaperChanged);
+}
+
+void WindowsPlatform::SetDesktopIconColours(Colour text, Colour background, bool transparent) {
+    RecolourIconCaptions(SystemIconListCalls(), text, background, transparent);
+}
+
+void WindowsPlatform::OpenUrl(const std::string& url) {
+    // Only web addresses: the shell would run a program or open a file just
+    // as readily.
+    if (!IsWebAddress(url)) {
+        return;
+    }
+    const auto wide = WideFromUtf8(url);
+    if (!wide) {
+        return;
+    }
+    // The shell's default action for the address; whether it worked is not
+    // reported.
+    ShellExecuteW(nullptr, nullptr, wide->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void WindowsPlatform::Beep() {
+    MessageBeep(0);
+}
+
+std::string WindowsPlatform::FormatShortDate(const CivilDateTime& value) const {
+    return dateTime_.FormatShortDate(value);
+}
+
+std::string WindowsPlatform::FormatLongTime(const CivilDateTime& value) const {
+    return dateTime_.FormatLongTime(value);
+}
+
+std::optional<CivilDateTime> WindowsPlatform::ParseDateTime(std::string_view text) const {
+    return dateTime_.Parse(text);
+}
+
+std::unique_ptr<Platform> CreateSystemPlatform() {
+    return std::make_unique<WindowsPlatform>();
+}
+
+}  // namespace wylo
