@@ -2,10 +2,14 @@
 #include <string>
 #include <vector>
 
-#include <commctrl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+// windows.h comes before the other Windows headers.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include "platform/win32/WindowsDesktop.h"
 #include "platform/win32/WindowsPlatform.h"

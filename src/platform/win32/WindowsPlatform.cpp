@@ -2,9 +2,12 @@
 
 #include <memory>
 
+// windows.h comes before the other Windows headers.
+// clang-format off
+#include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <windows.h>
+// clang-format on
 
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsDesktop.h"
