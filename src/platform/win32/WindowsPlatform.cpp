@@ -78,7 +78,7 @@ void WindowsPlatform::OpenUrl(const std::string& url) {
     if (!IsWebAddress(url)) {
         return;
     }
-    const auto wide = WideFromUtf8(url);
+    const auto wide = WideFromUtf8(ShellSafeAddress(url));
     if (!wide) {
         return;
     }
@@ -101,6 +101,26 @@ std::string WindowsPlatform::FormatLongTime(const CivilDateTime& value) const {
 
 std::optional<CivilDateTime> WindowsPlatform::ParseDateTime(std::string_view text) const {
     return dateTime_.Parse(text);
+}
+
+std::string ShellSafeAddress(std::string_view url) {
+    static constexpr std::string_view kAllowed =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
+        "-._~:/?#[]@!$&'()*+,;=%";
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string safe;
+    safe.reserve(url.size());
+    for (const char c : url) {
+        if (kAllowed.find(c) != std::string_view::npos) {
+            safe += c;
+        } else {
+            const auto byte = static_cast<unsigned char>(c);
+            safe += '%';
+            safe += kHex[byte >> 4];
+            safe += kHex[byte & 0x0F];
+        }
+    }
+    return safe;
 }
 
 std::unique_ptr<Platform> CreateSystemPlatform() {

@@ -32,4 +32,10 @@ private:
     LocaleDateTime dateTime_;
 };
 
+// The address with every byte that may not stand in a URL as it is (blanks,
+// quotes, control and non-ASCII characters) percent-encoded. The shell hands
+// the address to the browser inside a quoted command line, where a quote from
+// a hostile channel would otherwise end the argument.
+std::string ShellSafeAddress(std::string_view url);
+
 }  // namespace wylo
