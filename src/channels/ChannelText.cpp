@@ -1,0 +1,36 @@
+#include "channels/ChannelText.h"
+
+#include "channels/ChannelDirectory.h"
+#include "channels/Download.h"
+
+namespace wylo {
+
+std::string ShownDescription(std::string_view description) {
+    std::string shown;
+    shown.reserve(description.size());
+    for (std::size_t i = 0; i < description.size(); ++i) {
+        const char c = description[i];
+        if (c == '\t') {
+            continue;
+        }
+        if (c == '\r') {
+            shown += '\n';
+            if (i + 1 < description.size() && description[i + 1] == '\n') {
+                ++i;
+            }
+            continue;
+        }
+        shown += c;
+    }
+    return shown;
+}
+
+bool IsSubscriptionRequired(std::string_view value) {
+    return value == "1" || UpperAscii(value) == "TRUE";
+}
+
+std::string ImageCaption(std::string_view title, std::string_view loc) {
+    return title.empty() ? FileNameFromUrl(loc) : std::string(title);
+}
+
+}  // namespace wylo
