@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QToolButton;
+
+namespace wylo::app {
+
+class WebView;
+
+// A picture scaled to fit its area with its aspect ratio kept, centred.
+class PreviewImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit PreviewImage(QWidget* parent = nullptr);
+    void setPicture(const QImage& picture);
+    const QImage& picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage picture_;
+};
+
+// The "Welcome" page: the channel directory's own page.
+class WelcomePage : public QWidget {
+    Q_OBJECT
+public:
+    explicit WelcomePage(QWidget* parent = nullptr);
+    WebView* wbWelcome;
+};
+
+// The "Channels List" page: the list of channels and the details of the one
+// picked.
+class ChannelsPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChannelsPage(QWidget* parent = nullptr);
+
+    QComboBox* cbProviders;
+    QToolButton* sbRefresh;
+    QLineEdit* edTitle;
+    QPlainTextEdit* edDescription;
+    PreviewImage* iPreview;
+    QToolButton* sbSubscribe;
+    QToolButton* sbTerms;
+    QCheckBox* cbSubscription;
+};
+
+}  // namespace wylo::app

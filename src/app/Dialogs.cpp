@@ -1,0 +1,66 @@
+#include "app/Dialogs.h"
+
+#include <QColorDialog>
+#include <QMessageBox>
+
+namespace wylo::app {
+namespace {
+
+bool recording = false;
+QList<MessageBox::Shown>& Recorded() {
+    static QList<MessageBox::Shown> list;
+    return list;
+}
+
+bool nextColourSet = false;
+std::optional<QColor> nextColour;
+QColor lastInitialColour;
+
+}  // namespace
+
+void MessageBox::Error(QWidget* parent, const QString& caption, const QString& text) {
+    if (recording) {
+        Recorded().append({caption, text});
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void MessageBox::setRecording(bool on) {
+    recording = on;
+}
+const QList<MessageBox::Shown>& MessageBox::recorded() {
+    return Recorded();
+}
+void MessageBox::clearRecorded() {
+    Recorded().clear();
+}
+
+std::optional<QColor> ColourDialog::GetColour(QWidget* parent, const QColor& initial) {
+    lastInitialColour = initial;
+    if (nextColourSet) {
+        nextColourSet = false;
+        return nextColour;
+    }
+    QColorDialog dialog(initial, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.selectedColor();
+}
+
+void ColourDialog::setNextColour(std::optional<QColor> colour) {
+    nextColourSet = true;
+    nextColour = colour;
+}
+
+QColor ColourDialog::lastInitial() {
+    return lastInitialColour;
+}
+
+void ShowDefaultError(QWidget* parent, const QString& text) {
+    MessageBox::Error(parent, QStringLiteral("Wylo"), text);
+}
+
+}  // namespace wylo::app

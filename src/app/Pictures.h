@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QImage>
+#include <filesystem>
+
+namespace wylo {
+class Bitmap;
+}
+
+namespace wylo::app {
+
+// A 24-bit bitmap as an image the window can paint.
+QImage ToQImage(const Bitmap& bitmap);
+
+// Loads a channel's preview picture, choosing the decoder by the file's
+// extension: JPEG for "jpg" and "jpeg", bitmaps for "bmp", icons for "ico".
+// Throws Error for any other extension or a file that does not decode.
+QImage LoadPreviewPicture(const std::filesystem::path& file);
+
+}  // namespace wylo::app

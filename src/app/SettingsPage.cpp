@@ -1,0 +1,336 @@
+#include "app/SettingsPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "app/Controls.h"
+#include "app/Dialogs.h"
+#include "app/MonitorMapWidget.h"
+
+namespace wylo::app {
+namespace {
+
+const QStringList kPlacements = {QStringLiteral("Center"), QStringLiteral("Tile"),
+                                 QStringLiteral("Stretch"), QStringLiteral("Zoom")};
+const QStringList kZooms = {QStringLiteral("10"),  QStringLiteral("20"),  QStringLiteral("50"),
+                            QStringLiteral("100"), QStringLiteral("110"), QStringLiteral("120"),
+                            QStringLiteral("150"), QStringLiteral("175"), QStringLiteral("200")};
+
+const QString kColoursHint = QStringLiteral(
+    "These colours are only used if the Icon and and Background colour overrides are unticked. "
+    "They are also used when, in multi monitor configurations, and image is only displayed on a "
+    "single screen. ");
+
+template <typename W>
+W* Place(W* widget, const QString& name, int left, int top, int width = -1, int height = -1) {
+    widget->setObjectName(name);
+    if (width < 0 || height < 0) {
+        widget->adjustSize();
+    }
+    widget->setGeometry(left, top, width < 0 ? widget->width() : width,
+                        height < 0 ? widget->height() : height);
+    return widget;
+}
+
+QLabel* Label(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QComboBox* ZoomBox(QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->addItems(kZooms);
+    box->setCurrentIndex(kZooms.indexOf(QStringLiteral("100")));
+    box->setEnabled(false);
+    return box;
+}
+
+QLabel* NoSettings(QWidget* page) {
+    auto* label = Label(QStringLiteral("No Settings"), page);
+    QFont font = label->font();
+    font.setPixelSize(24);
+    label->setFont(font);
+    label->setEnabled(false);
+    return Place(label, QStringLiteral("lNoSettings"), 97, 68);
+}
+
+// A placement group with its zoom box and "%" label at the given places.
+struct Placement {
+    RadioGroup* group;
+    QComboBox* zoom;
+    QLabel* percent;
+};
+
+Placement MakePlacement(QWidget* page, const QString& groupName, QPoint groupAt,
+                        const QString& zoomName, QPoint zoomAt, const QString& percentName,
+                        bool visible) {
+    auto* group = new RadioGroup(QStringLiteral("Placement"), kPlacements, page);
+    Place(group, groupName, groupAt.x(), groupAt.y(), 123, 105);
+    group->setItemIndex(0);
+    auto* zoom = Place(ZoomBox(page), zoomName, zoomAt.x(), zoomAt.y(), 51, 21);
+    auto* percent =
+        Place(Label(QStringLiteral("%"), page), percentName, zoomAt.x() + 57, zoomAt.y() + 3);
+    percent->setEnabled(false);
+    group->setVisible(visible);
+    zoom->setVisible(visible);
+    percent->setVisible(visible);
+    return {group, zoom, percent};
+}
+
+QCheckBox* Check(QGroupBox* box, const QString& name, int top, const QString& caption,
+                 const QString& hint) {
+    auto* check = new QCheckBox(caption, box);
+    Place(check, name, 3, top, box->width() - 6, 19);
+    check->setChecked(true);
+    check->setToolTip(hint);
+    return check;
+}
+
+}  // namespace
+
+SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("tsSettings"));
+
+    // Created in reading order, which is the order the keyboard visits them:
+    // the left column (screens, map, colours), then the right one.
+    lScreens =
+        Place(Label(QStringLiteral("Screen Metrics"), this), QStringLiteral("lScreens"), 3, 3);
+    mScreenMetrics =
+        Place(new QPlainTextEdit(this), QStringLiteral("mScreenMetrics"), 3, 22, 374, 89);
+    mScreenMetrics->setReadOnly(true);
+    mScreenMetrics->setTabChangesFocus(true);
+    {
+        QPalette pal = mScreenMetrics->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+        mScreenMetrics->setPalette(pal);
+    }
+    lScreens->setBuddy(mScreenMetrics);
+    Panel1 = Place(new QFrame(this), QStringLiteral("Panel1"), 3, 117, 374, 263);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(1);
+
+    GroupBox3 = Place(new QGroupBox(QStringLiteral("Text And Background Colours"), this),
+                      QStringLiteral("GroupBox3"), 3, 386, 374, 104);
+    auto* bgLabel = Place(Label(QStringLiteral("Background Colour"), GroupBox3),
+                          QStringLiteral("lBGColour"), 62, 18);
+    auto* fgLabel = Place(Label(QStringLiteral("Font Colour"), GroupBox3),
+                          QStringLiteral("lFGColour"), 238, 18);
+    pnBGColour = Place(new ColourPanel(GroupBox3), QStringLiteral("pnBGColour"), 42, 37, 125, 41);
+    pnFGColour = Place(new ColourPanel(GroupBox3), QStringLiteral("pnFGColour"), 204, 37, 125, 41);
+    pnBGColour->setColour(kBlack);
+    pnFGColour->setColour(kWhite);
+    bgLabel->setBuddy(pnBGColour);
+    fgLabel->setBuddy(pnFGColour);
+    auto* change = Place(Label(QStringLiteral("(Double-click to change)"), GroupBox3),
+                         QStringLiteral("lDoubleClick"), 129, 84);
+    QFont italic = change->font();
+    italic.setItalic(true);
+    change->setFont(italic);
+    GroupBox3->setToolTip(kColoursHint);
+    for (QWidget* w : {static_cast<QWidget*>(bgLabel), static_cast<QWidget*>(fgLabel),
+                       static_cast<QWidget*>(pnBGColour), static_cast<QWidget*>(pnFGColour),
+                       static_cast<QWidget*>(change)}) {
+        w->setToolTip(kColoursHint);
+    }
+
+    rgMultiScreen = new RadioGroup(QStringLiteral("How to handle multiple screens "),
+                                   {QStringLiteral("Same Image On Each Screen"),
+                                    QStringLiteral("Different Image On Each Screen"),
+                                    QStringLiteral("Image Only On Single Screen")},
+                                   this);
+    Place(rgMultiScreen, QStringLiteral("rgMultiScreen"), 448, 3, 193, 108);
+    rgMultiScreen->setItemIndex(0);
+
+    pcMultiScreen =
+        Place(new QTabWidget(this), QStringLiteral("pcMultiScreen"), 383, 117, 322, 193);
+    tsSame = new QWidget;
+    tsSame->setObjectName(QStringLiteral("tsSame"));
+    tsDifferent = new QWidget;
+    tsDifferent->setObjectName(QStringLiteral("tsDifferent"));
+    tsSingle = new QWidget;
+    tsSingle->setObjectName(QStringLiteral("tsSingle"));
+    pcMultiScreen->addTab(tsSame, QStringLiteral("Same"));
+    pcMultiScreen->addTab(tsDifferent, QStringLiteral("Different"));
+    pcMultiScreen->addTab(tsSingle, QStringLiteral("Single"));
+
+    NoSettings(tsSame);
+    const Placement same =
+        MakePlacement(tsSame, QStringLiteral("RadioGroup3"), {59, 28}, QStringLiteral("ComboBox1"),
+                      {188, 112}, QStringLiteral("Label5"), false);
+    RadioGroup3 = same.group;
+    ComboBox1 = same.zoom;
+    Label5 = same.percent;
+
+    NoSettings(tsDifferent);
+    const Placement different = MakePlacement(tsDifferent, QStringLiteral("rgPlacementDifferent"),
+                                              {96, 28}, QStringLiteral("cbZoomDifferent"),
+                                              {225, 112}, QStringLiteral("Label3"), false);
+    rgPlacementDifferent = different.group;
+    cbZoomDifferent = different.zoom;
+    Label3 = different.percent;
+
+    lSingleMonitorToUse = Place(Label(QStringLiteral("Monitor To Use"), tsSingle),
+                                QStringLiteral("lSingleMonitorToUse"), 45, 75);
+    cbSingleMonitorToUse =
+        Place(new QComboBox(tsSingle), QStringLiteral("cbSingleMonitorToUse"), 123, 72, 145, 21);
+    lSingleMonitorToUse->setBuddy(cbSingleMonitorToUse);
+    const Placement single =
+        MakePlacement(tsSingle, QStringLiteral("RadioGroup1"), {3, 28}, QStringLiteral("ComboBox2"),
+                      {132, 112}, QStringLiteral("Label4"), false);
+    RadioGroup1 = single.group;
+    ComboBox2 = single.zoom;
+    Label4 = single.percent;
+
+    pcSingleScreen =
+        Place(new QTabWidget(this), QStringLiteral("pcSingleScreen"), 383, 117, 322, 193);
+    TabSheet3 = new QWidget;
+    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
+    pcSingleScreen->addTab(TabSheet3, QStringLiteral("Image Placement"));
+    rgSSPlacement = new RadioGroup(QStringLiteral("Placement"), kPlacements, TabSheet3);
+    Place(rgSSPlacement, QStringLiteral("rgSSPlacement"), 3, 3, 123, 105);
+    rgSSPlacement->setItemIndex(0);
+    cbSSZoom = Place(ZoomBox(TabSheet3), QStringLiteral("cbSSZoom"), 132, 87, 51, 21);
+    lSSPercent =
+        Place(Label(QStringLiteral("%"), TabSheet3), QStringLiteral("lSSPercent"), 189, 90);
+    lSSPercent->setEnabled(false);
+    pcSingleScreen->hide();
+
+    gbMisc = Place(new QGroupBox(QStringLiteral("Miscellaneous"), this), QStringLiteral("gbMisc"),
+                   448, 316, 193, 116);
+    cbBGOverride =
+        Check(gbMisc, QStringLiteral("cbBGOverride"), 17,
+              QStringLiteral("Allow Background Colour Override"),
+              QStringLiteral("Ticking this box means you are happy to use the background "
+                             "colour specified by the photographer for the image being "
+                             "displayed."));
+    cbIconTextOverride =
+        Check(gbMisc, QStringLiteral("cbIconTextOverride"), 40,
+              QStringLiteral("Allow Icon Text Colour Override"),
+              QStringLiteral("Ticking this box means you are happy to use the font "
+                             "colour (for desktop icons) specified by the "
+                             "photographer for the image being displayed."));
+    cbIconTransparancyOverride = Check(
+        gbMisc, QStringLiteral("cbIconTransparancyOverride"), 63,
+        QStringLiteral("Transparent Desktop Icons"),
+        QStringLiteral("Ticking this box will enable transparent desktop icons. This will let "
+                       "the desktop image show through the icon text where applicable."));
+    cbRandomOrder =
+        Check(gbMisc, QStringLiteral("cbRandomOrder"), 86, QStringLiteral("Random Order"),
+              QStringLiteral("Ticking this box means Wylo will process the images in a "
+                             "channel randomly, otherwise they will be processed "
+                             "sequentially."));
+
+    gbSchedule = Place(new QGroupBox(QStringLiteral("Schedule"), this),
+                       QStringLiteral("gbSchedule"), 421, 441, 247, 49);
+    // Lies on the group's top edge, outside the group, so it stays usable
+    // while the group is greyed.
+    cbEnableScheduler = new QCheckBox(QStringLiteral("Enable"), this);
+    Place(cbEnableScheduler, QStringLiteral("cbEnableScheduler"), 487, 441);
+    cbEnableScheduler->setChecked(true);
+    cbEnableScheduler->setAutoFillBackground(true);
+    Label7 = Label(QStringLiteral("Change Desktop Every"), gbSchedule);
+    seScheduleFrequency = new SpinEdit(gbSchedule);
+    cbScheduleType = new QComboBox(gbSchedule);
+    cbScheduleType->addItems({QStringLiteral("Minute(s)"), QStringLiteral("Hour(s)"),
+                              QStringLiteral("Day(s)"), QStringLiteral("Week(s)"),
+                              QStringLiteral("Month(s)"), QStringLiteral("Year(s)")});
+    cbScheduleType->setCurrentIndex(1);
+    Label7->setBuddy(seScheduleFrequency);
+    {
+        // Label, number and unit side by side, as wide as the font needs.
+        Place(Label7, QStringLiteral("Label7"), 8, 22);
+        const int spinLeft = Label7->x() + Label7->width() + 5;
+        Place(seScheduleFrequency, QStringLiteral("seScheduleFrequency"), spinLeft, 19, 52, 21);
+        const int unitLeft = spinLeft + 52 + 4;
+        Place(cbScheduleType, QStringLiteral("cbScheduleType"), unitLeft, 19,
+              gbSchedule->width() - 6 - unitLeft, 21);
+    }
+    cbEnableScheduler->raise();
+
+    connect(rgMultiScreen, &RadioGroup::clicked, this, &SettingsPage::rgMultiScreenClick);
+    connect(pcMultiScreen, &QTabWidget::currentChanged, this, &SettingsPage::pcMultiScreenChange);
+    connect(pcSingleScreen, &QTabWidget::currentChanged, this, &SettingsPage::pcMultiScreenChange);
+    for (RadioGroup* g : {rgSSPlacement, RadioGroup3, rgPlacementDifferent, RadioGroup1}) {
+        connect(g, &RadioGroup::clicked, this, &SettingsPage::rgPlacementDifferentClick);
+    }
+    connect(pnBGColour, &ColourPanel::doubleClicked, this, &SettingsPage::pnBGColourDblClick);
+    connect(pnFGColour, &ColourPanel::doubleClicked, this, &SettingsPage::pnFGColourDblClick);
+}
+
+void SettingsPage::ArrangeSettingsPage(int monitorCount) {
+    if (monitorCount != 1) {
+        return;
+    }
+    const int d = pcMultiScreen->y() - rgMultiScreen->y();
+    for (QWidget* w : {static_cast<QWidget*>(pcSingleScreen), static_cast<QWidget*>(gbMisc),
+                       static_cast<QWidget*>(gbSchedule)}) {
+        w->move(w->x(), w->y() - d);
+    }
+    cbEnableScheduler->move(cbEnableScheduler->x(), gbSchedule->y());
+    rgMultiScreen->hide();
+    pcMultiScreen->hide();
+    pcSingleScreen->show();
+}
+
+void SettingsPage::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualDesktop) {
+    const MonitorMapLayout layout =
+        LayoutMonitorMap({Panel1->width(), Panel1->height()}, monitors, virtualDesktop);
+    delete monitorMap;
+    monitorMap = new MonitorMap(layout, Panel1);
+    monitorMap->show();
+    mScreenMetrics->setPlainText(QString::fromStdString(MetricsText(layout)));
+}
+
+void SettingsPage::rgMultiScreenClick() {
+    // With no option chosen the page shown stays as it is.
+    if (rgMultiScreen->itemIndex() >= 0) {
+        pcMultiScreen->setCurrentIndex(rgMultiScreen->itemIndex());
+    }
+}
+
+void SettingsPage::pcMultiScreenChange() {
+    rgMultiScreen->setItemIndex(pcMultiScreen->currentIndex());
+}
+
+void SettingsPage::rgPlacementDifferentClick() {
+    // Each placement group governs its own zoom box.
+    const struct {
+        RadioGroup* group;
+        QComboBox* zoom;
+        QLabel* percent;
+    } pairs[] = {{rgPlacementDifferent, cbZoomDifferent, Label3},
+                 {rgSSPlacement, cbSSZoom, lSSPercent},
+                 {RadioGroup3, ComboBox1, Label5},
+                 {RadioGroup1, ComboBox2, Label4}};
+    for (const auto& p : pairs) {
+        const bool zoom = p.group->itemIndex() == 3;
+        p.zoom->setEnabled(zoom);
+        p.percent->setEnabled(zoom);
+    }
+}
+
+bool SettingsPage::PickColour(ColourPanel* panel) {
+    const std::optional<QColor> chosen = ColourDialog::GetColour(this, ToQColor(panel->colour()));
+    if (!chosen) {
+        return false;
+    }
+    panel->setColour(FromQColor(*chosen));
+    emit colourChanged();
+    return true;
+}
+
+bool SettingsPage::pnBGColourDblClick() {
+    return PickColour(pnBGColour);
+}
+bool SettingsPage::pnFGColourDblClick() {
+    return PickColour(pnFGColour);
+}
+
+}  // namespace wylo::app

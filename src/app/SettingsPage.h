@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QWidget>
+
+#include "desktop/MonitorMap.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+
+namespace wylo::app {
+
+class ColourPanel;
+class MonitorMap;
+class RadioGroup;
+class SpinEdit;
+
+// The "Settings" page: what is known of the screens, how several monitors are
+// used, the two fallback colours, the caption and order switches, and the
+// schedule. Controls sit at fixed places, like the form they come from.
+class SettingsPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit SettingsPage(QWidget* parent = nullptr);
+
+    // On a system with exactly one monitor: hides the multi-screen choice and
+    // moves the controls below it up into its place.
+    void ArrangeSettingsPage(int monitorCount);
+    // Fills the screen metrics text and builds the monitor map in Panel1.
+    void ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualDesktop);
+
+    // Shows the multi-screen page of the option chosen.
+    void rgMultiScreenClick();
+    // Chooses the option of the multi-screen page shown.
+    void pcMultiScreenChange();
+    // A zoom box is usable only while its placement is "Zoom".
+    void rgPlacementDifferentClick();
+    // Let the user pick a colour for a panel; true when it changed.
+    bool pnBGColourDblClick();
+    bool pnFGColourDblClick();
+
+    QLabel* lScreens;
+    QPlainTextEdit* mScreenMetrics;
+    QFrame* Panel1;
+    MonitorMap* monitorMap = nullptr;
+    RadioGroup* rgMultiScreen;
+    QTabWidget* pcMultiScreen;
+    QWidget* tsSame;
+    QWidget* tsDifferent;
+    QWidget* tsSingle;
+    RadioGroup* RadioGroup3;
+    QComboBox* ComboBox1;
+    QLabel* Label5;
+    RadioGroup* rgPlacementDifferent;
+    QComboBox* cbZoomDifferent;
+    QLabel* Label3;
+    QLabel* lSingleMonitorToUse;
+    QComboBox* cbSingleMonitorToUse;
+    RadioGroup* RadioGroup1;
+    QComboBox* ComboBox2;
+    QLabel* Label4;
+    QTabWidget* pcSingleScreen;
+    QWidget* TabSheet3;
+    RadioGroup* rgSSPlacement;
+    QComboBox* cbSSZoom;
+    QLabel* lSSPercent;
+    QGroupBox* gbMisc;
+    QCheckBox* cbBGOverride;
+    QCheckBox* cbIconTextOverride;
+    QCheckBox* cbIconTransparancyOverride;
+    QCheckBox* cbRandomOrder;
+    QGroupBox* gbSchedule;
+    QCheckBox* cbEnableScheduler;
+    QLabel* Label7;
+    SpinEdit* seScheduleFrequency;
+    QComboBox* cbScheduleType;
+    QGroupBox* GroupBox3;
+    ColourPanel* pnBGColour;
+    ColourPanel* pnFGColour;
+
+signals:
+    // The user gave a panel a new colour.
+    void colourChanged();
+
+private:
+    bool PickColour(ColourPanel* panel);
+};
+
+}  // namespace wylo::app

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QProcess;
+
+namespace wylo::app {
+
+// A web page inside the window. The page itself is shown by the helper
+// program wylo-web, started when the view is first on screen with an address
+// to show and ended by Release(), so the few hundred megabytes of the web
+// engine are only spent while the page can be seen. Only http and https
+// addresses are shown.
+class WebView : public QWidget {
+    Q_OBJECT
+public:
+    explicit WebView(QWidget* parent = nullptr);
+    ~WebView() override;
+
+    // Shows url, now when the page is on screen, otherwise when it next is.
+    // Anything but an http or https address leaves the view blank.
+    void Navigate(const QString& url);
+    // The address last navigated to.
+    QString url() const { return url_; }
+
+    // Ends the helper; the page is shown again when the view is next shown.
+    void Release();
+    bool isHelperRunning() const;
+
+    // Where wylo-web lives: beside the program unless set.
+    static void setHelperPath(const QString& path);
+    static QString helperPath();
+    // Tests that do not look at web pages switch the helper off.
+    static void setHelperEnabled(bool enabled);
+
+signals:
+    // The helper finished loading a page.
+    void loadFinished(bool ok, const QString& url);
+    // A link on the page asked for a new window.
+    void openExternally(const QString& url);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void Start();
+    void Send(const QString& line);
+    void ReadHelper();
+
+    QString url_;
+    // Native child window that the helper's page is placed in.
+    QWidget* hole_ = nullptr;
+    QPointer<QProcess> helper_;
+    QByteArray pending_;
+};
+
+}  // namespace wylo::app
