@@ -22,6 +22,7 @@
 #include "app/Dialogs.h"
 #include "app/Icons.h"
 #include "app/ImagesList.h"
+#include "app/PageControl.h"
 #include "app/SettingsPage.h"
 #include "app/SubscribedPages.h"
 #include "app/TrayIcon.h"
@@ -38,15 +39,19 @@
 namespace wylo::app {
 namespace {
 
-// The window's font: Tahoma 8 point, 11 pixels high at 96 dots per inch;
-// the system's sans font at the same size where Tahoma is missing.
+// The window's font: Tahoma 8 point, 11 pixels high at 96 dots per inch.
+// Where Tahoma is missing, a condensed sans of about its width, so captions
+// fit the fixed places of the settings page; else the system's sans font.
 QFont WindowFont() {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    if (QFontInfo(font).family().compare(QLatin1String("Tahoma"), Qt::CaseInsensitive) != 0) {
-        font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    for (const char* family : {"Tahoma", "DejaVu Sans Condensed"}) {
+        QFont font(QString::fromLatin1(family));
         font.setPixelSize(11);
+        if (QFontInfo(font).family().compare(QLatin1String(family), Qt::CaseInsensitive) == 0) {
+            return font;
+        }
     }
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(11);
     return font;
 }
 
@@ -104,7 +109,7 @@ void TFormMain::BuildWindow() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new PageControl(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setIconSize(QSize(32, 32));
     PageControl1->setDocumentMode(true);

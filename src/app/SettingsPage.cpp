@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "app/Controls.h"
 #include "app/Dialogs.h"
@@ -93,6 +94,15 @@ QCheckBox* Check(QGroupBox* box, const QString& name, int top, const QString& ca
     return check;
 }
 
+// Widens a radio group whose options the font cannot fit, keeping its place.
+void GrowToFit(RadioGroup* group) {
+    int need = group->width();
+    for (int i = 0; i < group->count(); ++i) {
+        need = std::max(need, group->button(i)->sizeHint().width() + 16);
+    }
+    group->resize(need, group->height());
+}
+
 }  // namespace
 
 SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
@@ -146,6 +156,7 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
                                     QStringLiteral("Image Only On Single Screen")},
                                    this);
     Place(rgMultiScreen, QStringLiteral("rgMultiScreen"), 448, 3, 193, 108);
+    GrowToFit(rgMultiScreen);
     rgMultiScreen->setItemIndex(0);
 
     pcMultiScreen =
@@ -227,6 +238,20 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
                              "channel randomly, otherwise they will be processed "
                              "sequentially."));
 
+    {
+        // Captions are never cut: a font wider than the form's widens the group.
+        int need = gbMisc->width();
+        for (QCheckBox* c :
+             {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder}) {
+            need = std::max(need, c->sizeHint().width() + 3 + 6);
+        }
+        gbMisc->resize(need, gbMisc->height());
+        for (QCheckBox* c :
+             {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder}) {
+            c->resize(need - 6, c->height());
+        }
+    }
+
     gbSchedule = Place(new QGroupBox(QStringLiteral("Schedule"), this),
                        QStringLiteral("gbSchedule"), 421, 441, 247, 49);
     // Lies on the group's top edge, outside the group, so it stays usable
@@ -244,13 +269,17 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     cbScheduleType->setCurrentIndex(1);
     Label7->setBuddy(seScheduleFrequency);
     {
-        // Label, number and unit side by side, as wide as the font needs.
+        // Label, number and unit side by side, as wide as the font needs; the
+        // group grows to the right when the font is wider than the form's.
         Place(Label7, QStringLiteral("Label7"), 8, 22);
         const int spinLeft = Label7->x() + Label7->width() + 5;
         Place(seScheduleFrequency, QStringLiteral("seScheduleFrequency"), spinLeft, 19, 52, 21);
         const int unitLeft = spinLeft + 52 + 4;
-        Place(cbScheduleType, QStringLiteral("cbScheduleType"), unitLeft, 19,
-              gbSchedule->width() - 6 - unitLeft, 21);
+        const int unitWidth =
+            std::max(cbScheduleType->sizeHint().width(), gbSchedule->width() - 6 - unitLeft);
+        Place(cbScheduleType, QStringLiteral("cbScheduleType"), unitLeft, 19, unitWidth, 21);
+        gbSchedule->resize(std::max(gbSchedule->width(), unitLeft + unitWidth + 6),
+                           gbSchedule->height());
     }
     cbEnableScheduler->raise();
 

@@ -75,8 +75,8 @@ public:
         std::string images;
         for (std::size_t i = 0; i < c.thumbs.size(); ++i) {
             const std::string n = std::to_string(i);
-            Bitmap thumb(c.thumbs[i].first, c.thumbs[i].second);
-            thumb.Fill(MakeColour(30, 60 + 40 * static_cast<int>(i), 200));
+            const Bitmap thumb = PhotoPattern(c.thumbs[i].first, c.thumbs[i].second,
+                                              static_cast<std::uint32_t>(i + 1));
             server.Serve(base + "thumbs/t" + n + ".jpg", EncodeJpeg(thumb), std::nullopt,
                          "image/jpeg");
             Bitmap image(64, 48);

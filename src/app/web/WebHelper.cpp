@@ -14,6 +14,7 @@
 #include <QWebEngineView>
 #include <QWindow>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include <unistd.h>
@@ -65,6 +66,23 @@ protected:
     }
 };
 
+// Places the window again whenever the toolkit makes it anew.
+class WinIdWatcher : public QObject {
+public:
+    explicit WinIdWatcher(std::function<void()> embed) : embed_(std::move(embed)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WinIdChange) {
+            QMetaObject::invokeMethod(this, embed_, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> embed_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,15 +116,22 @@ int main(int argc, char** argv) {
                    .arg(view.url().toString(QUrl::FullyEncoded)));
     });
 
+    // Shown off screen first: the engine makes the window anew for its own
+    // drawing when it is first shown, and only that window can be placed
+    // inside Wylo's.
     const WId parentId = QString::fromLatin1(argv[1]).toULongLong();
-    view.winId();
-    if (parentId != 0) {
-        if (QWindow* parent = QWindow::fromWinId(parentId)) {
-            view.windowHandle()->setParent(parent);
-        }
-    }
-    view.windowHandle()->setPosition(0, 0);
+    view.move(-30000, -30000);
     view.show();
+    QWindow* parent = parentId != 0 ? QWindow::fromWinId(parentId) : nullptr;
+    const auto embed = [&view, parent] {
+        if (parent && view.windowHandle() && view.windowHandle()->parent() != parent) {
+            view.windowHandle()->setParent(parent);
+            view.windowHandle()->setPosition(0, 0);
+        }
+    };
+    embed();
+    WinIdWatcher watcher(embed);
+    view.installEventFilter(&watcher);
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     std::string pending;
