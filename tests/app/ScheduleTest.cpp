@@ -1,0 +1,131 @@
+// The schedule in the window: ticks, "Change Now", the switch and the
+// errors of a change.
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+
+#include "AppFixture.h"
+#include "app/SettingsPage.h"
+#include "app/TrayIcon.h"
+#include "settings/Settings.h"
+
+using namespace wylo;
+using namespace wylo::test;
+
+namespace {
+
+std::unique_ptr<app::TFormMain> SubscribedForm(AppWorld& world, const std::string& settings) {
+    world.Publish({{"c", "Channel"}});
+    world.WriteSettings("CurrentChannel=0\n" + settings);
+    return world.StartForm();
+}
+
+}  // namespace
+
+class ScheduleTest : public QObject {
+    Q_OBJECT
+private slots:
+    void tickShowsTheNextChangeInThreePlaces();
+    void dueChangeRunsAtTheTick();
+    void changeNowWithTheSchedulerOffWaitsUntilItIsOn();
+    void changeNowFromTheTrayMenu();
+    void tickDuringOtherWorkIsSkipped();
+    void errorInAChangeIsShownAndTheScheduleGoesOn();
+    void noTickBeforeTheSettingsAreRead();
+};
+
+void ScheduleTest::tickShowsTheNextChangeInThreePlaces() {
+    AppWorld world;
+    world.WriteSettings("ScheduleType=1\nScheduleFrequency=2\nLastChange=08/12/2026 11:00:00\n");
+    auto form = world.StartForm();
+    form->tScheduleTimer();
+    const QString expected = QStringLiteral("Next Change : 08/12/2026 13:00:00");
+    QCOMPARE(form->lStatus->text(), expected);
+    QCOMPARE(form->tray->hint(), QStringLiteral("Wylo - ") + expected);
+    QCOMPARE(form->tray->NextChange->text(), expected);
+    QVERIFY(form->tSchedule->isActive());
+}
+
+void ScheduleTest::dueChangeRunsAtTheTick() {
+    AppWorld world;
+    auto form = SubscribedForm(world,
+                               "ScheduleType=0\nScheduleFrequency=5\nRandomOrder=0\n"
+                               "CurrentImage=0\nLastChange=08/12/2026 11:00:00\n");
+    form->tScheduleTimer();
+    QCOMPARE(world.platform.wallpaperCalls.size(), 1u);
+    QCOMPARE(form->settings().currentImage, 1);
+    QCOMPARE(form->settings().lastChange, world.clock.Now());
+    // Not due again until the period has passed.
+    form->tScheduleTimer();
+    QCOMPARE(world.platform.wallpaperCalls.size(), 1u);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void ScheduleTest::changeNowWithTheSchedulerOffWaitsUntilItIsOn() {
+    AppWorld world;
+    auto form = SubscribedForm(world, "EnableScheduler=0\nScheduleType=2\n");
+    form->sbChangeNow->click();
+    QVERIFY(form->ForceChange());
+    QTest::qWait(1500);
+    QCOMPARE(world.platform.wallpaperCalls.size(), 0u);
+    form->tsSettings->cbEnableScheduler->setChecked(true);
+    QTRY_COMPARE_WITH_TIMEOUT(world.platform.wallpaperCalls.size(), 1u, 5000);
+    QVERIFY(!form->ForceChange());
+}
+
+void ScheduleTest::changeNowFromTheTrayMenu() {
+    AppWorld world;
+    auto form = SubscribedForm(world, "ScheduleType=2\n");
+    form->tray->ChangeNow1->trigger();
+    QVERIFY(form->ForceChange());
+    form->tScheduleTimer();
+    QCOMPARE(world.platform.wallpaperCalls.size(), 1u);
+}
+
+void ScheduleTest::tickDuringOtherWorkIsSkipped() {
+    AppWorld world;
+    auto form = SubscribedForm(world, "ScheduleType=2\n");
+    form->sbChangeNowClick();
+    form->lStatus->clear();
+    {
+        app::WorkScope work(*form);
+        form->tScheduleTimer();
+        QCOMPARE(world.platform.wallpaperCalls.size(), 0u);
+        QCOMPARE(form->lStatus->text(), QString());
+    }
+    QVERIFY(form->ForceChange());
+    form->tScheduleTimer();
+    QCOMPARE(world.platform.wallpaperCalls.size(), 1u);
+}
+
+void ScheduleTest::errorInAChangeIsShownAndTheScheduleGoesOn() {
+    AppWorld world;
+    auto form = SubscribedForm(world, "ScheduleType=2\n");
+    world.platform.FailWallpaper(true);
+    world.clock.Advance(0.25);
+    form->sbChangeNowClick();
+    form->tScheduleTimer();
+    const auto boxes = AppWorld::Boxes();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].caption, QStringLiteral("Wylo"));
+    QVERIFY(form->tSchedule->isActive());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    // The last change has moved, so the failure is not retried every second.
+    QCOMPARE(form->settings().lastChange, world.clock.Now());
+    form->tScheduleTimer();
+    QCOMPARE(AppWorld::Boxes().size(), 1);
+}
+
+void ScheduleTest::noTickBeforeTheSettingsAreRead() {
+    AppWorld world;
+    auto form = world.MakeForm();
+    form->sbChangeNowClick();
+    form->tScheduleTimer();
+    QCOMPARE(form->lStatus->text(), QString());
+    QVERIFY(form->ForceChange());
+}
+
+QTEST_MAIN(ScheduleTest)
+#include "ScheduleTest.moc"

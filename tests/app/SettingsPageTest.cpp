@@ -1,0 +1,324 @@
+// The settings page: its layout for one and for several monitors, the
+// monitor map, the controls kept in step, the colour panels, and the
+// settings file behind them.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "AppFixture.h"
+#include "app/ChannelsPage.h"
+#include "app/Controls.h"
+#include "app/MonitorMapWidget.h"
+#include "app/SettingsPage.h"
+
+using namespace wylo;
+using namespace wylo::test;
+
+namespace {
+
+std::vector<Monitor> ThreeMonitors() {
+    return {
+        {{0, 0, 1920, 1080}, true}, {{1920, 0, 3840, 1080}, false}, {{-1280, 0, 0, 1024}, false}};
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+class SettingsPageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsSitWhereTheFormPutsThem();
+    void checkBoxesAreTickedAndShowTheirHints();
+    void threeMonitorsAreListedForTheSingleScreenMode();
+    void oneMonitorTakesTheSingleScreenLayout();
+    void monitorMapOfTwoMonitors();
+    void multiScreenChoiceAndPagesStayInStep();
+    void zoomBoxFollowsItsPlacement();
+    void colourPanelsTakeTheDialogsColourUnlessCancelled();
+    void leavingTheSettingsPageWritesTheWholeFile();
+    void hidingTheWindowDoesNotCountAsLeaving();
+    void settingsLoadIntoTheControls();
+    void minutesWithFrequencyOneKeepsOneUntilTheUserPicksAUnit();
+    void pickingAUnitNarrowsTheRangeWhenTheUserStepsOrLeaves();
+    void disabledSchedulerGreysItsControls();
+    void firstStartDefaults();
+};
+
+void SettingsPageTest::controlsSitWhereTheFormPutsThem() {
+    AppWorld world;
+    world.platform.SetMonitors(ThreeMonitors());
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    QCOMPARE(s->lScreens->pos(), QPoint(3, 3));
+    QCOMPARE(s->mScreenMetrics->geometry(), QRect(3, 22, 374, 89));
+    QCOMPARE(s->Panel1->geometry(), QRect(3, 117, 374, 263));
+    QCOMPARE(s->rgMultiScreen->pos(), QPoint(448, 3));
+    QCOMPARE(s->rgMultiScreen->title(), QStringLiteral("How to handle multiple screens "));
+    QCOMPARE(s->pcMultiScreen->geometry(), QRect(383, 117, 322, 193));
+    QCOMPARE(s->pcSingleScreen->geometry(), QRect(383, 117, 322, 193));
+    QCOMPARE(s->gbMisc->pos(), QPoint(448, 316));
+    QCOMPARE(s->gbSchedule->pos(), QPoint(421, 441));
+    QCOMPARE(s->cbEnableScheduler->pos(), QPoint(487, 441));
+    QCOMPARE(s->GroupBox3->geometry(), QRect(3, 386, 374, 104));
+    QCOMPARE(s->pnBGColour->geometry(), QRect(42, 37, 125, 41));
+    QCOMPARE(s->pnFGColour->geometry(), QRect(204, 37, 125, 41));
+    QCOMPARE(s->cbSingleMonitorToUse->geometry().topLeft(), QPoint(123, 72));
+    QVERIFY(!s->rgMultiScreen->isHidden());
+    QVERIFY(!s->pcMultiScreen->isHidden());
+    QVERIFY(s->pcSingleScreen->isHidden());
+    QCOMPARE(s->pcMultiScreen->tabText(0), QStringLiteral("Same"));
+    QCOMPARE(s->pcMultiScreen->tabText(1), QStringLiteral("Different"));
+    QCOMPARE(s->pcMultiScreen->tabText(2), QStringLiteral("Single"));
+    QCOMPARE(s->pcSingleScreen->tabText(0), QStringLiteral("Image Placement"));
+    // The placement choices exist but are not offered on these pages.
+    QVERIFY(s->rgPlacementDifferent->isHidden());
+    QVERIFY(!s->cbZoomDifferent->isEnabled());
+    QCOMPARE(s->cbSSZoom->currentText(), QStringLiteral("100"));
+}
+
+void SettingsPageTest::checkBoxesAreTickedAndShowTheirHints() {
+    AppWorld world;
+    auto form = world.MakeForm();
+    app::SettingsPage* s = form->tsSettings;
+    const QList<QCheckBox*> boxes = {s->cbBGOverride, s->cbIconTextOverride,
+                                     s->cbIconTransparancyOverride, s->cbRandomOrder};
+    const int tops[] = {17, 40, 63, 86};
+    for (int i = 0; i < boxes.size(); ++i) {
+        QVERIFY(boxes[i]->isChecked());
+        QCOMPARE(boxes[i]->pos(), QPoint(3, tops[i]));
+        QVERIFY(!boxes[i]->toolTip().isEmpty());
+        // The caption is never cut.
+        QVERIFY(boxes[i]->width() >= boxes[i]->sizeHint().width());
+    }
+    QCOMPARE(s->cbRandomOrder->toolTip(),
+             QStringLiteral("Ticking this box means Wylo will process the images in a channel "
+                            "randomly, otherwise they will be processed sequentially."));
+    QVERIFY(s->pnBGColour->toolTip().endsWith(QStringLiteral("single screen. ")));
+}
+
+void SettingsPageTest::threeMonitorsAreListedForTheSingleScreenMode() {
+    AppWorld world;
+    world.platform.SetMonitors(ThreeMonitors());
+    auto form = world.StartForm();
+    QComboBox* list = form->tsSettings->cbSingleMonitorToUse;
+    QCOMPARE(list->count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(list->itemText(i), QStringLiteral("Monitor %1").arg(i + 1));
+        QCOMPARE(list->itemData(i).toInt(), i);
+    }
+    QCOMPARE(list->currentIndex(), 0);
+    QCOMPARE(form->tsSettings->monitorMap->monitorPanels().size(), 3);
+}
+
+void SettingsPageTest::oneMonitorTakesTheSingleScreenLayout() {
+    AppWorld world;
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    QCOMPARE(s->cbSingleMonitorToUse->count(), 0);
+    QVERIFY(s->rgMultiScreen->isHidden());
+    QVERIFY(s->pcMultiScreen->isHidden());
+    QVERIFY(!s->pcSingleScreen->isHidden());
+    QCOMPARE(s->pcSingleScreen->y(), 3);
+    QCOMPARE(s->gbMisc->y(), 202);
+    QCOMPARE(s->gbSchedule->y(), 327);
+    QCOMPARE(s->cbEnableScheduler->y(), 327);
+    // The empty list saves as no choice.
+    form->SaveSettings();
+    QVERIFY(Has(ReadFile(world.settingsFile()), "ActiveSingleMonitor=-1"));
+    // The map of one 1920 x 1080 monitor.
+    QCOMPARE(s->monitorMap->geometry(), QRect(5, 28, 364, 206));
+    QCOMPARE(s->monitorMap->monitorPanels().at(0)->geometry(), QRect(0, 0, 362, 203));
+    QCOMPARE(s->mScreenMetrics->toPlainText(),
+             QStringLiteral("Monitor Count : 1\n\nMonitor 1 Resolution : 1920x1080\n\n"
+                            "Desktop Resolution : 1920x1080"));
+}
+
+void SettingsPageTest::monitorMapOfTwoMonitors() {
+    AppWorld world;
+    world.platform.SetMonitors({{{0, 0, 1920, 1080}, true}, {{-1280, 0, 0, 1024}, false}});
+    auto form = world.StartForm();
+    app::MonitorMap* map = form->tsSettings->monitorMap;
+    QCOMPARE(map->parentWidget(), form->tsSettings->Panel1);
+    QCOMPARE(map->geometry(), QRect(5, 69, 364, 124));
+    const auto panels = map->monitorPanels();
+    QCOMPARE(panels.size(), 2);
+    QCOMPARE(panels[0]->geometry(), QRect(146, 0, 216, 121));
+    QCOMPARE(panels[0]->caption(), QStringLiteral("1"));
+    QCOMPARE(panels[0]->toolTip(), QStringLiteral("1920x1080"));
+    QCOMPARE(panels[1]->geometry(), QRect(0, 0, 144, 114));
+    QCOMPARE(panels[1]->caption(), QStringLiteral("2"));
+    QCOMPARE(panels[1]->toolTip(), QStringLiteral("1280x1024"));
+    QCOMPARE(
+        form->tsSettings->mScreenMetrics->toPlainText().split('\n'),
+        QStringList({"Monitor Count : 2", "", "Monitor 1 Resolution : 1920x1080",
+                     "Monitor 2 Resolution : 1280x1024", "", "Desktop Resolution : 3200x1080"}));
+}
+
+void SettingsPageTest::multiScreenChoiceAndPagesStayInStep() {
+    AppWorld world;
+    world.platform.SetMonitors(ThreeMonitors());
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    s->rgMultiScreen->button(1)->click();
+    QCOMPARE(s->pcMultiScreen->currentWidget(), s->tsDifferent);
+    QCOMPARE(form->settings().multiScreenOpt, 1);
+    s->pcMultiScreen->setCurrentIndex(2);
+    QCOMPARE(s->rgMultiScreen->itemIndex(), 2);
+    QCOMPARE(form->settings().multiScreenOpt, 2);
+}
+
+void SettingsPageTest::zoomBoxFollowsItsPlacement() {
+    AppWorld world;
+    auto form = world.MakeForm();
+    app::SettingsPage* s = form->tsSettings;
+    s->rgPlacementDifferent->setItemIndex(3);
+    QVERIFY(s->cbZoomDifferent->isEnabled());
+    QVERIFY(s->Label3->isEnabled());
+    s->rgPlacementDifferent->setItemIndex(1);
+    QVERIFY(!s->cbZoomDifferent->isEnabled());
+    s->rgSSPlacement->setItemIndex(3);
+    QVERIFY(s->cbSSZoom->isEnabled());
+}
+
+void SettingsPageTest::colourPanelsTakeTheDialogsColourUnlessCancelled() {
+    AppWorld world;
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    app::ColourDialog::setNextColour(QColor(255, 0, 0));
+    QVERIFY(s->pnBGColourDblClick());
+    QCOMPARE(app::ColourDialog::lastInitial(), QColor(0, 0, 0));
+    QCOMPARE(s->pnBGColour->colour(), Colour{0x0000FF});
+    QCOMPARE(form->settings().bgColour, Colour{0x0000FF});
+    app::ColourDialog::setNextColour(std::nullopt);
+    QVERIFY(!s->pnFGColourDblClick());
+    QCOMPARE(s->pnFGColour->colour(), kWhite);
+    // A double-click on the panel opens the dialog too.
+    app::ColourDialog::setNextColour(QColor(0, 0, 255));
+    QTest::mouseDClick(s->pnFGColour, Qt::LeftButton);
+    QCOMPARE(s->pnFGColour->colour(), Colour{0xFF0000});
+}
+
+void SettingsPageTest::leavingTheSettingsPageWritesTheWholeFile() {
+    AppWorld world;
+    auto form = world.StartForm();
+    std::filesystem::remove(world.settingsFile());
+    form->PageControl1->setCurrentWidget(form->tsSettings);
+    QVERIFY(!std::filesystem::exists(world.settingsFile()));
+    form->PageControl1->setCurrentWidget(form->tsChannels);
+    const std::string saved = ReadFile(world.settingsFile());
+    for (const char* key :
+         {"CurrentChannel=", "CurrentImage=", "MultiScreenOpt=", "IconTransparancy=",
+          "RandomOrder=", "ActiveSingleMonitor=", "EnableScheduler=", "LastChange=",
+          "ScheduleType=", "ScheduleFrequency=", "BGColour=", "FGColour="}) {
+        QVERIFY2(Has(saved, key), key);
+    }
+}
+
+void SettingsPageTest::hidingTheWindowDoesNotCountAsLeaving() {
+    AppWorld world;
+    auto form = world.StartForm();
+    form->PageControl1->setCurrentWidget(form->tsSettings);
+    form->show();
+    std::filesystem::remove(world.settingsFile());
+    form->hide();
+    QVERIFY(!std::filesystem::exists(world.settingsFile()));
+}
+
+void SettingsPageTest::settingsLoadIntoTheControls() {
+    AppWorld world;
+    world.platform.SetMonitors(ThreeMonitors());
+    world.WriteSettings(
+        "MultiScreenOpt=7\nRandomOrder=0x0\nIconTransparancy=true\nActiveSingleMonitor=2\n"
+        "ScheduleType=9\nScheduleFrequency=20000\nBGColour=0xFF\nFGColour=255\n");
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    QCOMPARE(s->rgMultiScreen->itemIndex(), 2);
+    QCOMPARE(s->pcMultiScreen->currentWidget(), s->tsSingle);
+    QVERIFY(!s->cbRandomOrder->isChecked());
+    QVERIFY(s->cbIconTransparancyOverride->isChecked());
+    QCOMPARE(s->cbSingleMonitorToUse->currentIndex(), 2);
+    QCOMPARE(s->cbScheduleType->currentIndex(), -1);
+    QCOMPARE(s->seScheduleFrequency->value(), 9999);
+    QCOMPARE(s->pnBGColour->colour(), Colour{255});
+    QCOMPARE(form->settings().scheduleType, -1);
+
+    AppWorld other;
+    other.WriteSettings("ScheduleFrequency=0\nMultiScreenOpt=-5\n");
+    auto second = other.StartForm();
+    QCOMPARE(second->tsSettings->seScheduleFrequency->value(), 1);
+    QCOMPARE(second->tsSettings->rgMultiScreen->itemIndex(), -1);
+}
+
+void SettingsPageTest::minutesWithFrequencyOneKeepsOneUntilTheUserPicksAUnit() {
+    AppWorld world;
+    world.WriteSettings("ScheduleType=0\nScheduleFrequency=1\n");
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    QCOMPARE(s->cbScheduleType->currentIndex(), 0);
+    QCOMPARE(s->seScheduleFrequency->value(), 1);
+    QCOMPARE(form->settings().scheduleFrequency, 1);
+    form->SaveSettings();
+    QVERIFY(Has(ReadFile(world.settingsFile()), "ScheduleFrequency=1"));
+}
+
+void SettingsPageTest::pickingAUnitNarrowsTheRangeWhenTheUserStepsOrLeaves() {
+    AppWorld world;
+    world.WriteSettings("ScheduleType=1\nScheduleFrequency=1\n");
+    auto form = world.StartForm();
+    app::SpinEdit* spin = form->tsSettings->seScheduleFrequency;
+    form->cbScheduleTypeChange(0);
+    QCOMPARE(spin->allowedMinimum(), 5);
+    QCOMPARE(spin->allowedMaximum(), 59);
+    QCOMPARE(spin->value(), 1);
+    spin->stepBy(1);
+    QCOMPARE(spin->value(), 5);
+    QCOMPARE(form->settings().scheduleFrequency, 5);
+    form->cbScheduleTypeChange(3);
+    QCOMPARE(spin->value(), 5);
+    spin->stepBy(-1);
+    QCOMPARE(spin->value(), 3);
+}
+
+void SettingsPageTest::disabledSchedulerGreysItsControls() {
+    AppWorld world;
+    world.WriteSettings("EnableScheduler=0\n");
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    QVERIFY(!s->cbEnableScheduler->isChecked());
+    QVERIFY(!s->gbSchedule->isEnabled());
+    QVERIFY(!s->Label7->isEnabled());
+    QVERIFY(!s->seScheduleFrequency->isEnabled());
+    QVERIFY(!s->cbScheduleType->isEnabled());
+    QVERIFY(s->cbEnableScheduler->isEnabled());
+    QVERIFY(!form->tSchedule->isActive());
+    s->cbEnableScheduler->setChecked(true);
+    QVERIFY(s->gbSchedule->isEnabled());
+    QVERIFY(form->tSchedule->isActive());
+}
+
+void SettingsPageTest::firstStartDefaults() {
+    AppWorld world;
+    auto form = world.StartForm();
+    const Settings& st = form->settings();
+    QVERIFY(st.enableScheduler);
+    QCOMPARE(st.scheduleType, 0);
+    QCOMPARE(st.scheduleFrequency, 1);
+    QVERIFY(st.randomOrder);
+    QVERIFY(st.iconTransparency);
+    QCOMPARE(st.multiScreenOpt, 0);
+    QCOMPARE(st.bgColour, kBlack);
+    QCOMPARE(st.fgColour, kWhite);
+    QCOMPARE(st.currentChannel, -1);
+    QCOMPARE(st.lastChange, world.clock.Now());
+}
+
+QTEST_MAIN(SettingsPageTest)
+#include "SettingsPageTest.moc"
