@@ -21,12 +21,22 @@ bool helperEnabled = true;
 
 // How long a helper asked to end may take before it is killed.
 constexpr int kHelperEndMs = 3000;
+// A page off screen this long gives its memory back; coming back to it
+// within that time is instant.
+constexpr int kIdleReleaseMs = 60000;
 
 }  // namespace
 
-WebView::WebView(QWidget* parent) : QWidget(parent) {
+WebView::WebView(QWidget* parent) : QWidget(parent), idle_(new QTimer(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
+    idle_->setSingleShot(true);
+    idle_->setInterval(kIdleReleaseMs);
+    connect(idle_, &QTimer::timeout, this, &WebView::Release);
+}
+
+void WebView::setIdleRelease(int milliseconds) {
+    idle_->setInterval(milliseconds);
 }
 
 WebView::~WebView() {
@@ -127,7 +137,15 @@ void WebView::ReadHelper() {
 
 void WebView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    idle_->stop();
     Start();
+}
+
+void WebView::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (isHelperRunning()) {
+        idle_->start();
+    }
 }
 
 void WebView::resizeEvent(QResizeEvent* event) {

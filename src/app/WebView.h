@@ -5,14 +5,16 @@
 #include <QWidget>
 
 class QProcess;
+class QTimer;
 
 namespace wylo::app {
 
 // A web page inside the window. The page itself is shown by the helper
 // program wylo-web, started when the view is first on screen with an address
 // to show and ended by Release(), so the few hundred megabytes of the web
-// engine are only spent while the page can be seen. Only http and https
-// addresses are shown.
+// engine are only spent while the page can be seen; a page that stays off
+// screen for a minute lets its helper go too. Only http and https addresses
+// are shown.
 class WebView : public QWidget {
     Q_OBJECT
 public:
@@ -34,6 +36,8 @@ public:
     static QString helperPath();
     // Tests that do not look at web pages switch the helper off.
     static void setHelperEnabled(bool enabled);
+    // How long a page may stay off screen before its helper ends.
+    void setIdleRelease(int milliseconds);
 
 signals:
     // The helper finished loading a page.
@@ -43,6 +47,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -55,6 +60,8 @@ private:
     // Native child window that the helper's page is placed in.
     QWidget* hole_ = nullptr;
     QPointer<QProcess> helper_;
+    // Ends the helper of a page that has stayed off screen for a while.
+    QTimer* idle_;
     QByteArray pending_;
 };
 

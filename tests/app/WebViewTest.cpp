@@ -12,6 +12,7 @@ private slots:
     void initTestCase();
     void onlyWebAddressesAreShown();
     void helperStartsWhenShownLoadsThePageAndEndsOnRelease();
+    void pageOffScreenLetsItsHelperGo();
     void blankViewStartsNoHelper();
 };
 
@@ -53,6 +54,26 @@ void WebViewTest::helperStartsWhenShownLoadsThePageAndEndsOnRelease() {
     view.show();
     QVERIFY(view.isHelperRunning());
     QVERIFY(loaded.wait(60000));
+    view.Release();
+}
+
+void WebViewTest::pageOffScreenLetsItsHelperGo() {
+    TestHttpServer server;
+    server.Serve("/news.html", "<html><body>News</body></html>", std::nullopt, "text/html");
+    app::WebView view;
+    view.setIdleRelease(200);
+    view.Navigate(QString::fromStdString(server.Url("/news.html")));
+    view.show();
+    QVERIFY(view.isHelperRunning());
+    view.hide();
+    QVERIFY(view.isHelperRunning());
+    QTRY_VERIFY(!view.isHelperRunning());
+    // Back on screen within the time, it keeps its helper.
+    view.show();
+    view.hide();
+    view.show();
+    QTest::qWait(400);
+    QVERIFY(view.isHelperRunning());
     view.Release();
 }
 
