@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -50,6 +51,7 @@ private slots:
     void pickingAUnitNarrowsTheRangeWhenTheUserStepsOrLeaves();
     void disabledSchedulerGreysItsControls();
     void firstStartDefaults();
+    void everyControlIsReachableByKeyboard();
 };
 
 void SettingsPageTest::controlsSitWhereTheFormPutsThem() {
@@ -318,6 +320,33 @@ void SettingsPageTest::firstStartDefaults() {
     QCOMPARE(st.fgColour, kWhite);
     QCOMPARE(st.currentChannel, -1);
     QCOMPARE(st.lastChange, world.clock.Now());
+}
+
+void SettingsPageTest::everyControlIsReachableByKeyboard() {
+    AppWorld world;
+    world.platform.SetMonitors(ThreeMonitors());
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    const QList<QWidget*> controls = {s->mScreenMetrics,
+                                      s->rgMultiScreen->button(0),
+                                      s->cbSingleMonitorToUse,
+                                      s->cbBGOverride,
+                                      s->cbIconTextOverride,
+                                      s->cbIconTransparancyOverride,
+                                      s->cbRandomOrder,
+                                      s->cbEnableScheduler,
+                                      s->seScheduleFrequency,
+                                      s->cbScheduleType,
+                                      s->pnBGColour,
+                                      s->pnFGColour,
+                                      form->PageControl1->tabBar()};
+    for (QWidget* w : controls) {
+        QVERIFY2(w->focusPolicy() & Qt::TabFocus, qPrintable(w->objectName()));
+    }
+    // Enter on a focused colour panel opens the colour dialog.
+    app::ColourDialog::setNextColour(QColor(0, 255, 0));
+    QTest::keyClick(s->pnBGColour, Qt::Key_Return);
+    QCOMPARE(s->pnBGColour->colour(), Colour{0x00FF00});
 }
 
 QTEST_MAIN(SettingsPageTest)
