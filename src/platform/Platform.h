@@ -57,6 +57,9 @@ public:
     virtual std::optional<CivilDateTime> ParseDateTime(std::string_view text) const = 0;
 };
 
+// Width and height of the bounding box of the monitors (0 x 0 for none).
+Size BoundingSize(const std::vector<Monitor>& monitors);
+
 // The platform of the machine the program runs on.
 std::unique_ptr<Platform> CreateSystemPlatform();
 

@@ -24,17 +24,6 @@ Bitmap Pattern(int id, int w, int h) {
     return b;
 }
 
-Size BoundingBox(const std::vector<Monitor>& monitors) {
-    Rect box = monitors.front().bounds;
-    for (const Monitor& m : monitors) {
-        box.left = std::min(box.left, m.bounds.left);
-        box.top = std::min(box.top, m.bounds.top);
-        box.right = std::max(box.right, m.bounds.right);
-        box.bottom = std::max(box.bottom, m.bounds.bottom);
-    }
-    return {box.Width(), box.Height()};
-}
-
 // A probe: canvas pixel (x, y) shows image id's pixel (ix, iy), or the fill
 // colour when id is -1.
 struct Probe {
@@ -54,7 +43,7 @@ class ComposeLayouts : public ::testing::TestWithParam<Layout> {};
 TEST_P(ComposeLayouts, PutsEveryMonitorWhereTheTiledWallpaperShowsIt) {
     const Layout& l = GetParam();
     const std::vector<Monitor> monitors = {{{0, 0, 1920, 1080}, true}, {l.second, false}};
-    const Size size = BoundingBox(monitors);
+    const Size size = BoundingSize(monitors);
     ASSERT_EQ(size, l.canvas);
 
     const Bitmap primary = Pattern(1, 1920, 1080);

@@ -1,6 +1,5 @@
 #include "platform/fake/FakePlatform.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "base/Error.h"
@@ -17,17 +16,7 @@ void FakePlatform::SetSingleMonitor(int width, int height) {
 }
 
 Size FakePlatform::VirtualDesktopSize() const {
-    if (monitors_.empty()) {
-        return {};
-    }
-    Rect box = monitors_.front().bounds;
-    for (const Monitor& m : monitors_) {
-        box.left = std::min(box.left, m.bounds.left);
-        box.top = std::min(box.top, m.bounds.top);
-        box.right = std::max(box.right, m.bounds.right);
-        box.bottom = std::max(box.bottom, m.bounds.bottom);
-    }
-    return {box.Width(), box.Height()};
+    return BoundingSize(monitors_);
 }
 
 void FakePlatform::SetWallpaper(const std::filesystem::path& path, bool tile) {

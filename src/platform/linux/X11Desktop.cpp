@@ -273,20 +273,6 @@ void FreePreviousWallpaper(Display* d, Window root) {
 
 }  // namespace
 
-Size BoundingSize(const std::vector<Monitor>& monitors) {
-    if (monitors.empty()) {
-        return {};
-    }
-    Rect box = monitors.front().bounds;
-    for (const Monitor& m : monitors) {
-        box.left = std::min(box.left, m.bounds.left);
-        box.top = std::min(box.top, m.bounds.top);
-        box.right = std::max(box.right, m.bounds.right);
-        box.bottom = std::max(box.bottom, m.bounds.bottom);
-    }
-    return {box.Width(), box.Height()};
-}
-
 std::vector<Monitor> X11RootMonitors() {
     DisplayPtr display = OpenDisplay();
     if (!display) {

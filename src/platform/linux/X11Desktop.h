@@ -18,9 +18,6 @@ std::vector<Monitor> X11RootMonitors();
 // The same monitors with the origin moved to the primary monitor's top-left.
 std::vector<Monitor> X11Monitors();
 
-// Width and height of the bounding box of the monitors.
-Size BoundingSize(const std::vector<Monitor>& monitors);
-
 // Maps a coordinate of a surface tiled with a bitmap of the given size, the
 // tile grid starting at origin, to the bitmap's coordinate (0 .. size - 1).
 constexpr std::int32_t TileCoordinate(std::int64_t position, std::int64_t origin,
