@@ -7,7 +7,6 @@
 #include <system_error>
 
 #include <fmt/core.h>
-#include <stdlib.h>
 
 #include "base/Clock.h"
 #include "base/Error.h"
@@ -20,29 +19,6 @@ namespace wylo::tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A fresh cache folder, removed with its content when the check ends.
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        std::string pattern = (fs::temp_directory_path() / "wylo-channel-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            throw Error("Cannot create a temporary folder for the downloads");
-        }
-        path_ = pattern;
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 void PrintLine(const std::string& line) {
     fmt::print("{}\n", line);
@@ -83,7 +59,7 @@ std::string Unavailability(ChannelSession& session, HttpClient& client, int inde
 }
 
 int RunCheck(const std::string& url) {
-    TemporaryFolder cache;
+    TemporaryFolder cache("wylo-channel");
     HttpClient client;
     ChannelSession session(client, Clock::System(), cache.path(), url);
 

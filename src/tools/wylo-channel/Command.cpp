@@ -1,8 +1,12 @@
 #include "tools/wylo-channel/Command.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include <fmt/core.h>
+#include <stdlib.h>
+
+#include "base/Error.h"
 
 namespace wylo::tool {
 
@@ -47,6 +51,19 @@ std::string Printable(const std::string& text) {
         }
     }
     return result;
+}
+
+TemporaryFolder::TemporaryFolder(const std::string& prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (!mkdtemp(pattern.data())) {
+        throw Error("Cannot create a temporary folder for the downloads");
+    }
+    path_ = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace wylo::tool

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,5 +37,20 @@ std::vector<Command> Commands();
 // Text from the network made safe to print on one terminal line: control
 // characters become \n, \r, \t or \xHH; everything else stays as it is.
 std::string Printable(const std::string& text);
+
+// A fresh folder under the system's temporary folder for a command's
+// downloads, removed with its content when the command ends.
+class TemporaryFolder {
+public:
+    explicit TemporaryFolder(const std::string& prefix);
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
 
 }  // namespace wylo::tool

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include <fmt/core.h>
-#include <stdlib.h>
 
 #include "base/Clock.h"
 #include "base/Error.h"
@@ -61,29 +60,6 @@ std::optional<long long> TakeNumber(std::string_view& text, bool withSign) {
     text.remove_prefix(static_cast<std::size_t>(ptr - text.data()));
     return sign * value;
 }
-
-// A fresh folder for the downloads, removed with its content at the end.
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        std::string pattern = (fs::temp_directory_path() / "wylo-render-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            throw Error("Cannot create a temporary folder for the downloads");
-        }
-        path_ = pattern;
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 // Prints every status text on a line of its own as it comes.
 class PrintingFeedback : public Feedback {
@@ -154,7 +130,7 @@ int RunRender(const RenderOptions& o) {
     std::unique_ptr<TemporaryFolder> temporary;
     fs::path appFolder;
     if (o.cache.empty()) {
-        temporary = std::make_unique<TemporaryFolder>();
+        temporary = std::make_unique<TemporaryFolder>("wylo-render");
         appFolder = temporary->path();
     } else {
         appFolder = o.cache;
