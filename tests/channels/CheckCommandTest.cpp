@@ -1,14 +1,12 @@
 // Runs the built wylo-channel program against a real server on loopback.
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <sys/wait.h>
 
+#include "support/RunProgram.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
 
@@ -16,6 +14,8 @@ namespace wylo {
 namespace {
 
 using test::ReadFile;
+using test::RunProgram;
+using test::RunResult;
 using test::TempDir;
 using test::TestHttpServer;
 using ::testing::ElementsAre;
@@ -23,40 +23,8 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
-struct RunResult {
-    int exitCode = -1;
-    std::vector<std::string> lines;  // standard output
-    std::string errors;              // standard error
-};
-
-// Runs wylo-channel with args (none of which may hold a single quote).
 RunResult RunTool(const std::vector<std::string>& args) {
-    TempDir dir;
-    std::string command = std::string("'") + WYLO_CHANNEL_EXE + "'";
-    for (const std::string& arg : args) {
-        command += " '" + arg + "'";
-    }
-    command += " 2>'" + (dir / "stderr").string() + "'";
-
-    RunResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        ADD_FAILURE() << "cannot run " << command;
-        return result;
-    }
-    std::string out;
-    char buffer[4096];
-    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) {
-        out.append(buffer, n);
-    }
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);) {
-        result.lines.push_back(line);
-    }
-    result.errors = ReadFile(dir / "stderr");
-    return result;
+    return RunProgram(WYLO_CHANNEL_EXE, args);
 }
 
 class CheckCommandTest : public ::testing::Test {

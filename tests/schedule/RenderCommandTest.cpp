@@ -2,17 +2,15 @@
 // reads back the desktop bitmap it writes.
 
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <sys/wait.h>
 
 #include "compose/BmpFile.h"
 #include "support/JpegWriter.h"
+#include "support/RunProgram.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
 
@@ -20,16 +18,11 @@ namespace wylo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::RunResult;
 using test::TempDir;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-
-struct RunResult {
-    int exitCode = -1;
-    std::vector<std::string> lines;
-    std::string errors;
-};
 
 bool Near(Colour a, Colour b) {
     return std::abs(RedOf(a) - RedOf(b)) <= 6 && std::abs(GreenOf(a) - GreenOf(b)) <= 6 &&
@@ -63,34 +56,10 @@ protected:
         server_.Serve("/dunes/Channel.xml", "<provider><images>" + images + "</images></provider>");
     }
 
-    // Runs wylo-channel render URL args... (no argument may hold a quote),
-    // with its temporary files under tmp_.
-    RunResult Render(const std::vector<std::string>& args) {
-        std::string command = "TMPDIR='" + tmp_.path().string() +
-                              "' '" WYLO_CHANNEL_EXE "' render '" + server_.Url("/wylo.xml") + "'";
-        for (const std::string& arg : args) {
-            command += " '" + arg + "'";
-        }
-        command += " 2>'" + (dir_ / "stderr").string() + "'";
-        RunResult result;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) {
-            ADD_FAILURE() << "cannot run " << command;
-            return result;
-        }
-        std::string out;
-        char buffer[4096];
-        while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) {
-            out.append(buffer, n);
-        }
-        const int status = pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::istringstream lines(out);
-        for (std::string line; std::getline(lines, line);) {
-            result.lines.push_back(line);
-        }
-        result.errors = test::ReadFile(dir_ / "stderr");
-        return result;
+    // Runs wylo-channel render URL args..., with its temporary files under tmp_.
+    RunResult Render(std::vector<std::string> args) {
+        args.insert(args.begin(), {"render", server_.Url("/wylo.xml")});
+        return test::RunProgram(WYLO_CHANNEL_EXE, args, {{"TMPDIR", tmp_.path().string()}});
     }
 
     std::string Out() const { return (dir_ / "desktop.bmp").string(); }

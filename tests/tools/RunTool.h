@@ -3,16 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "support/RunProgram.h"
+
 namespace wylo::test {
 
-struct RunResult {
-    int exitCode = -1;
-    std::vector<std::string> lines;  // standard output
-    std::string errors;              // standard error
-};
-
-// Runs the built wylo-channel with args (none of which may hold a single
-// quote) and collects what it printed.
-RunResult RunTool(const std::vector<std::string>& args);
+// Runs the built wylo-channel with args and collects what it printed.
+inline RunResult RunTool(const std::vector<std::string>& args) {
+    return RunProgram(WYLO_CHANNEL_EXE, args);
+}
 
 }  // namespace wylo::test
