@@ -40,7 +40,19 @@ void WebView::setIdleRelease(int milliseconds) {
 }
 
 WebView::~WebView() {
-    Release();
+    // The program is ending: wait for the helper here, or it would outlive us
+    // as a process whose QProcess object is already gone.
+    QProcess* helper = helper_;
+    helper_ = nullptr;
+    if (helper && helper->state() != QProcess::NotRunning) {
+        helper->disconnect(this);
+        helper->closeWriteChannel();
+        helper->terminate();
+        if (!helper->waitForFinished(kHelperEndMs)) {
+            helper->kill();
+            helper->waitForFinished(kHelperEndMs);
+        }
+    }
 }
 
 void WebView::setHelperPath(const QString& path) {
