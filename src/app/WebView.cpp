@@ -25,9 +25,29 @@ constexpr int kHelperEndMs = 3000;
 // within that time is instant.
 constexpr int kIdleReleaseMs = 60000;
 
+// True once the event loop has ended: nothing asynchronous runs any more.
+bool ProgramEnding() {
+    static bool ending = false;
+    static const bool watching = [] {
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
+                         [] { ending = true; });
+        return true;
+    }();
+    return watching && ending;
+}
+
+// Blocks until the helper has ended, killing it when it does not.
+void WaitForEnd(QProcess* helper) {
+    if (helper->state() != QProcess::NotRunning && !helper->waitForFinished(kHelperEndMs)) {
+        helper->kill();
+        helper->waitForFinished(kHelperEndMs);
+    }
+}
+
 }  // namespace
 
 WebView::WebView(QWidget* parent) : QWidget(parent), idle_(new QTimer(this)) {
+    ProgramEnding();  // starts watching for the end of the event loop
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
     idle_->setSingleShot(true);
@@ -40,19 +60,7 @@ void WebView::setIdleRelease(int milliseconds) {
 }
 
 WebView::~WebView() {
-    // The program is ending: wait for the helper here, or it would outlive us
-    // as a process whose QProcess object is already gone.
-    QProcess* helper = helper_;
-    helper_ = nullptr;
-    if (helper && helper->state() != QProcess::NotRunning) {
-        helper->disconnect(this);
-        helper->closeWriteChannel();
-        helper->terminate();
-        if (!helper->waitForFinished(kHelperEndMs)) {
-            helper->kill();
-            helper->waitForFinished(kHelperEndMs);
-        }
-    }
+    Release();
 }
 
 void WebView::setHelperPath(const QString& path) {
@@ -101,8 +109,15 @@ void WebView::Release() {
     helper->terminate();
     QObject::connect(helper, &QProcess::finished, helper, &QObject::deleteLater);
     QTimer::singleShot(kHelperEndMs, helper, [helper] { helper->kill(); });
-    // Kept alive by the application until it has ended, even if this view goes.
-    helper->setParent(QCoreApplication::instance());
+    // Kept alive by the application until it has ended, even if this view
+    // goes; when the program ends first, it waits for the helper rather than
+    // leaving it running without its QProcess.
+    QCoreApplication* app = QCoreApplication::instance();
+    helper->setParent(app);
+    QObject::connect(app, &QCoreApplication::aboutToQuit, helper, [helper] { WaitForEnd(helper); });
+    if (ProgramEnding()) {
+        WaitForEnd(helper);
+    }
 }
 
 void WebView::Start() {
