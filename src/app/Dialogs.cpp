@@ -44,6 +44,7 @@ std::optional<QColor> ColourDialog::GetColour(QWidget* parent, const QColor& ini
         return nextColour;
     }
     QColorDialog dialog(initial, parent);
+    dialog.setObjectName(QStringLiteral("ColorDialog"));
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }

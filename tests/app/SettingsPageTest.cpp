@@ -2,6 +2,7 @@
 // monitor map, the controls kept in step, the colour panels, and the
 // settings file behind them.
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -205,6 +206,22 @@ void SettingsPageTest::colourPanelsTakeTheDialogsColourUnlessCancelled() {
     // A double-click on the panel opens the dialog too.
     app::ColourDialog::setNextColour(QColor(0, 0, 255));
     QTest::mouseDClick(s->pnFGColour, Qt::LeftButton);
+    QCOMPARE(s->pnFGColour->colour(), Colour{0xFF0000});
+
+    // The real dialog, under its own name, starts from the panel's colour;
+    // closing it without choosing changes nothing.
+    QString shownName;
+    QColor shownColour;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
+            shownName = dialog->objectName();
+            shownColour = dialog->currentColor();
+            dialog->reject();
+        }
+    });
+    QVERIFY(!s->pnFGColourDblClick());
+    QCOMPARE(shownName, QStringLiteral("ColorDialog"));
+    QCOMPARE(shownColour, QColor(0, 0, 255));
     QCOMPARE(s->pnFGColour->colour(), Colour{0xFF0000});
 }
 
