@@ -307,6 +307,14 @@ bool HttpClient::Impl::Perform(const std::string& url, bool head, const BodySink
     for (const char c : url) {
         target += c == ' ' ? std::string_view("%20") : std::string_view(&c, 1);
     }
+    // The library refuses an address beyond its input limit (a few megabytes);
+    // a channel can publish one, and it is a failed request like any other.
+    // The request names itself as its referrer.
+    if (curl_easy_setopt(easy.get(), CURLOPT_URL, target.c_str()) != CURLE_OK ||
+        curl_easy_setopt(easy.get(), CURLOPT_REFERER, target.c_str()) != CURLE_OK) {
+        lastError = "The address is too long to be fetched.";
+        return false;
+    }
     busy = true;
     struct BusyReset {
         bool& flag;
@@ -318,9 +326,6 @@ bool HttpClient::Impl::Perform(const std::string& url, bool head, const BodySink
     t.lastActivity = SteadyClock::now();
     errorBuffer[0] = '\0';
 
-    Set(CURLOPT_URL, target.c_str());
-    // The request names itself as its referrer.
-    Set(CURLOPT_REFERER, target.c_str());
     if (head) {
         Set(CURLOPT_NOBODY, 1L);
         Set(CURLOPT_MAXFILESIZE_LARGE, curl_off_t{0});

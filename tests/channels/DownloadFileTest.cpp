@@ -339,5 +339,23 @@ TEST_F(DownloadFileTest, OnlyHttpAndHttpsUrlsAreFetched) {
     EXPECT_TRUE(server_.Requests().empty());
 }
 
+// A channel can publish an address longer than the network library takes;
+// that is a failed download like any other, with or without a cached copy.
+TEST_F(DownloadFileTest, AddressTooLongForTheNetworkLibraryIsAFailureNotAnError) {
+    const std::string url = server_.Url("/" + std::string(8'100'000, 'a') + "/photo.jpg");
+    const fs::path file = dir_ / "cache" / "photo.jpg";
+
+    bool fetched = true;
+    EXPECT_NO_THROW(fetched = DownloadFile(client_, url, file, clock_));
+    EXPECT_FALSE(fetched);
+    EXPECT_FALSE(fs::exists(file));
+
+    WriteFile(file, "cached");
+    EXPECT_NO_THROW(fetched = DownloadFile(client_, url, file, clock_));
+    EXPECT_TRUE(fetched);
+    EXPECT_EQ(ReadFile(file), "cached");
+    EXPECT_TRUE(server_.Requests().empty());
+}
+
 }  // namespace
 }  // namespace wylo
