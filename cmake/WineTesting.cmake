@@ -28,7 +28,7 @@ endforeach()
 
 # Tests are listed when CTest runs, not at build time: the build then needs no
 # Wine, and the first start of Wine (which creates the prefix) happens once.
-set(WYLO_TEST_DISCOVERY_ARGS DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300)
+set(WYLO_TEST_DISCOVERY_ARGS DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300 NO_PRETTY_VALUES)
 
 # Stop this build's wineserver once the last test is done.
 add_test(NAME wine_shutdown COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --shutdown)
