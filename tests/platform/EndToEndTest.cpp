@@ -28,6 +28,7 @@
 #include "base/Clock.h"
 #include "compose/BmpFile.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/X11Desktop.h"
 #include "settings/DateTimeText.h"
 #include "support/JpegWriter.h"
 #include "support/TempDir.h"
@@ -327,26 +328,7 @@ protected:
     }
 
     std::optional<Pixmap> RootPixmap() {
-        Display* d = display_.get();
-        const Atom atom = XInternAtom(d, "_XROOTPMAP_ID", True);
-        if (atom == None) {
-            return std::nullopt;
-        }
-        Atom type = None;
-        int format = 0;
-        unsigned long items = 0;
-        unsigned long after = 0;
-        unsigned char* data = nullptr;
-        std::optional<Pixmap> result;
-        if (XGetWindowProperty(d, DefaultRootWindow(d), atom, 0, 1, False, AnyPropertyType, &type,
-                               &format, &items, &after, &data) == Success &&
-            data) {
-            if (type == XA_PIXMAP && format == 32 && items == 1) {
-                result = *reinterpret_cast<unsigned long*>(data);
-            }
-            XFree(data);
-        }
-        return result;
+        return RootPixmapProperty(display_.get(), "_XROOTPMAP_ID");
     }
 
     // Runs wylo until the scheduled change has put a new wallpaper on the

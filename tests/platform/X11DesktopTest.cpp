@@ -67,27 +67,7 @@ protected:
         primary_ = primary->bounds;
     }
 
-    std::optional<Pixmap> PixmapProperty(const char* name) {
-        const Atom atom = XInternAtom(d_, name, True);
-        if (atom == None) {
-            return std::nullopt;
-        }
-        Atom type = None;
-        int format = 0;
-        unsigned long items = 0;
-        unsigned long after = 0;
-        unsigned char* data = nullptr;
-        std::optional<Pixmap> result;
-        if (XGetWindowProperty(d_, root_, atom, 0, 1, False, AnyPropertyType, &type, &format,
-                               &items, &after, &data) == Success &&
-            data) {
-            if (type == XA_PIXMAP && format == 32 && items == 1) {
-                result = *reinterpret_cast<unsigned long*>(data);
-            }
-            XFree(data);
-        }
-        return result;
-    }
+    std::optional<Pixmap> PixmapProperty(const char* name) { return RootPixmapProperty(d_, name); }
 
     void SetPixmapProperty(const char* name, Pixmap pixmap) {
         const Atom atom = XInternAtom(d_, name, False);

@@ -273,6 +273,11 @@ void FreePreviousWallpaper(Display* d, Window root) {
 
 }  // namespace
 
+std::optional<unsigned long> RootPixmapProperty(Display* display, const char* name) {
+    return ReadPixmapProperty(display, DefaultRootWindow(display),
+                              RootPixmapAtom(display, name, false));
+}
+
 std::vector<Monitor> X11RootMonitors() {
     DisplayPtr display = OpenDisplay();
     if (!display) {

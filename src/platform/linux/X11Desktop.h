@@ -1,12 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "compose/Bitmap.h"
 #include "platform/Platform.h"
 
+struct _XDisplay;  // Xlib's Display
+
 namespace wylo {
+
+// The pixmap that a property of the root window names (_XROOTPMAP_ID or
+// ESETROOT_PMAP_ID), as wallpaper setters leave it; nothing when unset.
+std::optional<unsigned long> RootPixmapProperty(_XDisplay* display, const char* name);
 
 // The monitors of the X display named by $DISPLAY as RandR reports them, in
 // root-window coordinates (origin at the root window's top-left). Without
