@@ -6,7 +6,7 @@
 #include <QSpinBox>
 #include <QStringList>
 
-#include "desktop/Colour.h"
+#include "base/Colour.h"
 
 class QButtonGroup;
 class QRadioButton;

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "base/WebAddress.h"
 #include "platform/Platform.h"
 
 namespace wylo::app {

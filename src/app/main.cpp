@@ -8,6 +8,7 @@
 #include "base/Clock.h"
 #include "channels/ChannelSession.h"
 #include "platform/Platform.h"
+#include "session/DirectoryAddress.h"
 #include "settings/SettingsFile.h"
 
 int main(int argc, char** argv) {

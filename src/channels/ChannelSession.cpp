@@ -3,9 +3,9 @@
 #include <system_error>
 #include <utility>
 
+#include "base/WebAddress.h"
 #include "channels/Download.h"
 #include "channels/HttpClient.h"
-#include "settings/SettingsFile.h"
 
 namespace wylo {
 
@@ -33,10 +33,6 @@ std::string ChannelDirectoryUrl(const std::optional<std::string>& configured) {
         return *configured;
     }
     return std::string(kDefaultChannelDirectoryUrl);
-}
-
-std::string ReadChannelDirectoryUrl(const std::filesystem::path& settingsFile) {
-    return ChannelDirectoryUrl(ReadDirectoryUrl(settingsFile));
 }
 
 ChannelSession::ChannelSession(HttpClient& client, const Clock& clock,

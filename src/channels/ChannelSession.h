@@ -24,11 +24,6 @@ inline constexpr std::string_view kDefaultChannelDirectoryUrl =
 // http or https address, the built-in one otherwise (missing or unusable).
 std::string ChannelDirectoryUrl(const std::optional<std::string>& configured);
 
-// The address to fetch the channel directory from, as the settings file at
-// settingsFile sets it (key "DirectoryUrl" of section "Channels"). Read once,
-// before the directory is first fetched; never written.
-std::string ReadChannelDirectoryUrl(const std::filesystem::path& settingsFile);
-
 // The channel state the program works on: the loaded channel directory, the
 // loaded control file, the identifier of the channel fetched last, and the
 // cache under the application folder. Every file it writes lies under the

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <ctime>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <system_error>
 
 #include "base/Clock.h"
 #include "base/DateTime.h"
+#include "base/LocalTime.h"
 #include "channels/HttpClient.h"
 
 namespace wylo {
@@ -50,17 +52,11 @@ std::int64_t FileTimeSeconds(const fs::path& path) {
 }
 
 DateTime LocalDateTime(std::int64_t unixSeconds) {
-    const auto t = static_cast<std::time_t>(unixSeconds);
-    std::tm local{};
-#ifdef _WIN32
-    if (localtime_s(&local, &t) != 0) {
+    const std::optional<std::tm> converted = ToLocalTime(static_cast<std::time_t>(unixSeconds));
+    if (!converted) {
         return 0;
     }
-#else
-    if (!localtime_r(&t, &local)) {
-        return 0;
-    }
-#endif
+    const std::tm& local = *converted;
     CivilDateTime c{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                     local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59)};
     return IsValidCivil(c) ? EncodeDateTime(c) : 0;

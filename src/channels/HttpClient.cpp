@@ -7,6 +7,7 @@
 
 #include "base/Error.h"
 #include "base/Feedback.h"
+#include "base/WebAddress.h"
 
 namespace wylo {
 namespace {
@@ -28,22 +29,6 @@ struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string Megabytes(std::int64_t bytes) {
     return std::to_string(bytes / (1024 * 1024)) + " MB";
 }
@@ -58,16 +43,6 @@ std::string Seconds(std::chrono::milliseconds ms) {
 }
 
 }  // namespace
-
-bool IsFetchableUrl(std::string_view url) {
-    for (const unsigned char c : url) {
-        if (c < 0x20 || c == 0x7f) {
-            return false;
-        }
-    }
-    return (StartsWithNoCase(url, "http://") && url.size() > 7) ||
-           (StartsWithNoCase(url, "https://") && url.size() > 8);
-}
 
 struct HttpClient::Impl {
     // What one request has seen so far; reset before each.

@@ -70,8 +70,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// True for an absolute http:// or https:// URL without control characters;
-// nothing else is ever requested. Spaces are sent as %20.
-bool IsFetchableUrl(std::string_view url);
-
 }  // namespace wylo

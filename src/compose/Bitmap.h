@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/Colour.h"
 #include "base/Geometry.h"
-#include "desktop/Colour.h"
 
 namespace wylo {
 

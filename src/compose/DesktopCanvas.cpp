@@ -66,25 +66,6 @@ std::int32_t MultiScreenMode(std::size_t monitorCount, std::int32_t multiScreenO
     return multiScreenOpt + 1;
 }
 
-DesktopOffset VirtualDesktopOffset(const std::vector<Monitor>& monitors) {
-    std::int64_t dx = 0;
-    std::int64_t dy = 0;
-    for (const Monitor& m : monitors) {
-        dx = std::min<std::int64_t>(dx, m.bounds.left);
-        dy = std::min<std::int64_t>(dy, m.bounds.top);
-    }
-    return {Clamp32(-dx), Clamp32(-dy)};
-}
-
-std::int32_t PrimaryMonitorIndex(const std::vector<Monitor>& monitors) {
-    for (std::size_t i = 0; i < monitors.size(); ++i) {
-        if (monitors[i].primary) {
-            return static_cast<std::int32_t>(i);
-        }
-    }
-    return -1;
-}
-
 Bitmap CreateDesktopCanvas(Size virtualDesktop, Colour fill) {
     Bitmap canvas(virtualDesktop.width, virtualDesktop.height);
     canvas.Fill(fill);

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/Colour.h"
+#include "base/Monitor.h"
 #include "compose/Bitmap.h"
-#include "desktop/Colour.h"
-#include "platform/Platform.h"
 
 namespace wylo {
 
@@ -23,18 +23,6 @@ enum MultiScreen : std::int32_t {
 // The mode for a monitor count and the user's choice (0 same, 1 different,
 // 2 single, -1 none): always kScreenOne with fewer than two monitors.
 std::int32_t MultiScreenMode(std::size_t monitorCount, std::int32_t multiScreenOpt);
-
-// How far the virtual desktop reaches left of and above the primary monitor's
-// origin; both are 0 or more.
-struct DesktopOffset {
-    std::int32_t dx = 0;
-    std::int32_t dy = 0;
-    friend bool operator==(const DesktopOffset&, const DesktopOffset&) = default;
-};
-DesktopOffset VirtualDesktopOffset(const std::vector<Monitor>& monitors);
-
-// Index of the first monitor flagged primary, or -1.
-std::int32_t PrimaryMonitorIndex(const std::vector<Monitor>& monitors);
 
 // A bitmap the size of the virtual desktop, painted with the fill colour.
 Bitmap CreateDesktopCanvas(Size virtualDesktop, Colour fill);

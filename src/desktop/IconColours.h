@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "desktop/Colour.h"
+#include "base/Colour.h"
 
 namespace wylo {
 

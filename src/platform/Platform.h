@@ -7,19 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Colour.h"
 #include "base/DateTime.h"
 #include "base/Geometry.h"
-#include "desktop/Colour.h"
+#include "base/Monitor.h"
 
 namespace wylo {
-
-// One display monitor. Bounds are in the program's coordinates: the origin is
-// the primary monitor's top-left corner.
-struct Monitor {
-    Rect bounds;
-    bool primary = false;
-    friend bool operator==(const Monitor&, const Monitor&) = default;
-};
 
 // Everything Wylo asks of the operating system. One implementation per OS
 // (linux/, win32/), chosen by the build, and a recording fake for tests.
@@ -57,13 +50,7 @@ public:
     virtual std::optional<CivilDateTime> ParseDateTime(std::string_view text) const = 0;
 };
 
-// Width and height of the bounding box of the monitors (0 x 0 for none).
-Size BoundingSize(const std::vector<Monitor>& monitors);
-
 // The platform of the machine the program runs on.
 std::unique_ptr<Platform> CreateSystemPlatform();
-
-// True for an absolute http:// or https:// address (scheme in any case).
-bool IsWebAddress(std::string_view url);
 
 }  // namespace wylo

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
+#include "base/Colour.h"
 #include "base/DateTime.h"
-#include "desktop/Colour.h"
 
 namespace wylo {
 

@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "base/Error.h"
+#include "base/WebAddress.h"
 #include "platform/AppFolder.h"
 #include "settings/AtomicFile.h"
 #include "settings/DateTimeText.h"
@@ -202,9 +203,7 @@ std::optional<std::string> ReadDirectoryUrl(const std::filesystem::path& file) {
         return std::nullopt;
     }
     std::optional<std::string> url = ini.Read("Channels", "DirectoryUrl");
-    if (!url || !IsWebAddress(*url) || std::any_of(url->begin(), url->end(), [](char c) {
-            return static_cast<unsigned char>(c) <= ' ' || c == '\x7F';
-        })) {
+    if (!url || !IsWebAddressWithoutBlanks(*url)) {
         return std::nullopt;
     }
     return url;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/Platform.h"
+#include "base/WebAddress.h"
 
 namespace wylo {
 namespace {
@@ -20,6 +20,24 @@ TEST(IsWebAddress, RefusesEverythingElse) {
     EXPECT_FALSE(IsWebAddress("javascript:alert(1)"));
     EXPECT_FALSE(IsWebAddress("C:\\Windows\\notepad.exe"));
     EXPECT_FALSE(IsWebAddress(" http://example.org/"));
+}
+
+TEST(FetchableUrlTest, OnlyAbsoluteHttpAndHttpsWithoutControlCharacters) {
+    EXPECT_TRUE(IsFetchableUrl("http://example.com/wylo/wylo.xml"));
+    EXPECT_TRUE(IsFetchableUrl("HTTPS://example.com/a.jpg"));
+    EXPECT_FALSE(IsFetchableUrl("http://"));
+    EXPECT_FALSE(IsFetchableUrl("file:///etc/passwd"));
+    EXPECT_FALSE(IsFetchableUrl("example.com/a.jpg"));
+    EXPECT_FALSE(IsFetchableUrl("http://example.com/a\tb.jpg"));
+    EXPECT_FALSE(IsFetchableUrl("http://example.com/a.jpg\r\nX-Injected: 1"));
+    EXPECT_FALSE(IsFetchableUrl(""));
+}
+
+TEST(WebAddressWithoutBlanks, RefusesBlanksAndControlCharacters) {
+    EXPECT_TRUE(IsWebAddressWithoutBlanks("https://intra.example/w.xml"));
+    EXPECT_FALSE(IsWebAddressWithoutBlanks("https://intra.example/my w.xml"));
+    EXPECT_FALSE(IsWebAddressWithoutBlanks("https://intra.example/w.xml\x7F"));
+    EXPECT_FALSE(IsWebAddressWithoutBlanks("file:///etc/passwd"));
 }
 
 }  // namespace

@@ -83,20 +83,6 @@ TEST(ChannelDirectoryUrlTest, AnythingButHttpOrHttpsFallsBackToTheBuiltInOne) {
     }
 }
 
-TEST(ChannelDirectoryUrlTest, SettingsFileChannelsSectionSetsTheAddress) {
-    TempDir dir;
-    const fs::path ini = dir / "Wylo.ini";
-    EXPECT_EQ(ReadChannelDirectoryUrl(ini), kDefaultChannelDirectoryUrl);
-    WriteFile(
-        ini,
-        "[Settings]\nCurrentChannel=1\n[Channels]\nDirectoryUrl=https://intra.example/w.xml\n");
-    EXPECT_EQ(ReadChannelDirectoryUrl(ini), "https://intra.example/w.xml");
-    WriteFile(ini, "[Channels]\nDirectoryUrl=file:///etc/passwd\n");
-    EXPECT_EQ(ReadChannelDirectoryUrl(ini), kDefaultChannelDirectoryUrl);
-    WriteFile(ini, "[Settings]\nDirectoryUrl=https://wrong.section/w.xml\n");
-    EXPECT_EQ(ReadChannelDirectoryUrl(ini), kDefaultChannelDirectoryUrl);
-}
-
 TEST_F(ChannelSessionTest, FetchedDirectoryLandsInAppFolderWhateverTheAddress) {
     ChannelSession other(client_, Clock::System(), app_, server_.Url("/elsewhere/list.xml"));
     server_.Serve("/elsewhere/list.xml", "<wylo><PROVIDERS><p><id>a</id></p></PROVIDERS></wylo>");

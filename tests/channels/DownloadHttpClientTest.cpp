@@ -353,16 +353,5 @@ TEST_F(HttpClientTest, ExceptionFromTheObserverReachesTheCallerAndTheClientRecov
     EXPECT_EQ(body_.text.size(), 10000u);
 }
 
-TEST(FetchableUrlTest, OnlyAbsoluteHttpAndHttpsWithoutControlCharacters) {
-    EXPECT_TRUE(IsFetchableUrl("http://example.com/wylo/wylo.xml"));
-    EXPECT_TRUE(IsFetchableUrl("HTTPS://example.com/a.jpg"));
-    EXPECT_FALSE(IsFetchableUrl("http://"));
-    EXPECT_FALSE(IsFetchableUrl("file:///etc/passwd"));
-    EXPECT_FALSE(IsFetchableUrl("example.com/a.jpg"));
-    EXPECT_FALSE(IsFetchableUrl("http://example.com/a\tb.jpg"));
-    EXPECT_FALSE(IsFetchableUrl("http://example.com/a.jpg\r\nX-Injected: 1"));
-    EXPECT_FALSE(IsFetchableUrl(""));
-}
-
 }  // namespace
 }  // namespace wylo

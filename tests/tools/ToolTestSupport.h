@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Colour.h"
 #include "compose/Bitmap.h"
-#include "desktop/Colour.h"
 #include "support/JpegWriter.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/Error.h"
+#include "base/WebAddress.h"
 
 namespace wylo {
 

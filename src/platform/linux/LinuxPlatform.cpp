@@ -8,6 +8,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include "base/WebAddress.h"
 #include "platform/linux/LinuxWallpaper.h"
 #include "platform/linux/X11Desktop.h"
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "desktop/Colour.h"
+#include "base/Colour.h"
 
 namespace wylo {
 

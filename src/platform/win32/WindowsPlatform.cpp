@@ -9,6 +9,7 @@
 #include <shlobj.h>
 // clang-format on
 
+#include "base/WebAddress.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsDesktop.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/Colour.h"
+#include "base/Colour.h"
 
 namespace wylo::tool {
 

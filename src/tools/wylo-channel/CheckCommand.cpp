@@ -10,9 +10,11 @@
 
 #include "base/Clock.h"
 #include "base/Error.h"
+#include "base/WebAddress.h"
 #include "channels/ChannelSession.h"
 #include "channels/Download.h"
 #include "channels/HttpClient.h"
+#include "tools/wylo-channel/CliValidators.h"
 #include "tools/wylo-channel/Command.h"
 
 namespace wylo::tool {
@@ -100,12 +102,7 @@ CommandRun SetUpCheck(CLI::App& sub) {
     auto url = std::make_shared<std::string>();
     sub.add_option("URL", *url, "Address of the channel directory (http or https)")
         ->required()
-        ->check(CLI::Validator(
-            [](const std::string& text) {
-                return IsFetchableUrl(text) ? std::string()
-                                            : "URL must be an http or https address";
-            },
-            "URL", "WebAddress"));
+        ->check(WebAddressValidator(false));
     sub.footer(
         "Fetches the channel directory at URL and every channel's control file into a\n"
         "temporary cache, with the rules Wylo applies, and prints one line each:\n"

@@ -4,7 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "channels/HttpClient.h"
+#include "base/WebAddress.h"
 
 namespace wylo::tool {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Colour.h"
 #include "base/Geometry.h"
 #include "compose/Bitmap.h"
-#include "desktop/Colour.h"
 
 namespace wylo::tool {
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "base/Error.h"
+#include "base/WebAddress.h"
 #include "channels/Download.h"
 #include "channels/HttpClient.h"
 

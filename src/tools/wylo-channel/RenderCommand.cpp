@@ -21,10 +21,11 @@
 #include "channels/ChannelSession.h"
 #include "channels/HttpClient.h"
 #include "compose/BmpFile.h"
-#include "platform/fake/FakePlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "schedule/ChannelSource.h"
 #include "schedule/DesktopChange.h"
 #include "settings/Settings.h"
+#include "tools/wylo-channel/CliValidators.h"
 #include "tools/wylo-channel/Command.h"
 
 namespace wylo::tool {
@@ -170,8 +171,7 @@ int RunRender(const RenderOptions& o) {
                        : ": " + Printable(session.controlFile().LoadError()));
     }
 
-    FakePlatform platform(appFolder);
-    platform.SetMonitors(monitors);
+    HeadlessPlatform platform(appFolder, monitors);
     SessionChannelSource source(session);
     PrintingFeedback feedback;
     DesktopChange change(platform, settings, source, feedback);
@@ -191,12 +191,7 @@ CommandRun SetUpRender(CLI::App& sub) {
     auto o = std::make_shared<RenderOptions>();
     sub.add_option("URL", o->url, "Address of the channel directory (http or https)")
         ->required()
-        ->check(CLI::Validator(
-            [](const std::string& text) {
-                return IsFetchableUrl(text) ? std::string()
-                                            : "URL must be an http or https address";
-            },
-            "URL", "WebAddress"));
+        ->check(WebAddressValidator(false));
     sub.add_option("--channel", o->channel, "Position of the channel in the directory")
         ->required()
         ->check(CLI::NonNegativeNumber);

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "desktop/Colour.h"
+#include "base/Colour.h"
 #include "platform/Platform.h"
 
 namespace wylo::tool {

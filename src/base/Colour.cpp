@@ -1,4 +1,4 @@
-#include "desktop/Colour.h"
+#include "base/Colour.h"
 
 namespace wylo {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "desktop/Colour.h"
+#include "base/Colour.h"
 
 namespace wylo {
 namespace {
