@@ -23,18 +23,14 @@
 #include "app/Icons.h"
 #include "app/ImagesList.h"
 #include "app/PageControl.h"
+#include "app/Pictures.h"
 #include "app/SettingsPage.h"
 #include "app/SubscribedPages.h"
 #include "app/TrayIcon.h"
 #include "app/WebView.h"
 #include "base/Clock.h"
-#include "channels/ChannelSession.h"
-#include "channels/HttpClient.h"
-#include "platform/AppFolder.h"
 #include "platform/Platform.h"
-#include "schedule/ChannelSource.h"
-#include "schedule/DesktopChange.h"
-#include "schedule/ScheduleTick.h"
+#include "session/Session.h"
 
 namespace wylo::app {
 namespace {
@@ -62,12 +58,6 @@ constexpr int kScheduleIntervalMs = 1000;
 
 }  // namespace
 
-WorkScope::~WorkScope() {
-    if (--form_.workDepth_ == 0) {
-        form_.AfterWork();
-    }
-}
-
 TFormMain::TFormMain(Platform& platform, const Clock& clock, std::string directoryUrl,
                      QWidget* parent)
     : QWidget(parent), platform_(platform), clock_(clock) {
@@ -76,17 +66,18 @@ TFormMain::TFormMain(Platform& platform, const Clock& clock, std::string directo
     BuildWindow();
 
     feedback_ = std::make_unique<AppFeedback>(lStatus, tray, pbHTTPProgress);
-    http_ = std::make_unique<HttpClient>();
-    http_->SetObserver(feedback_.get());
-    session_ = std::make_unique<ChannelSession>(*http_, clock_, AppFolder(platform_),
-                                                std::move(directoryUrl));
-    source_ = std::make_unique<SessionChannelSource>(*session_);
-    change_ = std::make_unique<DesktopChange>(platform_, settings_, *source_, *feedback_);
-    scheduler_ = std::make_unique<Scheduler>(platform_, settings_, *feedback_, *source_, *change_);
-    scheduler_->showSubscribedChannel = [this] { ShowSubscribedChannel(); };
+    session_ = std::make_unique<Session>(platform_, clock_, std::move(directoryUrl),
+                                         static_cast<SessionObserver&>(*this));
     tsCurrentChannel->lbImages->setThumbnails(
         {[this](int i) { return session_->ThumbnailPath(i); },
-         [this](int i) { return session_->FetchThumbnail(i); }});
+         [this](const std::filesystem::path& thumbnail) -> std::optional<QImage> {
+             const std::optional<ThumbnailPicture> picture = session_->ThumbnailBitmap(thumbnail);
+             if (!picture) {
+                 return std::nullopt;
+             }
+             return ToQImage(*picture);
+         },
+         [this] { session_->ReleaseThumbnails(); }, [this] { return session_->maxThumbWidth(); }});
 
     BindControls();
 }
@@ -223,73 +214,86 @@ void TFormMain::BindControls() {
 }
 
 void TFormMain::FormCreate() {
-    WorkScope work(*this);
-    scheduler_->forceChange = false;
-    tsCurrentChannel->lbImages->setMaxThumbWidth(0);
-    EnsureAppFolder(platform_);
-    PageControl1->setCurrentWidget(tsWelcome);
-    setPageTabVisible(tsChannelNews, false);
-    setPageTabVisible(tsCurrentChannel, false);
-    Guarded(this, [this] { FillMonitorList(); });
-    Guarded(this, [this] {
-        if (FetchChannelDirectory()) {
-            LoadChannelDirectory();
-        }
-    });
-    Guarded(this, [this] { ArrangeSettingsPage(); });
-    Guarded(this, [this] { ShowScreenMetrics(); });
-    Guarded(this, [this] { LoadSettings(); });
+    session_->Start();
 }
 
 void TFormMain::FormDestroy() {
     destroyed_ = true;
-    tSchedule->stop();
     tsWelcome->wbWelcome->Release();
     tsChannelNews->wbBrowser->Release();
-    Guarded(this, [this] { SaveSettings(); });
+    SyncSettingsFromControls();
+    session_->Finish();
 }
 
 void TFormMain::SetStatus(const QString& text) {
-    feedback_->SetStatus(text.toStdString());
+    SetStatus(text.toStdString());
 }
 
-void TFormMain::FillMonitorList() {
-    const std::vector<Monitor> monitors = platform_.Monitors();
-    if (monitors.size() <= 1) {
-        return;
-    }
-    QComboBox* list = tsSettings->cbSingleMonitorToUse;
-    list->clear();
-    for (std::size_t i = 0; i < monitors.size(); ++i) {
-        list->addItem(QStringLiteral("Monitor %1").arg(i + 1), static_cast<int>(i));
-    }
-    list->setCurrentIndex(0);
+// The status, progress and cursor are the application feedback's.
+void TFormMain::SetStatus(const std::string& text) {
+    feedback_->SetStatus(text);
+}
+void TFormMain::BusyBegin() {
+    feedback_->BusyBegin();
+}
+void TFormMain::BusyEnd() {
+    feedback_->BusyEnd();
+}
+void TFormMain::TransferBegin(std::int64_t expected) {
+    feedback_->TransferBegin(expected);
+}
+void TFormMain::TransferWork(std::int64_t count) {
+    feedback_->TransferWork(count);
+}
+void TFormMain::TransferEnd() {
+    feedback_->TransferEnd();
 }
 
-void TFormMain::ArrangeSettingsPage() {
-    tsSettings->ArrangeSettingsPage(static_cast<int>(platform_.Monitors().size()));
+void TFormMain::ShowStartPages() {
+    PageControl1->setCurrentWidget(tsWelcome);
+    setPageTabVisible(tsChannelNews, false);
+    setPageTabVisible(tsCurrentChannel, false);
 }
 
-void TFormMain::ShowScreenMetrics() {
-    tsSettings->ShowScreenMetrics(platform_.Monitors(), platform_.VirtualDesktopSize());
+void TFormMain::ShowError(const std::string& message) {
+    ShowDefaultError(this, QString::fromStdString(message));
 }
 
-void TFormMain::tsSettingsHide() {
-    Guarded(this, [this] { SaveSettings(); });
+void TFormMain::RunSoon(std::function<void()> work) {
+    QTimer::singleShot(0, this, std::move(work));
+}
+
+void TFormMain::CloseNow() {
+    close();
 }
 
 void TFormMain::Exit2Click() {
     close();
 }
 
+Settings& TFormMain::settings() {
+    return session_->settings();
+}
+std::int32_t TFormMain::CurrentChannel() const {
+    return session_->settings().currentChannel;
+}
 bool TFormMain::ForceChange() const {
-    return scheduler_->forceChange;
+    return session_->forceChange();
 }
 int TFormMain::MaxThumbWidth() const {
-    return tsCurrentChannel->lbImages->maxThumbWidth();
+    return session_->maxThumbWidth();
 }
 QString TFormMain::SelectedChannelId() const {
-    return QString::fromStdString(session_->selectedChannelId());
+    return QString::fromStdString(session_->channels().selectedChannelId());
+}
+QString TFormMain::TermsUrl() const {
+    return QString::fromStdString(session_->termsUrl());
+}
+QString TFormMain::PreviewUrl() const {
+    return QString::fromStdString(session_->previewUrl());
+}
+bool TFormMain::isWorking() const {
+    return session_->isWorking();
 }
 
 void TFormMain::setPageTabVisible(QWidget* page, bool visible) {
@@ -301,10 +305,7 @@ bool TFormMain::isPageTabVisible(QWidget* page) const {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if (workDepth_ > 0) {
-        // Closing in the middle of a download or a change would pull the
-        // window from under it; the window closes when the work is done.
-        pendingClose_ = true;
+    if (!session_->RequestClose()) {
         event->ignore();
         return;
     }
@@ -342,33 +343,13 @@ void TFormMain::HideToTray() {
     // back when the window does.
     tsWelcome->wbWelcome->Release();
     tsChannelNews->wbBrowser->Release();
-    tsCurrentChannel->lbImages->ReleasePictures();
+    session_->ReleaseThumbnails();
 }
 
 void TFormMain::RestoreFromTray() {
     showNormal();
     raise();
     activateWindow();
-}
-
-void TFormMain::AfterWork() {
-    if (!hasPendingPick_ && !pendingClose_) {
-        return;
-    }
-    // Run outside the handler that just finished.
-    QTimer::singleShot(0, this, [this] {
-        if (workDepth_ > 0) {
-            return;
-        }
-        if (hasPendingPick_) {
-            hasPendingPick_ = false;
-            PutImageOnDesktop(pendingPick_);
-        }
-        if (pendingClose_ && workDepth_ == 0) {
-            pendingClose_ = false;
-            close();
-        }
-    });
 }
 
 }  // namespace wylo::app

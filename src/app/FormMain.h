@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "session/SessionObserver.h"
 #include "settings/Settings.h"
 
 class QFrame;
@@ -15,13 +16,9 @@ class QTimer;
 class QToolButton;
 
 namespace wylo {
-class ChannelSession;
 class Clock;
-class DesktopChange;
-class HttpClient;
 class Platform;
-class Scheduler;
-class SessionChannelSource;
+class Session;
 }  // namespace wylo
 
 namespace wylo::app {
@@ -36,13 +33,9 @@ class WelcomePage;
 
 // The main window: five pages, a status bar with the "Change Now" button and
 // the download progress, and the icon in the notification area. It binds the
-// core's channel, schedule and settings logic to the controls.
-//
-// All work runs on the one thread. Work that downloads lets paint and timer
-// events run but holds user input back until it ends; a schedule tick that
-// finds other work running is skipped, and a close asked for meanwhile
-// (the close button, a signal, the session's end) waits for the work to end.
-class TFormMain : public QWidget {
+// controls to the session, which runs the program, and shows what the
+// session reports.
+class TFormMain : public QWidget, private SessionObserver {
     Q_OBJECT
 public:
     // platform and clock must outlive the window. directoryUrl is where the
@@ -60,54 +53,36 @@ public:
     // Shows text in the status line, the tray hint and the tray menu's first
     // item, and lets the window repaint.
     void SetStatus(const QString& text);
-
-    // Settings file.
-    void LoadSettings();
     void SaveSettings();
 
-    // Channel list and welcome pages.
-    bool FetchChannelDirectory();
-    bool LoadChannelDirectory();
+    // Handlers of the controls.
     void cbProvidersChange();
     void sbRefreshClick();
     void sbTermsClick();
     // Opens an http or https address in the user's browser; anything else is
     // ignored.
     void ShellOpen(const QString& target);
-
-    // Subscription and the subscribed channel's pages.
-    void ShowSubscribedChannel();
     void sbSubscribeClick();
-
-    // Schedule.
+    void ShowSubscribedChannel();
     void tScheduleTimer();
     void sbChangeNowClick();
     void cbEnableSchedulerClick();
     void cbScheduleTypeChange(int index);
-    void ChangeDesktop(int index);
-
     // Images list: puts the selected image on the desktop.
     void lbImagesDblClick();
-
-    // Settings page.
-    void ArrangeSettingsPage();
-    void ShowScreenMetrics();
     void tsSettingsHide();
-
     void Exit2Click();
 
     // State.
-    Settings& settings() { return settings_; }
-    std::int32_t CurrentChannel() const { return settings_.currentChannel; }
+    Session& session() { return *session_; }
+    Settings& settings();
+    std::int32_t CurrentChannel() const;
     bool ForceChange() const;
     int MaxThumbWidth() const;
     QString SelectedChannelId() const;
-    QString TermsUrl() const { return termsUrl_; }
-    QString PreviewUrl() const { return previewUrl_; }
-    ChannelSession& session() { return *session_; }
-    DesktopChange& desktopChange() { return *change_; }
-    // True while work that downloads or changes the desktop runs.
-    bool isWorking() const { return workDepth_ > 0; }
+    QString TermsUrl() const;
+    QString PreviewUrl() const;
+    bool isWorking() const;
 
     // Pages and controls.
     QTabWidget* PageControl1;
@@ -137,52 +112,47 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    friend class WorkScope;
+    // What the session reports.
+    void SetStatus(const std::string& text) override;
+    void BusyBegin() override;
+    void BusyEnd() override;
+    void TransferBegin(std::int64_t expected) override;
+    void TransferWork(std::int64_t count) override;
+    void TransferEnd() override;
+    void ShowStartPages() override;
+    void FillMonitorList(int count) override;
+    void ArrangeSettingsPage(int monitorCount) override;
+    void ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualSize) override;
+    void SettingsLoaded() override;
+    void ShowCurrentImage(int image) override;
+    void SetSchedulerRunning(bool running) override;
+    void ChannelListChanged(const std::vector<ChannelSession::ChannelListEntry>& entries,
+                            int currentChannel) override;
+    void ShowWelcomePage(const std::string& url) override;
+    void SelectedChannelChanged(const SelectedChannel& channel) override;
+    void ClearSelectedChannel() override;
+    void SubscribedChannelChanged(const SubscribedChannel& channel) override;
+    void SubscriptionOpened(bool hasNews) override;
+    void SubscriptionFailed(const std::string& message) override;
+    void ShowError(const std::string& message) override;
+    void RunSoon(std::function<void()> work) override;
+    void CloseNow() override;
 
     void BuildWindow();
     void BindControls();
-    void FillMonitorList();
     void HideToTray();
     void RestoreFromTray();
-    void AfterWork();
-    void PutImageOnDesktop(int row);
-    // Reads the user's settings from the controls into settings_.
+    // Reads the user's settings from the controls into the session's.
     void SyncSettingsFromControls();
     void ApplySettingsToControls();
-    void FailSubscription(const QString& message);
 
     Platform& platform_;
     const Clock& clock_;
-    Settings settings_;
     std::unique_ptr<AppFeedback> feedback_;
-    std::unique_ptr<HttpClient> http_;
-    std::unique_ptr<ChannelSession> session_;
-    std::unique_ptr<SessionChannelSource> source_;
-    std::unique_ptr<DesktopChange> change_;
-    std::unique_ptr<Scheduler> scheduler_;
-
-    QString termsUrl_;
-    QString previewUrl_;
+    std::unique_ptr<Session> session_;
     QWidget* lastPage_ = nullptr;
-    int workDepth_ = 0;
     bool syncBlocked_ = false;
-    bool settingsLoaded_ = false;
     bool destroyed_ = false;
-    bool pendingClose_ = false;
-    bool hasPendingPick_ = false;
-    int pendingPick_ = -1;
-};
-
-// Marks work in progress for its lifetime.
-class WorkScope {
-public:
-    explicit WorkScope(TFormMain& form) : form_(form) { ++form_.workDepth_; }
-    ~WorkScope();
-    WorkScope(const WorkScope&) = delete;
-    WorkScope& operator=(const WorkScope&) = delete;
-
-private:
-    TFormMain& form_;
 };
 
 }  // namespace wylo::app

@@ -14,9 +14,7 @@
 #include "app/Pictures.h"
 #include "app/SubscribedPages.h"
 #include "app/WebView.h"
-#include "channels/ChannelSession.h"
-#include "channels/ChannelText.h"
-#include "platform/Platform.h"
+#include "session/Session.h"
 
 namespace wylo::app {
 namespace {
@@ -25,156 +23,104 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-const QString kDownloadProblem = QStringLiteral(
-    "There was a problem downloading the channel control file. Sorry, can't continue with this "
-    "channel");
-const QString kLoadProblem = QStringLiteral(
-    "There was a problem loading the channel control file. Sorry, can't continue with this "
-    "channel");
-
 }  // namespace
 
-bool TFormMain::FetchChannelDirectory() {
-    WorkScope work(*this);
-    return session_->FetchChannelDirectory();
+void TFormMain::cbProvidersChange() {
+    if (tsChannels->cbProviders->currentIndex() >= 0) {
+        session_->SelectChannel(tsChannels->cbProviders->currentData().toInt());
+    }
 }
 
-bool TFormMain::LoadChannelDirectory() {
-    WorkScope work(*this);
-    // Throws for a directory that does not parse; the list keeps its entries.
-    if (!session_->OpenChannelDirectory()) {
-        return false;
+void TFormMain::sbRefreshClick() {
+    session_->RefreshChannelList();
+}
+
+void TFormMain::sbTermsClick() {
+    session_->OpenTerms();
+}
+
+void TFormMain::ShellOpen(const QString& target) {
+    session_->OpenUrl(target.toStdString());
+}
+
+void TFormMain::sbSubscribeClick() {
+    if (tsChannels->cbProviders->currentIndex() >= 0) {
+        session_->Subscribe(tsChannels->cbProviders->currentData().toInt());
     }
-    const auto entries = session_->BuildChannelList();
+}
+
+void TFormMain::ShowSubscribedChannel() {
+    session_->ShowSubscribedChannel();
+}
+
+void TFormMain::ChannelListChanged(const std::vector<ChannelSession::ChannelListEntry>& entries,
+                                   int currentChannel) {
     QComboBox* list = tsChannels->cbProviders;
     list->clear();
     for (const auto& entry : entries) {
         list->addItem(Q(entry.title), entry.index);
     }
-    list->setCurrentIndex(list->findData(settings_.currentChannel));
-    cbProvidersChange();
-    const std::string news = session_->directory().DirectoryProperty("news");
-    if (!news.empty()) {
-        tsWelcome->wbWelcome->Navigate(Q(news));
-    }
-    return true;
+    list->setCurrentIndex(list->findData(currentChannel));
 }
 
-void TFormMain::cbProvidersChange() {
+void TFormMain::ShowWelcomePage(const std::string& url) {
+    tsWelcome->wbWelcome->Navigate(Q(url));
+}
+
+void TFormMain::SelectedChannelChanged(const SelectedChannel& channel) {
     ChannelsPage* page = tsChannels;
-    if (page->cbProviders->currentIndex() < 0) {
-        return;
-    }
-    WorkScope work(*this);
-    const int index = page->cbProviders->currentData().toInt();
-    // Whatever happens below, the buttons follow the channel now selected.
-    const auto showButtons = [this, page] {
-        const bool selected = !session_->selectedChannelId().empty();
-        page->sbSubscribe->setVisible(selected);
-        page->sbTerms->setVisible(selected && !termsUrl_.isEmpty());
-    };
-    try {
-        session_->setSelectedChannelId(session_->directory().ChannelValue("id", index));
-        if (session_->DownloadControlFile(index)) {
-            session_->LoadControlFile(index);
-            const ControlFile& file = session_->controlFile();
-            page->edTitle->setText(Q(file.ControlFileValue("title")));
-            page->edDescription->setPlainText(
-                Q(ShownDescription(file.ControlFileValue("description"))));
-            page->cbSubscription->setChecked(
-                IsSubscriptionRequired(file.ControlFileValue("subscription")));
-            termsUrl_ = Q(file.ControlFileValue("legal"));
-            previewUrl_ = Q(file.ControlFileValue("preview"));
-            if (!previewUrl_.isEmpty()) {
-                const std::filesystem::path local =
-                    session_->FetchPreview(previewUrl_.toStdString());
-                if (!local.empty()) {
-                    page->iPreview->setPicture(LoadPreviewPicture(local));
-                    page->iPreview->show();
-                }
-            } else {
-                page->iPreview->hide();
-            }
+    if (channel.loaded) {
+        page->edTitle->setText(Q(channel.title));
+        page->edDescription->setPlainText(Q(channel.description));
+        page->cbSubscription->setChecked(channel.subscriptionRequired);
+        if (channel.hidePreview) {
+            page->iPreview->hide();
+        } else if (!channel.previewFile.empty()) {
+            Guarded(this, [&] {
+                page->iPreview->setPicture(LoadPreviewPicture(channel.previewFile));
+                page->iPreview->show();
+            });
         }
-    } catch (...) {
-        showButtons();
-        throw;
     }
-    showButtons();
+    page->sbSubscribe->setVisible(channel.selectable);
+    page->sbTerms->setVisible(channel.selectable && !channel.termsUrl.empty());
 }
 
-void TFormMain::sbRefreshClick() {
-    WorkScope work(*this);
-    session_->directory().Close();
-    FetchChannelDirectory();
-    LoadChannelDirectory();
+void TFormMain::ClearSelectedChannel() {
     tsChannels->edDescription->clear();
     tsChannels->edTitle->clear();
     tsChannels->sbSubscribe->hide();
     tsChannels->iPreview->hide();
 }
 
-void TFormMain::sbTermsClick() {
-    ShellOpen(termsUrl_);
-}
-
-void TFormMain::ShellOpen(const QString& target) {
-    // Only web addresses: a channel cannot make Wylo run or open anything else.
-    platform_.OpenUrl(target.toStdString());
-}
-
-void TFormMain::ShowSubscribedChannel() {
-    const ControlFile& file = session_->controlFile();
-    const QString title = Q(file.ControlFileValue("title"));
-    const QString copyright = Q(file.ControlFileValue("copyright"));
-    tsChannelNews->lNewsChannelTitle->setText(title);
-    tsCurrentChannel->lTitle->setText(title);
-    tsChannelNews->lNewsChannelCopyright->setText(copyright);
-    tsCurrentChannel->lCopyright->setText(copyright);
-
-    const std::string news = file.ControlFileValue("news");
-    setPageTabVisible(tsChannelNews, !news.empty());
+void TFormMain::SubscribedChannelChanged(const SubscribedChannel& channel) {
+    tsChannelNews->lNewsChannelTitle->setText(Q(channel.title));
+    tsCurrentChannel->lTitle->setText(Q(channel.title));
+    tsChannelNews->lNewsChannelCopyright->setText(Q(channel.copyright));
+    tsCurrentChannel->lCopyright->setText(Q(channel.copyright));
+    setPageTabVisible(tsChannelNews, !channel.news.empty());
 
     ImagesList* list = tsCurrentChannel->lbImages;
     list->clear();
-    const int count = file.ImageCount();
-    for (int i = 0; i < count; ++i) {
-        list->AddRow(Q(ImageCaption(file.ImageValue("title", i), file.ImageValue("loc", i))), i);
+    for (const SubscribedChannel::Row& row : channel.rows) {
+        list->AddRow(Q(row.caption), row.image, row.height);
     }
-    if (!news.empty()) {
-        tsChannelNews->wbBrowser->Navigate(Q(news));
+    if (!channel.news.empty()) {
+        tsChannelNews->wbBrowser->Navigate(Q(channel.news));
     }
 }
 
-void TFormMain::sbSubscribeClick() {
-    QComboBox* list = tsChannels->cbProviders;
-    if (list->currentIndex() < 0) {
-        return;
-    }
-    WorkScope work(*this);
-    tsCurrentChannel->lbImages->setMaxThumbWidth(0);
-    settings_.currentChannel = list->currentData().toInt();
-    if (!session_->DownloadControlFile(settings_.currentChannel)) {
-        FailSubscription(kDownloadProblem);
-        return;
-    }
+void TFormMain::SubscriptionOpened(bool hasNews) {
     setPageTabVisible(tsCurrentChannel, true);
-    if (!session_->LoadControlFile(settings_.currentChannel)) {
-        FailSubscription(kLoadProblem);
-        return;
-    }
-    ShowSubscribedChannel();
-    PageControl1->setCurrentWidget(isPageTabVisible(tsChannelNews)
-                                       ? static_cast<QWidget*>(tsChannelNews)
-                                       : static_cast<QWidget*>(tsCurrentChannel));
+    PageControl1->setCurrentWidget(hasNews ? static_cast<QWidget*>(tsChannelNews)
+                                           : static_cast<QWidget*>(tsCurrentChannel));
 }
 
-void TFormMain::FailSubscription(const QString& message) {
-    // The channel stays chosen, so the next start tries it again.
+void TFormMain::SubscriptionFailed(const std::string& message) {
     PageControl1->setCurrentWidget(tsChannels);
     setPageTabVisible(tsCurrentChannel, false);
     setPageTabVisible(tsChannelNews, false);
-    MessageBox::Error(this, QStringLiteral("Error"), message);
+    MessageBox::Error(this, QStringLiteral("Error"), Q(message));
 }
 
 }  // namespace wylo::app

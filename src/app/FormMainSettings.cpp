@@ -5,54 +5,68 @@
 
 #include "app/ChannelsPage.h"
 #include "app/Controls.h"
+#include "app/Dialogs.h"
 #include "app/FormMain.h"
 #include "app/ImagesList.h"
 #include "app/SettingsPage.h"
 #include "app/SubscribedPages.h"
-#include "settings/SettingsFile.h"
+#include "session/Session.h"
 
 namespace wylo::app {
 
-void TFormMain::LoadSettings() {
-    wylo::LoadSettings(SettingsFilePath(platform_), settings_, platform_, clock_,
-                       tsSettings->cbSingleMonitorToUse->count());
+void TFormMain::SettingsLoaded() {
     ApplySettingsToControls();
-    settingsLoaded_ = true;
-    if (tsSettings->cbEnableScheduler->isChecked()) {
-        tSchedule->start();
-    } else {
-        tSchedule->stop();
-    }
-    if (settings_.currentChannel != -1) {
+    const std::int32_t channel = session_->settings().currentChannel;
+    if (channel != -1) {
         QComboBox* list = tsChannels->cbProviders;
-        list->setCurrentIndex(list->findData(settings_.currentChannel));
-        sbSubscribeClick();
+        list->setCurrentIndex(list->findData(channel));
     }
-    tsCurrentChannel->lbImages->selectRow(settings_.currentImage);
 }
 
 void TFormMain::SaveSettings() {
     SyncSettingsFromControls();
-    wylo::SaveSettings(SettingsFilePath(platform_), settings_, platform_);
+    session_->SaveSettings();
+}
+
+void TFormMain::FillMonitorList(int count) {
+    QComboBox* list = tsSettings->cbSingleMonitorToUse;
+    list->clear();
+    for (int i = 0; i < count; ++i) {
+        list->addItem(QStringLiteral("Monitor %1").arg(i + 1), i);
+    }
+    list->setCurrentIndex(0);
+}
+
+void TFormMain::ArrangeSettingsPage(int monitorCount) {
+    tsSettings->ArrangeSettingsPage(monitorCount);
+}
+
+void TFormMain::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualSize) {
+    tsSettings->ShowScreenMetrics(monitors, virtualSize);
+}
+
+void TFormMain::tsSettingsHide() {
+    Guarded(this, [this] { SaveSettings(); });
 }
 
 void TFormMain::ApplySettingsToControls() {
     SettingsPage* s = tsSettings;
+    const Settings& settings = session_->settings();
     // Each control is set as the user would set it; the settings are read
     // back once all are set.
     syncBlocked_ = true;
-    s->rgMultiScreen->setItemIndex(settings_.multiScreenOpt);
-    s->cbIconTransparancyOverride->setChecked(settings_.iconTransparency);
-    s->cbRandomOrder->setChecked(settings_.randomOrder);
-    s->cbSingleMonitorToUse->setCurrentIndex(settings_.activeSingleMonitor);
-    s->cbEnableScheduler->setChecked(settings_.enableScheduler);
-    s->cbScheduleType->setCurrentIndex(settings_.scheduleType);
-    s->seScheduleFrequency->setAllowedRange(settings_.frequencyMin, settings_.frequencyMax);
-    s->seScheduleFrequency->setClampedValue(settings_.scheduleFrequency);
-    s->pnBGColour->setColour(settings_.bgColour);
-    s->pnFGColour->setColour(settings_.fgColour);
-    s->cbBGOverride->setChecked(settings_.bgOverride);
-    s->cbIconTextOverride->setChecked(settings_.iconTextOverride);
+    s->rgMultiScreen->setItemIndex(settings.multiScreenOpt);
+    s->cbIconTransparancyOverride->setChecked(settings.iconTransparency);
+    s->cbRandomOrder->setChecked(settings.randomOrder);
+    s->cbSingleMonitorToUse->setCurrentIndex(settings.activeSingleMonitor);
+    s->cbEnableScheduler->setChecked(settings.enableScheduler);
+    s->cbScheduleType->setCurrentIndex(settings.scheduleType);
+    s->seScheduleFrequency->setAllowedRange(settings.frequencyMin, settings.frequencyMax);
+    s->seScheduleFrequency->setClampedValue(settings.scheduleFrequency);
+    s->pnBGColour->setColour(settings.bgColour);
+    s->pnFGColour->setColour(settings.fgColour);
+    s->cbBGOverride->setChecked(settings.bgOverride);
+    s->cbIconTextOverride->setChecked(settings.iconTextOverride);
     syncBlocked_ = false;
     SyncSettingsFromControls();
 }
@@ -62,19 +76,20 @@ void TFormMain::SyncSettingsFromControls() {
         return;
     }
     const SettingsPage* s = tsSettings;
-    settings_.multiScreenOpt = s->rgMultiScreen->itemIndex();
-    settings_.iconTransparency = s->cbIconTransparancyOverride->isChecked();
-    settings_.randomOrder = s->cbRandomOrder->isChecked();
-    settings_.activeSingleMonitor = s->cbSingleMonitorToUse->currentIndex();
-    settings_.enableScheduler = s->cbEnableScheduler->isChecked();
-    settings_.scheduleType = s->cbScheduleType->currentIndex();
-    settings_.scheduleFrequency = s->seScheduleFrequency->value();
-    settings_.frequencyMin = s->seScheduleFrequency->allowedMinimum();
-    settings_.frequencyMax = s->seScheduleFrequency->allowedMaximum();
-    settings_.bgColour = s->pnBGColour->colour();
-    settings_.fgColour = s->pnFGColour->colour();
-    settings_.bgOverride = s->cbBGOverride->isChecked();
-    settings_.iconTextOverride = s->cbIconTextOverride->isChecked();
+    Settings& settings = session_->settings();
+    settings.multiScreenOpt = s->rgMultiScreen->itemIndex();
+    settings.iconTransparency = s->cbIconTransparancyOverride->isChecked();
+    settings.randomOrder = s->cbRandomOrder->isChecked();
+    settings.activeSingleMonitor = s->cbSingleMonitorToUse->currentIndex();
+    settings.enableScheduler = s->cbEnableScheduler->isChecked();
+    settings.scheduleType = s->cbScheduleType->currentIndex();
+    settings.scheduleFrequency = s->seScheduleFrequency->value();
+    settings.frequencyMin = s->seScheduleFrequency->allowedMinimum();
+    settings.frequencyMax = s->seScheduleFrequency->allowedMaximum();
+    settings.bgColour = s->pnBGColour->colour();
+    settings.fgColour = s->pnFGColour->colour();
+    settings.bgOverride = s->cbBGOverride->isChecked();
+    settings.iconTextOverride = s->cbIconTextOverride->isChecked();
 }
 
 }  // namespace wylo::app

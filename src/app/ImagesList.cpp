@@ -4,9 +4,6 @@
 #include <QPainter>
 #include <system_error>
 
-#include "compose/BmpFile.h"
-#include "compose/Jpeg.h"
-
 namespace wylo::app {
 namespace {
 
@@ -15,53 +12,6 @@ constexpr int kImageRole = Qt::UserRole;
 // The title is 14-point bold; at 96 dots per inch that is 19 pixels.
 constexpr int kTitlePixelSize = 19;
 constexpr int kTitlePoints = 14;
-
-QString Key(const std::filesystem::path& p) {
-    return QString::fromStdString(p.string());
-}
-
-std::string LowerExtension(const std::filesystem::path& p) {
-    std::string ext = p.extension().string();
-    for (char& c : ext) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return ext;
-}
-
-// The size of a thumbnail file, read by the decoder its extension names;
-// 0 x 0 when it cannot be read.
-QSize MeasureThumbnail(const std::filesystem::path& file) {
-    try {
-        const std::string ext = LowerExtension(file);
-        if (ext == ".jpg" || ext == ".jpeg") {
-            const Bitmap b = DecodeJpegFile(file);
-            return {b.width(), b.height()};
-        }
-        if (ext == ".bmp") {
-            const Bitmap b = ReadBmpFile(file);
-            return {b.width(), b.height()};
-        }
-    } catch (const std::exception&) {
-        // An unreadable thumbnail measures as nothing.
-    }
-    return {0, 0};
-}
-
-QImage ToImage(const Bitmap& bitmap) {
-    QImage image(bitmap.width(), bitmap.height(), QImage::Format_ARGB32);
-    for (std::int32_t y = 0; y < bitmap.height(); ++y) {
-        const std::uint8_t* src = bitmap.Row(y);
-        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (std::int32_t x = 0; x < bitmap.width(); ++x) {
-            const std::uint8_t b = src[3 * x];
-            const std::uint8_t g = src[3 * x + 1];
-            const std::uint8_t r = src[3 * x + 2];
-            // Pure red is the thumbnails' transparent colour.
-            dst[x] = (r == 255 && g == 0 && b == 0) ? qRgba(0, 0, 0, 0) : qRgb(r, g, b);
-        }
-    }
-    return image;
-}
 
 }  // namespace
 
@@ -77,16 +27,7 @@ ImagesList::ImagesList(QWidget* parent) : QListWidget(parent) {
     setPalette(pal);
 }
 
-void ImagesList::AddRow(const QString& caption, int image) {
-    int height = kDefaultRowHeight;
-    if (thumbnails_.fetch) {
-        const std::filesystem::path file = thumbnails_.fetch(image);
-        if (!file.empty()) {
-            const QSize size = MeasureThumbnail(file);
-            height = size.height() + 4;
-            maxThumbWidth_ = std::max(maxThumbWidth_, size.width());
-        }
-    }
+void ImagesList::AddRow(const QString& caption, int image, int height) {
     auto* item = new QListWidgetItem(caption, this);
     item->setData(kImageRole, image);
     item->setData(kHeightRole, height);
@@ -106,7 +47,9 @@ void ImagesList::selectRow(int r) {
 }
 
 void ImagesList::ReleasePictures() {
-    pictures_.clear();
+    if (thumbnails_.release) {
+        thumbnails_.release();
+    }
 }
 
 int ImagesList::ThumbnailLeft(int rowRight, int width, int maxThumbWidth) {
@@ -118,31 +61,8 @@ int ImagesList::TitleTop(int top, int bottom) {
     return (top + bottom) / 2 - kTitlePoints / 2;
 }
 
-std::optional<QImage> ImagesList::ThumbnailPicture(const std::filesystem::path& thumbnail) {
-    std::error_code ec;
-    const auto thumbTime = std::filesystem::last_write_time(thumbnail, ec);
-    if (ec) {
-        return std::nullopt;
-    }
-    const QString key = Key(thumbnail);
-    if (auto it = pictures_.constFind(key);
-        it != pictures_.constEnd() && it->thumbTime == thumbTime) {
-        return it->image;
-    }
-    // Converted again only when the thumbnail is newer than its conversion.
-    Picture picture{thumbTime, std::nullopt};
-    try {
-        const std::filesystem::path bmp = ReplaceExtension(thumbnail, ".bmp");
-        const auto bmpTime = std::filesystem::last_write_time(bmp, ec);
-        if (bmp == thumbnail || ec || bmpTime < thumbTime) {
-            JpegFileToBmpFile(bmp, thumbnail);
-        }
-        picture.image = ToImage(ReadBmpFile(bmp));
-    } catch (const std::exception&) {
-        // A thumbnail that does not decode leaves its row unpainted.
-    }
-    pictures_.insert(key, picture);
-    return picture.image;
+std::optional<QImage> ImagesList::ThumbnailPicture(const std::filesystem::path& thumbnail) const {
+    return thumbnails_.picture ? thumbnails_.picture(thumbnail) : std::nullopt;
 }
 
 void ImagesList::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -167,7 +87,7 @@ QSize ImagesListDelegate::sizeHint(const QStyleOptionViewItem& option,
 
 void ImagesListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
-    if (!list_->thumbnails_.path) {
+    if (!list_->thumbnails_.path || !list_->thumbnails_.picture) {
         return;
     }
     const std::filesystem::path thumbnail = list_->thumbnails_.path(index.data(kImageRole).toInt());

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QImage>
 #include <QListWidget>
 #include <QStyledItemDelegate>
@@ -16,23 +15,24 @@ namespace wylo::app {
 class ImagesList : public QListWidget {
     Q_OBJECT
 public:
-    // Where the thumbnail of an image is kept, and fetching it there; both
-    // give an empty path when there is none.
+    // Where the thumbnail of an image is kept (empty when there is none), the
+    // picture of a thumbnail file, dropping the decoded pictures, and the
+    // widest thumbnail measured so far, which sets the thumbnail column.
     struct Thumbnails {
         std::function<std::filesystem::path(int image)> path;
-        std::function<std::filesystem::path(int image)> fetch;
+        std::function<std::optional<QImage>(const std::filesystem::path& thumbnail)> picture;
+        std::function<void()> release;
+        std::function<int()> maxWidth;
     };
 
     explicit ImagesList(QWidget* parent = nullptr);
 
     void setThumbnails(Thumbnails thumbnails) { thumbnails_ = std::move(thumbnails); }
 
-    // Adds a row for image index and measures it, which fetches its thumbnail.
-    void AddRow(const QString& caption, int image);
+    // Adds a row for image index, height pixels tall.
+    void AddRow(const QString& caption, int image, int height);
 
-    // The widest thumbnail measured so far; it sets the thumbnail column.
-    int maxThumbWidth() const { return maxThumbWidth_; }
-    void setMaxThumbWidth(int width) { maxThumbWidth_ = width; }
+    int maxThumbWidth() const { return thumbnails_.maxWidth ? thumbnails_.maxWidth() : 0; }
 
     // The selected row, or -1.
     int selectedRow() const;
@@ -49,12 +49,9 @@ public:
     static int ThumbnailLeft(int rowRight, int width, int maxThumbWidth);
     // Where the title's top lies in a row from top to bottom (exclusive).
     static int TitleTop(int top, int bottom);
-    // Row height for the default when no thumbnail could be fetched.
-    static constexpr int kDefaultRowHeight = 16;
-
-    // The picture painted for a thumbnail file: its conversion to a bitmap,
-    // pure red made transparent; nothing when it cannot be decoded.
-    std::optional<QImage> ThumbnailPicture(const std::filesystem::path& thumbnail);
+    // The picture painted for a thumbnail file; nothing when it cannot be
+    // decoded.
+    std::optional<QImage> ThumbnailPicture(const std::filesystem::path& thumbnail) const;
 
 signals:
     // A double-click anywhere in the list, or Enter on a row.
@@ -67,14 +64,7 @@ protected:
 private:
     friend class ImagesListDelegate;
 
-    struct Picture {
-        std::filesystem::file_time_type thumbTime;
-        std::optional<QImage> image;
-    };
-
     Thumbnails thumbnails_;
-    int maxThumbWidth_ = 0;
-    QHash<QString, Picture> pictures_;
 };
 
 class ImagesListDelegate : public QStyledItemDelegate {

@@ -1,6 +1,7 @@
 #include "app/Pictures.h"
 
 #include <QImageReader>
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "compose/Bitmap.h"
 #include "compose/BmpFile.h"
 #include "compose/Jpeg.h"
+#include "session/Thumbnails.h"
 
 namespace wylo::app {
 
@@ -19,6 +21,16 @@ QImage ToQImage(const Bitmap& bitmap) {
         for (std::int32_t x = 0; x < bitmap.width(); ++x) {
             dst[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
         }
+    }
+    return image;
+}
+
+QImage ToQImage(const ThumbnailPicture& picture) {
+    QImage image(picture.width, picture.height, QImage::Format_ARGB32);
+    for (std::int32_t y = 0; y < picture.height; ++y) {
+        const std::uint32_t* src =
+            picture.pixels.data() + static_cast<std::size_t>(y) * picture.width;
+        std::copy(src, src + picture.width, reinterpret_cast<QRgb*>(image.scanLine(y)));
     }
     return image;
 }

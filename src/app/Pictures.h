@@ -5,12 +5,15 @@
 
 namespace wylo {
 class Bitmap;
-}
+struct ThumbnailPicture;
+}  // namespace wylo
 
 namespace wylo::app {
 
 // A 24-bit bitmap as an image the window can paint.
 QImage ToQImage(const Bitmap& bitmap);
+// A thumbnail with its transparent pixels.
+QImage ToQImage(const ThumbnailPicture& picture);
 
 // Loads a channel's preview picture, choosing the decoder by the file's
 // extension: JPEG for "jpg" and "jpeg", bitmaps for "bmp", icons for "ico".

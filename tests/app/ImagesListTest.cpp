@@ -11,6 +11,7 @@
 #include "app/SubscribedPages.h"
 #include "channels/ChannelSession.h"
 #include "compose/BmpFile.h"
+#include "session/Session.h"
 #include "settings/Settings.h"
 
 using namespace wylo;
@@ -203,12 +204,12 @@ void ImagesListTest::thumbnailColumnFollowsTheNewSubscriptionOnly() {
     form->sbSubscribeClick();
     QCOMPARE(form->MaxThumbWidth(), 90);
     // Refilling without a new subscription never narrows the column.
-    form->session().LoadControlFile(0);
-    form->session().setSelectedChannelId("wide");
+    form->session().channels().LoadControlFile(0);
+    form->session().channels().setSelectedChannelId("wide");
     form->ShowSubscribedChannel();
     QCOMPARE(form->MaxThumbWidth(), 150);
-    form->session().LoadControlFile(1);
-    form->session().setSelectedChannelId("narrow");
+    form->session().channels().LoadControlFile(1);
+    form->session().channels().setSelectedChannelId("narrow");
     form->ShowSubscribedChannel();
     QCOMPARE(form->MaxThumbWidth(), 150);
 }
@@ -260,7 +261,7 @@ void ImagesListTest::doubleClickDuringWorkRunsAfterIt() {
     auto form = Subscribed(world, ChannelSpec("c", "C"));
     List(*form)->selectRow(1);
     {
-        app::WorkScope work(*form);
+        Session::WorkScope work(form->session());
         form->lbImagesDblClick();
         QCOMPARE(world.platform.wallpaperCalls.size(), 0u);
     }

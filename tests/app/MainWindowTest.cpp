@@ -16,6 +16,7 @@
 #include "app/Icons.h"
 #include "app/SettingsPage.h"
 #include "app/TrayIcon.h"
+#include "session/Session.h"
 #include "support/TempDir.h"
 
 using namespace wylo;
@@ -249,7 +250,7 @@ void MainWindowTest::closeDuringWorkWaitsForTheWorkToEnd() {
     auto form = world.StartForm();
     QSignalSpy closed(form.get(), &app::TFormMain::closed);
     {
-        app::WorkScope work(*form);
+        Session::WorkScope work(form->session());
         QVERIFY(!form->close());
         QCOMPARE(closed.count(), 0);
     }

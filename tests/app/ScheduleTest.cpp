@@ -9,6 +9,7 @@
 #include "AppFixture.h"
 #include "app/SettingsPage.h"
 #include "app/TrayIcon.h"
+#include "session/Session.h"
 #include "settings/Settings.h"
 
 using namespace wylo;
@@ -90,7 +91,7 @@ void ScheduleTest::tickDuringOtherWorkIsSkipped() {
     form->sbChangeNowClick();
     form->lStatus->clear();
     {
-        app::WorkScope work(*form);
+        Session::WorkScope work(form->session());
         form->tScheduleTimer();
         QCOMPARE(world.platform.wallpaperCalls.size(), 0u);
         QCOMPARE(form->lStatus->text(), QString());

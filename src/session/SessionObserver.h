@@ -1,0 +1,102 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/Feedback.h"
+#include "base/Geometry.h"
+#include "base/Monitor.h"
+#include "channels/ChannelSession.h"
+
+namespace wylo {
+
+// What the channel page shows of the channel selected in the channel list.
+struct SelectedChannel {
+    // A channel with a safe identifier is selected: it can be subscribed to.
+    bool selectable = false;
+    // Its control file was fetched and loaded: the texts below are its own.
+    // Otherwise the page keeps what it showed and only the buttons follow.
+    bool loaded = false;
+    std::string title;
+    std::string description;
+    bool subscriptionRequired = false;
+    // Empty: the channel names no terms, and the terms button goes.
+    std::string termsUrl;
+    // The fetched preview picture to show; empty when there is none to show.
+    std::filesystem::path previewFile;
+    // The channel names no preview: the picture goes.
+    bool hidePreview = false;
+};
+
+// What the pages of the subscribed channel show.
+struct SubscribedChannel {
+    struct Row {
+        std::string caption;
+        int image = 0;
+        // As tall as the thumbnail and a margin, or the default height when
+        // there is no thumbnail.
+        int height = 0;
+    };
+    std::string title;
+    std::string copyright;
+    // The news page's address; empty: the news tab is hidden.
+    std::string news;
+    std::vector<Row> rows;
+};
+
+// How the session reaches the window. Besides the status text, the progress
+// and the busy cursor, it asks the window to do its own steps of the
+// start-up and to show what the session's work produced. The window runs
+// nothing of the program's logic itself.
+class SessionObserver : public Feedback {
+public:
+    // Start-up, in this order; a step that throws is reported and the next
+    // one runs.
+    // The Welcome page active, the subscribed channel's tabs hidden.
+    virtual void ShowStartPages() {}
+    // "Monitor 1" ... "Monitor <count>" for the single-screen choice; only
+    // called with more than one monitor.
+    virtual void FillMonitorList(int /*count*/) {}
+    virtual void ArrangeSettingsPage(int /*monitorCount*/) {}
+    virtual void ShowScreenMetrics(const std::vector<Monitor>& /*monitors*/, Size /*virtualSize*/) {
+    }
+    // The settings were read: the controls show them (and hand back what
+    // they allow) and the channel list selects the subscribed channel.
+    virtual void SettingsLoaded() {}
+    // The image shown last, once the settings are read.
+    virtual void ShowCurrentImage(int /*image*/) {}
+
+    // Starts or stops the one-second schedule timer.
+    virtual void SetSchedulerRunning(bool /*running*/) {}
+
+    // The channel list was built anew; the entry of currentChannel is the
+    // selected one.
+    virtual void ChannelListChanged(
+        const std::vector<ChannelSession::ChannelListEntry>& /*entries*/, int /*currentChannel*/) {}
+    // The channel directory names a welcome page.
+    virtual void ShowWelcomePage(const std::string& /*url*/) {}
+    virtual void SelectedChannelChanged(const SelectedChannel& /*channel*/) {}
+    // The list was refreshed: no channel's details are shown.
+    virtual void ClearSelectedChannel() {}
+
+    // The subscribed channel's pages, refilled.
+    virtual void SubscribedChannelChanged(const SubscribedChannel& /*channel*/) {}
+    // A subscription worked: the news page, or the images page when the
+    // channel has no news, comes up.
+    virtual void SubscriptionOpened(bool /*hasNews*/) {}
+    // A subscription failed: the channel list comes back, the subscribed
+    // channel's tabs go, and message is shown in a box captioned "Error".
+    virtual void SubscriptionFailed(const std::string& /*message*/) {}
+
+    // An error that ended a piece of work, for the program's default error box.
+    virtual void ShowError(const std::string& /*message*/) {}
+
+    // Runs work once the event being handled has ended.
+    virtual void RunSoon(std::function<void()> work) = 0;
+    // A close asked for during work may now go ahead.
+    virtual void CloseNow() {}
+};
+
+}  // namespace wylo
