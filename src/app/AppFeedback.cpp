@@ -5,13 +5,17 @@
 #include <QCursor>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTimer>
 
 #include "app/TrayIcon.h"
 
 namespace wylo::app {
 
-AppFeedback::AppFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress)
-    : status_(status), tray_(tray), progress_(progress) {}
+void AppFeedback::BindFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress) {
+    status_ = status;
+    tray_ = tray;
+    progress_ = progress;
+}
 
 void AppFeedback::SetStatus(const std::string& text) {
     const QString t = QString::fromStdString(text);
@@ -53,6 +57,10 @@ void AppFeedback::TransferEnd() {
     }
     progress_->setValue(0);
     LetPaintAndTimersRun();
+}
+
+void AppFeedback::RunSoon(std::function<void()> work) {
+    QTimer::singleShot(0, status_, std::move(work));
 }
 
 void AppFeedback::LetPaintAndTimersRun() {

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "base/Feedback.h"
+#include "session/SessionObserver.h"
 
 class QLabel;
 class QProgressBar;
@@ -16,10 +16,16 @@ class TrayIcon;
 // line, the tray hint and the tray menu's first item; download progress on
 // the progress bar; the busy cursor. Inside these calls paint and timer
 // events run so the window stays alive, but user input waits until the work
-// is done, so a click cannot start other work in the middle of it.
-class AppFeedback : public Feedback {
+// is done, so a click cannot start other work in the middle of it. The main
+// window adds the rest of what the session reports.
+class AppFeedback : public SessionObserver {
 public:
-    AppFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress);
+    AppFeedback() = default;
+    AppFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress) {
+        BindFeedback(status, tray, progress);
+    }
+    // The controls that show the feedback; set before any work runs.
+    void BindFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress);
 
     void SetStatus(const std::string& text) override;
     void BusyBegin() override;
@@ -27,6 +33,7 @@ public:
     void TransferBegin(std::int64_t expected) override;
     void TransferWork(std::int64_t count) override;
     void TransferEnd() override;
+    void RunSoon(std::function<void()> work) override;
 
     // The progress bar takes the low 32 bits of the counts.
     static int Low32(std::int64_t count);
@@ -34,9 +41,9 @@ public:
 private:
     static void LetPaintAndTimersRun();
 
-    QLabel* status_;
-    TrayIcon* tray_;
-    QProgressBar* progress_;
+    QLabel* status_ = nullptr;
+    TrayIcon* tray_ = nullptr;
+    QProgressBar* progress_ = nullptr;
 };
 
 }  // namespace wylo::app

@@ -4,11 +4,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QProgressBar>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QTabWidget>
@@ -16,15 +11,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/AppFeedback.h"
 #include "app/ChannelsPage.h"
 #include "app/Controls.h"
 #include "app/Dialogs.h"
 #include "app/Icons.h"
 #include "app/ImagesList.h"
 #include "app/PageControl.h"
-#include "app/Pictures.h"
 #include "app/SettingsPage.h"
+#include "app/StatusBar.h"
 #include "app/SubscribedPages.h"
 #include "app/TrayIcon.h"
 #include "app/WebView.h"
@@ -34,22 +28,6 @@
 
 namespace wylo::app {
 namespace {
-
-// The window's font: Tahoma 8 point, 11 pixels high at 96 dots per inch.
-// Where Tahoma is missing, a condensed sans of about its width, so captions
-// fit the fixed places of the settings page; else the system's sans font.
-QFont WindowFont() {
-    for (const char* family : {"Tahoma", "DejaVu Sans Condensed"}) {
-        QFont font(QString::fromLatin1(family));
-        font.setPixelSize(11);
-        if (QFontInfo(font).family().compare(QLatin1String(family), Qt::CaseInsensitive) == 0) {
-            return font;
-        }
-    }
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPixelSize(11);
-    return font;
-}
 
 constexpr QSize kClientSize(715, 561);
 // The smallest client area that still shows the whole settings page.
@@ -65,20 +43,10 @@ TFormMain::TFormMain(Platform& platform, const Clock& clock, std::string directo
     setFont(WindowFont());
     BuildWindow();
 
-    feedback_ = std::make_unique<AppFeedback>(lStatus, tray, pbHTTPProgress);
+    BindFeedback(lStatus, tray, pbHTTPProgress);
     session_ = std::make_unique<Session>(platform_, clock_, std::move(directoryUrl),
                                          static_cast<SessionObserver&>(*this));
-    tsCurrentChannel->lbImages->setThumbnails(
-        {[this](int i) { return session_->ThumbnailPath(i); },
-         [this](const std::filesystem::path& thumbnail) -> std::optional<QImage> {
-             const std::optional<ThumbnailPicture> picture = session_->ThumbnailBitmap(thumbnail);
-             if (!picture) {
-                 return std::nullopt;
-             }
-             return ToQImage(*picture);
-         },
-         [this] { session_->ReleaseThumbnails(); }, [this] { return session_->maxThumbWidth(); }});
-
+    tsCurrentChannel->lbImages->setThumbnails(ImagesList::ThumbnailsOf(*session_));
     BindControls();
 }
 
@@ -117,35 +85,11 @@ void TFormMain::BuildWindow() {
     PageControl1->addTab(tsSettings, TabIcon(4), QStringLiteral("Settings"));
     layout->addWidget(PageControl1, 1);
 
-    Panel2 = new QFrame(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    Panel2->setFixedHeight(20);
-    auto* status = new QHBoxLayout(Panel2);
-    status->setContentsMargins(1, 1, 1, 1);
-    status->setSpacing(2);
-    sbChangeNow = new QToolButton(Panel2);
-    sbChangeNow->setObjectName(QStringLiteral("sbChangeNow"));
-    sbChangeNow->setText(QStringLiteral("Change Now"));
-    sbChangeNow->setToolTip(QStringLiteral("Put the next picture on the desktop now"));
-    sbChangeNow->setFocusPolicy(Qt::NoFocus);
-    sbChangeNow->setAutoRaise(true);
-    sbChangeNow->setFixedWidth(72);
-    sbChangeNow->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-    lStatus = new QLabel(Panel2);
-    lStatus->setObjectName(QStringLiteral("lStatus"));
-    lStatus->setAlignment(Qt::AlignCenter);
-    lStatus->setTextFormat(Qt::PlainText);
-    lStatus->setMinimumWidth(1);
-    pbHTTPProgress = new QProgressBar(Panel2);
-    pbHTTPProgress->setObjectName(QStringLiteral("pbHTTPProgress"));
-    pbHTTPProgress->setFixedWidth(368);
-    pbHTTPProgress->setTextVisible(false);
-    pbHTTPProgress->setRange(0, 100);
-    pbHTTPProgress->setValue(0);
-    status->addWidget(sbChangeNow);
-    status->addWidget(lStatus, 1);
-    status->addWidget(pbHTTPProgress);
+    auto* statusBar = new StatusBar(this);
+    Panel2 = statusBar;
+    sbChangeNow = statusBar->sbChangeNow;
+    lStatus = statusBar->lStatus;
+    pbHTTPProgress = statusBar->pbHTTPProgress;
     layout->addWidget(Panel2);
 
     tSchedule = new QTimer(this);
@@ -226,27 +170,7 @@ void TFormMain::FormDestroy() {
 }
 
 void TFormMain::SetStatus(const QString& text) {
-    SetStatus(text.toStdString());
-}
-
-// The status, progress and cursor are the application feedback's.
-void TFormMain::SetStatus(const std::string& text) {
-    feedback_->SetStatus(text);
-}
-void TFormMain::BusyBegin() {
-    feedback_->BusyBegin();
-}
-void TFormMain::BusyEnd() {
-    feedback_->BusyEnd();
-}
-void TFormMain::TransferBegin(std::int64_t expected) {
-    feedback_->TransferBegin(expected);
-}
-void TFormMain::TransferWork(std::int64_t count) {
-    feedback_->TransferWork(count);
-}
-void TFormMain::TransferEnd() {
-    feedback_->TransferEnd();
+    AppFeedback::SetStatus(text.toStdString());
 }
 
 void TFormMain::ShowStartPages() {
@@ -259,41 +183,12 @@ void TFormMain::ShowError(const std::string& message) {
     ShowDefaultError(this, QString::fromStdString(message));
 }
 
-void TFormMain::RunSoon(std::function<void()> work) {
-    QTimer::singleShot(0, this, std::move(work));
-}
-
 void TFormMain::CloseNow() {
     close();
 }
 
 void TFormMain::Exit2Click() {
     close();
-}
-
-Settings& TFormMain::settings() {
-    return session_->settings();
-}
-std::int32_t TFormMain::CurrentChannel() const {
-    return session_->settings().currentChannel;
-}
-bool TFormMain::ForceChange() const {
-    return session_->forceChange();
-}
-int TFormMain::MaxThumbWidth() const {
-    return session_->maxThumbWidth();
-}
-QString TFormMain::SelectedChannelId() const {
-    return QString::fromStdString(session_->channels().selectedChannelId());
-}
-QString TFormMain::TermsUrl() const {
-    return QString::fromStdString(session_->termsUrl());
-}
-QString TFormMain::PreviewUrl() const {
-    return QString::fromStdString(session_->previewUrl());
-}
-bool TFormMain::isWorking() const {
-    return session_->isWorking();
 }
 
 void TFormMain::setPageTabVisible(QWidget* page, bool visible) {

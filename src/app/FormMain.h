@@ -5,7 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "session/SessionObserver.h"
+#include "app/AppFeedback.h"
+#include "session/Session.h"
 #include "settings/Settings.h"
 
 class QFrame;
@@ -18,12 +19,10 @@ class QToolButton;
 namespace wylo {
 class Clock;
 class Platform;
-class Session;
 }  // namespace wylo
 
 namespace wylo::app {
 
-class AppFeedback;
 class ChannelsPage;
 class ImagesPage;
 class NewsPage;
@@ -35,7 +34,7 @@ class WelcomePage;
 // the download progress, and the icon in the notification area. It binds the
 // controls to the session, which runs the program, and shows what the
 // session reports.
-class TFormMain : public QWidget, private SessionObserver {
+class TFormMain : public QWidget, private AppFeedback {
     Q_OBJECT
 public:
     // platform and clock must outlive the window. directoryUrl is where the
@@ -75,14 +74,14 @@ public:
 
     // State.
     Session& session() { return *session_; }
-    Settings& settings();
-    std::int32_t CurrentChannel() const;
-    bool ForceChange() const;
-    int MaxThumbWidth() const;
-    QString SelectedChannelId() const;
-    QString TermsUrl() const;
-    QString PreviewUrl() const;
-    bool isWorking() const;
+    Settings& settings() { return session_->settings(); }
+    std::int32_t CurrentChannel() const { return session_->settings().currentChannel; }
+    bool ForceChange() const { return session_->forceChange(); }
+    int MaxThumbWidth() const { return session_->maxThumbWidth(); }
+    QString SelectedChannelId() const { return Q(session_->channels().selectedChannelId()); }
+    QString TermsUrl() const { return Q(session_->termsUrl()); }
+    QString PreviewUrl() const { return Q(session_->previewUrl()); }
+    bool isWorking() const { return session_->isWorking(); }
 
     // Pages and controls.
     QTabWidget* PageControl1;
@@ -112,13 +111,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // What the session reports.
-    void SetStatus(const std::string& text) override;
-    void BusyBegin() override;
-    void BusyEnd() override;
-    void TransferBegin(std::int64_t expected) override;
-    void TransferWork(std::int64_t count) override;
-    void TransferEnd() override;
+    static QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+    // What the session reports besides the feedback.
     void ShowStartPages() override;
     void FillMonitorList(int count) override;
     void ArrangeSettingsPage(int monitorCount) override;
@@ -135,7 +130,6 @@ private:
     void SubscriptionOpened(bool hasNews) override;
     void SubscriptionFailed(const std::string& message) override;
     void ShowError(const std::string& message) override;
-    void RunSoon(std::function<void()> work) override;
     void CloseNow() override;
 
     void BuildWindow();
@@ -148,7 +142,6 @@ private:
 
     Platform& platform_;
     const Clock& clock_;
-    std::unique_ptr<AppFeedback> feedback_;
     std::unique_ptr<Session> session_;
     QWidget* lastPage_ = nullptr;
     bool syncBlocked_ = false;

@@ -17,14 +17,6 @@
 #include "session/Session.h"
 
 namespace wylo::app {
-namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-}  // namespace
-
 void TFormMain::cbProvidersChange() {
     if (tsChannels->cbProviders->currentIndex() >= 0) {
         session_->SelectChannel(tsChannels->cbProviders->currentData().toInt());

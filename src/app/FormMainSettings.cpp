@@ -50,46 +50,18 @@ void TFormMain::tsSettingsHide() {
 }
 
 void TFormMain::ApplySettingsToControls() {
-    SettingsPage* s = tsSettings;
-    const Settings& settings = session_->settings();
     // Each control is set as the user would set it; the settings are read
     // back once all are set.
     syncBlocked_ = true;
-    s->rgMultiScreen->setItemIndex(settings.multiScreenOpt);
-    s->cbIconTransparancyOverride->setChecked(settings.iconTransparency);
-    s->cbRandomOrder->setChecked(settings.randomOrder);
-    s->cbSingleMonitorToUse->setCurrentIndex(settings.activeSingleMonitor);
-    s->cbEnableScheduler->setChecked(settings.enableScheduler);
-    s->cbScheduleType->setCurrentIndex(settings.scheduleType);
-    s->seScheduleFrequency->setAllowedRange(settings.frequencyMin, settings.frequencyMax);
-    s->seScheduleFrequency->setClampedValue(settings.scheduleFrequency);
-    s->pnBGColour->setColour(settings.bgColour);
-    s->pnFGColour->setColour(settings.fgColour);
-    s->cbBGOverride->setChecked(settings.bgOverride);
-    s->cbIconTextOverride->setChecked(settings.iconTextOverride);
+    tsSettings->ShowSettings(session_->settings());
     syncBlocked_ = false;
     SyncSettingsFromControls();
 }
 
 void TFormMain::SyncSettingsFromControls() {
-    if (syncBlocked_) {
-        return;
+    if (!syncBlocked_) {
+        tsSettings->ReadSettings(session_->settings());
     }
-    const SettingsPage* s = tsSettings;
-    Settings& settings = session_->settings();
-    settings.multiScreenOpt = s->rgMultiScreen->itemIndex();
-    settings.iconTransparency = s->cbIconTransparancyOverride->isChecked();
-    settings.randomOrder = s->cbRandomOrder->isChecked();
-    settings.activeSingleMonitor = s->cbSingleMonitorToUse->currentIndex();
-    settings.enableScheduler = s->cbEnableScheduler->isChecked();
-    settings.scheduleType = s->cbScheduleType->currentIndex();
-    settings.scheduleFrequency = s->seScheduleFrequency->value();
-    settings.frequencyMin = s->seScheduleFrequency->allowedMinimum();
-    settings.frequencyMax = s->seScheduleFrequency->allowedMaximum();
-    settings.bgColour = s->pnBGColour->colour();
-    settings.fgColour = s->pnFGColour->colour();
-    settings.bgOverride = s->cbBGOverride->isChecked();
-    settings.iconTextOverride = s->cbIconTextOverride->isChecked();
 }
 
 }  // namespace wylo::app

@@ -4,6 +4,9 @@
 #include <QPainter>
 #include <system_error>
 
+#include "app/Pictures.h"
+#include "session/Session.h"
+
 namespace wylo::app {
 namespace {
 
@@ -14,6 +17,17 @@ constexpr int kTitlePixelSize = 19;
 constexpr int kTitlePoints = 14;
 
 }  // namespace
+
+ImagesList::Thumbnails ImagesList::ThumbnailsOf(Session& session) {
+    return {[&session](int i) { return session.ThumbnailPath(i); },
+            [&session](const std::filesystem::path& thumbnail) -> std::optional<QImage> {
+                const std::optional<wylo::ThumbnailPicture> picture =
+                    session.ThumbnailBitmap(thumbnail);
+                return picture ? std::optional<QImage>(ToQImage(*picture)) : std::nullopt;
+            },
+            [&session] { session.ReleaseThumbnails(); },
+            [&session] { return session.maxThumbWidth(); }};
+}
 
 ImagesList::ImagesList(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new ImagesListDelegate(this));

@@ -7,6 +7,10 @@
 #include <functional>
 #include <optional>
 
+namespace wylo {
+class Session;
+}
+
 namespace wylo::app {
 
 // The subscribed channel's images, one row per image: the title on the left
@@ -24,6 +28,9 @@ public:
         std::function<void()> release;
         std::function<int()> maxWidth;
     };
+
+    // The thumbnails of the session's subscribed channel.
+    static Thumbnails ThumbnailsOf(Session& session);
 
     explicit ImagesList(QWidget* parent = nullptr);
 

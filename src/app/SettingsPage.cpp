@@ -362,4 +362,37 @@ bool SettingsPage::pnFGColourDblClick() {
     return PickColour(pnFGColour);
 }
 
+void SettingsPage::ShowSettings(const Settings& settings) {
+    SettingsPage* s = this;
+    s->rgMultiScreen->setItemIndex(settings.multiScreenOpt);
+    s->cbIconTransparancyOverride->setChecked(settings.iconTransparency);
+    s->cbRandomOrder->setChecked(settings.randomOrder);
+    s->cbSingleMonitorToUse->setCurrentIndex(settings.activeSingleMonitor);
+    s->cbEnableScheduler->setChecked(settings.enableScheduler);
+    s->cbScheduleType->setCurrentIndex(settings.scheduleType);
+    s->seScheduleFrequency->setAllowedRange(settings.frequencyMin, settings.frequencyMax);
+    s->seScheduleFrequency->setClampedValue(settings.scheduleFrequency);
+    s->pnBGColour->setColour(settings.bgColour);
+    s->pnFGColour->setColour(settings.fgColour);
+    s->cbBGOverride->setChecked(settings.bgOverride);
+    s->cbIconTextOverride->setChecked(settings.iconTextOverride);
+}
+
+void SettingsPage::ReadSettings(Settings& settings) const {
+    const SettingsPage* s = this;
+    settings.multiScreenOpt = s->rgMultiScreen->itemIndex();
+    settings.iconTransparency = s->cbIconTransparancyOverride->isChecked();
+    settings.randomOrder = s->cbRandomOrder->isChecked();
+    settings.activeSingleMonitor = s->cbSingleMonitorToUse->currentIndex();
+    settings.enableScheduler = s->cbEnableScheduler->isChecked();
+    settings.scheduleType = s->cbScheduleType->currentIndex();
+    settings.scheduleFrequency = s->seScheduleFrequency->value();
+    settings.frequencyMin = s->seScheduleFrequency->allowedMinimum();
+    settings.frequencyMax = s->seScheduleFrequency->allowedMaximum();
+    settings.bgColour = s->pnBGColour->colour();
+    settings.fgColour = s->pnFGColour->colour();
+    settings.bgOverride = s->cbBGOverride->isChecked();
+    settings.iconTextOverride = s->cbIconTextOverride->isChecked();
+}
+
 }  // namespace wylo::app

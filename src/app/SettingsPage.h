@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "desktop/MonitorMap.h"
+#include "settings/Settings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -32,6 +33,11 @@ public:
     void ArrangeSettingsPage(int monitorCount);
     // Fills the screen metrics text and builds the monitor map in Panel1.
     void ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualDesktop);
+
+    // Sets every control from the settings, as the user would set it.
+    void ShowSettings(const Settings& settings);
+    // The user's settings as the controls show them.
+    void ReadSettings(Settings& settings) const;
 
     // Shows the multi-screen page of the option chosen.
     void rgMultiScreenClick();

@@ -1,0 +1,56 @@
+#include "app/StatusBar.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QToolButton>
+
+namespace wylo::app {
+
+QFont WindowFont() {
+    for (const char* family : {"Tahoma", "DejaVu Sans Condensed"}) {
+        QFont font(QString::fromLatin1(family));
+        font.setPixelSize(11);
+        if (QFontInfo(font).family().compare(QLatin1String(family), Qt::CaseInsensitive) == 0) {
+            return font;
+        }
+    }
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(11);
+    return font;
+}
+
+StatusBar::StatusBar(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("Panel2"));
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setFixedHeight(20);
+    auto* status = new QHBoxLayout(this);
+    status->setContentsMargins(1, 1, 1, 1);
+    status->setSpacing(2);
+    sbChangeNow = new QToolButton(this);
+    sbChangeNow->setObjectName(QStringLiteral("sbChangeNow"));
+    sbChangeNow->setText(QStringLiteral("Change Now"));
+    sbChangeNow->setToolTip(QStringLiteral("Put the next picture on the desktop now"));
+    sbChangeNow->setFocusPolicy(Qt::NoFocus);
+    sbChangeNow->setAutoRaise(true);
+    sbChangeNow->setFixedWidth(72);
+    sbChangeNow->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    lStatus = new QLabel(this);
+    lStatus->setObjectName(QStringLiteral("lStatus"));
+    lStatus->setAlignment(Qt::AlignCenter);
+    lStatus->setTextFormat(Qt::PlainText);
+    lStatus->setMinimumWidth(1);
+    pbHTTPProgress = new QProgressBar(this);
+    pbHTTPProgress->setObjectName(QStringLiteral("pbHTTPProgress"));
+    pbHTTPProgress->setFixedWidth(368);
+    pbHTTPProgress->setTextVisible(false);
+    pbHTTPProgress->setRange(0, 100);
+    pbHTTPProgress->setValue(0);
+    status->addWidget(sbChangeNow);
+    status->addWidget(lStatus, 1);
+    status->addWidget(pbHTTPProgress);
+}
+
+}  // namespace wylo::app
