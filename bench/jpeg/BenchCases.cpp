@@ -32,7 +32,7 @@ private:
 // One whole desktop change on the monitors given, saved as desktop.bmp in
 // the work folder and installed on a fake platform.
 void ChangeDesktopOn(const BenchPhoto& photo, std::vector<Monitor> monitors,
-                     std::int32_t multiScreenOpt) {
+                     MultiScreen multiScreenOpt) {
     FakePlatform platform(photo.work);
     platform.SetMonitors(std::move(monitors));
     Settings settings;
@@ -67,11 +67,12 @@ std::vector<BenchCase> BenchCases() {
         // left of it; three 1920x1080 in a row, the middle one primary.
         {"ChangeDesktop 1920x1080",
          [](const BenchPhoto& p) {
-             ChangeDesktopOn(p, {{{0, 0, 1920, 1080}, true}}, 0);
+             ChangeDesktopOn(p, {{{0, 0, 1920, 1080}, true}}, MultiScreen::Same);
          }},
         {"ChangeDesktop 2 monitors, same",
          [](const BenchPhoto& p) {
-             ChangeDesktopOn(p, {{{0, 0, 2560, 1440}, true}, {{-1920, 180, 0, 1260}, false}}, 0);
+             ChangeDesktopOn(p, {{{0, 0, 2560, 1440}, true}, {{-1920, 180, 0, 1260}, false}},
+                             MultiScreen::Same);
          }},
         {"ChangeDesktop 3 monitors, different",
          [](const BenchPhoto& p) {
@@ -79,7 +80,7 @@ std::vector<BenchCase> BenchCases() {
                              {{{-1920, 0, 0, 1080}, false},
                               {{0, 0, 1920, 1080}, true},
                               {{1920, 0, 3840, 1080}, false}},
-                             1);
+                             MultiScreen::Different);
          }},
     };
 }

@@ -45,7 +45,7 @@ void TFormMain::cbEnableSchedulerClick() {
 
 void TFormMain::cbScheduleTypeChange(int index) {
     Settings& settings = session_->settings();
-    PickScheduleUnit(settings, index);
+    PickScheduleUnit(settings, ScheduleUnitAt(index));
     tsSettings->seScheduleFrequency->setAllowedRange(settings.frequencyMin, settings.frequencyMax);
 }
 

@@ -364,12 +364,12 @@ bool SettingsPage::pnFGColourDblClick() {
 
 void SettingsPage::ShowSettings(const Settings& settings) {
     SettingsPage* s = this;
-    s->rgMultiScreen->setItemIndex(settings.multiScreenOpt);
+    s->rgMultiScreen->setItemIndex(MultiScreenChoicePosition(settings.multiScreenOpt));
     s->cbIconTransparancyOverride->setChecked(settings.iconTransparency);
     s->cbRandomOrder->setChecked(settings.randomOrder);
     s->cbSingleMonitorToUse->setCurrentIndex(settings.activeSingleMonitor);
     s->cbEnableScheduler->setChecked(settings.enableScheduler);
-    s->cbScheduleType->setCurrentIndex(settings.scheduleType);
+    s->cbScheduleType->setCurrentIndex(ScheduleUnitPosition(settings.scheduleType));
     s->seScheduleFrequency->setAllowedRange(settings.frequencyMin, settings.frequencyMax);
     s->seScheduleFrequency->setClampedValue(settings.scheduleFrequency);
     s->pnBGColour->setColour(settings.bgColour);
@@ -380,12 +380,12 @@ void SettingsPage::ShowSettings(const Settings& settings) {
 
 void SettingsPage::ReadSettings(Settings& settings) const {
     const SettingsPage* s = this;
-    settings.multiScreenOpt = s->rgMultiScreen->itemIndex();
+    settings.multiScreenOpt = MultiScreenChoice(s->rgMultiScreen->itemIndex());
     settings.iconTransparency = s->cbIconTransparancyOverride->isChecked();
     settings.randomOrder = s->cbRandomOrder->isChecked();
     settings.activeSingleMonitor = s->cbSingleMonitorToUse->currentIndex();
     settings.enableScheduler = s->cbEnableScheduler->isChecked();
-    settings.scheduleType = s->cbScheduleType->currentIndex();
+    settings.scheduleType = ScheduleUnitAt(s->cbScheduleType->currentIndex());
     settings.scheduleFrequency = s->seScheduleFrequency->value();
     settings.frequencyMin = s->seScheduleFrequency->allowedMinimum();
     settings.frequencyMax = s->seScheduleFrequency->allowedMaximum();

@@ -59,13 +59,6 @@ void DrawWrapped(Bitmap& canvas, const Rect& bounds, const Bitmap& image) {
 
 }  // namespace
 
-std::int32_t MultiScreenMode(std::size_t monitorCount, std::int32_t multiScreenOpt) {
-    if (monitorCount <= 1 || multiScreenOpt < 0 || multiScreenOpt > 2) {
-        return kScreenOne;
-    }
-    return multiScreenOpt + 1;
-}
-
 Bitmap CreateDesktopCanvas(Size virtualDesktop, Colour fill) {
     Bitmap canvas(virtualDesktop.width, virtualDesktop.height);
     canvas.Fill(fill);

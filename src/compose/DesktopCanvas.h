@@ -12,18 +12,6 @@
 
 namespace wylo {
 
-// The multi-screen modes: which monitors get an image at a change.
-enum MultiScreen : std::int32_t {
-    kScreenOne = 0,        // one monitor, or no choice made
-    kScreenSame = 1,       // the same image on each monitor
-    kScreenDifferent = 2,  // a different image on each monitor
-    kScreenSingle = 3,     // an image on one chosen monitor only
-};
-
-// The mode for a monitor count and the user's choice (0 same, 1 different,
-// 2 single, -1 none): always kScreenOne with fewer than two monitors.
-std::int32_t MultiScreenMode(std::size_t monitorCount, std::int32_t multiScreenOpt);
-
 // A bitmap the size of the virtual desktop, painted with the fill colour.
 Bitmap CreateDesktopCanvas(Size virtualDesktop, Colour fill);
 

@@ -55,7 +55,7 @@ void DesktopChange::ChangeDesktop(std::int32_t index) {
     }
 }
 
-std::int32_t DesktopChange::MultiScreenMode(const std::vector<Monitor>& monitors) const {
+MultiScreen DesktopChange::MultiScreenMode(const std::vector<Monitor>& monitors) const {
     return wylo::MultiScreenMode(monitors.size(), settings_.multiScreenOpt);
 }
 
@@ -86,7 +86,7 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
     settings_.currentImage = index != -1 ? index : NextImageIndex();
     ApplyImageColours(settings_.currentImage);
     FillImageBackground(bitmap, settings_.currentImage);
-    if (MultiScreenMode(monitors) == kScreenSingle && SelectedSingleMonitor(monitors) != p) {
+    if (MultiScreenMode(monitors) == MultiScreen::Single && SelectedSingleMonitor(monitors) != p) {
         return std::nullopt;
     }
     if (!PrepareMonitorImage(bitmap, settings_.currentImage)) {
@@ -98,8 +98,8 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
 
 OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>& monitors) {
     OtherMonitorList list;
-    const std::int32_t mode = MultiScreenMode(monitors);
-    const std::int32_t target = mode == kScreenSingle ? SelectedSingleMonitor(monitors) : -1;
+    const MultiScreen mode = MultiScreenMode(monitors);
+    const std::int32_t target = mode == MultiScreen::Single ? SelectedSingleMonitor(monitors) : -1;
     const std::int32_t p = PrimaryMonitorIndex(monitors);
     for (std::size_t n = 0; n < monitors.size(); ++n) {
         const auto i = static_cast<std::int32_t>(n);
@@ -107,7 +107,7 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
             continue;
         }
         Bitmap bitmap = MonitorImage(monitors[n]);
-        if (mode == kScreenDifferent) {
+        if (mode == MultiScreen::Different) {
             settings_.currentImage = NextImageIndex();
         }
         FillImageBackground(bitmap, settings_.currentImage);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/Choices.h"
 #include "compose/Bitmap.h"
 #include "compose/DesktopCanvas.h"
 #include "platform/Platform.h"
@@ -51,7 +52,7 @@ public:
     const std::vector<DrawnImage>& drawnImages() const { return drawn_; }
 
     // The steps of a change, each on the monitor list read once for it.
-    std::int32_t MultiScreenMode(const std::vector<Monitor>& monitors) const;
+    MultiScreen MultiScreenMode(const std::vector<Monitor>& monitors) const;
     // The monitor that single-screen mode shows an image on.
     std::int32_t SelectedSingleMonitor(const std::vector<Monitor>& monitors) const;
     Bitmap CreateDesktopCanvas() const;

@@ -5,26 +5,26 @@
 
 namespace wylo {
 
-FrequencyRange FrequencyRangeFor(std::int32_t scheduleType) {
-    switch (scheduleType) {
-        case kScheduleMinutes:
+FrequencyRange FrequencyRangeFor(ScheduleUnit unit) {
+    switch (unit) {
+        case ScheduleUnit::Minutes:
             return {5, 59};
-        case kScheduleHours:
+        case ScheduleUnit::Hours:
             return {1, 23};
-        case kScheduleDays:
+        case ScheduleUnit::Days:
             return {1, 6};
-        case kScheduleWeeks:
+        case ScheduleUnit::Weeks:
             return {1, 3};
-        case kScheduleMonths:
+        case ScheduleUnit::Months:
             return {1, 11};
         default:
             return {1, 9999};
     }
 }
 
-void PickScheduleUnit(Settings& settings, std::int32_t scheduleType) {
-    const FrequencyRange range = FrequencyRangeFor(scheduleType);
-    settings.scheduleType = scheduleType;
+void PickScheduleUnit(Settings& settings, ScheduleUnit unit) {
+    const FrequencyRange range = FrequencyRangeFor(unit);
+    settings.scheduleType = unit;
     settings.frequencyMin = range.minimum;
     settings.frequencyMax = range.maximum;
 }

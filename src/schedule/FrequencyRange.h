@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "base/Choices.h"
+
 namespace wylo {
 
 struct Settings;
@@ -14,12 +16,12 @@ struct FrequencyRange {
     std::int32_t maximum = 9999;
     friend bool operator==(const FrequencyRange&, const FrequencyRange&) = default;
 };
-FrequencyRange FrequencyRangeFor(std::int32_t scheduleType);
+FrequencyRange FrequencyRangeFor(ScheduleUnit unit);
 
 // The user picked a unit: it becomes the schedule's unit and narrows the
 // allowed frequencies. The frequency itself is left as it is; the control
 // showing it brings it into the range when the user next steps it or leaves
 // it.
-void PickScheduleUnit(Settings& settings, std::int32_t scheduleType);
+void PickScheduleUnit(Settings& settings, ScheduleUnit unit);
 
 }  // namespace wylo

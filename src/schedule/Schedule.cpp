@@ -27,26 +27,26 @@ DateTime AddMonths(DateTime value, std::int64_t months) {
 
 }  // namespace
 
-double ElapsedScheduleUnits(DateTime now, DateTime lastChange, std::int32_t scheduleType) {
+double ElapsedScheduleUnits(DateTime now, DateTime lastChange, ScheduleUnit unit) {
     const double elapsed = std::fabs(now - lastChange);
     double units = 0;
-    switch (scheduleType) {
-        case kScheduleMinutes:
+    switch (unit) {
+        case ScheduleUnit::Minutes:
             units = elapsed * kMinutesPerDay;
             break;
-        case kScheduleHours:
+        case ScheduleUnit::Hours:
             units = elapsed * 24.0;
             break;
-        case kScheduleDays:
+        case ScheduleUnit::Days:
             units = elapsed;
             break;
-        case kScheduleWeeks:
+        case ScheduleUnit::Weeks:
             units = elapsed / 7.0;
             break;
-        case kScheduleMonths:
+        case ScheduleUnit::Months:
             units = elapsed / kDaysPerMonth;
             break;
-        case kScheduleYears:
+        case ScheduleUnit::Years:
             units = elapsed / kDaysPerYear;
             break;
         default:
@@ -56,28 +56,27 @@ double ElapsedScheduleUnits(DateTime now, DateTime lastChange, std::int32_t sche
     return std::trunc(units);
 }
 
-bool IsChangeDue(DateTime now, DateTime lastChange, std::int32_t scheduleType,
-                 std::int32_t frequency) {
-    return ElapsedScheduleUnits(now, lastChange, scheduleType) >= static_cast<double>(frequency);
+bool IsChangeDue(DateTime now, DateTime lastChange, ScheduleUnit unit, std::int32_t frequency) {
+    return ElapsedScheduleUnits(now, lastChange, unit) >= static_cast<double>(frequency);
 }
 
-DateTime NextChangeTime(DateTime lastChange, std::int32_t scheduleType, std::int32_t frequency) {
+DateTime NextChangeTime(DateTime lastChange, ScheduleUnit unit, std::int32_t frequency) {
     const double n = frequency;
     DateTime next = lastChange;
-    switch (scheduleType) {
-        case kScheduleMinutes:
+    switch (unit) {
+        case ScheduleUnit::Minutes:
             next = lastChange + n / kMinutesPerDay;
             break;
-        case kScheduleDays:
+        case ScheduleUnit::Days:
             next = lastChange + n;
             break;
-        case kScheduleWeeks:
+        case ScheduleUnit::Weeks:
             next = lastChange + 7.0 * n;
             break;
-        case kScheduleMonths:
+        case ScheduleUnit::Months:
             next = AddMonths(lastChange, frequency);
             break;
-        case kScheduleYears:
+        case ScheduleUnit::Years:
             next = AddMonths(lastChange, 12LL * frequency);
             break;
         default:
@@ -87,10 +86,10 @@ DateTime NextChangeTime(DateTime lastChange, std::int32_t scheduleType, std::int
     return std::min(next, LastMoment());
 }
 
-std::string NextChangeText(const Platform& platform, DateTime lastChange, std::int32_t scheduleType,
+std::string NextChangeText(const Platform& platform, DateTime lastChange, ScheduleUnit unit,
                            std::int32_t frequency) {
     return "Next Change : " +
-           FormatDateTimeText(platform, NextChangeTime(lastChange, scheduleType, frequency));
+           FormatDateTimeText(platform, NextChangeTime(lastChange, unit, frequency));
 }
 
 }  // namespace wylo

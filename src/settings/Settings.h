@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "base/Choices.h"
 #include "base/Colour.h"
 #include "base/DateTime.h"
 
@@ -20,15 +21,13 @@ struct Settings {
     // When the last change started.
     DateTime lastChange = 0;
 
-    // 0 same image on each screen, 1 different image on each, 2 single screen; -1 none.
-    std::int32_t multiScreenOpt = 0;
+    MultiScreen multiScreenOpt = MultiScreen::Same;
     bool iconTransparency = true;
     bool randomOrder = true;
     // Entry of the single-monitor list; -1 none.
     std::int32_t activeSingleMonitor = 0;
     bool enableScheduler = true;
-    // 0 minutes, 1 hours, 2 days, 3 weeks, 4 months, 5 years; -1 none.
-    std::int32_t scheduleType = 1;
+    ScheduleUnit scheduleType = ScheduleUnit::Hours;
     std::int32_t scheduleFrequency = 1;
     // Allowed range of the frequency; picking a unit narrows it.
     std::int32_t frequencyMin = 1;

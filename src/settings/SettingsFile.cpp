@@ -148,7 +148,7 @@ void LoadSettings(const std::filesystem::path& file, Settings& settings, const P
     settings.currentChannel = read("CurrentChannel", std::int32_t{-1});
     settings.currentImage = read("CurrentImage", std::int32_t{0});
     settings.multiScreenOpt =
-        std::clamp<std::int32_t>(read("MultiScreenOpt", std::int32_t{0}), -1, 2);
+        MultiScreenChoice(std::clamp<std::int32_t>(read("MultiScreenOpt", std::int32_t{0}), -1, 2));
     settings.iconTransparency = read("IconTransparancy", true);
     settings.randomOrder = read("RandomOrder", true);
     settings.activeSingleMonitor =
@@ -157,8 +157,7 @@ void LoadSettings(const std::filesystem::path& file, Settings& settings, const P
     settings.enableScheduler = read("EnableScheduler", true);
     // The unit list's own default is hours, but a file without the key means
     // minutes.
-    settings.scheduleType =
-        ListIndexOrNone(read("ScheduleType", std::int32_t{0}), kScheduleUnitCount);
+    settings.scheduleType = ScheduleUnitAt(read("ScheduleType", std::int32_t{0}));
     const std::int32_t frequency = read("ScheduleFrequency", std::int32_t{1});
     settings.scheduleFrequency =
         std::max(settings.frequencyMin, std::min(frequency, settings.frequencyMax));
@@ -181,13 +180,13 @@ void SaveSettings(const std::filesystem::path& file, const Settings& settings,
 
     write(settings.currentChannel, "CurrentChannel");
     write(settings.currentImage, "CurrentImage");
-    write(settings.multiScreenOpt, "MultiScreenOpt");
+    write(MultiScreenChoicePosition(settings.multiScreenOpt), "MultiScreenOpt");
     write(settings.iconTransparency, "IconTransparancy");
     write(settings.randomOrder, "RandomOrder");
     write(settings.activeSingleMonitor, "ActiveSingleMonitor");
     write(settings.enableScheduler, "EnableScheduler");
     write(settings.lastChange, "LastChange");
-    write(settings.scheduleType, "ScheduleType");
+    write(ScheduleUnitPosition(settings.scheduleType), "ScheduleType");
     write(settings.scheduleFrequency, "ScheduleFrequency");
     write(settings.bgColour, "BGColour");
     write(settings.fgColour, "FGColour");

@@ -12,9 +12,6 @@
 
 namespace wylo {
 
-// Entries of the schedule's unit list: minutes, hours, days, weeks, months, years.
-constexpr int kScheduleUnitCount = 6;
-
 // AppFolder + "Wylo.ini".
 std::filesystem::path SettingsFilePath(const Platform& platform);
 
@@ -22,7 +19,7 @@ std::filesystem::path SettingsFilePath(const Platform& platform);
 // default when missing or unreadable, and brings each into the range its
 // control allows: multiScreenOpt into -1..2, scheduleFrequency into
 // frequencyMin..frequencyMax, and activeSingleMonitor (a list of
-// singleMonitorEntries entries) and scheduleType (kScheduleUnitCount entries)
+// singleMonitorEntries entries) and scheduleType (the unit list)
 // to -1 when the list has no such entry. A missing or unreadable file gives
 // every default; lastChange then is clock.Now(). Never throws.
 void LoadSettings(const std::filesystem::path& file, Settings& settings, const Platform& platform,

@@ -172,10 +172,10 @@ void SettingsPageTest::multiScreenChoiceAndPagesStayInStep() {
     app::SettingsPage* s = form->tsSettings;
     s->rgMultiScreen->button(1)->click();
     QCOMPARE(s->pcMultiScreen->currentWidget(), s->tsDifferent);
-    QCOMPARE(form->settings().multiScreenOpt, 1);
+    QCOMPARE(form->settings().multiScreenOpt, MultiScreen::Different);
     s->pcMultiScreen->setCurrentIndex(2);
     QCOMPARE(s->rgMultiScreen->itemIndex(), 2);
-    QCOMPARE(form->settings().multiScreenOpt, 2);
+    QCOMPARE(form->settings().multiScreenOpt, MultiScreen::Single);
 }
 
 void SettingsPageTest::zoomBoxFollowsItsPlacement() {
@@ -267,7 +267,7 @@ void SettingsPageTest::settingsLoadIntoTheControls() {
     QCOMPARE(s->cbScheduleType->currentIndex(), -1);
     QCOMPARE(s->seScheduleFrequency->value(), 9999);
     QCOMPARE(s->pnBGColour->colour(), Colour{255});
-    QCOMPARE(form->settings().scheduleType, -1);
+    QCOMPARE(form->settings().scheduleType, ScheduleUnit::None);
 
     AppWorld other;
     other.WriteSettings("ScheduleFrequency=0\nMultiScreenOpt=-5\n");
@@ -328,11 +328,11 @@ void SettingsPageTest::firstStartDefaults() {
     auto form = world.StartForm();
     const Settings& st = form->settings();
     QVERIFY(st.enableScheduler);
-    QCOMPARE(st.scheduleType, 0);
+    QCOMPARE(st.scheduleType, ScheduleUnit::Minutes);
     QCOMPARE(st.scheduleFrequency, 1);
     QVERIFY(st.randomOrder);
     QVERIFY(st.iconTransparency);
-    QCOMPARE(st.multiScreenOpt, 0);
+    QCOMPARE(st.multiScreenOpt, MultiScreen::Same);
     QCOMPARE(st.bgColour, kBlack);
     QCOMPARE(st.fgColour, kWhite);
     QCOMPARE(st.currentChannel, -1);

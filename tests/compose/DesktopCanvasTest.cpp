@@ -190,16 +190,6 @@ INSTANTIATE_TEST_SUITE_P(DesktopCanvas, BadKeys,
                          ::testing::Values("", "x", "1x", " 1", "1 ", "+1", "-1", "2",
                                            "99999999999999999999"));
 
-TEST(DesktopCanvas, MultiScreenModeNeedsTwoMonitorsAndAChoice) {
-    EXPECT_EQ(MultiScreenMode(0, 1), kScreenOne);
-    EXPECT_EQ(MultiScreenMode(1, 2), kScreenOne);
-    EXPECT_EQ(MultiScreenMode(2, -1), kScreenOne);
-    EXPECT_EQ(MultiScreenMode(2, 0), kScreenSame);
-    EXPECT_EQ(MultiScreenMode(3, 1), kScreenDifferent);
-    EXPECT_EQ(MultiScreenMode(2, 2), kScreenSingle);
-    EXPECT_EQ(MultiScreenMode(2, 3), kScreenOne);
-}
-
 TEST(DesktopCanvas, VirtualDesktopOffsetReachesLeftAndUp) {
     EXPECT_EQ(VirtualDesktopOffset({{{0, 0, 1920, 1080}, true}}), (DesktopOffset{0, 0}));
     EXPECT_EQ(VirtualDesktopOffset({{{0, 0, 1920, 1080}, true}, {{1920, 0, 3200, 1024}, false}}),

@@ -71,7 +71,7 @@ TEST_F(DesktopChangeTest, OneMonitorGetsTheNextImageFittedOnItsBackground) {
 TEST_F(DesktopChangeTest, OneMonitorIgnoresTheMultiScreenChoice) {
     platform_.SetSingleMonitor(64, 48);
     Subscribe(3);
-    settings_.multiScreenOpt = 1;  // different image on each screen
+    settings_.multiScreenOpt = MultiScreen::Different;  // different image on each screen
     settings_.currentImage = 0;
 
     change_.ChangeDesktop(-1);
@@ -94,7 +94,7 @@ TEST_F(DesktopChangeTest, AHandPickedImageBecomesTheCurrentOne) {
 TEST_F(DesktopChangeTest, SameModeShowsOneImageOnEveryMonitor) {
     ThreeMonitors();
     Subscribe(6);
-    settings_.multiScreenOpt = 0;
+    settings_.multiScreenOpt = MultiScreen::Same;
     settings_.currentImage = 1;
 
     change_.ChangeDesktop(-1);
@@ -112,7 +112,7 @@ TEST_F(DesktopChangeTest, SameModeShowsOneImageOnEveryMonitor) {
 TEST_F(DesktopChangeTest, DifferentModeAdvancesOncePerMonitorInMonitorOrder) {
     ThreeMonitors();
     Subscribe(6);
-    settings_.multiScreenOpt = 1;
+    settings_.multiScreenOpt = MultiScreen::Different;
     settings_.currentImage = 4;
 
     change_.ChangeDesktop(-1);
@@ -132,7 +132,7 @@ TEST_F(DesktopChangeTest, DifferentModeAdvancesOncePerMonitorInMonitorOrder) {
 TEST_F(DesktopChangeTest, DifferentModeInRandomOrderNeverRepeatsThePreviousMonitorsImage) {
     ThreeMonitors();
     Subscribe(3);
-    settings_.multiScreenOpt = 1;
+    settings_.multiScreenOpt = MultiScreen::Different;
     settings_.randomOrder = true;
     for (int round = 0; round < 5; ++round) {
         const std::int32_t before = settings_.currentImage;
@@ -150,7 +150,7 @@ TEST_F(DesktopChangeTest, DifferentModeInRandomOrderNeverRepeatsThePreviousMonit
 TEST_F(DesktopChangeTest, SingleModeOnASecondaryLeavesThePrimaryInTheUsersColour) {
     ThreeMonitors();
     Subscribe(3);
-    settings_.multiScreenOpt = 2;
+    settings_.multiScreenOpt = MultiScreen::Single;
     settings_.activeSingleMonitor = 2;
     settings_.currentImage = 0;
 
@@ -170,7 +170,7 @@ TEST_F(DesktopChangeTest, SingleModeOnASecondaryLeavesThePrimaryInTheUsersColour
 TEST_F(DesktopChangeTest, SingleModeOnThePrimaryLeavesTheOthersInTheUsersColour) {
     ThreeMonitors();
     Subscribe(3);
-    settings_.multiScreenOpt = 2;
+    settings_.multiScreenOpt = MultiScreen::Single;
     settings_.activeSingleMonitor = 1;
     settings_.currentImage = 0;
 
@@ -186,7 +186,7 @@ TEST_F(DesktopChangeTest, SingleModeOnThePrimaryLeavesTheOthersInTheUsersColour)
 TEST_F(DesktopChangeTest, SingleModeWithoutAChoiceUsesTheFirstMonitor) {
     ThreeMonitors();
     Subscribe(3);
-    settings_.multiScreenOpt = 2;
+    settings_.multiScreenOpt = MultiScreen::Single;
     settings_.activeSingleMonitor = -1;
 
     change_.ChangeDesktop(-1);
@@ -198,7 +198,7 @@ TEST_F(DesktopChangeTest, AnImageThatCannotBeFetchedLeavesItsMonitorInTheUsersCo
     platform_.SetMonitors({{{0, 0, 64, 48}, true}, {{64, 0, 128, 48}, false}});
     Subscribe(3);
     server_.Remove("/dunes/img1.jpg");
-    settings_.multiScreenOpt = 1;
+    settings_.multiScreenOpt = MultiScreen::Different;
     settings_.currentImage = 0;
 
     change_.ChangeDesktop(-1);
@@ -288,7 +288,7 @@ TEST_F(DesktopChangeTest, ImageWithoutColoursGetsABlackBackground) {
 TEST_F(DesktopChangeTest, WithoutAPrimaryMonitorOnlyTheOthersAreDrawn) {
     platform_.SetMonitors({{{0, 0, 64, 48}, false}, {{64, 0, 128, 48}, false}});
     Subscribe(3);
-    settings_.multiScreenOpt = 0;
+    settings_.multiScreenOpt = MultiScreen::Same;
     settings_.currentImage = 1;
 
     change_.ChangeDesktop(-1);

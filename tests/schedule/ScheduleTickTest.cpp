@@ -12,7 +12,7 @@ class ScheduleTickTest : public test::ChannelFixture {
 protected:
     ScheduleTickTest() : scheduler_(platform_, settings_, feedback_, source_, change_) {
         platform_.SetSingleMonitor(64, 48);
-        settings_.scheduleType = kScheduleHours;
+        settings_.scheduleType = ScheduleUnit::Hours;
         settings_.scheduleFrequency = 1;
         settings_.lastChange = now_ - 2.0 / 24;
     }
@@ -25,11 +25,11 @@ protected:
 
 TEST_F(ScheduleTickTest, NextChangeTextUsesTheUsersDateAndTimeFormats) {
     settings_.lastChange = EncodeDateTime({2023, 1, 31, 10, 0, 0});
-    settings_.scheduleType = kScheduleMonths;
+    settings_.scheduleType = ScheduleUnit::Months;
     EXPECT_EQ(scheduler_.NextChangeText(), "Next Change : 28/02/2023 10:00:00");
     // At midnight the time is left out.
     settings_.lastChange = EncodeDateTime({2023, 1, 31, 0, 0, 0});
-    settings_.scheduleType = kScheduleDays;
+    settings_.scheduleType = ScheduleUnit::Days;
     EXPECT_EQ(scheduler_.NextChangeText(), "Next Change : 01/02/2023");
 }
 
@@ -85,7 +85,7 @@ TEST_F(ScheduleTickTest, ChangeNowChangesAtTheNextTickWhateverTheSchedule) {
 
 TEST_F(ScheduleTickTest, NoUnitIsNeverDueButChangeNowStillWorks) {
     Publish(2);
-    settings_.scheduleType = -1;
+    settings_.scheduleType = ScheduleUnit::None;
     settings_.lastChange = now_ - 1000;
     EXPECT_FALSE(scheduler_.Tick(now_));
     scheduler_.forceChange = true;

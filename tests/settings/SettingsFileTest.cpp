@@ -110,13 +110,13 @@ TEST_F(SettingsFileTest, FirstStartWithoutAFileGivesTheDefaults) {
     const Settings s = Load();
     EXPECT_EQ(s.currentChannel, -1);
     EXPECT_EQ(s.currentImage, 0);
-    EXPECT_EQ(s.multiScreenOpt, 0);
+    EXPECT_EQ(s.multiScreenOpt, MultiScreen::Same);
     EXPECT_TRUE(s.iconTransparency);
     EXPECT_TRUE(s.randomOrder);
     EXPECT_EQ(s.activeSingleMonitor, 0);
     EXPECT_EQ(s.lastChange, kNow);
     EXPECT_TRUE(s.enableScheduler);
-    EXPECT_EQ(s.scheduleType, 0);  // minutes, not the list's initial hours
+    EXPECT_EQ(s.scheduleType, ScheduleUnit::Minutes);  // minutes, not the list's initial hours
     EXPECT_EQ(s.scheduleFrequency, 1);
     EXPECT_EQ(s.bgColour, kBlack);
     EXPECT_EQ(s.fgColour, kWhite);
@@ -139,13 +139,13 @@ TEST_F(SettingsFileTest, ReadsEveryKeyWhateverTheCaseAndBlanks) {
         "FGColour=65280\n");
     EXPECT_EQ(s.currentChannel, 2);
     EXPECT_EQ(s.currentImage, 7);
-    EXPECT_EQ(s.multiScreenOpt, 1);
+    EXPECT_EQ(s.multiScreenOpt, MultiScreen::Different);
     EXPECT_FALSE(s.iconTransparency);
     EXPECT_FALSE(s.randomOrder);
     EXPECT_EQ(s.activeSingleMonitor, 1);
     EXPECT_EQ(s.lastChange, EncodeDateTime({2003, 2, 1, 4, 5, 6}));
     EXPECT_FALSE(s.enableScheduler);
-    EXPECT_EQ(s.scheduleType, 3);
+    EXPECT_EQ(s.scheduleType, ScheduleUnit::Weeks);
     EXPECT_EQ(s.scheduleFrequency, 2);
     EXPECT_EQ(s.bgColour, MakeColour(255, 0, 0));
     EXPECT_EQ(s.fgColour, MakeColour(0, 255, 0));
@@ -155,11 +155,11 @@ TEST_F(SettingsFileTest, ValuesAreBroughtIntoTheRangesOfTheirControls) {
     EXPECT_EQ(LoadFrom("ScheduleFrequency=0\n").scheduleFrequency, 1);
     EXPECT_EQ(LoadFrom("ScheduleFrequency=20000\n").scheduleFrequency, 9999);
     EXPECT_EQ(LoadFrom("ScheduleFrequency=-3\n").scheduleFrequency, 1);
-    EXPECT_EQ(LoadFrom("MultiScreenOpt=7\n").multiScreenOpt, 2);
-    EXPECT_EQ(LoadFrom("MultiScreenOpt=-5\n").multiScreenOpt, -1);
-    EXPECT_EQ(LoadFrom("ScheduleType=9\n").scheduleType, -1);
-    EXPECT_EQ(LoadFrom("ScheduleType=-1\n").scheduleType, -1);
-    EXPECT_EQ(LoadFrom("ScheduleType=5\n").scheduleType, 5);
+    EXPECT_EQ(LoadFrom("MultiScreenOpt=7\n").multiScreenOpt, MultiScreen::Single);
+    EXPECT_EQ(LoadFrom("MultiScreenOpt=-5\n").multiScreenOpt, MultiScreen::None);
+    EXPECT_EQ(LoadFrom("ScheduleType=9\n").scheduleType, ScheduleUnit::None);
+    EXPECT_EQ(LoadFrom("ScheduleType=-1\n").scheduleType, ScheduleUnit::None);
+    EXPECT_EQ(LoadFrom("ScheduleType=5\n").scheduleType, ScheduleUnit::Years);
     EXPECT_EQ(LoadFrom("ActiveSingleMonitor=2\n", 3).activeSingleMonitor, 2);
     EXPECT_EQ(LoadFrom("ActiveSingleMonitor=3\n", 3).activeSingleMonitor, -1);
 }
@@ -195,12 +195,12 @@ TEST_F(SettingsFileTest, UnreadableTextsGiveTheirDefaults) {
         "FGColour=-1\n");
     EXPECT_EQ(s.currentChannel, -1);
     EXPECT_EQ(s.currentImage, 0);
-    EXPECT_EQ(s.multiScreenOpt, 0);
+    EXPECT_EQ(s.multiScreenOpt, MultiScreen::Same);
     EXPECT_TRUE(s.iconTransparency);
     EXPECT_TRUE(s.randomOrder);
     EXPECT_EQ(s.activeSingleMonitor, 0);
     EXPECT_TRUE(s.enableScheduler);
-    EXPECT_EQ(s.scheduleType, 0);
+    EXPECT_EQ(s.scheduleType, ScheduleUnit::Minutes);
     EXPECT_EQ(s.scheduleFrequency, 1);
     EXPECT_EQ(s.bgColour, kBlack);
     EXPECT_EQ(s.fgColour, kWhite);
@@ -228,13 +228,13 @@ TEST_F(SettingsFileTest, AFileCreatedByASaveListsTheKeysInWritingOrder) {
     Settings s;
     s.currentChannel = 3;
     s.currentImage = 12;
-    s.multiScreenOpt = 1;
+    s.multiScreenOpt = MultiScreen::Different;
     s.iconTransparency = false;
     s.randomOrder = true;
     s.activeSingleMonitor = -1;
     s.enableScheduler = true;
     s.lastChange = EncodeDateTime({2026, 12, 8, 17, 21, 25});
-    s.scheduleType = 2;
+    s.scheduleType = ScheduleUnit::Days;
     s.scheduleFrequency = 4;
     s.bgColour = MakeColour(255, 0, 0);
     s.fgColour = kWhite;
@@ -267,13 +267,13 @@ TEST_F(SettingsFileTest, SaveThenLoadGivesTheSameSettings) {
     Settings saved;
     saved.currentChannel = 0;
     saved.currentImage = 41;
-    saved.multiScreenOpt = 2;
+    saved.multiScreenOpt = MultiScreen::Single;
     saved.iconTransparency = false;
     saved.randomOrder = false;
     saved.activeSingleMonitor = 1;
     saved.enableScheduler = false;
     saved.lastChange = EncodeDateTime({1999, 12, 31, 23, 59, 59});
-    saved.scheduleType = 4;
+    saved.scheduleType = ScheduleUnit::Months;
     saved.scheduleFrequency = 11;
     saved.bgColour = MakeColour(1, 2, 3);
     saved.fgColour = MakeColour(250, 251, 252);
@@ -307,7 +307,7 @@ TEST_F(SettingsFileTest, ASaveKeepsCommentsUnknownKeysAndOtherSections) {
               "[Zzz]\r\n"
               "A=1\r\n");
     Settings s = Load();
-    s.scheduleType = 2;
+    s.scheduleType = ScheduleUnit::Days;
     SaveSettings(file_, s, platform_);
     EXPECT_EQ(ReadFile(file_),
               "; edited by hand\r\n"

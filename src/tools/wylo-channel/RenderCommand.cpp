@@ -123,7 +123,9 @@ int RunRender(const RenderOptions& o) {
     Settings settings;
     settings.currentChannel = o.channel;
     settings.currentImage = o.current;
-    settings.multiScreenOpt = o.mode == "same" ? 0 : o.mode == "different" ? 1 : 2;
+    settings.multiScreenOpt = o.mode == "same"        ? MultiScreen::Same
+                              : o.mode == "different" ? MultiScreen::Different
+                                                      : MultiScreen::Single;
     settings.activeSingleMonitor = o.singleMonitor;
     settings.randomOrder = o.random;
     settings.bgColour = *ParseColourOption(o.background);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace wylo {
+
+// Which monitors get an image at a change. Same, Different and Single are
+// the user's choices; with fewer than two monitors, or no choice made
+// (None), a change shows one image on the primary monitor (One).
+enum class MultiScreen : std::int8_t { None, One, Same, Different, Single };
+
+// The user's choices in the order the settings and the choice list number
+// them: 0 Same, 1 Different, 2 Single; anything else is None (-1).
+MultiScreen MultiScreenChoice(std::int32_t position);
+std::int32_t MultiScreenChoicePosition(MultiScreen choice);
+
+// The mode a change runs in for a monitor count and the user's choice.
+MultiScreen MultiScreenMode(std::size_t monitorCount, MultiScreen choice);
+
+// Units of the schedule's period, in the order of the unit list; None when
+// no unit is chosen.
+enum class ScheduleUnit : std::int8_t { None = -1, Minutes, Hours, Days, Weeks, Months, Years };
+constexpr int kScheduleUnitCount = 6;
+
+// The unit at a position of the unit list; None outside it.
+ScheduleUnit ScheduleUnitAt(std::int32_t position);
+// The unit's position in the list; -1 for None.
+constexpr std::int32_t ScheduleUnitPosition(ScheduleUnit unit) {
+    return static_cast<std::int32_t>(unit);
+}
+
+}  // namespace wylo
