@@ -30,6 +30,7 @@
 #include "base/Clock.h"
 #include "channels/ChannelSession.h"
 #include "channels/HttpClient.h"
+#include "desktop/Leftovers.h"
 #include "platform/AppFolder.h"
 #include "platform/Platform.h"
 #include "schedule/ChannelSource.h"
@@ -227,6 +228,7 @@ void TFormMain::FormCreate() {
     scheduler_->forceChange = false;
     tsCurrentChannel->lbImages->setMaxThumbWidth(0);
     EnsureAppFolder(platform_);
+    RemoveLeftovers(AppFolder(platform_));
     PageControl1->setCurrentWidget(tsWelcome);
     setPageTabVisible(tsChannelNews, false);
     setPageTabVisible(tsCurrentChannel, false);

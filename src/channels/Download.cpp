@@ -11,6 +11,7 @@
 #include "base/Clock.h"
 #include "base/DateTime.h"
 #include "channels/HttpClient.h"
+#include "channels/PartFileName.h"
 
 namespace wylo {
 namespace {
@@ -82,11 +83,11 @@ public:
         static constexpr char kHex[] = "0123456789abcdef";
         for (int attempt = 0; attempt < 8 && path_.empty(); ++attempt) {
             std::uint64_t value = bits(random);
-            std::string name = ".wylo-";
-            for (int i = 0; i < 16; ++i, value >>= 4) {
+            std::string name(kPartFilePrefix);
+            for (std::size_t i = 0; i < kPartFileRandomDigits; ++i, value >>= 4) {
                 name += kHex[value & 0xf];
             }
-            name += ".part";
+            name += kPartFileSuffix;
             fs::path candidate = target.parent_path() / name;
             std::error_code ec;
             if (!fs::exists(candidate, ec) && !ec) {
