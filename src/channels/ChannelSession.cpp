@@ -19,6 +19,26 @@ std::string SafeFileName(std::string_view url) {
     return IsSafeName(name) ? name : std::string();
 }
 
+// Why a channel id is no folder name, as words after "is".
+std::string IdProblem(std::string_view id) {
+    const std::string why = UnsafeNameReason(id);
+    return why.empty() ? std::string("not usable") : why;
+}
+
+// Why the file name taken from url cannot be used in the cache.
+std::string NameRefusal(std::string_view url) {
+    const std::string name = FileNameFromUrl(url);
+    if (name.empty()) {
+        return "The address " + ShortenedText(url, 100) + " names no file.";
+    }
+    const std::string why = UnsafeNameReason(name);
+    if (why.empty()) {
+        // Safe, but one of the cache's own names, or no channel to keep it.
+        return "The file name \"" + name + "\" cannot be used in the channel's cache.";
+    }
+    return "The file name in " + ShortenedText(url, 100) + " is " + why + ".";
+}
+
 // Names the cache keeps beside a channel's preview. A preview with one of
 // them would replace the control file or clash with a folder.
 bool IsReservedInCacheFolder(std::string_view name) {
@@ -43,7 +63,13 @@ ChannelSession::ChannelSession(HttpClient& client, const Clock& clock,
       directoryUrl_(std::move(directoryUrl)) {}
 
 bool ChannelSession::FetchChannelDirectory() {
-    return DownloadFile(client_, directoryUrl_, DirectoryPath(), clock_);
+    return Download(directoryUrl_, DirectoryPath());
+}
+
+bool ChannelSession::Download(const std::string& url, const std::filesystem::path& path) {
+    DownloadOutcome outcome = DownloadFileWithReason(client_, url, path, clock_);
+    downloadError_ = std::move(outcome.reason);
+    return outcome.ok;
 }
 
 bool ChannelSession::OpenChannelDirectory() {
@@ -71,10 +97,11 @@ bool ChannelSession::DownloadControlFile(int index) {
     const std::filesystem::path path = ControlFilePath(id);
     if (path.empty()) {
         selectedChannelId_.clear();
+        downloadError_ = "The channel's id is " + IdProblem(id) + ".";
         return false;
     }
     selectedChannelId_ = std::move(id);
-    return DownloadFile(client_, url, path, clock_);
+    return Download(url, path);
 }
 
 bool ChannelSession::LoadControlFile(int index) {
@@ -92,11 +119,17 @@ std::filesystem::path ChannelSession::ImageFilePath(const std::string& channelId
     }
     const std::string loc = controlFile_.ImageValue("loc", index);
     const std::filesystem::path folder = CacheFolder(channelId);
-    const std::string name = SafeFileName(loc);
-    if (loc.empty() || folder.empty() || name.empty()) {
+    if (loc.empty()) {
+        downloadError_ = "The image has no address.";
         return {};
     }
-    return Fetch(loc, folder / "images" / name);
+    if (folder.empty()) {
+        downloadError_ = "The channel's id is " + IdProblem(channelId) + ".";
+        return {};
+    }
+    const std::string name = SafeFileName(loc);
+    return Fetch(loc, name.empty() ? std::filesystem::path() : folder / "images" / name,
+                 NameRefusal(loc));
 }
 
 std::filesystem::path ChannelSession::CacheFolder(std::string_view channelId) const {
@@ -121,7 +154,9 @@ std::filesystem::path ChannelSession::ThumbnailPath(int index) const {
 }
 
 std::filesystem::path ChannelSession::FetchThumbnail(int index) {
-    return Fetch(controlFile_.ImageValue("thumb", index), ThumbnailPath(index));
+    const std::string url = controlFile_.ImageValue("thumb", index);
+    return Fetch(url, ThumbnailPath(index),
+                 url.empty() ? "The image has no thumbnail address." : NameRefusal(url));
 }
 
 std::filesystem::path ChannelSession::PreviewPath(std::string_view url) const {
@@ -134,15 +169,17 @@ std::filesystem::path ChannelSession::PreviewPath(std::string_view url) const {
 }
 
 std::filesystem::path ChannelSession::FetchPreview(const std::string& url) {
-    return Fetch(url, PreviewPath(url));
+    return Fetch(url, PreviewPath(url), NameRefusal(url));
 }
 
 std::filesystem::path ChannelSession::Fetch(const std::string& url,
-                                            const std::filesystem::path& path) {
-    if (path.empty() || !DownloadFile(client_, url, path, clock_)) {
+                                            const std::filesystem::path& path,
+                                            const std::string& refusal) {
+    if (path.empty()) {
+        downloadError_ = refusal;
         return {};
     }
-    return path;
+    return Download(url, path) ? path : std::filesystem::path();
 }
 
 }  // namespace wylo

@@ -50,6 +50,11 @@ public:
     const std::string& selectedChannelId() const { return selectedChannelId_; }
     void setSelectedChannelId(std::string id) { selectedChannelId_ = std::move(id); }
 
+    // Why the last fetch of the directory, a control file, an image, a
+    // thumbnail or a preview failed or was refused, in words a user can read;
+    // empty when it worked.
+    const std::string& LastDownloadError() const { return downloadError_; }
+
     // Fetches the directory into DirectoryPath(). True when a usable copy is
     // there afterwards (fresh, or cached and kept).
     bool FetchChannelDirectory();
@@ -107,8 +112,11 @@ public:
     std::filesystem::path FetchPreview(const std::string& url);
 
 private:
-    // Fetches url to path when path is not empty; path on success.
-    std::filesystem::path Fetch(const std::string& url, const std::filesystem::path& path);
+    // Fetches url to path when path is not empty; path on success. An empty
+    // path fails with refusal as the reason.
+    std::filesystem::path Fetch(const std::string& url, const std::filesystem::path& path,
+                                const std::string& refusal);
+    bool Download(const std::string& url, const std::filesystem::path& path);
 
     HttpClient& client_;
     const Clock& clock_;
@@ -117,6 +125,7 @@ private:
     ChannelDirectory directory_;
     ControlFile controlFile_;
     std::string selectedChannelId_;
+    std::string downloadError_;
 };
 
 }  // namespace wylo

@@ -13,11 +13,17 @@
 #include "base/DateTime.h"
 #include "base/LocalTime.h"
 #include "channels/HttpClient.h"
+#include "channels/PartFileName.h"
 
 namespace wylo {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string PathText(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 // A cached copy this old is fetched again when the server cannot confirm it.
 constexpr double kStaleCopyDays = 18000.0;
@@ -73,11 +79,11 @@ public:
         static constexpr char kHex[] = "0123456789abcdef";
         for (int attempt = 0; attempt < 8 && path_.empty(); ++attempt) {
             std::uint64_t value = bits(random);
-            std::string name = ".wylo-";
-            for (int i = 0; i < 16; ++i, value >>= 4) {
+            std::string name(kPartFilePrefix);
+            for (std::size_t i = 0; i < kPartFileRandomDigits; ++i, value >>= 4) {
                 name += kHex[value & 0xf];
             }
-            name += ".part";
+            name += kPartFileSuffix;
             fs::path candidate = target.parent_path() / name;
             std::error_code ec;
             if (!fs::exists(candidate, ec) && !ec) {
@@ -97,8 +103,7 @@ public:
     const fs::path& path() const { return path_; }
 
     // Moves the finished download into place; true when it is there.
-    bool CommitTo(const fs::path& target) {
-        std::error_code ec;
+    bool CommitTo(const fs::path& target, std::error_code& ec) {
         fs::rename(path_, target, ec);
         if (ec) {
             return false;
@@ -113,15 +118,17 @@ private:
 
 // Fetches url into a new file and moves it over fileName only when the whole
 // body arrived and is not empty, so a failed or cut-off download never leaves
-// a partial file that a later call would take for a cached copy.
-bool FetchInto(HttpClient& client, const std::string& url, const fs::path& fileName) {
+// a partial file that a later call would take for a cached copy. Empty on
+// success, otherwise why it failed.
+std::string FetchInto(HttpClient& client, const std::string& url, const fs::path& fileName) {
     PartFile part(fileName);
     if (part.path().empty()) {
-        return false;
+        return "The download could not be saved: no free temporary name in " +
+               PathText(fileName.parent_path()) + ".";
     }
     std::ofstream out(part.path(), std::ios::binary | std::ios::trunc);
     if (!out) {
-        return false;
+        return "The download could not be saved: " + PathText(part.path()) + " cannot be created.";
     }
     std::uintmax_t written = 0;
     const bool received = client.Get(url, [&](std::string_view chunk) {
@@ -130,25 +137,47 @@ bool FetchInto(HttpClient& client, const std::string& url, const fs::path& fileN
         return static_cast<bool>(out);
     });
     out.close();
-    if (!received || written == 0 || out.fail()) {
-        return false;
+    if (!received) {
+        return client.LastError().empty() ? std::string("The download failed.")
+                                          : client.LastError();
     }
-    return part.CommitTo(fileName);
+    if (out.fail()) {
+        return "The download could not be saved to " + PathText(part.path()) + ".";
+    }
+    if (written == 0) {
+        return "The server sent an empty file.";
+    }
+    std::error_code ec;
+    if (!part.CommitTo(fileName, ec)) {
+        return "The download could not be saved as " + PathText(fileName) + ": " + ec.message() +
+               ".";
+    }
+    return {};
 }
 
 }  // namespace
 
 bool DownloadFile(HttpClient& client, const std::string& url, const fs::path& fileName,
                   const Clock& clock) {
+    return DownloadFileWithReason(client, url, fileName, clock).ok;
+}
+
+DownloadOutcome DownloadFileWithReason(HttpClient& client, const std::string& url,
+                                       const fs::path& fileName, const Clock& clock) {
     // Callers name files after URLs; such a name must stay one plain element.
-    const std::u8string name = fileName.filename().u8string();
-    if (!IsSafeName(std::string_view(reinterpret_cast<const char*>(name.data()), name.size()))) {
-        return false;
+    const std::u8string name8 = fileName.filename().u8string();
+    const std::string_view name(reinterpret_cast<const char*>(name8.data()), name8.size());
+    if (const std::string why = UnsafeNameReason(name); !why.empty()) {
+        return {false, "The file name \"" + ShortenedText(name, 60) + "\" is " + why + "."};
     }
     std::error_code ec;
     if (fileName.has_parent_path()) {
-        // A failure here makes the download below fail.
+        // Without the folder there is neither a cached copy nor a place for one.
         fs::create_directories(fileName.parent_path(), ec);
+        if (ec) {
+            return {false, "The folder " + PathText(fileName.parent_path()) +
+                               " cannot be created: " + ec.message() + "."};
+        }
     }
     // An empty file is never a usable copy.
     if (IsEmptyRegularFile(fileName)) {
@@ -173,9 +202,13 @@ bool DownloadFile(HttpClient& client, const std::string& url, const fs::path& fi
         }
     }
     if (keep) {
-        return true;
+        return {true, {}};
     }
-    return FetchInto(client, url, fileName) && RegularFileSize(fileName) > 0;
+    std::string why = FetchInto(client, url, fileName);
+    if (why.empty() && RegularFileSize(fileName) == 0) {
+        why = "The downloaded file is missing or empty.";
+    }
+    return {why.empty(), std::move(why)};
 }
 
 std::string FileNameFromUrl(std::string_view url) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -20,6 +21,18 @@ class HttpClient;
 bool DownloadFile(HttpClient& client, const std::string& url, const std::filesystem::path& fileName,
                   const Clock& clock);
 
+// What a download came to.
+struct DownloadOutcome {
+    bool ok = false;
+    // Why fileName is not usable, in words a user can read ("The server
+    // answered with status 404."); empty on success.
+    std::string reason;
+};
+
+// DownloadFile, telling why it failed.
+DownloadOutcome DownloadFileWithReason(HttpClient& client, const std::string& url,
+                                       const std::filesystem::path& fileName, const Clock& clock);
+
 // The text after the last "/" of url (all of it without a "/"; empty when it
 // ends with "/"). Query strings and fragments stay.
 std::string FileNameFromUrl(std::string_view url);
@@ -27,7 +40,25 @@ std::string FileNameFromUrl(std::string_view url);
 // True when name can be used as one path element inside the cache: not empty,
 // not "." or "..", no "/" or "\", no control characters, none of <>:"|?*, no
 // trailing dot or space, and not a Windows device name such as "con" or
-// "lpt1.jpg".
+// "lpt1.jpg", and no longer than kMaxSafeNameBytes.
 bool IsSafeName(std::string_view name);
+
+// The longest safe name, in bytes of UTF-8. File systems allow 255 bytes (or
+// 255 UTF-16 units, never more than the bytes) in one name; the cache adds
+// ".bmp" for a conversion and ".tmp" while writing it.
+inline constexpr std::size_t kMaxSafeNameBytes = 247;
+
+// True when name is longer than kMaxSafeNameBytes, the one reason a name that
+// is otherwise fine is not safe.
+bool IsNameTooLong(std::string_view name);
+
+// Why name cannot be used as one path element in the cache, as words that
+// follow "is ..." ("too long (300 bytes; at most 247)");
+// empty when it is a safe name.
+std::string UnsafeNameReason(std::string_view name);
+
+// text cut to at most maxBytes, at a character boundary, with "..." after it
+// when anything was cut: for long names and addresses in messages.
+std::string ShortenedText(std::string_view text, std::size_t maxBytes);
 
 }  // namespace wylo

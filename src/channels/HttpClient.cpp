@@ -33,6 +33,14 @@ std::string Megabytes(std::int64_t bytes) {
     return std::to_string(bytes / (1024 * 1024)) + " MB";
 }
 
+std::string Rate(std::int64_t bytesPerSecond) {
+    if (bytesPerSecond % 1024 == 0) {
+        return std::to_string(bytesPerSecond / 1024) + " KB per second";
+    }
+    return std::to_string(bytesPerSecond) + (bytesPerSecond == 1 ? " byte" : " bytes") +
+           " per second";
+}
+
 std::string Seconds(std::chrono::milliseconds ms) {
     const auto count = ms.count();
     if (count % 1000 == 0) {
@@ -50,6 +58,12 @@ struct HttpClient::Impl {
         const BodySink* sink = nullptr;
         bool sent = false;  // connected and the request on its way
         SteadyClock::time_point lastActivity;
+        // Reply bytes (headers and body) so far, and at the start of the
+        // stretch the rate is measured over.
+        std::int64_t replyBytes = 0;
+        std::int64_t windowBytes = 0;
+        SteadyClock::time_point windowStart;
+        bool tooSlow = false;
         bool begun = false;
         std::int64_t received = 0;
         std::int64_t reported = -1;
@@ -156,6 +170,7 @@ std::size_t HttpClient::Impl::OnHeader(char* data, std::size_t size, std::size_t
     auto& impl = *static_cast<Impl*>(self);
     const std::size_t n = size * count;
     impl.t.lastActivity = SteadyClock::now();
+    impl.t.replyBytes += static_cast<std::int64_t>(n);
     const std::string_view line(data, n);
     if (line != "\r\n" && line != "\n") {
         return n;
@@ -186,6 +201,7 @@ std::size_t HttpClient::Impl::OnBody(char* data, std::size_t size, std::size_t c
     auto& impl = *static_cast<Impl*>(self);
     const std::size_t n = size * count;
     impl.t.lastActivity = SteadyClock::now();
+    impl.t.replyBytes += static_cast<std::int64_t>(n);
     // A server need not announce the length, so the limit is checked here too.
     if (impl.t.received + static_cast<std::int64_t>(n) > impl.limits.maxBodyBytes) {
         impl.t.tooLarge = true;
@@ -211,9 +227,22 @@ std::size_t HttpClient::Impl::OnBody(char* data, std::size_t size, std::size_t c
 // watchdog for silent servers and the source of progress reports.
 int HttpClient::Impl::OnProgress(void* self, curl_off_t, curl_off_t now, curl_off_t, curl_off_t) {
     auto& impl = *static_cast<Impl*>(self);
-    if (impl.t.sent && SteadyClock::now() - impl.t.lastActivity > impl.limits.readTimeout) {
+    const SteadyClock::time_point time = SteadyClock::now();
+    if (impl.t.sent && time - impl.t.lastActivity > impl.limits.readTimeout) {
         impl.t.timedOut = true;
         return 1;
+    }
+    if (impl.t.sent && impl.limits.minBytesPerSecond > 0 &&
+        time - impl.t.windowStart >= impl.limits.rateWindow) {
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(time - impl.t.windowStart);
+        const std::int64_t needed = impl.limits.minBytesPerSecond * elapsed.count() / 1000;
+        if (impl.t.replyBytes - impl.t.windowBytes < needed) {
+            impl.t.tooSlow = true;
+            return 1;
+        }
+        impl.t.windowStart = time;
+        impl.t.windowBytes = impl.t.replyBytes;
     }
     if (impl.t.begun && now != impl.t.reported) {
         impl.t.reported = now;
@@ -235,12 +264,18 @@ int HttpClient::Impl::OnRequestReady(void* self, char*, char*, int, int) {
     auto& impl = *static_cast<Impl*>(self);
     impl.t.sent = true;
     impl.t.lastActivity = SteadyClock::now();
+    impl.t.windowStart = impl.t.lastActivity;
+    impl.t.windowBytes = impl.t.replyBytes;
     return CURL_PREREQFUNC_OK;
 }
 
 std::string HttpClient::Impl::Describe(CURLcode code) const {
     if (t.timedOut) {
         return "The server sent nothing for " + Seconds(limits.readTimeout) + ".";
+    }
+    if (t.tooSlow) {
+        return "The server is too slow: it sent less than " + Rate(limits.minBytesPerSecond) +
+               " over " + Seconds(limits.rateWindow) + ".";
     }
     if (t.status >= 300 && t.status < 400) {
         return "The server redirected the request (status " + std::to_string(t.status) +
@@ -257,6 +292,10 @@ std::string HttpClient::Impl::Describe(CURLcode code) const {
     }
     if (code == CURLE_OPERATION_TIMEDOUT) {
         return "The server could not be reached within " + Seconds(limits.connectTimeout) + ".";
+    }
+    if (code == CURLE_OUT_OF_MEMORY && t.sent) {
+        // The library refuses reply headers beyond its limit (100 KB) this way.
+        return "The server's reply header is too large.";
     }
     if (code == CURLE_UNSUPPORTED_PROTOCOL) {
         return "Only http and https addresses can be fetched.";

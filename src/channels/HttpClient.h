@@ -23,6 +23,12 @@ struct HttpLimits {
     std::chrono::milliseconds connectTimeout{10000};
     // A longer body fails, whether or not the server announced its length.
     std::int64_t maxBodyBytes = std::int64_t{256} * 1024 * 1024;
+    // The slowest transfer kept going: one that moves fewer bytes than this
+    // rate over any stretch of rateWindow, counted from the request, is
+    // abandoned. The read timeout alone would let a server that sends one
+    // byte a second hold a download for as long as it likes.
+    std::int64_t minBytesPerSecond = 1024;
+    std::chrono::milliseconds rateWindow{10000};
 };
 
 // The program's one HTTP/1.1 client. It keeps one connection handle so that

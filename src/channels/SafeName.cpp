@@ -1,4 +1,5 @@
 #include <array>
+#include <string>
 #include <string_view>
 
 #include "channels/Download.h"
@@ -45,8 +46,35 @@ bool IsDeviceName(std::string_view name) {
 
 }  // namespace
 
+std::string ShortenedText(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) {
+        return std::string(text);
+    }
+    std::size_t end = maxBytes;
+    // Back off UTF-8 continuation bytes so no character is cut in two.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return std::string(text.substr(0, end)) + "...";
+}
+
+bool IsNameTooLong(std::string_view name) {
+    return name.size() > kMaxSafeNameBytes;
+}
+
+std::string UnsafeNameReason(std::string_view name) {
+    if (IsSafeName(name)) {
+        return {};
+    }
+    if (IsNameTooLong(name)) {
+        return "too long (" + std::to_string(name.size()) + " bytes; at most " +
+               std::to_string(kMaxSafeNameBytes) + ")";
+    }
+    return name.empty() ? "empty" : "not usable as a file name";
+}
+
 bool IsSafeName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") {
+    if (name.empty() || name == "." || name == ".." || IsNameTooLong(name)) {
         return false;
     }
     for (const char ch : name) {

@@ -144,6 +144,11 @@ void WriteBmpFile(const fs::path& path, const Bitmap& bitmap) {
     guard.Release();
 }
 
+bool IsBmpWriteLeftover(std::string_view name) {
+    constexpr std::string_view kSuffix = ".bmp.tmp";
+    return name.size() > kSuffix.size() && name.ends_with(kSuffix);
+}
+
 Bitmap ReadBmpFile(const fs::path& path) {
     errno = 0;
     detail::StdioFile file = detail::OpenStdioFile(path, false);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <string_view>
 
 #include "compose/Bitmap.h"
 
@@ -14,6 +15,11 @@ namespace wylo {
 // ("Unable to write <path>: <reason>") when the bitmap is empty or the file
 // cannot be written.
 void WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap);
+
+// True when name is that of WriteBmpFile's temporary file for a ".bmp"
+// target ("desktop.bmp.tmp", "photo.bmp.tmp"). It outlives the write only
+// when the program was killed mid-way.
+bool IsBmpWriteLeftover(std::string_view name);
 
 // Loads a 24-bit uncompressed BMP file (bottom-up or top-down rows). Anything
 // else, or anything malformed, cut off or larger than Bitmap::kMaxPixels,

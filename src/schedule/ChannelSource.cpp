@@ -23,4 +23,8 @@ std::filesystem::path SessionChannelSource::ImageFilePath(std::int32_t index) {
     return session_.ImageFilePath(session_.selectedChannelId(), index);
 }
 
+std::string SessionChannelSource::LastDownloadError() const {
+    return session_.LastDownloadError();
+}
+
 }  // namespace wylo

@@ -26,6 +26,10 @@ public:
     // Fetches image index into the cache of the channel fetched last and
     // returns its path; empty when there is nothing to fetch or it failed.
     virtual std::filesystem::path ImageFilePath(std::int32_t index) = 0;
+
+    // Why the last fetch (control file or image) failed or was refused, in
+    // words a user can read; empty when it worked or nothing says more.
+    virtual std::string LastDownloadError() const { return {}; }
 };
 
 // The program's channel session as a source.
@@ -37,6 +41,7 @@ public:
     std::int32_t ImageCount() const override;
     std::string ImageValue(std::string_view name, std::int32_t index) const override;
     std::filesystem::path ImageFilePath(std::int32_t index) override;
+    std::string LastDownloadError() const override;
 
 private:
     ChannelSession& session_;

@@ -124,6 +124,9 @@ bool DesktopChange::PrepareMonitorImage(Bitmap& bitmap, std::int32_t index) {
     feedback_.SetStatus("Downloading " + title);
     std::filesystem::path path = channel_.ImageFilePath(index);
     if (!FileExists(path)) {
+        if (const std::string why = channel_.LastDownloadError(); !why.empty()) {
+            feedback_.SetStatus("Could not download " + title + ": " + why);
+        }
         return false;
     }
     feedback_.SetStatus("Converting " + title + " to BMP");

@@ -13,9 +13,11 @@ using RandomEngine = std::mt19937_64;
 RandomEngine& ImageRandomEngine();
 
 // The image after currentImage among imageCount images. In sequence it is the
-// next index, wrapping to 0 past the last one (and for any index outside the
-// list). At random it is drawn uniformly from the indexes other than
-// currentImage; with no other index to draw (one image or none) it is 0.
+// next index, wrapping to 0 past the last one and for any index outside the
+// list: an index below -1 (a hand-edited settings file) starts again at the
+// first image rather than counting up through indexes that show nothing. At random it is drawn
+// uniformly from the indexes other than currentImage; with no other index to draw (one image or
+// none) it is 0.
 std::int32_t NextImageIndex(std::int32_t currentImage, std::int32_t imageCount, bool randomOrder,
                             RandomEngine& engine);
 

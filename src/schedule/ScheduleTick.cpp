@@ -45,6 +45,10 @@ bool Scheduler::Tick(DateTime now) {
     forceChange = false;
     const BusyScope busy(feedback_);
     channel_.RefreshControlFile(settings_.currentChannel);
+    if (const std::string why = channel_.LastDownloadError(); !why.empty()) {
+        // The change goes on with the copy in the cache, if there is one.
+        feedback_.SetStatus("Could not download the channel's control file: " + why);
+    }
     if (showSubscribedChannel) {
         showSubscribedChannel();
     }

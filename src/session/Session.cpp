@@ -7,6 +7,7 @@
 #include "base/Clock.h"
 #include "channels/ChannelText.h"
 #include "channels/HttpClient.h"
+#include "desktop/Leftovers.h"
 #include "platform/AppFolder.h"
 #include "platform/Platform.h"
 #include "schedule/ChannelSource.h"
@@ -58,6 +59,7 @@ void Session::Start() {
     scheduler_->forceChange = false;
     maxThumbWidth_ = 0;
     EnsureAppFolder(platform_);
+    RemoveLeftovers(AppFolder(platform_));
     observer_.ShowStartPages();
     Guarded([this] {
         const std::size_t count = platform_.Monitors().size();

@@ -14,6 +14,11 @@ namespace wylo {
 // and Error("Unable to write to <full path>") is thrown.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// True when name is the name WriteFileAtomically gives its temporary file for
+// a target named targetName: targetName + ".tmp-" + 16 hexadecimal digits.
+// Such a file outlives its save only when the program was killed mid-way.
+bool IsAtomicWriteLeftover(std::string_view targetName, std::string_view name);
+
 // The absolute form of path as UTF-8 text, for messages.
 std::string FullPathText(const std::filesystem::path& path);
 

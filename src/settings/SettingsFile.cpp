@@ -77,11 +77,13 @@ std::optional<std::int32_t> ParseIntegerSetting(std::string_view text) {
                 return std::nullopt;
             }
             value = value * 16 + static_cast<std::uint64_t>(digit);
-            if (value > 0xFFFFFFFFu) {
+            // 0x80000000 and above would wrap to a negative number: -1 for
+            // "no choice" in a list, or a unit that is never due.
+            if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
                 return std::nullopt;
             }
         }
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+        return static_cast<std::int32_t>(value);
     }
 
     bool negative = false;

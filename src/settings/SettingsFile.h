@@ -39,9 +39,9 @@ std::optional<std::string> ReadDirectoryUrl(const std::filesystem::path& file);
 
 // An integer setting: "0x" or "0X" followed by hexadecimal digits when the text
 // has at least three characters, a decimal number with an optional sign
-// otherwise. Hexadecimal values from 0x80000000 to 0xFFFFFFFF wrap to their
-// 32-bit two's complement (0xFFFFFFFF is -1), as older files may hold them.
-// Anything else, or a number outside the 32-bit range, gives nothing.
+// otherwise. Anything else, or a number outside the 32-bit signed range (in
+// hexadecimal too: 0x80000000 and above), gives nothing, so the key takes its
+// default.
 std::optional<std::int32_t> ParseIntegerSetting(std::string_view text);
 
 // A boolean setting: read as an integer, any number but 0 is true.

@@ -5,8 +5,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "base/Clock.h"
@@ -68,6 +70,56 @@ protected:
     }
 };
 
+// --- Reasons -----------------------------------------------------------------
+
+TEST_F(DownloadFileTest, EveryFailureHasAReasonAndSuccessNone) {
+    server_.Serve("/photo.jpg", "bytes");
+    const auto outcome = [this](const std::string& url, const fs::path& file) {
+        return DownloadFileWithReason(client_, url, file, clock_);
+    };
+    EXPECT_EQ(outcome(server_.Url("/photo.jpg"), dir_ / "photo.jpg").reason, "");
+    EXPECT_EQ(outcome(server_.Url("/gone.jpg"), dir_ / "gone.jpg").reason,
+              "The server answered with status 404.");
+    EXPECT_EQ(
+        outcome(server_.Url("/photo.jpg"), dir_ / std::string(248, 'n')).reason,
+        "The file name \"" + std::string(60, 'n') + "...\" is too long (248 bytes; at most 247).");
+    // The longest safe name is one the file system takes.
+    const DownloadOutcome longest =
+        outcome(server_.Url("/photo.jpg"), dir_ / std::string(247, 'n'));
+    EXPECT_TRUE(longest.ok) << longest.reason;
+    WriteFile(dir_ / "file", "x");
+    EXPECT_THAT(outcome(server_.Url("/photo.jpg"), dir_ / "file" / "photo.jpg").reason,
+                testing::StartsWith("The folder "));
+    EXPECT_EQ(server_.Count("GET", "/photo.jpg"), 2);
+}
+
+TEST_F(DownloadFileTest, TricklingServerIsAbandonedAndTheCachedCopyKept) {
+    server_.Route("/photo.jpg", [](const httplib::Request& req, httplib::Response& res) {
+        res.set_header("Last-Modified", test::TestHttpServer::HttpDate(std::time(nullptr)));
+        if (req.method == "HEAD") {
+            return;
+        }
+        res.set_chunked_content_provider("image/jpeg", [](std::size_t, httplib::DataSink& sink) {
+            for (int i = 0; i < 300 && sink.is_writable(); ++i) {
+                sink.write("x", 1);
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            sink.done();
+            return true;
+        });
+    });
+    const fs::path file = Cached("old copy", now_ - 3600);
+    HttpClient client({.minBytesPerSecond = 100, .rateWindow = std::chrono::milliseconds(1000)});
+
+    const DownloadOutcome outcome =
+        DownloadFileWithReason(client, server_.Url("/photo.jpg"), file, clock_);
+
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_THAT(outcome.reason, testing::StartsWith("The server is too slow"));
+    EXPECT_EQ(ReadFile(file), "old copy");
+    EXPECT_EQ(Listing(file.parent_path()), std::vector<std::string>{"photo.jpg"});
+}
+
 // --- No usable local copy --------------------------------------------------
 
 TEST_F(DownloadFileTest, WithoutLocalFileSendsOneGetAndNoHead) {
@@ -104,7 +156,10 @@ TEST_F(DownloadFileTest, EmptyBodyIsAFailureAndLeavesNoFile) {
     server_.Serve("/photo.jpg", "");
     const fs::path file = dir_ / "photo.jpg";
 
-    EXPECT_FALSE(Download("/photo.jpg", file));
+    const DownloadOutcome outcome =
+        DownloadFileWithReason(client_, server_.Url("/photo.jpg"), file, clock_);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.reason, "The server sent an empty file.");
 
     EXPECT_FALSE(fs::exists(file));
     EXPECT_TRUE(Listing(dir_.path()).empty());

@@ -241,6 +241,57 @@ TEST(HttpClientLimitsTest, SlowButSteadyBodyArrivesWhileAStalledOneTimesOut) {
     opener.gate->Open();
 }
 
+// Sends one byte every 100 ms, far below a floor of 100 bytes a second, for
+// up to 30 s: without the floor the silence limit alone never ends it.
+void RouteTrickle(test::TestHttpServer& server, const std::string& path) {
+    server.Route(path, [](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("image/jpeg", [](std::size_t, httplib::DataSink& sink) {
+            for (int i = 0; i < 300 && sink.is_writable(); ++i) {
+                sink.write("x", 1);
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            sink.done();
+            return true;
+        });
+    });
+}
+
+TEST(HttpClientLimitsTest, TricklingServerIsAbandonedAsTooSlow) {
+    test::TestHttpServer server;
+    RouteTrickle(server, "/trickle.jpg");
+    HttpClient client({.readTimeout = std::chrono::milliseconds(1000),
+                       .minBytesPerSecond = 100,
+                       .rateWindow = std::chrono::milliseconds(1000)});
+    std::size_t received = 0;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(client.Get(server.Url("/trickle.jpg"), [&received](std::string_view chunk) {
+        received += chunk.size();
+        return true;
+    }));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(client.LastError(),
+              "The server is too slow: it sent less than 100 bytes per second over 1 second.");
+    EXPECT_GT(received, 0u);
+}
+
+TEST(HttpClientLimitsTest, DefaultFloorIsOneKilobyteASecondOverTenSeconds) {
+    const HttpLimits limits;
+    EXPECT_EQ(limits.minBytesPerSecond, 1024);
+    EXPECT_EQ(limits.rateWindow, std::chrono::seconds(10));
+}
+
+TEST(HttpClientLimitsTest, HugeReplyHeaderFailsWithItsReason) {
+    test::TestHttpServer server;
+    server.Route("/big-header", [](const httplib::Request&, httplib::Response& res) {
+        res.set_header("X-Filler", std::string(300 * 1024, 'h'));
+        res.set_content("body", "text/plain");
+    });
+    HttpClient client;
+    Body body;
+    EXPECT_FALSE(client.Get(server.Url("/big-header"), body.Sink()));
+    EXPECT_EQ(client.LastError(), "The server's reply header is too large.");
+}
+
 // --- Progress -----------------------------------------------------------------------
 
 TEST_F(HttpClientTest, ProgressIsOneBeginSomeWorkAndOneEndPerTransfer) {

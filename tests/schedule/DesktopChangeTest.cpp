@@ -209,7 +209,9 @@ TEST_F(DesktopChangeTest, AnImageThatCannotBeFetchedLeavesItsMonitorInTheUsersCo
     ExpectFillAt(desktop, 0);
     ExpectImageAt(desktop, 64, 2);
     EXPECT_EQ(feedback_.statuses.front(), "Downloading Image 1");
-    EXPECT_EQ(feedback_.statuses[1], "Downloading Image 2");
+    EXPECT_EQ(feedback_.statuses[1],
+              "Could not download Image 1: The server answered with status 404.");
+    EXPECT_EQ(feedback_.statuses[2], "Downloading Image 2");
 }
 
 TEST_F(DesktopChangeTest, WithNoImageAtAllThePlainColourIsStillInstalled) {
@@ -219,7 +221,8 @@ TEST_F(DesktopChangeTest, WithNoImageAtAllThePlainColourIsStillInstalled) {
     change_.ChangeDesktop(-1);
 
     EXPECT_EQ(settings_.currentImage, 0);
-    EXPECT_THAT(feedback_.statuses, ElementsAre("Downloading "));
+    EXPECT_THAT(feedback_.statuses,
+                ElementsAre("Downloading ", "Could not download : The image has no address."));
     EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
     ExpectFillAt(Desktop(), 0);
     EXPECT_TRUE(change_.drawnImages().empty());
@@ -233,7 +236,8 @@ TEST_F(DesktopChangeTest, AnIndexPastTheLastImageFetchesNothing) {
     change_.ChangeDesktop(7);
 
     EXPECT_EQ(server_.Requests().size(), 0u);
-    EXPECT_THAT(feedback_.statuses, ElementsAre("Downloading "));
+    EXPECT_THAT(feedback_.statuses,
+                ElementsAre("Downloading ", "Could not download : The image has no address."));
     ExpectFillAt(Desktop(), 0);
 }
 

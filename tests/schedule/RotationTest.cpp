@@ -26,6 +26,10 @@ INSTANTIATE_TEST_SUITE_P(Rotation, SequentialOrder,
                                            SequentialCase{5, 6, 0},  // past the last image
                                            SequentialCase{9, 6, 0},  // the channel shrank
                                            SequentialCase{-1, 6, 0},
+                                           // A stored index below -1 is no image:
+                                           // start again from the first.
+                                           SequentialCase{-5, 6, 0},
+                                           SequentialCase{-2147483647 - 1, 6, 0},
                                            SequentialCase{0, 0, 0},  // no images at all
                                            SequentialCase{2147483647, 6, 0}));
 

@@ -61,9 +61,15 @@ TEST(ParseIntegerSetting, DecimalAndHexadecimalRules) {
     EXPECT_EQ(ParseIntegerSetting("0x0"), 0);
     EXPECT_EQ(ParseIntegerSetting("0x0000000000FF"), 255);
     EXPECT_EQ(ParseIntegerSetting("0x7FFFFFFF"), 2147483647);
-    // Hexadecimal beyond the signed range wraps, as older files may rely on.
-    EXPECT_EQ(ParseIntegerSetting("0x80000000"), INT32_MIN);
-    EXPECT_EQ(ParseIntegerSetting("0xFFFFFFFF"), -1);
+    EXPECT_EQ(ParseIntegerSetting("0x000000007FFFFFFF"), 2147483647);
+}
+
+TEST(ParseIntegerSetting, HexadecimalBeyondTheSignedRangeIsNotANumber) {
+    // Wrapping these would turn them into negative numbers such as -1.
+    for (const char* text : {"0x80000000", "0x80000001", "0xFFFFFFFE", "0xFFFFFFFF", "0X0FFFFFFFF",
+                             "0x100000000", "0xFFFFFFFFFFFFFFFFFFFF"}) {
+        EXPECT_EQ(ParseIntegerSetting(text), std::nullopt) << '"' << text << '"';
+    }
 }
 
 TEST(ParseIntegerSetting, AnythingElseIsNotANumber) {
@@ -209,8 +215,24 @@ TEST_F(SettingsFileTest, UnreadableTextsGiveTheirDefaults) {
 TEST_F(SettingsFileTest, HexadecimalTextsAreNumbers) {
     EXPECT_FALSE(LoadFrom("RandomOrder=0x0\n").randomOrder);
     EXPECT_EQ(LoadFrom("BGColour=0xFF\n").bgColour, MakeColour(255, 0, 0));
-    EXPECT_EQ(LoadFrom("CurrentChannel=0xFFFFFFFF\n").currentChannel, -1);
+    EXPECT_EQ(LoadFrom("CurrentChannel=0x7FFFFFFF\n").currentChannel, 2147483647);
     EXPECT_EQ(LoadFrom("CurrentImage=\"12\"\n").currentImage, 12);
+}
+
+TEST_F(SettingsFileTest, HexadecimalOutsideTheSignedRangeGivesEachKeysDefault) {
+    const Settings s = LoadFrom(
+        "CurrentChannel=0x80000000\nCurrentImage=0xFFFFFFFF\nMultiScreenOpt=0xFFFFFFFF\n"
+        "ActiveSingleMonitor=0xFFFFFFFF\nScheduleType=0xFFFFFFFF\nScheduleFrequency=0x80000000\n"
+        "RandomOrder=0xFFFFFFFF\nBGColour=0xFFFFFFFF\nFGColour=0x80000000\n");
+    EXPECT_EQ(s.currentChannel, -1);
+    EXPECT_EQ(s.currentImage, 0);
+    EXPECT_EQ(s.multiScreenOpt, MultiScreen::Same);
+    EXPECT_EQ(s.activeSingleMonitor, 0);
+    EXPECT_EQ(s.scheduleType, ScheduleUnit::Minutes);  // minutes, so the schedule still falls due
+    EXPECT_EQ(s.scheduleFrequency, 1);
+    EXPECT_TRUE(s.randomOrder);
+    EXPECT_EQ(s.bgColour, kBlack);
+    EXPECT_EQ(s.fgColour, kWhite);
 }
 
 TEST_F(SettingsFileTest, LastChangeIsReadInTheUsersFormatOrAsIso8601) {

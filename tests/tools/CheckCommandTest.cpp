@@ -100,6 +100,42 @@ TEST_F(CheckCommandTest, NoAvailableChannelExitsWithOne) {
     EXPECT_EQ(server_.Count("GET", "/y/Channel.xml"), 0);
 }
 
+TEST_F(CheckCommandTest, EveryRefusalAndFailureSaysWhy) {
+    const std::string longId(256, 'a');
+    ServeDirectory("", Entry(longId, "/long/Channel.xml") + Entry("empty", "/empty/Channel.xml") +
+                           Entry("gone", "/gone/Channel.xml"));
+    server_.Serve("/long/Channel.xml", "<provider><title>L</title></provider>");
+    server_.Serve("/empty/Channel.xml", "");
+
+    const RunResult run = Check();
+    EXPECT_EQ(run.exitCode, 1);
+    ASSERT_EQ(run.lines.size(), 3u);
+    EXPECT_EQ(run.lines[0], "channel 0 id=" + longId +
+                                " unavailable: id is too long (256 bytes; at most 247) for a "
+                                "folder name");
+    EXPECT_EQ(run.lines[1],
+              "channel 1 id=empty unavailable: control file could not be downloaded "
+              "from " +
+                  server_.Url("/empty/Channel.xml") + ": The server sent an empty file.");
+    EXPECT_EQ(run.lines[2],
+              "channel 2 id=gone unavailable: control file could not be downloaded "
+              "from " +
+                  server_.Url("/gone/Channel.xml") + ": The server answered with status 404.");
+    EXPECT_EQ(server_.Count("GET", "/long/Channel.xml"), 0);
+}
+
+TEST_F(CheckCommandTest, ADirectoryWithoutChannelsSaysSo) {
+    ServeDirectory("", "");
+    RunResult run = Check();
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.lines, ElementsAre("no channels listed in the directory"));
+
+    server_.Serve("/wylo/wylo.xml", "<wylo/>");
+    run = Check();
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.lines, ElementsAre("no channels listed in the directory"));
+}
+
 TEST_F(CheckCommandTest, ControlCharactersCannotForgeLines) {
     ServeDirectory("", Entry("alps", "/alps/Channel.xml"));
     server_.Serve("/alps/Channel.xml",

@@ -167,8 +167,26 @@ TEST_F(RenderCommandTest, AnImageWithoutTitleKeepsTheTrailingBlank) {
     const RunResult r = Render({"--channel", "0", "--monitor", "8x8+0+0", "--out", Out()});
 
     ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_THAT(r.lines, ElementsAre("Downloading ", "current 0"));
+    EXPECT_THAT(r.lines, ElementsAre("Downloading ",
+                                     "Could not download : The server answered with status 404.",
+                                     "current 0"));
     EXPECT_EQ(ReadBmpFile(Out()).Pixel(4, 4), kBlack);
+}
+
+TEST_F(RenderCommandTest, AnImageNameTooLongForTheCacheIsRefusedWithItsReason) {
+    const std::string path = "/x/" + std::string(300, 'p') + ".jpg";
+    server_.Serve("/wylo.xml", "<wylo><PROVIDERS><p><id>x</id><url>" +
+                                   server_.Url("/x/Channel.xml") + "</url></p></PROVIDERS></wylo>");
+    server_.Serve("/x/Channel.xml", "<provider><images><i><loc>" + server_.Url(path) +
+                                        "</loc><title>Long</title></i></images></provider>");
+    server_.Serve(path, "not fetched");
+    const RunResult r = Render({"--channel", "0", "--monitor", "8x8+0+0", "--out", Out()});
+
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    ASSERT_EQ(r.lines.size(), 3u);
+    EXPECT_THAT(r.lines[1], HasSubstr("Could not download Long: The file name in "));
+    EXPECT_THAT(r.lines[1], HasSubstr(" is too long (304 bytes; at most 247)."));
+    EXPECT_EQ(server_.Count("GET", path), 0);
 }
 
 TEST_F(RenderCommandTest, AChannelTheDirectoryDoesNotHoldFails) {

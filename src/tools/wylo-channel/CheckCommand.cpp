@@ -28,11 +28,14 @@ void PrintLine(const std::string& line) {
 
 // Why the channel at index cannot be offered; empty when it can, in which
 // case its control file is loaded.
-std::string Unavailability(ChannelSession& session, HttpClient& client, int index) {
+std::string Unavailability(ChannelSession& session, int index) {
     const std::string id = session.directory().ChannelValue("id", index);
     const std::string url = session.directory().ChannelValue("url", index);
     if (id.empty()) {
         return "no id";
+    }
+    if (IsNameTooLong(id)) {
+        return "id is " + UnsafeNameReason(id) + " for a folder name";
     }
     if (!IsSafeName(id)) {
         return "id is not usable as a folder name";
@@ -44,7 +47,7 @@ std::string Unavailability(ChannelSession& session, HttpClient& client, int inde
         return "control file address is not an http or https address: " + url;
     }
     if (!session.DownloadControlFile(index)) {
-        const std::string why = client.LastError();
+        const std::string why = session.LastDownloadError();
         return "control file could not be downloaded from " + url +
                (why.empty() ? std::string() : ": " + why);
     }
@@ -66,7 +69,7 @@ int RunCheck(const std::string& url) {
     ChannelSession session(client, Clock::System(), cache.path(), url);
 
     if (!session.FetchChannelDirectory()) {
-        const std::string why = client.LastError();
+        const std::string why = session.LastDownloadError();
         throw Error("cannot download the channel directory from " + url +
                     (why.empty() ? std::string() : ": " + why));
     }
@@ -76,9 +79,12 @@ int RunCheck(const std::string& url) {
         PrintLine("news " + Printable(news));
     }
     bool anyAvailable = false;
+    if (session.directory().ChannelCount() == 0) {
+        PrintLine("no channels listed in the directory");
+    }
     for (int i = 0; i < session.directory().ChannelCount(); ++i) {
         const std::string id = Printable(session.directory().ChannelValue("id", i));
-        if (const std::string why = Unavailability(session, client, i); !why.empty()) {
+        if (const std::string why = Unavailability(session, i); !why.empty()) {
             PrintLine(fmt::format("channel {} id={} unavailable: {}", i, id, Printable(why)));
             continue;
         }
@@ -109,6 +115,7 @@ CommandRun SetUpCheck(CLI::App& sub) {
         "  news <url>                                      (when the directory has one)\n"
         "  channel <i> id=<id> title=<title> images=<n>    (an available channel)\n"
         "  channel <i> id=<id> unavailable: <reason>       (one Wylo leaves out)\n"
+        "  no channels listed in the directory             (when it lists none)\n"
         "    image <j> title=<t> loc=<l> thumb=<t> background=<b> font=<f>\n"
         "Values are the documents' raw texts; control characters are shown escaped.\n"
         "Exit status: 0 when at least one channel is available, 1 when none is or\n"

@@ -148,7 +148,7 @@ int RunRender(const RenderOptions& o) {
     HttpClient client;
     ChannelSession session(client, Clock::System(), appFolder, o.url);
     if (!session.FetchChannelDirectory() || !session.OpenChannelDirectory()) {
-        const std::string why = client.LastError();
+        const std::string why = session.LastDownloadError();
         throw Error("cannot download the channel directory from " + o.url +
                     (why.empty() ? std::string() : ": " + why));
     }
@@ -161,7 +161,10 @@ int RunRender(const RenderOptions& o) {
         fmt::print(stderr,
                    "wylo-channel render: warning: control file of channel {} not "
                    "downloaded{}\n",
-                   o.channel, client.LastError().empty() ? "" : ": " + client.LastError());
+                   o.channel,
+                   session.LastDownloadError().empty()
+                       ? ""
+                       : ": " + Printable(session.LastDownloadError()));
     }
     if (!session.LoadControlFile(o.channel)) {
         fmt::print(stderr,
