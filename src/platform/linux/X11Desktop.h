@@ -38,9 +38,21 @@ constexpr std::int32_t TileCoordinate(std::int64_t position, std::int64_t origin
 // show the far end of the bitmap; untiled, the bitmap is centred on the
 // primary monitor on black. The pixmap is published in _XROOTPMAP_ID and
 // ESETROOT_PMAP_ID for compositors and terminals and outlives this process;
-// the pixmap of the previous setter is freed. Throws Error when there is no
-// display or the display cannot show it.
+// Wylo notes it in a root property of its own (_WYLO_ROOT_PIXMAP) and frees
+// the one it noted before. Pixmaps of other programs are never freed, and
+// no other program is ended. Throws Error when there is no display or the
+// display cannot show it.
 void X11SetRootWallpaper(const Bitmap& bitmap, bool tile);
+
+// Frees the pixmap an earlier X11SetRootWallpaper left, for a desktop that
+// draws its own background; the root properties naming it are removed.
+// Nothing without a display or without such a pixmap.
+void X11ReleaseRootWallpaper();
+
+// True when a window of the desktop type (_NET_WM_WINDOW_TYPE_DESKTOP) is
+// shown over the root: a desktop program (file manager, desktop shell)
+// draws the background there, and the root window's picture is hidden.
+bool X11DesktopWindowShown();
 
 // Rings the display's bell; nothing without a display.
 void X11Bell();
