@@ -199,7 +199,6 @@ std::string FileUri(const std::filesystem::path& file) {
     return uri ? std::string(uri.get()) : std::string();
 }
 
-
 bool SetGSettingsWallpaper(const GSettingsWallpaperKeys& keys, const std::filesystem::path& file,
                            bool tile) {
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();

@@ -47,8 +47,7 @@ Bitmap ShiftForVirtualDesktop(const Bitmap& bitmap, DesktopOffset offset) {
     return shifted;
 }
 
-Bitmap CropForMonitor(const Bitmap& wallpaper, const Rect& bounds, bool tile,
-                      const Rect& primary) {
+Bitmap CropForMonitor(const Bitmap& wallpaper, const Rect& bounds, bool tile, const Rect& primary) {
     Bitmap crop(std::max(bounds.Width(), 0), std::max(bounds.Height(), 0));
     if (wallpaper.empty() || crop.empty()) {
         return crop;
@@ -92,8 +91,8 @@ Bitmap CropForMonitor(const Bitmap& wallpaper, const Rect& bounds, bool tile,
 
 DesktopFiles::DesktopFiles(std::filesystem::path wallpaper) : wallpaper_(std::move(wallpaper)) {
     // The letter the last change did not use.
-    letter_ = Exists(PathFor(wallpaper_, 'a', 0)) || Exists(PathFor(wallpaper_, 'a', 1)) ? 'b'
-                                                                                          : 'a';
+    letter_ =
+        Exists(PathFor(wallpaper_, 'a', 0)) || Exists(PathFor(wallpaper_, 'a', 1)) ? 'b' : 'a';
 }
 
 std::filesystem::path DesktopFiles::PathFor(const std::filesystem::path& wallpaper, char letter,
@@ -193,21 +192,26 @@ void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
             const std::vector<Monitor> monitors = LinuxMonitors(environment);
             const DesktopOffset offset = tile ? VirtualDesktopOffset(monitors) : DesktopOffset{};
             const std::filesystem::path file = files.Canvas(bitmap, offset);
-            const auto use = [&](bool wanted, bool done, const char* what) {
-                if (wanted) {
-                    taken = done || taken;
-                    if (!done) {
-                        failures.emplace_back(std::string(what) + " did not accept it");
-                    }
+            // Each back-end only when the session has its desktop.
+            const auto use = [&](bool wanted, const char* what, const auto& set) {
+                if (!wanted) {
+                    return;
+                }
+                if (set()) {
+                    taken = true;
+                } else {
+                    failures.emplace_back(std::string(what) + " did not accept it");
                 }
             };
-            use(session.gnome, SetGSettingsWallpaper(kGnomeBackground, file, tile), "GNOME");
-            use(session.cinnamon, SetGSettingsWallpaper(kCinnamonBackground, file, tile),
-                "Cinnamon");
-            use(session.mate, SetGSettingsWallpaper(kMateBackground, file, tile), "MATE");
-            use(session.xfce, SetXfceWallpaper(file, tile), "xfdesktop");
-            use(session.lxde, SetPcmanfmWallpaper(file, tile, false), "pcmanfm");
-            use(session.lxqt, SetPcmanfmWallpaper(file, tile, true), "pcmanfm-qt");
+            use(session.gnome, "GNOME",
+                [&] { return SetGSettingsWallpaper(kGnomeBackground, file, tile); });
+            use(session.cinnamon, "Cinnamon",
+                [&] { return SetGSettingsWallpaper(kCinnamonBackground, file, tile); });
+            use(session.mate, "MATE",
+                [&] { return SetGSettingsWallpaper(kMateBackground, file, tile); });
+            use(session.xfce, "xfdesktop", [&] { return SetXfceWallpaper(file, tile); });
+            use(session.lxde, "pcmanfm", [&] { return SetPcmanfmWallpaper(file, tile, false); });
+            use(session.lxqt, "pcmanfm-qt", [&] { return SetPcmanfmWallpaper(file, tile, true); });
         }
         if (session.plasma) {
             // Each Plasma screen tiles from its own corner: each gets its own

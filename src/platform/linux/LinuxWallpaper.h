@@ -20,8 +20,7 @@ Bitmap ShiftForVirtualDesktop(const Bitmap& bitmap, DesktopOffset offset);
 // the program's coordinates (origin at the primary monitor's top-left).
 // Tiled, the wallpaper repeats from the primary's origin; untiled, it is
 // centred on the primary monitor (primary) on black.
-Bitmap CropForMonitor(const Bitmap& wallpaper, const Rect& bounds, bool tile,
-                      const Rect& primary);
+Bitmap CropForMonitor(const Bitmap& wallpaper, const Rect& bounds, bool tile, const Rect& primary);
 
 // The files a change hands to desktops that are told a path. Each change
 // uses new names, so every change is a real change of the desktop's setting

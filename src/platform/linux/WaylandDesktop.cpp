@@ -8,13 +8,12 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <nlohmann/json.hpp>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <wayland-client.h>
-
-#include <nlohmann/json.hpp>
 
 #include "platform/linux/DesktopEnvironment.h"
 
@@ -72,7 +71,7 @@ void OnName(void* data, wl_output*, const char* name) {
 }
 void OnDescription(void*, wl_output*, const char*) {}
 
-const wl_output_listener kOutputListener = {OnGeometry, OnMode,  OnDone,
+const wl_output_listener kOutputListener = {OnGeometry, OnMode, OnDone,
                                             OnScale,    OnName, OnDescription};
 
 void OnGlobal(void* data, wl_registry* registry, uint32_t id, const char* interface,
@@ -142,8 +141,8 @@ std::vector<WaylandOutput> ParseSwayOutputs(std::string_view json) {
         if (!x || !y || !w || !h || *w <= 0 || *h <= 0 || !name.is_string()) {
             continue;
         }
-        outputs.push_back({name.get<std::string>(), Rect{*x, *y, *x + *w, *y + *h},
-                           o.value("focused", false)});
+        outputs.push_back(
+            {name.get<std::string>(), Rect{*x, *y, *x + *w, *y + *h}, o.value("focused", false)});
     }
     return outputs;
 }
