@@ -330,7 +330,7 @@ TEST_F(RootWallpaper, DesktopDrawingItsOwnBackgroundGetsNoRootPixmap) {
                     PropModeReplace, reinterpret_cast<const unsigned char*>(&type), 1);
     XMapWindow(d_, desktop);
     XSync(d_, False);
-    ASSERT_TRUE(X11DesktopWindowShown());
+    ASSERT_TRUE(X11DesktopWindowPresent());
 
     // Nothing takes the picture but the hidden root: an error, not success.
     try {
@@ -348,7 +348,7 @@ TEST_F(RootWallpaper, DesktopDrawingItsOwnBackgroundGetsNoRootPixmap) {
     EXPECT_TRUE(std::filesystem::exists(dir / "desktop-a.bmp"));
     XDestroyWindow(d_, desktop);
     XSync(d_, False);
-    EXPECT_FALSE(X11DesktopWindowShown());
+    EXPECT_FALSE(X11DesktopWindowPresent());
 }
 
 TEST_F(RootWallpaper, UntiledIsCentredOnThePrimaryOnBlack) {

@@ -267,7 +267,7 @@ void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
     // it belongs to the X server of X programs and is never on screen.
     bool rootShown = false;
     if (!environment.wayland) {
-        const bool covered = X11DesktopWindowShown();
+        const bool covered = X11DesktopWindowPresent();  // or drawn over by the desktop
         if (taken && covered) {
             // The desktop draws its own background: a root pixmap would only
             // cost memory, and the one Wylo left before is freed.
@@ -277,7 +277,7 @@ void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
                 X11SetRootWallpaper(bitmap, tile);
                 rootShown = !covered;
                 if (covered) {
-                    failures.emplace_back("a desktop window covers the X root window");
+                    failures.emplace_back("a desktop program draws over the X root window");
                 }
             } catch (const Error& e) {
                 failures.emplace_back(e.what());

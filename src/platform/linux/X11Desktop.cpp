@@ -514,7 +514,7 @@ void X11ReleaseRootWallpaper() {
     XSync(d, False);
 }
 
-bool X11DesktopWindowShown() {
+bool X11DesktopWindowPresent() {
     DisplayPtr display = OpenDisplay();
     if (!display) {
         return false;
@@ -535,11 +535,8 @@ bool X11DesktopWindowShown() {
     }
     bool shown = false;
     for (unsigned i = 0; i < count && !shown; ++i) {
-        XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(d, children[i], &attributes) ||
-            attributes.map_state != IsViewable) {
-            continue;
-        }
+        // Mapped or not: xfdesktop without a window manager keeps its window
+        // unmapped and draws the root's background itself.
         // A window manager may frame the desktop window: look one level down.
         shown = HasAtom(d, children[i], type, desktop);
         Window* inner = nullptr;

@@ -49,10 +49,11 @@ void X11SetRootWallpaper(const Bitmap& bitmap, bool tile);
 // Nothing without a display or without such a pixmap.
 void X11ReleaseRootWallpaper();
 
-// True when a window of the desktop type (_NET_WM_WINDOW_TYPE_DESKTOP) is
-// shown over the root: a desktop program (file manager, desktop shell)
-// draws the background there, and the root window's picture is hidden.
-bool X11DesktopWindowShown();
+// True when a window of the desktop type (_NET_WM_WINDOW_TYPE_DESKTOP)
+// exists: a desktop program (file manager, desktop shell) runs and draws the
+// background itself, over the root or into it, so the root window's picture
+// is hidden or replaced.
+bool X11DesktopWindowPresent();
 
 // Rings the display's bell; nothing without a display.
 void X11Bell();
