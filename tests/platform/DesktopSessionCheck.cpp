@@ -5,9 +5,13 @@
 // desktop draws its own background.
 //
 //   desktop-session-check --pid PID [--output NAME]
+//   desktop-session-check --pid PID --gsettings SCHEMA KEY
 //
 // With --output, the screen is that Wayland output, photographed with grim;
-// without, the X root window (desktop windows included).
+// without, the X root window (desktop windows included). With --gsettings,
+// the screen is not looked at: the key, read back by `gsettings` in a
+// process of its own (through dconf), must name a new file holding the
+// picture at each change.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -142,12 +146,76 @@ bool Alive(pid_t pid) {
     return kill(pid, 0) == 0;
 }
 
+Bitmap Solid(std::int32_t w, std::int32_t h, const Rgb& c) {
+    Bitmap bitmap(w, h);
+    for (std::int32_t y = 0; y < h; ++y) {
+        for (std::int32_t x = 0; x < w; ++x) {
+            bitmap.SetPixel(
+                x, y,
+                wylo::MakeColour(static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
+                                 static_cast<std::uint8_t>(c.b)));
+        }
+    }
+    return bitmap;
+}
+
+int CheckSettings(wylo::LinuxPlatform& platform, const std::filesystem::path& wallpaper,
+                  const std::string& schema, const std::string& key) {
+    std::string previous;
+    const Rgb colours[2] = {{200, 30, 60}, {20, 160, 90}};
+    for (int change = 0; change < 2; ++change) {
+        const Bitmap picture = Solid(64, 48, colours[change]);
+        wylo::WriteBmpFile(wallpaper, picture);
+        try {
+            platform.SetWallpaper(wallpaper, true);
+        } catch (const std::exception& e) {
+            std::cerr << "FAIL: change " << change + 1 << ": " << e.what() << "\n";
+            return 1;
+        }
+        std::string value;
+        if (wylo::RunProgram({"gsettings", "get", schema, key}, &value) != 0) {
+            std::cerr << "FAIL: gsettings could not read " << schema << " " << key << "\n";
+            return 1;
+        }
+        // 'file:///path' with a line end.
+        const std::size_t start = value.find("file://");
+        const std::size_t end = value.rfind('\'');
+        if (start == std::string::npos || end == std::string::npos || end <= start) {
+            std::cerr << "FAIL: " << key << " is " << value;
+            return 1;
+        }
+        const std::string uri = value.substr(start, end - start);
+        if (uri == previous) {
+            std::cerr << "FAIL: change " << change + 1 << " wrote the same value " << uri
+                      << ": the desktop gets no change signal\n";
+            return 1;
+        }
+        previous = uri;
+        const std::filesystem::path file = uri.substr(7);
+        const Bitmap shown = wylo::ReadBmpFile(file);
+        if (shown.width() != 64 || shown.Pixel(10, 10) != picture.Pixel(10, 10)) {
+            std::cerr << "FAIL: " << file << " does not hold change " << change + 1 << "\n";
+            return 1;
+        }
+        std::cout << "change " << change + 1 << ": " << key << " = " << uri << "\n";
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     pid_t pid = 0;
     std::string output;
+    std::string schema;
+    std::string key;
     for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--gsettings") == 0 && i + 2 < argc) {
+            schema = argv[i + 1];
+            key = argv[i + 2];
+            ++i;
+            continue;
+        }
         if (std::strcmp(argv[i], "--pid") == 0) {
             pid = static_cast<pid_t>(std::stol(argv[i + 1]));
         } else if (std::strcmp(argv[i], "--output") == 0) {
@@ -168,6 +236,9 @@ int main(int argc, char** argv) {
     const std::filesystem::path wallpaper = folder / "desktop.bmp";
 
     wylo::LinuxPlatform platform;
+    if (!schema.empty()) {
+        return CheckSettings(platform, wallpaper, schema, key);
+    }
     const wylo::Size size = platform.VirtualDesktopSize();
     if (size.width <= 0 || size.height <= 0) {
         std::cerr << "FAIL: the platform reports no monitor\n";

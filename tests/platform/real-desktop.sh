@@ -2,8 +2,11 @@
 # Starts one real desktop in a session of its own and runs the wallpaper
 # check (desktop-session-check) inside it.
 #
-#   real-desktop.sh xfce|mate|lxde|sway CHECKER
+#   real-desktop.sh xfce|mate|lxde|sway|gnome-settings CHECKER
 #
+# gnome-settings runs no desktop (GNOME Shell is too heavy for the test
+# run): it checks the GNOME background keys through dconf, as the shell
+# reads them.
 # X11 desktops run on a private Xvfb (scripts/with-xvfb, one 1280x800
 # monitor) with their own D-Bus session and private XDG folders, so nothing
 # of the real user's settings is read or written. sway refuses to run as
@@ -34,10 +37,16 @@ if [ "${REAL_DESKTOP_INSIDE:-}" != 1 ]; then
     mate) program=caja ;;
     lxde) program=pcmanfm ;;
     sway) program=sway ;;
+    gnome-settings) program=gsettings ;;
     *) echo "unknown desktop $desktop" >&2; exit 2 ;;
     esac
     command -v "$program" >/dev/null || { echo "$program is not installed"; exit 77; }
     command -v dbus-run-session >/dev/null || { echo "dbus-run-session is not installed"; exit 77; }
+    if [ "$desktop" = gnome-settings ] &&
+        ! gsettings list-keys org.gnome.desktop.background >/dev/null 2>&1; then
+        echo "the GNOME background schema is not installed"
+        exit 77
+    fi
 
     work=$(mktemp -d "${TMPDIR:-/tmp}/wylo-desktop.XXXXXX")
     chmod 755 "$work"
@@ -91,6 +100,16 @@ show_log() {
 }
 
 case "$desktop" in
+gnome-settings)
+    export XDG_CURRENT_DESKTOP=GNOME GSETTINGS_BACKEND=dconf
+    unset DISPLAY
+    sleep 600 &
+    desktop_pid=$!
+    status=0
+    "$work/check" --pid "$desktop_pid" --gsettings org.gnome.desktop.background picture-uri ||
+        status=$?
+    exit "$status"
+    ;;
 xfce)
     export XDG_CURRENT_DESKTOP=XFCE
     xfdesktop --disable-wm-check >"$log" 2>&1 &
