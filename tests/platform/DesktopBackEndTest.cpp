@@ -174,6 +174,13 @@ TEST(SwayCommands, PathsAreQuotedOrRefused) {
                                         "B", "-i", "/p/b.bmp", "-m", "tile"}));
 }
 
+TEST(XfceBackdropMonitor, NameBetweenMonitorAndTheNextSlash) {
+    EXPECT_EQ(XfceBackdropMonitor("/backdrop/screen0/monitorHDMI-1/workspace0/last-image"),
+              "HDMI-1");
+    EXPECT_EQ(XfceBackdropMonitor("/backdrop/screen0/monitor0/image-path"), "0");
+    EXPECT_EQ(XfceBackdropMonitor("/backdrop/screen0/last-image"), "");
+}
+
 TEST(PcmanfmCommands, OneArgumentPerOption) {
     EXPECT_EQ(PcmanfmWallpaperCommand("/w/-x.bmp", true, false),
               (std::vector<std::string>{"pcmanfm", "--set-wallpaper=/w/-x.bmp",

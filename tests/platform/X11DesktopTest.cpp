@@ -351,6 +351,53 @@ TEST_F(RootWallpaper, DesktopDrawingItsOwnBackgroundGetsNoRootPixmap) {
     EXPECT_FALSE(X11DesktopWindowPresent());
 }
 
+TEST_F(RootWallpaper, XfceGetsEachMonitorsOwnPictureByItsName) {
+    if (!IsDefaultLayout(X11Monitors())) {
+        GTEST_SKIP() << "needs the default two-monitor layout";
+    }
+    // A stand-in xfconf-query listing a backdrop per monitor (by monitor and
+    // by output name, as xfdesktop versions differ) and recording the rest.
+    TempDir dir;
+    std::filesystem::create_directories(dir / "bin");
+    const std::string calls = (dir / "calls.txt").string();
+    test::WriteFile(dir / "bin" / "xfconf-query",
+                    "#!/bin/sh\n"
+                    "case \"$*\" in *' -l') printf '%s\\n' "
+                    "/backdrop/screen0/monitorLEFT/workspace0/last-image "
+                    "/backdrop/screen0/monitorscreen/workspace0/last-image "
+                    "/backdrop/screen0/monitorOTHER/workspace0/last-image; exit 0;; esac\n"
+                    "echo \"$*\" >> '" +
+                        calls + "'\n");
+    std::filesystem::permissions(dir / "bin" / "xfconf-query", std::filesystem::perms::owner_all);
+    ScopedEnv path("PATH", ((dir / "bin").string() + ":/usr/bin:/bin").c_str());
+    WriteBmpFile(dir / "desktop.bmp", CoordinatePattern(3200, 1080));
+    SetLinuxWallpaper(dir / "desktop.bmp", true, "XFCE");
+
+    const std::string recorded = test::ReadFile(dir / "calls.txt");
+    const auto set = [&](const std::string& monitor) {
+        const std::string key =
+            "-p /backdrop/screen0/monitor" + monitor + "/workspace0/last-image -s ";
+        const std::size_t at = recorded.find(key);
+        return at == std::string::npos
+                   ? std::string()
+                   : recorded.substr(at + key.size(), recorded.find('\n', at) - at - key.size());
+    };
+    // LEFT is the first monitor, "screen" the output of RIGHT, the primary.
+    const std::vector<Monitor> monitors = X11Monitors();
+    const std::size_t left = monitors[0].primary ? 1 : 0;
+    const std::filesystem::path leftFile = dir / ("desktop-a-" + std::to_string(left + 1) + ".bmp");
+    const std::filesystem::path rightFile =
+        dir / ("desktop-a-" + std::to_string(2 - left) + ".bmp");
+    EXPECT_EQ(set("LEFT"), leftFile.string()) << recorded;
+    EXPECT_EQ(set("screen"), rightFile.string()) << recorded;
+    EXPECT_EQ(set("OTHER"), (dir / "desktop-a.bmp").string())
+        << "an unknown monitor gets the whole";
+    const Bitmap leftPicture = ReadBmpFile(leftFile);
+    EXPECT_EQ(leftPicture.width(), 1280);
+    EXPECT_EQ(leftPicture.Pixel(0, 0), CoordinateColour(1920, 56));
+    EXPECT_EQ(ReadBmpFile(rightFile).Pixel(0, 0), CoordinateColour(0, 0));
+}
+
 TEST_F(RootWallpaper, UntiledIsCentredOnThePrimaryOnBlack) {
     const Bitmap picture = CoordinatePattern(100, 60);
     X11SetRootWallpaper(picture, false);

@@ -242,7 +242,20 @@ bool SetGSettingsWallpaper(const GSettingsWallpaperKeys& keys, const std::filesy
     return done;
 }
 
-bool SetXfceWallpaper(const std::filesystem::path& file, bool tile) {
+std::string XfceBackdropMonitor(std::string_view property) {
+    constexpr std::string_view kMonitor = "/monitor";
+    const std::size_t at = property.find(kMonitor);
+    if (at == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t start = at + kMonitor.size();
+    const std::size_t end = property.find('/', start);
+    return std::string(property.substr(
+        start, end == std::string_view::npos ? property.size() - start : end - start));
+}
+
+bool SetXfceWallpaper(const std::filesystem::path& file, bool tile,
+                      const std::vector<std::pair<std::string, std::filesystem::path>>& monitors) {
     std::string listing;
     if (RunProgram({"xfconf-query", "-c", "xfce4-desktop", "-l"}, &listing) != 0) {
         return false;
@@ -264,9 +277,17 @@ bool SetXfceWallpaper(const std::filesystem::path& file, bool tile) {
             continue;
         }
         const std::string base = property.substr(0, property.size() - suffix.size());
+        std::string picture = path;
+        const std::string monitor = XfceBackdropMonitor(property);
+        for (const auto& [name, own] : monitors) {
+            if (!monitor.empty() && name == monitor) {
+                picture = std::filesystem::absolute(own).string();
+            }
+        }
         RunProgram({"xfconf-query", "-c", "xfce4-desktop", "-p", base + "/image-style", "-n", "-t",
                     "int", "-s", style});
-        if (RunProgram({"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-s", path}) == 0) {
+        if (RunProgram({"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-s", picture}) ==
+            0) {
             done = true;
         }
     }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace wylo {
@@ -66,8 +67,17 @@ bool SetGSettingsWallpaper(const GSettingsWallpaperKeys& keys, const std::filesy
                            bool tile);
 
 // xfdesktop: sets every backdrop's image and style that xfconf knows of.
-// False when xfconf-query is missing or lists no backdrop.
-bool SetXfceWallpaper(const std::filesystem::path& file, bool tile);
+// xfdesktop draws each monitor on its own: a backdrop of a monitor named in
+// monitors ("/backdrop/screen0/monitorNAME/...") gets that monitor's own
+// picture, the others file. False when xfconf-query is missing or lists no
+// backdrop.
+bool SetXfceWallpaper(
+    const std::filesystem::path& file, bool tile,
+    const std::vector<std::pair<std::string, std::filesystem::path>>& monitors = {});
+
+// The monitor name in an xfdesktop backdrop property
+// ("/backdrop/screen0/monitorHDMI-1/workspace0/last-image" gives "HDMI-1").
+std::string XfceBackdropMonitor(std::string_view property);
 
 // KDE Plasma: sets every desktop's image wallpaper through the shell's script
 // interface (qdbus), falling back to plasma-apply-wallpaperimage. False when

@@ -209,7 +209,23 @@ void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
                 [&] { return SetGSettingsWallpaper(kCinnamonBackground, file, tile); });
             use(session.mate, "MATE",
                 [&] { return SetGSettingsWallpaper(kMateBackground, file, tile); });
-            use(session.xfce, "xfdesktop", [&] { return SetXfceWallpaper(file, tile); });
+            use(session.xfce, "xfdesktop", [&] {
+                // Each monitor its own picture, under every name it goes by.
+                std::vector<std::pair<std::string, std::filesystem::path>> own;
+                const std::vector<Monitor> x11 = X11Monitors();
+                const std::vector<std::vector<std::string>> names = X11MonitorNames();
+                if (x11.size() > 1 && names.size() == x11.size()) {
+                    const Rect primary = PrimaryOf(x11);
+                    for (std::size_t i = 0; i < x11.size(); ++i) {
+                        const std::filesystem::path picture =
+                            files.Monitor(i, CropForMonitor(bitmap, x11[i].bounds, tile, primary));
+                        for (const std::string& name : names[i]) {
+                            own.emplace_back(name, picture);
+                        }
+                    }
+                }
+                return SetXfceWallpaper(file, tile, own);
+            });
             use(session.lxde, "pcmanfm", [&] { return SetPcmanfmWallpaper(file, tile, false); });
             use(session.lxqt, "pcmanfm-qt", [&] { return SetPcmanfmWallpaper(file, tile, true); });
         }

@@ -64,7 +64,30 @@ private:
     int (*previous_)(Display*, XErrorEvent*) = nullptr;
 };
 
-std::vector<Monitor> RootMonitors(Display* d) {
+std::vector<std::string> MonitorNames(Display* d, const XRRMonitorInfo& m) {
+    std::vector<std::string> names;
+    if (char* name = m.name != None ? XGetAtomName(d, m.name) : nullptr) {
+        names.emplace_back(name);
+        XFree(name);
+    }
+    XRRScreenResources* resources =
+        m.noutput > 0 ? XRRGetScreenResourcesCurrent(d, DefaultRootWindow(d)) : nullptr;
+    for (int i = 0; resources && i < m.noutput; ++i) {
+        if (XRROutputInfo* output = XRRGetOutputInfo(d, resources, m.outputs[i])) {
+            names.emplace_back(output->name, static_cast<std::size_t>(output->nameLen));
+            XRRFreeOutputInfo(output);
+        }
+    }
+    if (resources) {
+        XRRFreeScreenResources(resources);
+    }
+    return names;
+}
+
+// names, when given, gets each monitor's RandR name and the names of its
+// outputs, in the same order.
+std::vector<Monitor> RootMonitors(Display* d,
+                                  std::vector<std::vector<std::string>>* names = nullptr) {
     std::vector<Monitor> monitors;
     int eventBase = 0;
     int errorBase = 0;
@@ -82,6 +105,9 @@ std::vector<Monitor> RootMonitors(Display* d) {
                     continue;
                 }
                 monitors.push_back({Rect{m.x, m.y, m.x + m.width, m.y + m.height}, m.primary != 0});
+                if (names) {
+                    names->push_back(MonitorNames(d, m));
+                }
             }
             XRRFreeMonitors(info);
         }
@@ -89,6 +115,10 @@ std::vector<Monitor> RootMonitors(Display* d) {
     if (monitors.empty()) {
         const int screen = DefaultScreen(d);
         monitors.push_back({Rect{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)}, true});
+        if (names) {
+            names->clear();
+            names->emplace_back();
+        }
     }
     // Exactly one primary: RandR names none until one is chosen (the system
     // then treats the first monitor as the primary), and never more than one.
@@ -389,6 +419,15 @@ std::vector<Monitor> X11RootMonitors() {
         return {};
     }
     return RootMonitors(display.get());
+}
+
+std::vector<std::vector<std::string>> X11MonitorNames() {
+    DisplayPtr display = OpenDisplay();
+    std::vector<std::vector<std::string>> names;
+    if (display) {
+        RootMonitors(display.get(), &names);
+    }
+    return names;
 }
 
 std::vector<Monitor> X11Monitors() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "compose/Bitmap.h"
@@ -24,6 +25,11 @@ std::vector<Monitor> X11RootMonitors();
 
 // The same monitors with the origin moved to the primary monitor's top-left.
 std::vector<Monitor> X11Monitors();
+
+// The names by which desktops know each of those monitors, in the same
+// order: the RandR monitor's name, then the names of its outputs. Empty
+// without a display.
+std::vector<std::vector<std::string>> X11MonitorNames();
 
 // Maps a coordinate of a surface tiled with a bitmap of the given size, the
 // tile grid starting at origin, to the bitmap's coordinate (0 .. size - 1).
