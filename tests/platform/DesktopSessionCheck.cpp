@@ -28,6 +28,7 @@
 #include "compose/BmpFile.h"
 #include "platform/linux/DesktopEnvironment.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/WaylandDesktop.h"
 #include "platform/linux/X11Desktop.h"
 
 // Last: Xlib's macros would break the headers above.
@@ -312,6 +313,9 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // A background process of Wylo's would stay on top of what the next
+    // check sets.
+    wylo::EndSwaybg();
     if (output.empty()) {
         const int keptAfter = PixmapOnlyClients();
         if (keptAfter != keptBefore) {

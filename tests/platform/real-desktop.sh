@@ -152,8 +152,17 @@ sway)
     WAYLAND_DISPLAY=$(basename "$(ls "$XDG_RUNTIME_DIR"/wayland-? | head -n1)")
     export WAYLAND_DISPLAY XDG_CURRENT_DESKTOP=sway
     wait_for 30 swaymsg -t get_outputs || { show_log; exit 1; }
+    # First as any other wlroots compositor (before sway shows a background
+    # of its own): outputs from wl_output, the picture shown by a swaybg of
+    # Wylo's own. Then through sway's own setting, which comes on top.
     status=0
-    "$work/check" --pid "$desktop_pid" --output HEADLESS-1 || status=$?
+    echo "as another wlroots compositor:"
+    env -u SWAYSOCK XDG_CURRENT_DESKTOP=wlroots \
+        "$work/check" --pid "$desktop_pid" --output HEADLESS-1 || status=$?
+    if ((status == 0)); then
+        echo "through sway's own setting:"
+        "$work/check" --pid "$desktop_pid" --output HEADLESS-1 || status=$?
+    fi
     ((status == 0)) || show_log
     exit "$status"
     ;;

@@ -280,4 +280,9 @@ bool StartSwaybg(const OutputPictures& pictures, bool tile) {
     return true;
 }
 
+void EndSwaybg() {
+    EndProcess(g_swaybg);
+    g_swaybg = 0;
+}
+
 }  // namespace wylo

@@ -54,4 +54,8 @@ std::vector<std::string> SwaybgArguments(const OutputPictures& pictures, bool ti
 // missing or ends at once (a compositor without layer-shell support).
 bool StartSwaybg(const OutputPictures& pictures, bool tile);
 
+// Ends the swaybg of the last change, if one runs; otherwise it stays after
+// Wylo ends, so the desktop keeps its picture.
+void EndSwaybg();
+
 }  // namespace wylo
