@@ -20,6 +20,7 @@
 #include "app/SettingsPage.h"
 #include "app/StatusBar.h"
 #include "app/SubscribedPages.h"
+#include "app/WindowPlacement.h"
 #include "app/TrayIcon.h"
 #include "app/WebView.h"
 #include "base/Clock.h"
@@ -100,12 +101,7 @@ void TFormMain::BuildWindow() {
     // Alt+X ends the program from the window as well as from the tray menu.
     addAction(tray->Exit2);
 
-    setMinimumSize(kMinimumClientSize);
-    resize(kClientSize);
-    if (QScreen* screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(kClientSize.width() / 2, kClientSize.height() / 2));
-    }
+    PlaceOnMainMonitor(*this, kClientSize, kMinimumClientSize);
     lastPage_ = PageControl1->currentWidget();
 }
 

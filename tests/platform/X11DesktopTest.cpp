@@ -268,6 +268,136 @@ TEST_F(RootWallpaper, LeavesAPixmapOfAnotherProgramAlone) {
     XFreePixmap(d_, theirs);
 }
 
+TEST_F(RootWallpaper, LeavesAPixmapPublishedInBothPropertiesByALiveDesktopAlone) {
+    // A desktop (caja) that publishes its own pixmap in both properties is
+    // alive: ending its client would take the desktop down.
+    const Pixmap theirs = XCreatePixmap(d_, root_, 16, 16,
+                                        static_cast<unsigned>(DefaultDepth(d_, DefaultScreen(d_))));
+    SetPixmapProperty("_XROOTPMAP_ID", theirs);
+    SetPixmapProperty("ESETROOT_PMAP_ID", theirs);
+    X11SetRootWallpaper(CoordinatePattern(40, 30), true);
+    X11SetRootWallpaper(CoordinatePattern(30, 40), true);
+    EXPECT_TRUE(PixmapExists(theirs)) << "the test's own connection was killed";
+    XFreePixmap(d_, theirs);
+}
+
+TEST_F(RootWallpaper, FreesItsOwnPixmapAfterAnotherProgramReplacedTheProperty) {
+    // xfdesktop puts its own pixmap in _XROOTPMAP_ID: Wylo's must still go.
+    X11SetRootWallpaper(CoordinatePattern(40, 30), true);
+    const Pixmap first = *PixmapProperty("_XROOTPMAP_ID");
+    const Pixmap theirs = XCreatePixmap(d_, root_, 16, 16,
+                                        static_cast<unsigned>(DefaultDepth(d_, DefaultScreen(d_))));
+    SetPixmapProperty("_XROOTPMAP_ID", theirs);
+    X11SetRootWallpaper(CoordinatePattern(50, 20), true);
+    EXPECT_FALSE(PixmapExists(first)) << "every change would leak a screen-sized pixmap";
+    EXPECT_TRUE(PixmapExists(theirs));
+    XFreePixmap(d_, theirs);
+}
+
+TEST_F(RootWallpaper, StaleNoteNamingAnotherClientsWindowKillsNothing) {
+    // Wylo's note outlived its pixmap and the id now belongs to a window of a
+    // live client: the note is not trusted.
+    const Window window = XCreateSimpleWindow(d_, root_, 0, 0, static_cast<unsigned>(rootWidth_),
+                                              static_cast<unsigned>(rootHeight_), 0, 0, 0);
+    const unsigned long note[4] = {window, static_cast<unsigned long>(rootWidth_),
+                                   static_cast<unsigned long>(rootHeight_),
+                                   static_cast<unsigned long>(DefaultDepth(d_, DefaultScreen(d_)))};
+    XChangeProperty(d_, root_, XInternAtom(d_, "_WYLO_ROOT_PIXMAP", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(note), 4);
+    XSync(d_, False);
+    X11SetRootWallpaper(CoordinatePattern(40, 30), true);
+    EXPECT_TRUE(PixmapExists(window)) << "the test's own connection was killed";
+    XDestroyWindow(d_, window);
+}
+
+TEST_F(RootWallpaper, DesktopDrawingItsOwnBackgroundGetsNoRootPixmap) {
+    // A stand-in pcmanfm that accepts the picture, and a desktop window over
+    // the root as pcmanfm --desktop shows one.
+    TempDir dir;
+    std::filesystem::create_directories(dir / "bin");
+    test::WriteFile(dir / "bin" / "pcmanfm", "#!/bin/sh\nexit 0\n");
+    std::filesystem::permissions(dir / "bin" / "pcmanfm", std::filesystem::perms::owner_all);
+    ScopedEnv path("PATH", ((dir / "bin").string() + ":/usr/bin:/bin").c_str());
+    WriteBmpFile(dir / "desktop.bmp", CoordinatePattern(64, 48));
+
+    SetLinuxWallpaper(dir / "desktop.bmp", true, "");
+    const Pixmap earlier = *PixmapProperty("_XROOTPMAP_ID");
+
+    const Window desktop = XCreateSimpleWindow(d_, root_, 0, 0, static_cast<unsigned>(rootWidth_),
+                                               static_cast<unsigned>(rootHeight_), 0, 0, 0);
+    const Atom type = XInternAtom(d_, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+    XChangeProperty(d_, desktop, XInternAtom(d_, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&type), 1);
+    XMapWindow(d_, desktop);
+    XSync(d_, False);
+    ASSERT_TRUE(X11DesktopWindowPresent());
+
+    // Nothing takes the picture but the hidden root: an error, not success.
+    try {
+        SetLinuxWallpaper(dir / "desktop.bmp", true, "i3");
+        ADD_FAILURE() << "a hidden root is no success";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("No way to set the wallpaper on this desktop (i3)"),
+                  std::string::npos)
+            << e.what();
+    }
+
+    SetLinuxWallpaper(dir / "desktop.bmp", true, "LXDE");
+    EXPECT_FALSE(PixmapExists(earlier));
+    EXPECT_FALSE(PixmapProperty("_XROOTPMAP_ID")) << "no pixmap of Wylo's is left on the root";
+    EXPECT_TRUE(std::filesystem::exists(dir / "desktop-a.bmp"));
+    XDestroyWindow(d_, desktop);
+    XSync(d_, False);
+    EXPECT_FALSE(X11DesktopWindowPresent());
+}
+
+TEST_F(RootWallpaper, XfceGetsEachMonitorsOwnPictureByItsName) {
+    if (!IsDefaultLayout(X11Monitors())) {
+        GTEST_SKIP() << "needs the default two-monitor layout";
+    }
+    // A stand-in xfconf-query listing a backdrop per monitor (by monitor and
+    // by output name, as xfdesktop versions differ) and recording the rest.
+    TempDir dir;
+    std::filesystem::create_directories(dir / "bin");
+    const std::string calls = (dir / "calls.txt").string();
+    test::WriteFile(dir / "bin" / "xfconf-query",
+                    "#!/bin/sh\n"
+                    "case \"$*\" in *' -l') printf '%s\\n' "
+                    "/backdrop/screen0/monitorLEFT/workspace0/last-image "
+                    "/backdrop/screen0/monitorscreen/workspace0/last-image "
+                    "/backdrop/screen0/monitorOTHER/workspace0/last-image; exit 0;; esac\n"
+                    "echo \"$*\" >> '" +
+                        calls + "'\n");
+    std::filesystem::permissions(dir / "bin" / "xfconf-query", std::filesystem::perms::owner_all);
+    ScopedEnv path("PATH", ((dir / "bin").string() + ":/usr/bin:/bin").c_str());
+    WriteBmpFile(dir / "desktop.bmp", CoordinatePattern(3200, 1080));
+    SetLinuxWallpaper(dir / "desktop.bmp", true, "XFCE");
+
+    const std::string recorded = test::ReadFile(dir / "calls.txt");
+    const auto set = [&](const std::string& monitor) {
+        const std::string key =
+            "-p /backdrop/screen0/monitor" + monitor + "/workspace0/last-image -s ";
+        const std::size_t at = recorded.find(key);
+        return at == std::string::npos
+                   ? std::string()
+                   : recorded.substr(at + key.size(), recorded.find('\n', at) - at - key.size());
+    };
+    // LEFT is the first monitor, "screen" the output of RIGHT, the primary.
+    const std::vector<Monitor> monitors = X11Monitors();
+    const std::size_t left = monitors[0].primary ? 1 : 0;
+    const std::filesystem::path leftFile = dir / ("desktop-a-" + std::to_string(left + 1) + ".bmp");
+    const std::filesystem::path rightFile =
+        dir / ("desktop-a-" + std::to_string(2 - left) + ".bmp");
+    EXPECT_EQ(set("LEFT"), leftFile.string()) << recorded;
+    EXPECT_EQ(set("screen"), rightFile.string()) << recorded;
+    EXPECT_EQ(set("OTHER"), (dir / "desktop-a.bmp").string())
+        << "an unknown monitor gets the whole";
+    const Bitmap leftPicture = ReadBmpFile(leftFile);
+    EXPECT_EQ(leftPicture.width(), 1280);
+    EXPECT_EQ(leftPicture.Pixel(0, 0), CoordinateColour(1920, 56));
+    EXPECT_EQ(ReadBmpFile(rightFile).Pixel(0, 0), CoordinateColour(0, 0));
+}
+
 TEST_F(RootWallpaper, UntiledIsCentredOnThePrimaryOnBlack) {
     const Bitmap picture = CoordinatePattern(100, 60);
     X11SetRootWallpaper(picture, false);
@@ -292,7 +422,7 @@ TEST_F(RootWallpaper, WithoutDesktopEnvironmentOnlyTheRootIsSet) {
     ImagePtr image = Capture(*PixmapProperty("_XROOTPMAP_ID"));
     ASSERT_TRUE(image);
     ExpectTiledFromPrimary(image.get(), canvas);
-    EXPECT_FALSE(std::filesystem::exists(dir / "desktop-de.bmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "desktop-a.bmp")) << "no desktop was told a file";
 }
 
 TEST_F(RootWallpaper, DesktopEnvironmentTilingItsCopyShowsWhatTheRootShows) {
@@ -308,9 +438,7 @@ TEST_F(RootWallpaper, DesktopEnvironmentTilingItsCopyShowsWhatTheRootShows) {
     WriteBmpFile(dir / "desktop.bmp", CoordinatePattern(size.width, size.height));
     SetLinuxWallpaper(dir / "desktop.bmp", true, "ubuntu:GNOME");
 
-    const DesktopOffset offset = VirtualDesktopOffset(X11Monitors());
-    const std::filesystem::path given =
-        offset == DesktopOffset{} ? dir / "desktop.bmp" : dir / "desktop-de.bmp";
+    const std::filesystem::path given = dir / "desktop-a.bmp";
     const std::string uri = test::ReadGSetting("org.gnome.desktop.background", "picture-uri");
     EXPECT_EQ(uri, "file://" + given.string());
     EXPECT_EQ(test::ReadGSetting("org.gnome.desktop.background", "picture-options"), "wallpaper");

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <thread>
 
@@ -122,15 +123,6 @@ std::string ScriptString(std::string_view text) {
     return out;
 }
 
-std::string FileUri(const std::filesystem::path& file) {
-    std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(file, ignored);
-    GError* raw = nullptr;
-    std::unique_ptr<gchar, GFree> uri(g_filename_to_uri(absolute.c_str(), nullptr, &raw));
-    std::unique_ptr<GError, ErrorFree> error(raw);
-    return uri ? std::string(uri.get()) : std::string();
-}
-
 }  // namespace
 
 DesktopSession DetectDesktopSession(std::string_view currentDesktop) {
@@ -153,10 +145,58 @@ DesktopSession DetectDesktopSession(std::string_view currentDesktop) {
             session.xfce = true;
         } else if (name == "KDE") {
             session.plasma = true;
+        } else if (name == "LXDE") {
+            session.lxde = true;
+        } else if (name == "LXQT") {
+            session.lxqt = true;
+        } else if (name == "SWAY") {
+            session.sway = true;
         }
         start = end + 1;
     }
     return session;
+}
+
+SessionEnvironment SessionEnvironment::FromProcess() {
+    SessionEnvironment e;
+    if (const char* desktop = std::getenv("XDG_CURRENT_DESKTOP")) {
+        e.currentDesktop = desktop;
+    }
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    e.wayland = wayland && *wayland;
+    const char* sway = std::getenv("SWAYSOCK");
+    e.swaySocket = sway && *sway;
+    return e;
+}
+
+DesktopSession DetectDesktopSession(const SessionEnvironment& environment) {
+    DesktopSession session = DetectDesktopSession(environment.currentDesktop);
+    // swaymsg finds sway through its socket whatever the desktop is called.
+    if (environment.swaySocket) {
+        session.sway = true;
+    }
+    // Other Wayland compositors without a wallpaper setting of their own
+    // (river, labwc, Hyprland, Wayfire...) show a layer-shell background.
+    if (environment.wayland && !session.Any()) {
+        session.wlroots = true;
+    }
+    return session;
+}
+
+std::string DesktopSessionName(const SessionEnvironment& environment) {
+    if (!environment.currentDesktop.empty()) {
+        return environment.currentDesktop;
+    }
+    return environment.wayland ? "Wayland" : "X11";
+}
+
+std::string FileUri(const std::filesystem::path& file) {
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, ignored);
+    GError* raw = nullptr;
+    std::unique_ptr<gchar, GFree> uri(g_filename_to_uri(absolute.c_str(), nullptr, &raw));
+    std::unique_ptr<GError, ErrorFree> error(raw);
+    return uri ? std::string(uri.get()) : std::string();
 }
 
 bool SetGSettingsWallpaper(const GSettingsWallpaperKeys& keys, const std::filesystem::path& file,
@@ -202,7 +242,20 @@ bool SetGSettingsWallpaper(const GSettingsWallpaperKeys& keys, const std::filesy
     return done;
 }
 
-bool SetXfceWallpaper(const std::filesystem::path& file, bool tile) {
+std::string XfceBackdropMonitor(std::string_view property) {
+    constexpr std::string_view kMonitor = "/monitor";
+    const std::size_t at = property.find(kMonitor);
+    if (at == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t start = at + kMonitor.size();
+    const std::size_t end = property.find('/', start);
+    return std::string(property.substr(
+        start, end == std::string_view::npos ? property.size() - start : end - start));
+}
+
+bool SetXfceWallpaper(const std::filesystem::path& file, bool tile,
+                      const std::vector<std::pair<std::string, std::filesystem::path>>& monitors) {
     std::string listing;
     if (RunProgram({"xfconf-query", "-c", "xfce4-desktop", "-l"}, &listing) != 0) {
         return false;
@@ -224,9 +277,17 @@ bool SetXfceWallpaper(const std::filesystem::path& file, bool tile) {
             continue;
         }
         const std::string base = property.substr(0, property.size() - suffix.size());
+        std::string picture = path;
+        const std::string monitor = XfceBackdropMonitor(property);
+        for (const auto& [name, own] : monitors) {
+            if (!monitor.empty() && name == monitor) {
+                picture = std::filesystem::absolute(own).string();
+            }
+        }
         RunProgram({"xfconf-query", "-c", "xfce4-desktop", "-p", base + "/image-style", "-n", "-t",
                     "int", "-s", style});
-        if (RunProgram({"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-s", path}) == 0) {
+        if (RunProgram({"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-s", picture}) ==
+            0) {
             done = true;
         }
     }
@@ -234,27 +295,58 @@ bool SetXfceWallpaper(const std::filesystem::path& file, bool tile) {
 }
 
 std::string PlasmaWallpaperScript(std::string_view uri, bool tile) {
+    return PlasmaWallpaperScript(uri, tile, {});
+}
+
+std::string PlasmaWallpaperScript(std::string_view uri, bool tile,
+                                  const std::vector<PlasmaScreenPicture>& screens) {
+    std::string list = "[";
+    for (const PlasmaScreenPicture& s : screens) {
+        if (list.size() > 1) {
+            list += ", ";
+        }
+        list += "[" + std::to_string(s.x) + ", " + std::to_string(s.y) + ", " +
+                std::to_string(s.width) + ", " + std::to_string(s.height) + ", " +
+                ScriptString(s.uri) + "]";
+    }
+    list += "]";
     // FillMode follows Qt Quick's Image: 3 tiles, 6 centres without scaling.
     return "var uri = " + ScriptString(uri) +
+           ";\n"
+           "var screens = " +
+           list +
            ";\n"
            "var all = desktops();\n"
            "for (var i = 0; i < all.length; i++) {\n"
            "    var d = all[i];\n"
+           "    var picture = uri;\n"
+           "    var g = d.screen >= 0 ? screenGeometry(d.screen) : null;\n"
+           "    for (var j = 0; g && j < screens.length; j++) {\n"
+           "        var s = screens[j];\n"
+           "        if (g.x == s[0] && g.y == s[1] && g.width == s[2] && g.height == s[3]) {\n"
+           "            picture = s[4];\n"
+           "        }\n"
+           "    }\n"
            "    d.wallpaperPlugin = \"org.kde.image\";\n"
            "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];\n"
            "    d.writeConfig(\"FillMode\", " +
            std::string(tile ? "3" : "6") +
            ");\n"
-           "    d.writeConfig(\"Image\", uri);\n"
+           "    d.writeConfig(\"Image\", picture);\n"
            "}\n";
 }
 
 bool SetPlasmaWallpaper(const std::filesystem::path& file, bool tile) {
+    return SetPlasmaWallpaper(file, tile, {});
+}
+
+bool SetPlasmaWallpaper(const std::filesystem::path& file, bool tile,
+                        const std::vector<PlasmaScreenPicture>& screens) {
     const std::string uri = FileUri(file);
     if (uri.empty()) {
         return false;
     }
-    const std::string script = PlasmaWallpaperScript(uri, tile);
+    const std::string script = PlasmaWallpaperScript(uri, tile, screens);
     for (const char* qdbus : {"qdbus6", "qdbus-qt6", "qdbus", "qdbus-qt5"}) {
         const int status = RunProgram({qdbus, "org.kde.plasmashell", "/PlasmaShell",
                                        "org.kde.PlasmaShell.evaluateScript", script});

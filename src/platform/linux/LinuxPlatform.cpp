@@ -8,6 +8,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include "base/Error.h"
 #include "base/WebAddress.h"
 #include "platform/linux/LinuxWallpaper.h"
 #include "platform/linux/X11Desktop.h"
@@ -50,7 +51,7 @@ std::filesystem::path LinuxPlatform::SharedDataFolder() const {
 }
 
 std::vector<Monitor> LinuxPlatform::Monitors() const {
-    return X11Monitors();
+    return LinuxMonitors(SessionEnvironment::FromProcess());
 }
 
 Size LinuxPlatform::VirtualDesktopSize() const {
@@ -58,8 +59,18 @@ Size LinuxPlatform::VirtualDesktopSize() const {
 }
 
 void LinuxPlatform::SetWallpaper(const std::filesystem::path& path, bool tile) {
-    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
-    SetLinuxWallpaper(path, tile, desktop ? desktop : "");
+    try {
+        SetLinuxWallpaper(path, tile, SessionEnvironment::FromProcess());
+        lastFailure_.clear();
+    } catch (const Error& e) {
+        // Told once: the same failure at every later change would only
+        // repeat what the user already knows.
+        if (e.what() == lastFailure_) {
+            return;
+        }
+        lastFailure_ = e.what();
+        throw;
+    }
 }
 
 void LinuxPlatform::SetDesktopIconColours(Colour, Colour, bool) {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <string>
+
 #include "platform/Platform.h"
 
 namespace wylo {
 
-// The Linux/X11 back-end: XDG folders, RandR monitors, the X root window and
-// the desktop environment's own wallpaper setting, the C library's locale.
+// The Linux back-end: XDG folders, monitors from RandR or the Wayland
+// compositor, the desktop environment's own wallpaper setting and the X root
+// window, the C library's locale.
 class LinuxPlatform : public Platform {
 public:
     std::filesystem::path SharedDataFolder() const override;
@@ -18,6 +21,10 @@ public:
     std::string FormatShortDate(const CivilDateTime& value) const override;
     std::string FormatLongTime(const CivilDateTime& value) const override;
     std::optional<CivilDateTime> ParseDateTime(std::string_view text) const override;
+
+private:
+    // The last wallpaper failure reported, so it is not reported again.
+    std::string lastFailure_;
 };
 
 }  // namespace wylo

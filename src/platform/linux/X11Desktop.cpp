@@ -64,7 +64,30 @@ private:
     int (*previous_)(Display*, XErrorEvent*) = nullptr;
 };
 
-std::vector<Monitor> RootMonitors(Display* d) {
+std::vector<std::string> MonitorNames(Display* d, const XRRMonitorInfo& m) {
+    std::vector<std::string> names;
+    if (char* name = m.name != None ? XGetAtomName(d, m.name) : nullptr) {
+        names.emplace_back(name);
+        XFree(name);
+    }
+    XRRScreenResources* resources =
+        m.noutput > 0 ? XRRGetScreenResourcesCurrent(d, DefaultRootWindow(d)) : nullptr;
+    for (int i = 0; resources && i < m.noutput; ++i) {
+        if (XRROutputInfo* output = XRRGetOutputInfo(d, resources, m.outputs[i])) {
+            names.emplace_back(output->name, static_cast<std::size_t>(output->nameLen));
+            XRRFreeOutputInfo(output);
+        }
+    }
+    if (resources) {
+        XRRFreeScreenResources(resources);
+    }
+    return names;
+}
+
+// names, when given, gets each monitor's RandR name and the names of its
+// outputs, in the same order.
+std::vector<Monitor> RootMonitors(Display* d,
+                                  std::vector<std::vector<std::string>>* names = nullptr) {
     std::vector<Monitor> monitors;
     int eventBase = 0;
     int errorBase = 0;
@@ -82,6 +105,9 @@ std::vector<Monitor> RootMonitors(Display* d) {
                     continue;
                 }
                 monitors.push_back({Rect{m.x, m.y, m.x + m.width, m.y + m.height}, m.primary != 0});
+                if (names) {
+                    names->push_back(MonitorNames(d, m));
+                }
             }
             XRRFreeMonitors(info);
         }
@@ -89,6 +115,10 @@ std::vector<Monitor> RootMonitors(Display* d) {
     if (monitors.empty()) {
         const int screen = DefaultScreen(d);
         monitors.push_back({Rect{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)}, true});
+        if (names) {
+            names->clear();
+            names->emplace_back();
+        }
     }
     // Exactly one primary: RandR names none until one is chosen (the system
     // then treats the first monitor as the primary), and never more than one.
@@ -259,16 +289,121 @@ std::optional<Pixmap> ReadPixmapProperty(Display* d, Window root, Atom atom) {
     return result;
 }
 
-// The established convention among root-window wallpaper setters: when both
-// properties name the same pixmap, it was left behind by a setter that kept
-// its resources after exit, and killing that client frees it.
-void FreePreviousWallpaper(Display* d, Window root) {
-    const auto current = ReadPixmapProperty(d, root, RootPixmapAtom(d, "_XROOTPMAP_ID", false));
-    const auto esetroot = ReadPixmapProperty(d, root, RootPixmapAtom(d, "ESETROOT_PMAP_ID", false));
-    if (current && esetroot && *current == *esetroot && *current != None) {
-        XErrorTrap trap(d);  // the pixmap may be gone already
-        XKillClient(d, *current);
+// Where Wylo notes the pixmap it left on the root: pixmap id, width, height
+// and depth. Only a pixmap named here is ever freed; pixmaps of other
+// programs (a desktop that publishes its own, a setter that kept its
+// resources) are theirs to free.
+constexpr const char* kOwnPixmapProperty = "_WYLO_ROOT_PIXMAP";
+
+struct OwnPixmap {
+    Pixmap pixmap = None;
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned depth = 0;
+};
+
+std::optional<OwnPixmap> ReadOwnPixmapProperty(Display* d, Window root) {
+    const Atom atom = XInternAtom(d, kOwnPixmapProperty, True);
+    if (atom == None) {
+        return std::nullopt;
     }
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::optional<OwnPixmap> result;
+    if (XGetWindowProperty(d, root, atom, 0, 4, False, XA_CARDINAL, &type, &format, &items, &after,
+                           &data) == Success &&
+        data) {
+        if (type == XA_CARDINAL && format == 32 && items == 4) {
+            const auto* v = reinterpret_cast<unsigned long*>(data);
+            result = OwnPixmap{static_cast<Pixmap>(v[0]), static_cast<unsigned>(v[1]),
+                               static_cast<unsigned>(v[2]), static_cast<unsigned>(v[3])};
+        }
+        XFree(data);
+    }
+    return result;
+}
+
+// The pixmap Wylo left on an earlier change, when it is still there. Asked
+// before this connection makes anything, so the id cannot be one of ours; an
+// id whose client has gone (another setter freed it) and whose number a new
+// client now uses is told apart by its kind and size: it must be a pixmap,
+// not a window, of exactly the noted size and depth.
+std::optional<Pixmap> PreviousOwnPixmap(Display* d, Window root) {
+    const auto own = ReadOwnPixmapProperty(d, root);
+    if (!own || own->pixmap == None) {
+        return std::nullopt;
+    }
+    XErrorTrap trap(d);
+    Window r = None;
+    int x = 0;
+    int y = 0;
+    unsigned w = 0;
+    unsigned h = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    const Status ok = XGetGeometry(d, own->pixmap, &r, &x, &y, &w, &h, &border, &depth);
+    if (trap.Failed() || !ok || r != root || w != own->width || h != own->height ||
+        depth != own->depth) {
+        return std::nullopt;
+    }
+    Window parent = None;
+    Window* children = nullptr;
+    unsigned count = 0;
+    // XQueryTree succeeds only on windows.
+    if (XQueryTree(d, own->pixmap, &r, &parent, &children, &count)) {
+        if (children) {
+            XFree(children);
+        }
+        trap.Failed();
+        return std::nullopt;
+    }
+    trap.Failed();
+    return own->pixmap;
+}
+
+// Frees a pixmap of Wylo's: it was kept after its connection closed, and is
+// the only resource of that connection, so ending the connection's resources
+// frees exactly it. Published names of it are taken down first, so nobody
+// reads a dead id.
+void FreeOwnPixmap(Display* d, Window root, Pixmap pixmap) {
+    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+        const Atom atom = RootPixmapAtom(d, name, false);
+        const auto named = ReadPixmapProperty(d, root, atom);
+        if (named && *named == pixmap) {
+            XDeleteProperty(d, root, atom);
+        }
+    }
+    XErrorTrap trap(d);  // gone in the meantime: nothing to do
+    XKillClient(d, pixmap);
+}
+
+void WriteOwnPixmapProperty(Display* d, Window root, const OwnPixmap& own) {
+    const Atom atom = XInternAtom(d, kOwnPixmapProperty, False);
+    const unsigned long v[4] = {own.pixmap, own.width, own.height, own.depth};
+    XChangeProperty(d, root, atom, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(v), 4);
+}
+
+bool HasAtom(Display* d, Window w, Atom property, Atom wanted) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(d, w, property, 0, 32, False, XA_ATOM, &type, &format, &items, &after,
+                           &data) == Success &&
+        data) {
+        if (type == XA_ATOM && format == 32) {
+            const auto* atoms = reinterpret_cast<unsigned long*>(data);
+            found = std::find(atoms, atoms + items, wanted) != atoms + items;
+        }
+        XFree(data);
+    }
+    return found;
 }
 
 }  // namespace
@@ -284,6 +419,15 @@ std::vector<Monitor> X11RootMonitors() {
         return {};
     }
     return RootMonitors(display.get());
+}
+
+std::vector<std::vector<std::string>> X11MonitorNames() {
+    DisplayPtr display = OpenDisplay();
+    std::vector<std::vector<std::string>> names;
+    if (display) {
+        RootMonitors(display.get(), &names);
+    }
+    return names;
 }
 
 std::vector<Monitor> X11Monitors() {
@@ -318,6 +462,8 @@ void X11SetRootWallpaper(const Bitmap& bitmap, bool tile) {
     const int rootWidth = DisplayWidth(d, screen);
     const int rootHeight = DisplayHeight(d, screen);
     const Rect primary = PrimaryBounds(RootMonitors(d));
+    // Before anything is made here (see PreviousOwnPixmap).
+    const std::optional<Pixmap> previous = PreviousOwnPixmap(d, root);
 
     XErrorTrap trap(d);
     const Pixmap pixmap =
@@ -365,7 +511,9 @@ void X11SetRootWallpaper(const Bitmap& bitmap, bool tile) {
         throw Error("The X server refused the wallpaper image");
     }
 
-    FreePreviousWallpaper(d, root);
+    if (previous && *previous != pixmap) {
+        FreeOwnPixmap(d, root, *previous);
+    }
     const Atom rootPmap = RootPixmapAtom(d, "_XROOTPMAP_ID", true);
     const Atom esetroot = RootPixmapAtom(d, "ESETROOT_PMAP_ID", true);
     XChangeProperty(d, root, rootPmap, XA_PIXMAP, 32, PropModeReplace,
@@ -378,10 +526,73 @@ void X11SetRootWallpaper(const Bitmap& bitmap, bool tile) {
         XFreePixmap(d, pixmap);
         throw Error("The X server did not accept the wallpaper");
     }
+    WriteOwnPixmapProperty(d, root,
+                           {pixmap, static_cast<unsigned>(rootWidth),
+                            static_cast<unsigned>(rootHeight), static_cast<unsigned>(depth)});
     // The pixmap has to outlive this connection: the root window, compositors
-    // and terminals keep using it. The next setter frees it (see above).
+    // and terminals keep using it. Wylo's next change frees it (see above);
+    // other setters that free a pixmap named equally in both properties do
+    // so too, as is the custom.
     XSetCloseDownMode(d, RetainPermanent);
     XSync(d, False);
+}
+
+void X11ReleaseRootWallpaper() {
+    DisplayPtr display = OpenDisplay();
+    if (!display) {
+        return;
+    }
+    Display* d = display.get();
+    const Window root = DefaultRootWindow(d);
+    if (const std::optional<Pixmap> previous = PreviousOwnPixmap(d, root)) {
+        FreeOwnPixmap(d, root, *previous);
+    }
+    if (const Atom atom = XInternAtom(d, kOwnPixmapProperty, True); atom != None) {
+        XDeleteProperty(d, root, atom);
+    }
+    XSync(d, False);
+}
+
+bool X11DesktopWindowPresent() {
+    DisplayPtr display = OpenDisplay();
+    if (!display) {
+        return false;
+    }
+    Display* d = display.get();
+    const Atom type = XInternAtom(d, "_NET_WM_WINDOW_TYPE", True);
+    const Atom desktop = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DESKTOP", True);
+    if (type == None || desktop == None) {
+        return false;
+    }
+    XErrorTrap trap(d);  // windows may go away while they are looked at
+    Window r = None;
+    Window parent = None;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &r, &parent, &children, &count)) {
+        return false;
+    }
+    bool shown = false;
+    for (unsigned i = 0; i < count && !shown; ++i) {
+        // Mapped or not: xfdesktop without a window manager keeps its window
+        // unmapped and draws the root's background itself.
+        // A window manager may frame the desktop window: look one level down.
+        shown = HasAtom(d, children[i], type, desktop);
+        Window* inner = nullptr;
+        unsigned innerCount = 0;
+        if (!shown && XQueryTree(d, children[i], &r, &parent, &inner, &innerCount)) {
+            for (unsigned j = 0; j < innerCount && !shown; ++j) {
+                shown = HasAtom(d, inner[j], type, desktop);
+            }
+        }
+        if (inner) {
+            XFree(inner);
+        }
+    }
+    if (children) {
+        XFree(children);
+    }
+    return shown;
 }
 
 void X11Bell() {

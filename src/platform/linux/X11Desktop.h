@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "compose/Bitmap.h"
@@ -25,6 +26,11 @@ std::vector<Monitor> X11RootMonitors();
 // The same monitors with the origin moved to the primary monitor's top-left.
 std::vector<Monitor> X11Monitors();
 
+// The names by which desktops know each of those monitors, in the same
+// order: the RandR monitor's name, then the names of its outputs. Empty
+// without a display.
+std::vector<std::vector<std::string>> X11MonitorNames();
+
 // Maps a coordinate of a surface tiled with a bitmap of the given size, the
 // tile grid starting at origin, to the bitmap's coordinate (0 .. size - 1).
 constexpr std::int32_t TileCoordinate(std::int64_t position, std::int64_t origin,
@@ -38,9 +44,22 @@ constexpr std::int32_t TileCoordinate(std::int64_t position, std::int64_t origin
 // show the far end of the bitmap; untiled, the bitmap is centred on the
 // primary monitor on black. The pixmap is published in _XROOTPMAP_ID and
 // ESETROOT_PMAP_ID for compositors and terminals and outlives this process;
-// the pixmap of the previous setter is freed. Throws Error when there is no
-// display or the display cannot show it.
+// Wylo notes it in a root property of its own (_WYLO_ROOT_PIXMAP) and frees
+// the one it noted before. Pixmaps of other programs are never freed, and
+// no other program is ended. Throws Error when there is no display or the
+// display cannot show it.
 void X11SetRootWallpaper(const Bitmap& bitmap, bool tile);
+
+// Frees the pixmap an earlier X11SetRootWallpaper left, for a desktop that
+// draws its own background; the root properties naming it are removed.
+// Nothing without a display or without such a pixmap.
+void X11ReleaseRootWallpaper();
+
+// True when a window of the desktop type (_NET_WM_WINDOW_TYPE_DESKTOP)
+// exists: a desktop program (file manager, desktop shell) runs and draws the
+// background itself, over the root or into it, so the root window's picture
+// is hidden or replaced.
+bool X11DesktopWindowPresent();
 
 // Rings the display's bell; nothing without a display.
 void X11Bell();
