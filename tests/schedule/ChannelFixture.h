@@ -16,6 +16,7 @@
 #include "schedule/DesktopChange.h"
 #include "settings/Settings.h"
 #include "support/JpegWriter.h"
+#include "support/PublishedChannels.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
 
@@ -40,24 +41,16 @@ inline bool Near(Colour a, Colour b) {
            std::abs(BlueOf(a) - BlueOf(b)) <= 6;
 }
 
-// "#RRGGBB" of a colour.
-inline std::string HexText(Colour c) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", RedOf(c), GreenOf(c), BlueOf(c));
-    return text;
-}
-
 // A channel "dunes" served over real HTTP, subscribed as channel 0, with a
 // change wired to the fake platform the way the program wires it.
 class ChannelFixture : public ::testing::Test {
 protected:
-    // Image k is a flat picture of ImageColour(k), suggesting BackgroundOf(k)
-    // and FontOf(k).
-    static Colour ImageColour(int k) { return MakeColour(40 * k + 20, 200 - 30 * k, 90); }
-    static Colour BackgroundOf(int k) { return MakeColour(10 + k, 20 + k, 30 + k); }
-    static Colour FontOf(int k) { return MakeColour(200 + k, 210 + k, 220 + k); }
-    static constexpr int kImageWidth = 40;
-    static constexpr int kImageHeight = 30;
+    // The published channel's pictures and colours.
+    static Colour ImageColour(int k) { return FlatChannel::ImageColour(k); }
+    static Colour BackgroundOf(int k) { return FlatChannel::BackgroundOf(k); }
+    static Colour FontOf(int k) { return FlatChannel::FontOf(k); }
+    static constexpr int kImageWidth = FlatChannel::kImageWidth;
+    static constexpr int kImageHeight = FlatChannel::kImageHeight;
 
     ChannelFixture()
         : platform_(root_ / "shared"),
@@ -72,22 +65,7 @@ protected:
     // Publishes the channel with count images; titles "Image k", the first
     // titled "Dunes". extraImages is appended inside <images>.
     void Publish(int count, const std::string& extraImages = {}) {
-        server_.Serve("/wylo.xml", "<wylo><PROVIDERS><p><id>dunes</id><url>" +
-                                       server_.Url("/dunes/Channel.xml") +
-                                       "</url></p></PROVIDERS></wylo>");
-        std::string images;
-        for (int k = 0; k < count; ++k) {
-            const std::string path = "/dunes/img" + std::to_string(k) + ".jpg";
-            Bitmap picture(kImageWidth, kImageHeight);
-            picture.Fill(ImageColour(k));
-            server_.Serve(path, EncodeJpeg(picture), std::nullopt, "image/jpeg");
-            images += "<image><loc>" + server_.Url(path) + "</loc><title>" +
-                      (k == 0 ? std::string("Dunes") : "Image " + std::to_string(k)) +
-                      "</title><background>" + HexText(BackgroundOf(k)) + "</background><font>" +
-                      HexText(FontOf(k)) + "</font></image>";
-        }
-        server_.Serve("/dunes/Channel.xml", "<provider><title>Dunes</title><images>" + images +
-                                                extraImages + "</images></provider>");
+        PublishFlatChannel(server_, count, extraImages);
         ASSERT_TRUE(session_.FetchChannelDirectory());
         ASSERT_TRUE(session_.OpenChannelDirectory());
     }

@@ -1,5 +1,7 @@
 #include "support/PublishedChannels.h"
 
+#include <cstdio>
+
 #include "base/Colour.h"
 #include "compose/Bitmap.h"
 #include "support/JpegWriter.h"
@@ -51,6 +53,32 @@ void PublishChannel(TestHttpServer& server, const ChannelSpec& c) {
                                            "</legal>" + preview + "<copyright>" + c.copyright +
                                            "</copyright><news>" + c.news + "</news><images>" +
                                            images + "</images></provider>");
+}
+
+void PublishFlatChannel(TestHttpServer& server, int count, const std::string& extraImages,
+                        std::optional<std::time_t> lastModified) {
+    server.Serve("/wylo.xml", "<wylo><PROVIDERS><p><id>dunes</id><url>" +
+                                  server.Url("/dunes/Channel.xml") +
+                                  "</url></p></PROVIDERS></wylo>");
+    std::string images;
+    for (int k = 0; k < count; ++k) {
+        const std::string path = "/dunes/img" + std::to_string(k) + ".jpg";
+        Bitmap picture(FlatChannel::kImageWidth, FlatChannel::kImageHeight);
+        picture.Fill(FlatChannel::ImageColour(k));
+        server.Serve(path, EncodeJpeg(picture), lastModified, "image/jpeg");
+        images += "<image><loc>" + server.Url(path) + "</loc><title>" +
+                  (k == 0 ? std::string("Dunes") : "Image " + std::to_string(k)) +
+                  "</title><background>" + HexText(FlatChannel::BackgroundOf(k)) +
+                  "</background><font>" + HexText(FlatChannel::FontOf(k)) + "</font></image>";
+    }
+    server.Serve("/dunes/Channel.xml", "<provider><title>Dunes</title><images>" + images +
+                                           extraImages + "</images></provider>");
+}
+
+std::string HexText(Colour c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", RedOf(c), GreenOf(c), BlueOf(c));
+    return text;
 }
 
 }  // namespace wylo::test

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <ctime>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/Colour.h"
 #include "support/TestHttpServer.h"
 
 namespace wylo::test {
@@ -34,5 +37,23 @@ void PublishChannels(TestHttpServer& server, const std::vector<ChannelSpec>& cha
                      const std::string& news = {});
 // One channel's files.
 void PublishChannel(TestHttpServer& server, const ChannelSpec& channel);
+
+// A channel "dunes" of flat pictures, for tests that look at pixels: image k
+// is a 40 x 30 picture of FlatImageColour(k) suggesting FlatBackgroundOf(k)
+// and FlatFontOf(k), titled "Dunes" for the first and "Image k" for the
+// others. The directory is at "/wylo.xml" and lists it alone; extraImages is
+// appended inside <images>; the pictures carry lastModified when given.
+struct FlatChannel {
+    static Colour ImageColour(int k) { return MakeColour(40 * k + 20, 200 - 30 * k, 90); }
+    static Colour BackgroundOf(int k) { return MakeColour(10 + k, 20 + k, 30 + k); }
+    static Colour FontOf(int k) { return MakeColour(200 + k, 210 + k, 220 + k); }
+    static constexpr int kImageWidth = 40;
+    static constexpr int kImageHeight = 30;
+};
+void PublishFlatChannel(TestHttpServer& server, int count, const std::string& extraImages = {},
+                        std::optional<std::time_t> lastModified = std::nullopt);
+
+// "#RRGGBB" of a colour.
+std::string HexText(Colour c);
 
 }  // namespace wylo::test

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "RunTool.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
@@ -14,18 +15,14 @@ namespace wylo {
 namespace {
 
 using test::ReadFile;
-using test::RunProgram;
 using test::RunResult;
+using test::RunTool;
 using test::TempDir;
 using test::TestHttpServer;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
-
-RunResult RunTool(const std::vector<std::string>& args) {
-    return RunProgram(WYLO_CHANNEL_EXE, args);
-}
 
 class CheckCommandTest : public ::testing::Test {
 protected:

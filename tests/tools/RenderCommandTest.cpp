@@ -10,6 +10,7 @@
 
 #include "compose/BmpFile.h"
 #include "support/JpegWriter.h"
+#include "support/PublishedChannels.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
@@ -31,29 +32,13 @@ bool Near(Colour a, Colour b) {
 
 class RenderCommandTest : public ::testing::Test {
 protected:
-    static Colour ImageColour(int k) { return MakeColour(40 * k + 20, 200 - 30 * k, 90); }
-    static Colour BackgroundOf(int k) { return MakeColour(10 + k, 20 + k, 30 + k); }
+    static Colour ImageColour(int k) { return test::FlatChannel::ImageColour(k); }
+    static Colour BackgroundOf(int k) { return test::FlatChannel::BackgroundOf(k); }
 
     // A directory with one channel "dunes" of count flat 40 x 30 images; the
     // first is titled "Dunes", the others "Image k".
     void Publish(int count) {
-        server_.Serve("/wylo.xml", "<wylo><PROVIDERS><p><id>dunes</id><url>" +
-                                       server_.Url("/dunes/Channel.xml") +
-                                       "</url></p></PROVIDERS></wylo>");
-        std::string images;
-        for (int k = 0; k < count; ++k) {
-            const std::string path = "/dunes/img" + std::to_string(k) + ".jpg";
-            Bitmap picture(40, 30);
-            picture.Fill(ImageColour(k));
-            server_.Serve(path, test::EncodeJpeg(picture), std::time(nullptr) - 3600, "image/jpeg");
-            char background[8];
-            std::snprintf(background, sizeof background, "#%02X%02X%02X", RedOf(BackgroundOf(k)),
-                          GreenOf(BackgroundOf(k)), BlueOf(BackgroundOf(k)));
-            images += "<image><loc>" + server_.Url(path) + "</loc><title>" +
-                      (k == 0 ? std::string("Dunes") : "Image " + std::to_string(k)) +
-                      "</title><background>" + background + "</background></image>";
-        }
-        server_.Serve("/dunes/Channel.xml", "<provider><images>" + images + "</images></provider>");
+        test::PublishFlatChannel(server_, count, {}, std::time(nullptr) - 3600);
     }
 
     // Runs wylo-channel render URL args..., with its temporary files under tmp_.
