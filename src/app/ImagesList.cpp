@@ -55,6 +55,7 @@ int ImagesList::selectedRow() const {
 void ImagesList::selectRow(int r) {
     if (r >= 0 && r < count()) {
         setCurrentRow(r, QItemSelectionModel::ClearAndSelect);
+        scrollToItem(item(r));
     } else {
         clearSelection();
     }

@@ -43,7 +43,8 @@ public:
 
     // The selected row, or -1.
     int selectedRow() const;
-    // Selects row, or nothing when the list has no such row.
+    // Selects row and scrolls it into view, or selects nothing when the list
+    // has no such row.
     void selectRow(int row);
 
     // Drops the pictures decoded for painting; they are decoded again from

@@ -234,7 +234,9 @@ void Session::Tick(DateTime now) {
     {
         WorkScope work(*this);
         try {
-            scheduler_->Tick(now);
+            if (scheduler_->Tick(now)) {
+                observer_.ShowCurrentImage(settings_.currentImage);
+            }
         } catch (const std::exception& e) {
             error = e.what();
         }
@@ -274,6 +276,7 @@ void Session::PutImageOnDesktop(int row) {
     try {
         settings_.currentImage = row;
         change_->ChangeDesktop(row);
+        observer_.ShowCurrentImage(row);
         settings_.lastChange = clock_.Now();
         SaveSettings();
     } catch (const std::exception&) {

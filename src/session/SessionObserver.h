@@ -65,7 +65,8 @@ public:
     // The settings were read: the controls show them (and hand back what
     // they allow) and the channel list selects the subscribed channel.
     virtual void SettingsLoaded() {}
-    // The image shown last, once the settings are read.
+    // The image shown last: once the settings are read, and after each
+    // change, so the images list keeps the image on the desktop in view.
     virtual void ShowCurrentImage(int /*image*/) {}
 
     // Starts or stops the one-second schedule timer.

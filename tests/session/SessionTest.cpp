@@ -42,6 +42,7 @@ public:
         }
     }
     void SettingsLoaded() override { ++settingsLoads; }
+    void ShowCurrentImage(int image) override { shownImages.push_back(image); }
     void SetSchedulerRunning(bool running) override { schedulerRunning = running; }
     void ChannelListChanged(const std::vector<ChannelSession::ChannelListEntry>& entries,
                             int) override {
@@ -71,6 +72,7 @@ public:
     std::vector<std::string> errors;
     std::vector<std::string> failures;
     std::vector<bool> opened;
+    std::vector<int> shownImages;
     std::vector<ChannelSession::ChannelListEntry> channelList;
     SelectedChannel selected;
     SubscribedChannel subscribed;
@@ -208,6 +210,20 @@ TEST_F(SessionTest, WorkNeverNests) {
     EXPECT_EQ(session_.settings().currentImage, 2);
     EXPECT_EQ(observer_.closes, 1);
     EXPECT_TRUE(session_.RequestClose());
+}
+
+TEST_F(SessionTest, EachChangeShowsTheImageNowOnTheDesktop) {
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
+    Started();
+    EXPECT_THAT(observer_.shownImages, ElementsAre(0));
+
+    session_.ChangeNow();
+    session_.Tick(clock_.Now());
+    session_.PickImage(0);
+    // A tick with nothing due changes nothing and shows nothing new.
+    session_.Tick(clock_.Now());
+    EXPECT_THAT(observer_.shownImages, ElementsAre(0, 1, 0));
 }
 
 TEST_F(SessionTest, NoTickRunsBeforeTheSettingsAreRead) {
