@@ -4,7 +4,9 @@
 #include <bit>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -267,7 +269,10 @@ Atom RootPixmapAtom(Display* d, const char* name, bool create) {
     return XInternAtom(d, name, create ? False : True);
 }
 
-std::optional<Pixmap> ReadPixmapProperty(Display* d, Window root, Atom atom) {
+// The 32-bit items of a root property of the given type, when it holds
+// exactly count of them. Format-32 properties arrive as longs.
+std::optional<std::vector<unsigned long>> ReadLongsProperty(Display* d, Window root, Atom atom,
+                                                            Atom wanted, long count) {
     if (atom == None) {
         return std::nullopt;
     }
@@ -276,17 +281,22 @@ std::optional<Pixmap> ReadPixmapProperty(Display* d, Window root, Atom atom) {
     unsigned long items = 0;
     unsigned long after = 0;
     unsigned char* data = nullptr;
-    std::optional<Pixmap> result;
-    if (XGetWindowProperty(d, root, atom, 0, 1, False, AnyPropertyType, &type, &format, &items,
-                           &after, &data) == Success &&
+    std::optional<std::vector<unsigned long>> result;
+    if (XGetWindowProperty(d, root, atom, 0, count, False, wanted, &type, &format, &items, &after,
+                           &data) == Success &&
         data) {
-        if (type == XA_PIXMAP && format == 32 && items == 1) {
-            // Format-32 properties arrive as longs.
-            result = static_cast<Pixmap>(*reinterpret_cast<unsigned long*>(data));
+        if (type == wanted && format == 32 && items == static_cast<unsigned long>(count)) {
+            const auto* v = reinterpret_cast<unsigned long*>(data);
+            result.emplace(v, v + count);
         }
         XFree(data);
     }
     return result;
+}
+
+std::optional<Pixmap> ReadPixmapProperty(Display* d, Window root, Atom atom) {
+    const auto items = ReadLongsProperty(d, root, atom, XA_PIXMAP, 1);
+    return items ? std::optional<Pixmap>(static_cast<Pixmap>(items->front())) : std::nullopt;
 }
 
 // Where Wylo notes the pixmap it left on the root: pixmap id, width, height
@@ -303,27 +313,13 @@ struct OwnPixmap {
 };
 
 std::optional<OwnPixmap> ReadOwnPixmapProperty(Display* d, Window root) {
-    const Atom atom = XInternAtom(d, kOwnPixmapProperty, True);
-    if (atom == None) {
+    const auto v =
+        ReadLongsProperty(d, root, XInternAtom(d, kOwnPixmapProperty, True), XA_CARDINAL, 4);
+    if (!v) {
         return std::nullopt;
     }
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    std::optional<OwnPixmap> result;
-    if (XGetWindowProperty(d, root, atom, 0, 4, False, XA_CARDINAL, &type, &format, &items, &after,
-                           &data) == Success &&
-        data) {
-        if (type == XA_CARDINAL && format == 32 && items == 4) {
-            const auto* v = reinterpret_cast<unsigned long*>(data);
-            result = OwnPixmap{static_cast<Pixmap>(v[0]), static_cast<unsigned>(v[1]),
-                               static_cast<unsigned>(v[2]), static_cast<unsigned>(v[3])};
-        }
-        XFree(data);
-    }
-    return result;
+    return OwnPixmap{static_cast<Pixmap>((*v)[0]), static_cast<unsigned>((*v)[1]),
+                     static_cast<unsigned>((*v)[2]), static_cast<unsigned>((*v)[3])};
 }
 
 // The pixmap Wylo left on an earlier change, when it is still there. Asked
