@@ -37,6 +37,23 @@ StatusBar::StatusBar(QWidget* parent) : QFrame(parent) {
     sbChangeNow->setAutoRaise(true);
     sbChangeNow->setFixedWidth(72);
     sbChangeNow->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    const auto historyButton = [this](const char* name, const char* text, const char* tip,
+                                      int width) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setText(QString::fromLatin1(text));
+        button->setToolTip(QString::fromLatin1(tip));
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoRaise(true);
+        button->setFixedWidth(width);
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        // Nothing to go to until Wylo has put a wallpaper on the desktop.
+        button->setEnabled(false);
+        return button;
+    };
+    sbPrevious = historyButton("sbPrevious", "Previous",
+                               "Put the wallpaper before this one back on the desktop", 56);
+    sbNext = historyButton("sbNext", "Next", "Go forward again to the wallpaper that followed", 40);
     lStatus = new QLabel(this);
     lStatus->setObjectName(QStringLiteral("lStatus"));
     lStatus->setAlignment(Qt::AlignCenter);
@@ -49,6 +66,8 @@ StatusBar::StatusBar(QWidget* parent) : QFrame(parent) {
     pbHTTPProgress->setRange(0, 100);
     pbHTTPProgress->setValue(0);
     status->addWidget(sbChangeNow);
+    status->addWidget(sbPrevious);
+    status->addWidget(sbNext);
     status->addWidget(lStatus, 1);
     status->addWidget(pbHTTPProgress);
 }
