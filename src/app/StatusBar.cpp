@@ -4,10 +4,30 @@
 #include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QToolButton>
 
 namespace wylo::app {
+namespace {
+
+// The status text, centred; a text wider than the label ends with "..."
+// rather than being cut off at both edges (its tooltip holds all of it).
+class StatusText : public QLabel {
+public:
+    explicit StatusText(QWidget* parent) : QLabel(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+        painter.setPen(palette().color(foregroundRole()));
+        painter.drawText(area, Qt::AlignCenter | Qt::TextSingleLine, shown);
+    }
+};
+
+}  // namespace
 
 QFont WindowFont() {
     for (const char* family : {"Tahoma", "DejaVu Sans Condensed"}) {
@@ -54,7 +74,7 @@ StatusBar::StatusBar(QWidget* parent) : QFrame(parent) {
     sbPrevious = historyButton("sbPrevious", "Previous",
                                "Put the wallpaper before this one back on the desktop", 56);
     sbNext = historyButton("sbNext", "Next", "Go forward again to the wallpaper that followed", 40);
-    lStatus = new QLabel(this);
+    lStatus = new StatusText(this);
     lStatus->setObjectName(QStringLiteral("lStatus"));
     lStatus->setAlignment(Qt::AlignCenter);
     lStatus->setTextFormat(Qt::PlainText);

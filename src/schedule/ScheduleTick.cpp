@@ -30,6 +30,10 @@ std::string Scheduler::StatusText() const {
     if (!notice.empty()) {
         return notice;
     }
+    if (!settings_.enableScheduler) {
+        // No change is coming: a time would promise one.
+        return desktopName;
+    }
     return desktopName.empty() ? NextChangeText() : desktopName + " - " + NextChangeText();
 }
 

@@ -38,7 +38,7 @@ public:
     // "Next Change : " and the time the schedule points at.
     std::string NextChangeText() const;
     // What each tick shows: the notice, or the desktop's name and the next
-    // change time.
+    // change time (the name alone while the schedule is off).
     std::string StatusText() const;
     void ShowNextChange();
 

@@ -524,8 +524,8 @@ void Session::ShowDesktopImages() {
     const DesktopImages shown = DesktopNow();
     scheduler_->desktopName = shown.Name();
     observer_.DesktopImagesChanged(shown);
-    if (settingsLoaded_) {
-        scheduler_->ShowNextChange();
+    if (const std::string text = scheduler_->StatusText(); settingsLoaded_ && !text.empty()) {
+        observer_.SetStatus(text);
     }
 }
 
