@@ -131,6 +131,15 @@ TEST_F(HistorySessionTest, TheDesktopsImageIsNamedAndMarked) {
     EXPECT_THAT(observer_.statuses.back(), StartsWith("Image 1 - Next Change : "));
 }
 
+TEST_F(HistorySessionTest, WithTheScheduleOffTheStatusNamesThePictureWithoutATime) {
+    test::PublishFlatChannel(server_, 3);
+    WriteSettings("CurrentChannel=0\nEnableScheduler=0\n");
+    session_.Start();
+    session_.PickImage(2);
+    EXPECT_EQ(observer_.statuses.back(), "Image 2");
+    EXPECT_FALSE(observer_.timerRunning);
+}
+
 TEST_F(HistorySessionTest, DifferentModeMarksOneRowPerMonitor) {
     platform_.SetMonitors({Monitor{{0, 0, 320, 200}, true}, Monitor{{320, 0, 640, 200}, false}});
     test::PublishFlatChannel(server_, 4);
