@@ -558,7 +558,12 @@ void Session::ChannelDirectoryUnavailable(DateTime now) {
 void Session::RetryChannelDirectory(DateTime now) {
     WorkScope work(*this);
     bool listed = false;
-    Guarded([&] { listed = FetchAndLoadDirectory(); });
+    try {
+        listed = FetchAndLoadDirectory();
+    } catch (const std::exception& e) {
+        // Said in the status line: a box at every retry would nag.
+        directoryError_ = e.what();
+    }
     if (!listed) {
         ChannelDirectoryUnavailable(now);
         return;

@@ -48,6 +48,22 @@ QList<int> MarkedRows(app::ImagesList* list) {
     return rows;
 }
 
+// The list painted on its own, width pixels wide; it goes back into its page
+// afterwards.
+QImage Paint(app::ImagesList* list, int width) {
+    QWidget* page = list->parentWidget();
+    list->setParent(nullptr);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setFrameShape(QFrame::NoFrame);
+    list->resize(width, 400);
+    list->show();
+    QCoreApplication::processEvents();
+    const QImage shot = list->viewport()->grab().toImage();
+    list->hide();
+    list->setParent(page);
+    return shot;
+}
+
 }  // namespace
 
 class DesktopTest : public QObject {
@@ -55,6 +71,7 @@ class DesktopTest : public QObject {
 private slots:
     void theImageOnTheDesktopIsMarkedNamedAndKeptInView();
     void differentImagesAreMarkedPerMonitor();
+    void theMarkIsPaintedOnItsRowOnly();
     void previousAndNextFromTheButtonsAndTheTray();
     void theSubscribedChannelIsTicked();
     void longTitlesEndBeforeTheThumbnails();
@@ -93,6 +110,25 @@ void DesktopTest::differentImagesAreMarkedPerMonitor() {
     QCOMPARE(list->markText(1), QStringLiteral("On monitor 1"));
     QCOMPARE(list->markText(2), QStringLiteral("On monitor 2"));
     QVERIFY(form->lStatus->text().startsWith(QStringLiteral("Sossusvlei, Red Ridge - ")));
+}
+
+void DesktopTest::theMarkIsPaintedOnItsRowOnly() {
+    AppWorld world;
+    auto form = Subscribed(world);
+    ChangeNow(*form);
+    app::ImagesList* list = List(*form);
+    // Another row selected, so the marked row shows its plain colours.
+    list->selectRow(0);
+    const QImage shot = Paint(list, 500);
+    const QColor highlight = list->palette().color(QPalette::Highlight);
+    const QColor base = list->palette().color(QPalette::Base);
+    const int marked = list->visualItemRect(list->item(1)).center().y();
+    const int plain = list->visualItemRect(list->item(2)).center().y();
+    // The bar along the left edge, and the badge under the title.
+    QCOMPARE(shot.pixelColor(1, marked), highlight);
+    QCOMPARE(shot.pixelColor(1, plain), base);
+    QCOMPARE(shot.pixelColor(12, marked + 20), highlight);
+    QCOMPARE(shot.pixelColor(12, plain + 20), base);
 }
 
 void DesktopTest::previousAndNextFromTheButtonsAndTheTray() {

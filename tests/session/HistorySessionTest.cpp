@@ -298,6 +298,31 @@ TEST_F(HistorySessionTest, AStartWithoutTheHostSaysSoAndFillsTheListWhenItAnswer
     EXPECT_THAT(observer_.errors, IsEmpty());
 }
 
+TEST_F(HistorySessionTest, RetriesOfADamagedDirectoryDoNotRepeatTheErrorBox) {
+    test::PublishFlatChannel(server_, 3);
+    std::filesystem::create_directories(AppDir());
+    WriteFile(AppDir() / "wylo.xml", "<wylo><PROVIDERS>");
+    server_.Stop();
+    session_.Start();
+    ASSERT_EQ(observer_.errors.size(), 1u);
+    clock_.Advance(31.0 / kSecondsPerDay);
+    session_.Tick(clock_.Now());
+    EXPECT_EQ(observer_.errors.size(), 1u);
+    EXPECT_TRUE(session_.directoryRetry().pending());
+    EXPECT_THAT(observer_.statuses.back(), HasSubstr("try again in 1 minute"));
+
+    // The host's good copy, newer than the damaged one, replaces it.
+    server_.Serve("/wylo.xml",
+                  "<wylo><PROVIDERS><p><id>dunes</id><url>" + server_.Url("/dunes/Channel.xml") +
+                      "</url></p></PROVIDERS></wylo>",
+                  std::time(nullptr) + 3600);
+    server_.Restart();
+    clock_.Advance(61.0 / kSecondsPerDay);
+    session_.Tick(clock_.Now());
+    EXPECT_EQ(observer_.channelList.size(), 1u);
+    EXPECT_FALSE(session_.directoryRetry().pending());
+}
+
 TEST_F(HistorySessionTest, AChangeDueWhileOfflineUsesTheCache) {
     StartSubscribed(3);
     ChangeNow();
