@@ -295,6 +295,8 @@ WallpaperHistoryLoad WallpaperHistory::Load(const std::filesystem::path& path) {
     // Moved aside rather than deleted, so what it held can still be looked at.
     std::filesystem::path aside = path;
     aside += ".damaged";
+    // An older damaged copy makes way: not every system renames over a file.
+    std::filesystem::remove(aside, ec);
     std::filesystem::rename(path, aside, ec);
     result.message =
         "The wallpaper history " + FullPathText(path) + " is damaged (" + problem +

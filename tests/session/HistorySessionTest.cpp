@@ -1,6 +1,7 @@
 // What is on the desktop, going back and forth through the wallpapers, and a
 // start without the channel host, on the fake platform with real pictures
 // served over loopback HTTP.
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <functional>

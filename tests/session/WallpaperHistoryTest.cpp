@@ -149,6 +149,11 @@ TEST(WallpaperHistoryTest, ADamagedFileIsSetAsideAndANewOneBegins) {
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_EQ(ReadFile(dir.path() / "History.txt.damaged"),
               "Wylo wallpaper history 1\nposition\t0\nwallpaper\t4");
+
+    // Damaged again later: the newer damaged file takes the older one's place.
+    WriteFile(file, "garbage");
+    EXPECT_THAT(WallpaperHistory::Load(file).message, HasSubstr("keeps the old file"));
+    EXPECT_EQ(ReadFile(dir.path() / "History.txt.damaged"), "garbage");
 }
 
 TEST(WallpaperHistoryTest, AnUnwritableFolderIsReported) {
