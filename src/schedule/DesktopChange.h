@@ -43,6 +43,7 @@ public:
                   Feedback& feedback, RandomEngine& random = ImageRandomEngine());
 
     void SetDesktopSink(DesktopSink sink) { sink_ = std::move(sink); }
+    const DesktopSink& desktopSink() const { return sink_; }
 
     // Composes and hands on a new desktop for image index, or for the next
     // image by the rotation rule when index is -1. Errors reach the caller.

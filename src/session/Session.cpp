@@ -478,7 +478,10 @@ void Session::StepThroughHistory(int step) {
         for (const PastWallpaper::Image& image : wallpaper.images) {
             plan.push_back({image.monitor, image.image});
         }
+        // The program's own change, on the history's pictures: the same
+        // steps and the same place for the result.
         DesktopChange change(platform_, settings_, source, observer_);
+        change.SetDesktopSink(change_->desktopSink());
         try {
             change.ChangeDesktopTo(plan);
         } catch (const std::exception& e) {
