@@ -87,10 +87,11 @@ protected:
         session_.ChangeNow();
         session_.Tick(clock_.Now());
     }
-    // The image whose picture fills the middle of the desktop.
-    int ImageOnDesktop() const {
+    // The image whose picture fills the middle of the (first) monitor.
+    int ImageOnDesktop() const { return ImageAt(160, 100); }
+    int ImageAt(int x, int y) const {
         const Bitmap desktop = ReadBmpFile(AppDir() / "desktop.bmp");
-        const Colour middle = desktop.Pixel(160, 100);
+        const Colour middle = desktop.Pixel(x, y);
         for (int k = 0; k < 10; ++k) {
             if (middle == FlatChannel::ImageColour(k)) {
                 return k;
@@ -151,6 +152,23 @@ TEST_F(HistorySessionTest, DifferentModeMarksOneRowPerMonitor) {
     EXPECT_EQ(observer_.desktop.MonitorsShowing(1), std::vector<int>{0});
     EXPECT_EQ(observer_.desktop.MonitorsShowing(2), std::vector<int>{1});
     EXPECT_EQ(observer_.desktop.Name(), "Image 1, Image 2");
+}
+
+TEST_F(HistorySessionTest, GoingBackPutsEachMonitorsImageBack) {
+    platform_.SetMonitors({Monitor{{0, 0, 320, 200}, true}, Monitor{{320, 0, 640, 200}, false}});
+    test::PublishFlatChannel(server_, 5);
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nMultiScreenOpt=1\n");
+    session_.Start();
+    ChangeNow();  // images 1 and 2
+    ChangeNow();  // images 3 and 4
+    EXPECT_EQ(ImageOnDesktop(), 3);
+    EXPECT_EQ(ImageAt(480, 100), 4);
+
+    session_.GoBack();
+    EXPECT_EQ(ImageOnDesktop(), 1);
+    EXPECT_EQ(ImageAt(480, 100), 2);
+    EXPECT_EQ(session_.settings().currentImage, 4);
+    EXPECT_EQ(observer_.desktop.MonitorsShowing(2), std::vector<int>{1});
 }
 
 TEST_F(HistorySessionTest, PreviousAndNextWalkTheHistoryWithoutDisturbingTheSchedule) {
