@@ -50,7 +50,10 @@ void Session::Guarded(Step&& step) {
     try {
         step();
     } catch (const std::exception& e) {
-        observer_.ShowError(e.what());
+        // A box now would hold up the close the user asked for.
+        if (!closing_) {
+            observer_.ShowError(e.what());
+        }
     }
 }
 
@@ -88,7 +91,13 @@ void Session::LoadSettings() {
     observer_.SettingsLoaded();
     observer_.SetSchedulerRunning(SchedulerRuns());
     if (settings_.currentChannel != -1 && IsListed(settings_.currentChannel)) {
+        // When the first tick changes the desktop anyway, the images list is
+        // filled after that change: the wallpaper does not wait for every
+        // thumbnail to be checked twice.
+        deferRows_ =
+            SchedulerRuns() && (scheduler_->forceChange || scheduler_->IsChangeDue(clock_.Now()));
         Subscribe(settings_.currentChannel);
+        deferRows_ = false;
     }
     observer_.ShowCurrentImage(settings_.currentImage);
 }
@@ -182,28 +191,50 @@ void Session::Subscribe(int index) {
     settings_.currentChannel = index;
     // On failure the channel stays chosen, so the next start tries it again.
     if (!channels_->DownloadControlFile(index)) {
-        observer_.SubscriptionFailed(kDownloadProblem);
+        if (!closing_) {
+            observer_.SubscriptionFailed(kDownloadProblem);
+        }
         return;
     }
     if (!channels_->LoadControlFile(index)) {
-        observer_.SubscriptionFailed(kLoadProblem);
+        if (!closing_) {
+            observer_.SubscriptionFailed(kLoadProblem);
+        }
         return;
     }
-    ShowSubscribedChannel();
+    if (deferRows_) {
+        rowsPending_ = true;
+        ShowSubscribedChannelTexts();
+    } else {
+        ShowSubscribedChannel();
+    }
     observer_.SubscriptionOpened(!channels_->controlFile().ControlFileValue("news").empty());
 }
 
-void Session::ShowSubscribedChannel() {
+SubscribedChannel Session::SubscribedChannelTexts() const {
     const ControlFile& file = channels_->controlFile();
     SubscribedChannel shown;
     shown.title = file.ControlFileValue("title");
     shown.copyright = file.ControlFileValue("copyright");
     shown.news = file.ControlFileValue("news");
+    return shown;
+}
+
+void Session::ShowSubscribedChannelTexts() {
+    observer_.SubscribedChannelChanged(SubscribedChannelTexts());
+}
+
+void Session::ShowSubscribedChannel() {
+    rowsPending_ = false;
+    const ControlFile& file = channels_->controlFile();
+    SubscribedChannel shown = SubscribedChannelTexts();
+    // Every thumbnail is fetched or confirmed at once before the rows are
+    // measured, one by one as before.
+    const std::vector<std::filesystem::path> thumbnails = channels_->FetchThumbnails();
     const int count = file.ImageCount();
     for (int i = 0; i < count; ++i) {
-        // Measuring a row fetches its thumbnail.
         int height = kDefaultRowHeight;
-        const std::filesystem::path thumbnail = channels_->FetchThumbnail(i);
+        const std::filesystem::path& thumbnail = thumbnails[static_cast<std::size_t>(i)];
         if (!thumbnail.empty()) {
             const Size size = MeasureThumbnail(thumbnail);
             height = size.height + 4;
@@ -213,6 +244,13 @@ void Session::ShowSubscribedChannel() {
             {ImageCaption(file.ImageValue("title", i), file.ImageValue("loc", i)), i, height});
     }
     observer_.SubscribedChannelChanged(shown);
+}
+
+void Session::ShowPendingRows() {
+    if (rowsPending_ && !isWorking()) {
+        WorkScope work(*this);
+        ShowSubscribedChannel();
+    }
 }
 
 std::filesystem::path Session::ThumbnailPath(int image) const {
@@ -242,6 +280,8 @@ void Session::Tick(DateTime now) {
         }
     }
     observer_.SetSchedulerRunning(SchedulerRuns());
+    // A tick without a change still fills rows put off at start-up.
+    ShowPendingRows();
     if (!error.empty()) {
         observer_.ShowError(error);
     }
@@ -258,6 +298,10 @@ bool Session::forceChange() const {
 void Session::SetSchedulerEnabled(bool enabled) {
     settings_.enableScheduler = enabled;
     observer_.SetSchedulerRunning(SchedulerRuns());
+    if (!SchedulerRuns()) {
+        // No tick will come to fill rows put off at start-up.
+        observer_.RunSoon([this] { ShowPendingRows(); });
+    }
 }
 
 void Session::PickImage(int row) {
@@ -288,8 +332,12 @@ void Session::PutImageOnDesktop(int row) {
 bool Session::RequestClose() {
     if (isWorking()) {
         // Closing in the middle of a download or a change would pull the
-        // window from under it; it closes when the work is done.
+        // window from under it; it closes when the work is done. The
+        // transfers in flight end now, leaving every cached copy as it was,
+        // so the work left runs on what is cached and ends soon.
         pendingClose_ = true;
+        closing_ = true;
+        http_->Cancel();
         return false;
     }
     return true;
@@ -305,6 +353,7 @@ void Session::Finish() {
 }
 
 void Session::AfterWork() {
+    observer_.WorkEnded();
     if (!pendingPick_ && !pendingClose_) {
         return;
     }
