@@ -13,6 +13,9 @@
 namespace wylo::app {
 
 AppFeedback::AppFeedback() = default;
+AppFeedback::AppFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress) {
+    BindFeedback(status, tray, progress);
+}
 AppFeedback::~AppFeedback() = default;
 
 void AppFeedback::HoldInputWhile(std::function<bool()> working, QAction* exit) {

@@ -27,9 +27,7 @@ class AppFeedback : public SessionObserver {
 public:
     AppFeedback();
     ~AppFeedback() override;
-    AppFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress) {
-        BindFeedback(status, tray, progress);
-    }
+    AppFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress);
     // The controls that show the feedback; set before any work runs.
     void BindFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress);
     // Holds user input back while working says work runs, but for exit and

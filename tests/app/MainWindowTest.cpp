@@ -38,6 +38,8 @@ private slots:
     void minimisingWithoutTrayKeepsTheWindowReachable();
     void closingSavesTheSettings();
     void closeDuringWorkWaitsForTheWorkToEnd();
+    void inputDuringWorkWaitsForTheWorkToEnd();
+    void exitShortcutDuringWorkClosesOnceTheWorkEnds();
     void appFolderIsCreatedWithItsParents();
     void timerStartsOnlyAfterTheSettingsAreRead();
 };
@@ -253,6 +255,42 @@ void MainWindowTest::closeDuringWorkWaitsForTheWorkToEnd() {
         Session::WorkScope work(form->session());
         QVERIFY(!form->close());
         QCOMPARE(closed.count(), 0);
+    }
+    QTRY_COMPARE(closed.count(), 1);
+}
+
+void MainWindowTest::inputDuringWorkWaitsForTheWorkToEnd() {
+    AppWorld world;
+    auto form = world.StartForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QSignalSpy clicks(form->sbChangeNow, &QToolButton::clicked);
+    {
+        Session::WorkScope work(form->session());
+        // The click arrives while a progress report lets events run.
+        QTest::mouseClick(form->sbChangeNow, Qt::LeftButton);
+        form->TransferPulse();
+        QCOMPARE(clicks.count(), 0);
+    }
+    QTRY_COMPARE(clicks.count(), 1);
+    QVERIFY(form->session().forceChange());
+}
+
+void MainWindowTest::exitShortcutDuringWorkClosesOnceTheWorkEnds() {
+    AppWorld world;
+    auto form = world.StartForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QSignalSpy closed(form.get(), &app::TFormMain::closed);
+    {
+        Session::WorkScope work(form->session());
+        QTest::keyClick(form.get(), Qt::Key_X, Qt::AltModifier);
+        form->TransferPulse();
+        QCOMPARE(closed.count(), 0);
+        // The close cancelled the network: nothing more is fetched.
+        QVERIFY(!form->session().channels().FetchChannelDirectory());
+        QVERIFY(form->session().channels().LastDownloadError().find("cancelled") !=
+                std::string::npos);
     }
     QTRY_COMPARE(closed.count(), 1);
 }
