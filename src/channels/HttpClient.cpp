@@ -517,7 +517,8 @@ void HttpClient::Impl::Run(std::vector<HttpRequest> requests) {
         observer->TransferBegin(static_cast<std::int64_t>(queue.size()));
     }
     while (!queue.empty() || !active.empty()) {
-        while (!queue.empty() && active.size() < kMaxConnectionsPerHost && !error) {
+        while (!queue.empty() && active.size() < static_cast<std::size_t>(kMaxConnectionsPerHost) &&
+               !error) {
             auto [request, item] = std::move(queue.front());
             queue.pop_front();
             Start(std::move(request), item);

@@ -69,7 +69,8 @@ struct HttpRequest {
 // running transfers.
 class HttpClient {
 public:
-    // Enough to hide a slow server's latency without crowding it.
+    // Transfers a batch keeps in flight, and connections kept open to one
+    // host: enough to hide a slow server's latency without crowding it.
     static constexpr int kMaxConnectionsPerHost = 8;
 
     // Throws Error when the network library cannot be started.

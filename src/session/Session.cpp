@@ -8,6 +8,7 @@
 #include "channels/ChannelText.h"
 #include "channels/HttpClient.h"
 #include "desktop/Leftovers.h"
+#include "desktop/Wallpaper.h"
 #include "platform/AppFolder.h"
 #include "platform/Platform.h"
 #include "schedule/ChannelSource.h"
@@ -39,6 +40,13 @@ Session::Session(Platform& platform, const Clock& clock, std::string directoryUr
                                                  std::move(directoryUrl));
     source_ = std::make_unique<SessionChannelSource>(*channels_);
     change_ = std::make_unique<DesktopChange>(platform_, settings_, *source_, observer_);
+    // A change that a close cut short lacks the images it was fetching; the
+    // desktop keeps the wallpaper it has rather than a plain colour.
+    change_->SetDesktopSink([this](const Bitmap& desktop) {
+        if (!closing_) {
+            SaveDesktop(platform_, desktop);
+        }
+    });
     scheduler_ = std::make_unique<Scheduler>(platform_, settings_, observer_, *source_, *change_);
     scheduler_->showSubscribedChannel = [this] { ShowSubscribedChannel(); };
 }
@@ -282,7 +290,7 @@ void Session::Tick(DateTime now) {
     observer_.SetSchedulerRunning(SchedulerRuns());
     // A tick without a change still fills rows put off at start-up.
     ShowPendingRows();
-    if (!error.empty()) {
+    if (!error.empty() && !closing_) {
         observer_.ShowError(error);
     }
 }
@@ -354,6 +362,10 @@ void Session::Finish() {
 
 void Session::AfterWork() {
     observer_.WorkEnded();
+    if (closing_) {
+        // The user asked to go; a pick made before that is not worth the wait.
+        pendingPick_.reset();
+    }
     if (!pendingPick_ && !pendingClose_) {
         return;
     }

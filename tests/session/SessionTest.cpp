@@ -262,7 +262,7 @@ TEST_F(SessionTest, WorkNeverNests) {
     Started();
     session_.ChangeNow();
 
-    // In the middle of the change: a tick, a pick and a close arrive.
+    // In the middle of the change: a tick and a pick arrive.
     bool asked = false;
     observer_.duringWork = [&](const std::string& status) {
         if (asked || status.rfind("Downloading", 0) != 0) {
@@ -271,20 +271,41 @@ TEST_F(SessionTest, WorkNeverNests) {
         asked = true;
         session_.Tick(clock_.Now());
         session_.PickImage(2);
-        EXPECT_FALSE(session_.RequestClose());
     };
     session_.Tick(clock_.Now());
     ASSERT_TRUE(asked);
     // The nested tick changed nothing; the pick waits for the change to end.
     EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
     EXPECT_EQ(session_.settings().currentImage, 1);
-    EXPECT_EQ(observer_.closes, 0);
 
     observer_.RunPending();
     EXPECT_EQ(platform_.wallpaperCalls.size(), 2u);
     EXPECT_EQ(session_.settings().currentImage, 2);
-    EXPECT_EQ(observer_.closes, 1);
     EXPECT_TRUE(session_.RequestClose());
+    EXPECT_EQ(observer_.closes, 0);
+}
+
+TEST_F(SessionTest, AChangeCutShortByACloseLeavesTheWallpaperAlone) {
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
+    Started();
+    session_.ChangeNow();
+    observer_.duringWork = [&](const std::string& status) {
+        if (status.rfind("Downloading", 0) == 0) {
+            session_.PickImage(2);
+            EXPECT_FALSE(session_.RequestClose());
+        }
+    };
+
+    session_.Tick(clock_.Now());
+
+    // Not the plain colour of a change without its image.
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+    EXPECT_THAT(observer_.errors, IsEmpty());
+    // The pick asked for before the close is dropped with it.
+    observer_.RunPending();
+    EXPECT_EQ(observer_.closes, 1);
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
 }
 
 TEST_F(SessionTest, EachChangeShowsTheImageNowOnTheDesktop) {
