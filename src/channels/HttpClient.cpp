@@ -561,7 +561,10 @@ void HttpClient::Impl::Run(std::vector<HttpRequest> requests) {
         if (error) {
             break;
         }
-        if (!active.empty() && ended.empty()) {
+        // A free slot is filled at once; otherwise wait for the network.
+        const bool canStartMore =
+            !queue.empty() && active.size() < static_cast<std::size_t>(kMaxConnectionsPerHost);
+        if (!active.empty() && ended.empty() && !canStartMore) {
             curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(kPulseInterval.count()),
                             nullptr);
         }
