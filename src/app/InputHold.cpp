@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -57,6 +58,11 @@ InputHold::~InputHold() {
 }
 
 bool InputHold::LetsThrough(QObject* watched, const QEvent* event) const {
+    // A message box shown in the middle of the work runs its own loop and
+    // blocks every other window: it must be answerable.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        return true;
+    }
     if (event->type() == QEvent::Shortcut) {
         return watched == exit_;
     }
@@ -73,6 +79,10 @@ bool InputHold::LetsThrough(QObject* watched, const QEvent* event) const {
 bool InputHold::eventFilter(QObject* watched, QEvent* event) {
     if (!IsUserInput(event->type()) || !active() || LetsThrough(watched, event)) {
         return false;
+    }
+    if (event->type() == QEvent::MouseMove &&
+        static_cast<const QMouseEvent*>(event)->buttons() == Qt::NoButton) {
+        return true;  // a pointer passing by starts nothing; not worth keeping
     }
     held_.push_back({watched, std::unique_ptr<QEvent>(event->clone())});
     return true;

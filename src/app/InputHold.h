@@ -15,7 +15,8 @@ namespace wylo::app {
 // key cannot start other work in the middle of it, and lets it through, in
 // order, once the work has ended. Only the ways out pass at once: the Exit
 // shortcut, the tray icon and its menu (whose items only ask for a change or
-// for the close), and the window manager's close, which is no input.
+// for the close), and the window manager's close, which is no input; and
+// everything while a message box or menu is open, since it blocks the rest.
 class InputHold : public QObject {
     Q_OBJECT
 

@@ -205,8 +205,11 @@ std::vector<std::filesystem::path> ChannelSession::FetchThumbnails() {
     for (std::size_t k = 0; k < fetched.size(); ++k) {
         if (!results[k].ok) {
             paths[fetched[k]].clear();
-            downloadError_ = results[k].reason;
         }
+    }
+    if (!results.empty()) {
+        // As after fetching them one by one: the last one's reason.
+        downloadError_ = results.back().reason;
     }
     return paths;
 }

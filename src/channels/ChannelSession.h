@@ -69,8 +69,8 @@ public:
         int index = 0;      // its position in the directory
         friend bool operator==(const ChannelListEntry&, const ChannelListEntry&) = default;
     };
-    // Fetches (or confirms) and loads every channel's control file in
-    // directory order and lists the channels for which both worked; the
+    // Fetches (or confirms) every channel's control file at once, loads them
+    // in directory order and lists the channels for which both worked; the
     // others are left out. Afterwards the control file holds the last
     // channel loaded and the selection names the last channel fetched.
     std::vector<ChannelListEntry> BuildChannelList();

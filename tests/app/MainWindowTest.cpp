@@ -2,8 +2,10 @@
 // the tray and ending.
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -40,6 +42,7 @@ private slots:
     void closeDuringWorkWaitsForTheWorkToEnd();
     void inputDuringWorkWaitsForTheWorkToEnd();
     void exitShortcutDuringWorkClosesOnceTheWorkEnds();
+    void messageBoxDuringWorkCanBeAnswered();
     void appFolderIsCreatedWithItsParents();
     void timerStartsOnlyAfterTheSettingsAreRead();
 };
@@ -295,6 +298,24 @@ void MainWindowTest::exitShortcutDuringWorkClosesOnceTheWorkEnds() {
                 std::string::npos);
     }
     QTRY_COMPARE(closed.count(), 1);
+}
+
+void MainWindowTest::messageBoxDuringWorkCanBeAnswered() {
+    AppWorld world;
+    auto form = world.StartForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    Session::WorkScope work(form->session());
+    // An error box that the work brings up blocks the window, so the input
+    // it gets cannot start other work.
+    QDialog box(form.get());
+    auto* ok = new QPushButton(QStringLiteral("OK"), &box);
+    box.setModal(true);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QSignalSpy clicked(ok, &QPushButton::clicked);
+    QTest::mouseClick(box.windowHandle(), Qt::LeftButton, {}, ok->geometry().center());
+    QCOMPARE(clicked.count(), 1);
 }
 
 void MainWindowTest::appFolderIsCreatedWithItsParents() {
