@@ -7,9 +7,20 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include "app/InputHold.h"
 #include "app/TrayIcon.h"
 
 namespace wylo::app {
+
+AppFeedback::AppFeedback() = default;
+AppFeedback::AppFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress) {
+    BindFeedback(status, tray, progress);
+}
+AppFeedback::~AppFeedback() = default;
+
+void AppFeedback::HoldInputWhile(std::function<bool()> working, QAction* exit) {
+    hold_ = std::make_unique<InputHold>(std::move(working), exit);
+}
 
 void AppFeedback::BindFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress) {
     status_ = status;
@@ -61,12 +72,28 @@ void AppFeedback::TransferEnd() {
     LetPaintAndTimersRun();
 }
 
+void AppFeedback::TransferPulse() {
+    LetPaintAndTimersRun();
+}
+
+void AppFeedback::WorkEnded() {
+    if (hold_) {
+        // Delivered by the event loop once the handler that worked returns.
+        hold_->Release();
+    }
+}
+
 void AppFeedback::RunSoon(std::function<void()> work) {
     QTimer::singleShot(0, status_, std::move(work));
 }
 
 void AppFeedback::LetPaintAndTimersRun() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (hold_ && hold_->active()) {
+        // Input reaches the hold, which keeps all but the ways out.
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    } else {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
 }
 
 }  // namespace wylo::app

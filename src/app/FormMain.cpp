@@ -47,6 +47,7 @@ TFormMain::TFormMain(Platform& platform, const Clock& clock, std::string directo
     BindFeedback(lStatus, tray, pbHTTPProgress);
     session_ = std::make_unique<Session>(platform_, clock_, std::move(directoryUrl),
                                          static_cast<SessionObserver&>(*this));
+    HoldInputWhile([this] { return session_ && session_->isWorking(); }, tray->Exit2);
     tsCurrentChannel->lbImages->setThumbnails(ImagesList::ThumbnailsOf(*session_));
     BindControls();
 }

@@ -13,6 +13,11 @@ public:
     virtual void TransferBegin(std::int64_t expected) = 0;
     virtual void TransferWork(std::int64_t count) = 0;
     virtual void TransferEnd() = 0;
+    // Called every few tens of milliseconds while transfers run, also while
+    // the network is silent, so that a front end can repaint, follow a resize
+    // and notice that the user asked to close (and then cancel the
+    // transfers). It must not start other work.
+    virtual void TransferPulse() {}
 };
 
 // What the core tells the front end while it works: the status text, the

@@ -81,10 +81,39 @@ bool ChannelSession::OpenChannelDirectory() {
     return true;
 }
 
+std::vector<DownloadOutcome> ChannelSession::DownloadControlFiles() {
+    const int count = directory_.ChannelCount();
+    std::vector<DownloadOutcome> outcomes(static_cast<std::size_t>(count));
+    std::vector<DownloadRequest> files;
+    std::vector<std::size_t> fetched;
+    for (int i = 0; i < count; ++i) {
+        const std::string id = directory_.ChannelValue("id", i);
+        const std::filesystem::path path = ControlFilePath(id);
+        if (path.empty()) {
+            outcomes[i] = {false, "The channel's id is " + IdProblem(id) + "."};
+            continue;
+        }
+        files.push_back({directory_.ChannelValue("url", i), path});
+        fetched.push_back(static_cast<std::size_t>(i));
+    }
+    std::vector<DownloadOutcome> results = DownloadFiles(client_, files, clock_);
+    for (std::size_t k = 0; k < fetched.size(); ++k) {
+        outcomes[fetched[k]] = std::move(results[k]);
+    }
+    if (count > 0) {
+        // The last channel is the one fetched last.
+        const std::string id = directory_.ChannelValue("id", count - 1);
+        selectedChannelId_ = ControlFilePath(id).empty() ? std::string() : id;
+        downloadError_ = outcomes.back().reason;
+    }
+    return outcomes;
+}
+
 std::vector<ChannelSession::ChannelListEntry> ChannelSession::BuildChannelList() {
     std::vector<ChannelListEntry> entries;
+    const std::vector<DownloadOutcome> fetched = DownloadControlFiles();
     for (int i = 0; i < directory_.ChannelCount(); ++i) {
-        if (DownloadControlFile(i) && LoadControlFile(i)) {
+        if (fetched[static_cast<std::size_t>(i)].ok && LoadControlFile(i)) {
             entries.push_back({controlFile_.ControlFileValue("title"), i});
         }
     }
@@ -157,6 +186,32 @@ std::filesystem::path ChannelSession::FetchThumbnail(int index) {
     const std::string url = controlFile_.ImageValue("thumb", index);
     return Fetch(url, ThumbnailPath(index),
                  url.empty() ? "The image has no thumbnail address." : NameRefusal(url));
+}
+
+std::vector<std::filesystem::path> ChannelSession::FetchThumbnails() {
+    const int count = controlFile_.ImageCount();
+    std::vector<std::filesystem::path> paths(static_cast<std::size_t>(count));
+    std::vector<DownloadRequest> files;
+    std::vector<std::size_t> fetched;
+    for (int i = 0; i < count; ++i) {
+        std::filesystem::path path = ThumbnailPath(i);
+        if (!path.empty()) {
+            files.push_back({controlFile_.ImageValue("thumb", i), path});
+            fetched.push_back(static_cast<std::size_t>(i));
+            paths[static_cast<std::size_t>(i)] = std::move(path);
+        }
+    }
+    const std::vector<DownloadOutcome> results = DownloadFiles(client_, files, clock_);
+    for (std::size_t k = 0; k < fetched.size(); ++k) {
+        if (!results[k].ok) {
+            paths[fetched[k]].clear();
+        }
+    }
+    if (!results.empty()) {
+        // As after fetching them one by one: the last one's reason.
+        downloadError_ = results.back().reason;
+    }
+    return paths;
 }
 
 std::filesystem::path ChannelSession::PreviewPath(std::string_view url) const {

@@ -9,6 +9,7 @@
 
 #include "channels/ChannelDirectory.h"
 #include "channels/ControlFile.h"
+#include "channels/Download.h"
 
 namespace wylo {
 
@@ -68,11 +69,18 @@ public:
         int index = 0;      // its position in the directory
         friend bool operator==(const ChannelListEntry&, const ChannelListEntry&) = default;
     };
-    // Fetches (or confirms) and loads every channel's control file in
-    // directory order and lists the channels for which both worked; the
+    // Fetches (or confirms) every channel's control file at once, loads them
+    // in directory order and lists the channels for which both worked; the
     // others are left out. Afterwards the control file holds the last
     // channel loaded and the selection names the last channel fetched.
     std::vector<ChannelListEntry> BuildChannelList();
+
+    // Fetches (or confirms) every channel's control file at once, in one
+    // batch, and tells for each channel, in directory order, how it went; a
+    // channel whose identifier is unsafe as a folder name fails without a
+    // request. Afterwards the selection names the last channel, as if each
+    // had been fetched in turn with DownloadControlFile.
+    std::vector<DownloadOutcome> DownloadControlFiles();
 
     // Fetches the control file of the channel at index (already resolved by
     // the caller) into its cache folder and makes that channel the selected
@@ -102,6 +110,11 @@ public:
     // Fetches that thumbnail; its path, or empty when there is none or the
     // download fails.
     std::filesystem::path FetchThumbnail(int index);
+
+    // Fetches (or confirms) the thumbnail of every image of the loaded
+    // control file at once; for each image, its path, or empty when it has
+    // none or its download failed.
+    std::vector<std::filesystem::path> FetchThumbnails();
 
     // Where the selected channel's preview picture from url is kept: directly
     // in the channel's cache folder. Empty when url gives no safe file name

@@ -5,9 +5,13 @@
 #include <cstdint>
 #include <ctime>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <optional>
 #include <random>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "base/Clock.h"
 #include "base/DateTime.h"
@@ -116,44 +120,137 @@ private:
     fs::path path_;
 };
 
-// Fetches url into a new file and moves it over fileName only when the whole
-// body arrived and is not empty, so a failed or cut-off download never leaves
-// a partial file that a later call would take for a cached copy. Empty on
-// success, otherwise why it failed.
-std::string FetchInto(HttpClient& client, const std::string& url, const fs::path& fileName) {
-    PartFile part(fileName);
-    if (part.path().empty()) {
-        return "The download could not be saved: no free temporary name in " +
-               PathText(fileName.parent_path()) + ".";
+// One file to fetch or confirm, as a sequence of at most two requests: a
+// freshness check of a non-empty cached copy, then, unless the copy is kept,
+// the download. The single download and a batch run the same steps.
+//
+// A new body goes into a temporary file and moves over fileName only when the
+// whole body arrived and is not empty, so a failed, cut-off or cancelled
+// download never leaves a partial file that a later call would take for a
+// cached copy.
+class DownloadJob {
+public:
+    DownloadJob(std::string url, fs::path fileName, const Clock& clock)
+        : url_(std::move(url)), fileName_(std::move(fileName)), clock_(clock) {}
+    DownloadJob(const DownloadJob&) = delete;
+    DownloadJob& operator=(const DownloadJob&) = delete;
+
+    // The first request; none when the job ended without one.
+    std::optional<HttpRequest> Start() {
+        // Callers name files after URLs; such a name must stay one plain element.
+        const std::u8string name8 = fileName_.filename().u8string();
+        const std::string_view name(reinterpret_cast<const char*>(name8.data()), name8.size());
+        if (const std::string why = UnsafeNameReason(name); !why.empty()) {
+            return End("The file name \"" + ShortenedText(name, 60) + "\" is " + why + ".");
+        }
+        std::error_code ec;
+        if (fileName_.has_parent_path()) {
+            // Without the folder there is neither a cached copy nor a place for one.
+            fs::create_directories(fileName_.parent_path(), ec);
+            if (ec) {
+                return End("The folder " + PathText(fileName_.parent_path()) +
+                           " cannot be created: " + ec.message() + ".");
+            }
+        }
+        // An empty file is never a usable copy.
+        if (IsEmptyRegularFile(fileName_)) {
+            fs::remove(fileName_, ec);
+        }
+        if (RegularFileSize(fileName_) == 0) {
+            return Fetch();
+        }
+        HttpRequest head;
+        head.url = url_;
+        head.head = true;
+        head.done = [this](const HttpResult& result) { return AfterHead(result); };
+        return head;
     }
-    std::ofstream out(part.path(), std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return "The download could not be saved: " + PathText(part.path()) + " cannot be created.";
+
+    DownloadOutcome TakeOutcome() { return std::move(outcome_); }
+
+private:
+    std::optional<HttpRequest> AfterHead(const HttpResult& head) {
+        const std::int64_t fileTime = FileTimeSeconds(fileName_);
+        bool keep = true;
+        if (head.ok) {
+            // No Last-Modified, or one not later than the copy, keeps it.
+            if (head.lastModified && *head.lastModified > fileTime) {
+                keep = false;
+            }
+        } else if (clock_.Now() - LocalDateTime(fileTime) >= kStaleCopyDays) {
+            keep = false;
+        }
+        if (RegularFileSize(fileName_) == 0) {
+            keep = false;
+        }
+        if (keep) {
+            return End({});
+        }
+        return Fetch();
     }
-    std::uintmax_t written = 0;
-    const bool received = client.Get(url, [&](std::string_view chunk) {
-        out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        written += chunk.size();
-        return static_cast<bool>(out);
-    });
-    out.close();
-    if (!received) {
-        return client.LastError().empty() ? std::string("The download failed.")
-                                          : client.LastError();
+
+    std::optional<HttpRequest> Fetch() {
+        part_.emplace(fileName_);
+        if (part_->path().empty()) {
+            return End("The download could not be saved: no free temporary name in " +
+                       PathText(fileName_.parent_path()) + ".");
+        }
+        out_.open(part_->path(), std::ios::binary | std::ios::trunc);
+        if (!out_) {
+            return End("The download could not be saved: " + PathText(part_->path()) +
+                       " cannot be created.");
+        }
+        HttpRequest get;
+        get.url = url_;
+        get.sink = [this](std::string_view chunk) {
+            out_.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+            written_ += chunk.size();
+            return static_cast<bool>(out_);
+        };
+        get.done = [this](const HttpResult& result) { return AfterGet(result); };
+        return get;
     }
-    if (out.fail()) {
-        return "The download could not be saved to " + PathText(part.path()) + ".";
+
+    std::optional<HttpRequest> AfterGet(const HttpResult& get) {
+        out_.close();
+        if (!get.ok) {
+            return End(get.error.empty() ? std::string("The download failed.") : get.error);
+        }
+        if (out_.fail()) {
+            return End("The download could not be saved to " + PathText(part_->path()) + ".");
+        }
+        if (written_ == 0) {
+            return End("The server sent an empty file.");
+        }
+        std::error_code ec;
+        if (!part_->CommitTo(fileName_, ec)) {
+            return End("The download could not be saved as " + PathText(fileName_) + ": " +
+                       ec.message() + ".");
+        }
+        if (RegularFileSize(fileName_) == 0) {
+            return End("The downloaded file is missing or empty.");
+        }
+        return End({});
     }
-    if (written == 0) {
-        return "The server sent an empty file.";
+
+    // Settles the outcome; the temporary file, if any, goes.
+    std::optional<HttpRequest> End(std::string why) {
+        outcome_ = {why.empty(), std::move(why)};
+        if (out_.is_open()) {
+            out_.close();
+        }
+        part_.reset();
+        return std::nullopt;
     }
-    std::error_code ec;
-    if (!part.CommitTo(fileName, ec)) {
-        return "The download could not be saved as " + PathText(fileName) + ": " + ec.message() +
-               ".";
-    }
-    return {};
-}
+
+    std::string url_;
+    fs::path fileName_;
+    const Clock& clock_;
+    std::optional<PartFile> part_;
+    std::ofstream out_;
+    std::uintmax_t written_ = 0;
+    DownloadOutcome outcome_{false, "The download did not run."};
+};
 
 }  // namespace
 
@@ -164,51 +261,51 @@ bool DownloadFile(HttpClient& client, const std::string& url, const fs::path& fi
 
 DownloadOutcome DownloadFileWithReason(HttpClient& client, const std::string& url,
                                        const fs::path& fileName, const Clock& clock) {
-    // Callers name files after URLs; such a name must stay one plain element.
-    const std::u8string name8 = fileName.filename().u8string();
-    const std::string_view name(reinterpret_cast<const char*>(name8.data()), name8.size());
-    if (const std::string why = UnsafeNameReason(name); !why.empty()) {
-        return {false, "The file name \"" + ShortenedText(name, 60) + "\" is " + why + "."};
-    }
-    std::error_code ec;
-    if (fileName.has_parent_path()) {
-        // Without the folder there is neither a cached copy nor a place for one.
-        fs::create_directories(fileName.parent_path(), ec);
-        if (ec) {
-            return {false, "The folder " + PathText(fileName.parent_path()) +
-                               " cannot be created: " + ec.message() + "."};
-        }
-    }
-    // An empty file is never a usable copy.
-    if (IsEmptyRegularFile(fileName)) {
-        fs::remove(fileName, ec);
-    }
+    return std::move(DownloadFiles(client, {{url, fileName}}, clock).front());
+}
 
-    bool keep = false;
-    if (RegularFileSize(fileName) > 0) {
-        keep = true;
-        const std::int64_t fileTime = FileTimeSeconds(fileName);
-        const HttpClient::HeadResult head = client.Head(url);
-        if (head.ok) {
-            // No Last-Modified, or one not later than the copy, keeps it.
-            if (head.lastModified && *head.lastModified > fileTime) {
-                keep = false;
+std::vector<DownloadOutcome> DownloadFiles(HttpClient& client,
+                                           const std::vector<DownloadRequest>& files,
+                                           const Clock& clock) {
+    // Jobs stay put while their requests run: the requests point back at them.
+    std::vector<std::unique_ptr<DownloadJob>> jobs;
+    jobs.reserve(files.size());
+    for (const DownloadRequest& file : files) {
+        jobs.push_back(std::make_unique<DownloadJob>(file.url, file.fileName, clock));
+    }
+    // Two entries for one file never run at once: each later one waits for a
+    // round of its own and then finds the copy the earlier one left, as if
+    // they had run one after the other.
+    std::vector<std::size_t> round(files.size(), 0);
+    std::map<fs::path, std::size_t> seen;
+    std::size_t rounds = files.empty() ? 0 : 1;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto [at, fresh] = seen.try_emplace(files[i].fileName.lexically_normal(), 0);
+        if (!fresh) {
+            round[i] = ++at->second;
+            rounds = std::max(rounds, round[i] + 1);
+        }
+    }
+    for (std::size_t r = 0; r < rounds; ++r) {
+        std::vector<HttpRequest> first;
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            if (round[i] != r) {
+                continue;
             }
-        } else if (clock.Now() - LocalDateTime(fileTime) >= kStaleCopyDays) {
-            keep = false;
+            if (std::optional<HttpRequest> request = jobs[i]->Start()) {
+                first.push_back(std::move(*request));
+            }
         }
-        if (RegularFileSize(fileName) == 0) {
-            keep = false;
+        if (!first.empty()) {
+            client.Run(std::move(first));
         }
     }
-    if (keep) {
-        return {true, {}};
+    std::vector<DownloadOutcome> outcomes;
+    outcomes.reserve(jobs.size());
+    for (const auto& job : jobs) {
+        outcomes.push_back(job->TakeOutcome());
     }
-    std::string why = FetchInto(client, url, fileName);
-    if (why.empty() && RegularFileSize(fileName) == 0) {
-        why = "The downloaded file is missing or empty.";
-    }
-    return {why.empty(), std::move(why)};
+    return outcomes;
 }
 
 std::string FileNameFromUrl(std::string_view url) {

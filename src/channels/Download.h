@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wylo {
 
@@ -32,6 +33,21 @@ struct DownloadOutcome {
 // DownloadFile, telling why it failed.
 DownloadOutcome DownloadFileWithReason(HttpClient& client, const std::string& url,
                                        const std::filesystem::path& fileName, const Clock& clock);
+
+// One file of a batch: where it comes from and where it is kept.
+struct DownloadRequest {
+    std::string url;
+    std::filesystem::path fileName;
+};
+
+// DownloadFileWithReason for every file at once, with up to
+// HttpClient::kMaxConnectionsPerHost transfers in flight, so that many small
+// files cost a few round trips instead of one each. Every rule of the single
+// download holds for each file. The outcomes come in the order of files.
+// Progress shows the batch as a whole when it holds more than one file.
+std::vector<DownloadOutcome> DownloadFiles(HttpClient& client,
+                                           const std::vector<DownloadRequest>& files,
+                                           const Clock& clock);
 
 // The text after the last "/" of url (all of it without a "/"; empty when it
 // ends with "/"). Query strings and fragments stay.

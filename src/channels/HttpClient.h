@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wylo {
 
@@ -31,26 +32,62 @@ struct HttpLimits {
     std::chrono::milliseconds rateWindow{10000};
 };
 
-// The program's one HTTP/1.1 client. It keeps one connection handle so that
-// connections are reused, keeps cookies in memory for its lifetime, follows
-// no redirects, uses no proxy and fetches nothing but http and https. Every
+// What one request of a batch came to.
+struct HttpResult {
+    bool ok = false;
+    // A HEAD's Last-Modified as seconds since 1970 UTC; empty when the reply
+    // had none or it could not be read.
+    std::optional<std::time_t> lastModified;
+    // Why it failed, in words a user can read; empty on success.
+    std::string error;
+};
+
+// One request of a batch. Its completion may name a follow-up request, which
+// runs in the same batch (a freshness check followed by the download).
+struct HttpRequest {
+    using BodySink = std::function<bool(std::string_view chunk)>;
+    using Completion = std::function<std::optional<HttpRequest>(const HttpResult& result)>;
+
+    std::string url;
+    bool head = false;
+    // Receives a GET's body as it arrives; returning false aborts the transfer.
+    BodySink sink;
+    // Called on the calling thread once the request ended, whatever the outcome.
+    Completion done;
+};
+
+// The program's one HTTP/1.1 client. It keeps its connections open so that
+// they are reused, keeps cookies in memory for its lifetime, follows no
+// redirects, uses no proxy and fetches nothing but http and https. Every
 // request carries User-Agent "Wylo/1.04", Accept "text/html, */*" and itself
 // as the Referer. A reply outside 200-299 (a redirect included) is a failure.
 //
-// Used from one thread. A request made while another is in progress (from a
-// progress callback that let other events run) fails at once instead of
-// disturbing the running transfer.
+// Used from one thread. Requests run one at a time (Head, Get) or as a batch
+// that keeps up to kMaxConnectionsPerHost transfers in flight on that same
+// thread (Run). A request made while another is in progress (from a progress
+// callback that let other events run) fails at once instead of disturbing the
+// running transfers.
 class HttpClient {
 public:
+    // Transfers a batch keeps in flight, and connections kept open to one
+    // host: enough to hide a slow server's latency without crowding it.
+    static constexpr int kMaxConnectionsPerHost = 8;
+
     // Throws Error when the network library cannot be started.
     explicit HttpClient(HttpLimits limits = {});
     ~HttpClient();
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
 
-    // Told about every transfer: exactly one TransferBegin, any number of
-    // TransferWork and exactly one TransferEnd, on the calling thread. Null
-    // for none. The observer must outlive its registration.
+    // Told about the transfers on the calling thread. A single request (Head,
+    // Get, or a batch of one) reports each transfer: exactly one
+    // TransferBegin with the announced length, any number of TransferWork
+    // with the bytes so far and exactly one TransferEnd. A batch of several
+    // reports itself as one transfer counted in requests: TransferBegin with
+    // their number, TransferWork with how many have ended (follow-ups are part
+    // of the request they follow) and one TransferEnd. TransferPulse comes
+    // every few tens of milliseconds throughout. Null for none. The observer
+    // must outlive its registration.
     void SetObserver(TransferObserver* observer);
 
     struct HeadResult {
@@ -62,13 +99,25 @@ public:
     HeadResult Head(const std::string& url);
 
     // Receives the body as it arrives; returning false aborts the transfer.
-    using BodySink = std::function<bool(std::string_view chunk)>;
+    using BodySink = HttpRequest::BodySink;
     // True when the whole body arrived with a 2xx status. An exception thrown
     // by the sink or the observer ends the transfer and reaches the caller.
     bool Get(const std::string& url, const BodySink& sink);
 
-    // Why the last request failed, in words a user can read; empty after a
-    // success.
+    // Runs the requests and their follow-ups concurrently and returns once
+    // every one has completed. Each completes exactly once, also when the
+    // client is busy or cancelled. An exception thrown by a sink, a
+    // completion or the observer ends every transfer of the batch (their
+    // completions are not called) and reaches the caller.
+    void Run(std::vector<HttpRequest> requests);
+
+    // Ends the transfers in flight and makes every later request fail at
+    // once: the program is closing. Safe to call from inside the observer.
+    void Cancel();
+    bool cancelled() const;
+
+    // Why the last Head or Get failed, in words a user can read; empty after
+    // a success.
     const std::string& LastError() const;
 
 private:

@@ -60,10 +60,19 @@ bool Scheduler::Tick(DateTime now) {
         // The change goes on with the copy in the cache, if there is one.
         feedback_.SetStatus("Could not download the channel's control file: " + why);
     }
+    // The new wallpaper comes first; the pages, whose thumbnails may all need
+    // a check over the network, are refilled after it, also when it failed.
+    try {
+        change_.ChangeDesktop(-1);
+    } catch (...) {
+        if (showSubscribedChannel) {
+            showSubscribedChannel();
+        }
+        throw;
+    }
     if (showSubscribedChannel) {
         showSubscribedChannel();
     }
-    change_.ChangeDesktop(-1);
     return true;
 }
 

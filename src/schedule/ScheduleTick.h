@@ -24,8 +24,8 @@ public:
     // Set by "Change Now": the next tick changes the desktop whatever the
     // schedule says.
     bool forceChange = false;
-    // Called after the control file was refreshed, so the front end can refill
-    // the pages of the subscribed channel.
+    // Called after the control file was refreshed and the desktop changed, so
+    // the front end can refill the pages of the subscribed channel.
     std::function<void()> showSubscribedChannel;
     // The name of what is on the desktop, shown in front of the next change
     // time ("Dunes - Next Change : ..."); empty shows the time alone.
@@ -43,8 +43,8 @@ public:
     void ShowNextChange();
 
     // Shows the next change time; when a change is due or forced, moves the
-    // last change to now, refreshes the subscribed channel's control file and
-    // changes the desktop to the next image. True when a change ran. While no
+    // last change to now, refreshes the subscribed channel's control file,
+    // changes the desktop to the next image and refills the pages. True when a change ran. While no
     // channel is subscribed nothing changes and the last change stays, so the
     // first tick after subscribing changes the desktop. An error of the change
     // reaches the caller after the busy cursor is back; the last change has

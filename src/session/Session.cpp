@@ -9,6 +9,7 @@
 #include "channels/Download.h"
 #include "channels/HttpClient.h"
 #include "desktop/Leftovers.h"
+#include "desktop/Wallpaper.h"
 #include "platform/AppFolder.h"
 #include "platform/Platform.h"
 #include "schedule/ChannelSource.h"
@@ -50,6 +51,13 @@ Session::Session(Platform& platform, const Clock& clock, std::string directoryUr
                                                  std::move(directoryUrl));
     source_ = std::make_unique<SessionChannelSource>(*channels_);
     change_ = std::make_unique<DesktopChange>(platform_, settings_, *source_, observer_);
+    // A change that a close cut short lacks the images it was fetching; the
+    // desktop keeps the wallpaper it has rather than a plain colour.
+    change_->SetDesktopSink([this](const Bitmap& desktop) {
+        if (!closing_) {
+            SaveDesktop(platform_, desktop);
+        }
+    });
     scheduler_ = std::make_unique<Scheduler>(platform_, settings_, observer_, *source_, *change_);
     scheduler_->showSubscribedChannel = [this] { ShowSubscribedChannel(); };
 }
@@ -61,7 +69,10 @@ void Session::Guarded(Step&& step) {
     try {
         step();
     } catch (const std::exception& e) {
-        observer_.ShowError(e.what());
+        // A box now would hold up the close the user asked for.
+        if (!closing_) {
+            observer_.ShowError(e.what());
+        }
     }
 }
 
@@ -99,7 +110,13 @@ void Session::LoadSettings() {
     observer_.SettingsLoaded();
     observer_.SetSchedulerRunning(TimerNeeded());
     if (settings_.currentChannel != -1 && IsListed(settings_.currentChannel)) {
+        // When the first tick changes the desktop anyway, the images list is
+        // filled after that change: the wallpaper does not wait for every
+        // thumbnail to be checked twice.
+        deferRows_ =
+            SchedulerRuns() && (scheduler_->forceChange || scheduler_->IsChangeDue(clock_.Now()));
         Subscribe(settings_.currentChannel);
+        deferRows_ = false;
     }
     observer_.ShowCurrentImage(settings_.currentImage);
     ShowDesktopImages();
@@ -205,33 +222,55 @@ void Session::Subscribe(int index) {
         observer_.SubscriptionFailed(message);
     };
     if (!channels_->DownloadControlFile(index)) {
-        failed(kDownloadProblem);
+        if (!closing_) {
+            failed(kDownloadProblem);
+        }
         return;
     }
     if (!channels_->LoadControlFile(index)) {
-        failed(kLoadProblem);
+        if (!closing_) {
+            failed(kLoadProblem);
+        }
         return;
     }
     openChannel_ = index;
     observer_.SubscribedChannelMarked(openChannel_);
-    ShowSubscribedChannel();
+    if (deferRows_) {
+        rowsPending_ = true;
+        ShowSubscribedChannelTexts();
+    } else {
+        ShowSubscribedChannel();
+    }
     observer_.SubscriptionOpened(!channels_->controlFile().ControlFileValue("news").empty());
 }
 
-void Session::ShowSubscribedChannel() {
+SubscribedChannel Session::SubscribedChannelTexts() const {
     const ControlFile& file = channels_->controlFile();
     SubscribedChannel shown;
     shown.title = file.ControlFileValue("title");
     shown.copyright = file.ControlFileValue("copyright");
     shown.news = file.ControlFileValue("news");
+    return shown;
+}
+
+void Session::ShowSubscribedChannelTexts() {
+    observer_.SubscribedChannelChanged(SubscribedChannelTexts());
+}
+
+void Session::ShowSubscribedChannel() {
+    rowsPending_ = false;
+    const ControlFile& file = channels_->controlFile();
+    SubscribedChannel shown = SubscribedChannelTexts();
+    // Every thumbnail is fetched or confirmed at once before the rows are
+    // measured, one by one as before.
+    const std::vector<std::filesystem::path> thumbnails = channels_->FetchThumbnails();
     const int count = file.ImageCount();
     listedChannelId_ = channels_->selectedChannelId();
     listedFiles_.clear();
     for (int i = 0; i < count; ++i) {
         listedFiles_.push_back(FileNameFromUrl(file.ImageValue("loc", i)));
-        // Measuring a row fetches its thumbnail.
         int height = kDefaultRowHeight;
-        const std::filesystem::path thumbnail = channels_->FetchThumbnail(i);
+        const std::filesystem::path& thumbnail = thumbnails[static_cast<std::size_t>(i)];
         if (!thumbnail.empty()) {
             const Size size = MeasureThumbnail(thumbnail);
             height = size.height + 4;
@@ -243,6 +282,13 @@ void Session::ShowSubscribedChannel() {
     observer_.SubscribedChannelChanged(shown);
     // The refilled list marks the desktop's images again.
     ShowDesktopImages();
+}
+
+void Session::ShowPendingRows() {
+    if (rowsPending_ && !isWorking()) {
+        WorkScope work(*this);
+        ShowSubscribedChannel();
+    }
 }
 
 std::filesystem::path Session::ThumbnailPath(int image) const {
@@ -282,7 +328,9 @@ void Session::Tick(DateTime now) {
         }
     }
     observer_.SetSchedulerRunning(TimerNeeded());
-    if (!error.empty()) {
+    // A tick without a change still fills rows put off at start-up.
+    ShowPendingRows();
+    if (!error.empty() && !closing_) {
         observer_.ShowError(error);
     }
 }
@@ -298,6 +346,10 @@ bool Session::forceChange() const {
 void Session::SetSchedulerEnabled(bool enabled) {
     settings_.enableScheduler = enabled;
     observer_.SetSchedulerRunning(TimerNeeded());
+    if (!SchedulerRuns()) {
+        // No tick will come to fill rows put off at start-up.
+        observer_.RunSoon([this] { ShowPendingRows(); });
+    }
 }
 
 void Session::PickImage(int row) {
@@ -330,8 +382,12 @@ void Session::PutImageOnDesktop(int row) {
 bool Session::RequestClose() {
     if (isWorking()) {
         // Closing in the middle of a download or a change would pull the
-        // window from under it; it closes when the work is done.
+        // window from under it; it closes when the work is done. The
+        // transfers in flight end now, leaving every cached copy as it was,
+        // so the work left runs on what is cached and ends soon.
         pendingClose_ = true;
+        closing_ = true;
+        http_->Cancel();
         return false;
     }
     return true;
@@ -347,6 +403,11 @@ void Session::Finish() {
 }
 
 void Session::AfterWork() {
+    observer_.WorkEnded();
+    if (closing_) {
+        // The user asked to go; a pick made before that is not worth the wait.
+        pendingPick_.reset();
+    }
     if (!pendingPick_ && !pendingClose_) {
         return;
     }

@@ -75,6 +75,8 @@ public:
     // Subscribes to the channel at index in the directory and shows its pages.
     void Subscribe(int index);
     // Refills the subscribed channel's pages from the loaded control file.
+    // Every thumbnail is fetched or confirmed, all at once, before the rows
+    // are measured.
     void ShowSubscribedChannel();
 
     // The schedule's one-second tick.
@@ -110,7 +112,8 @@ public:
     }
 
     // True when the window may close now; false while work runs, in which
-    // case the observer's CloseNow comes once it has ended.
+    // case the transfers in flight are cancelled, every later one fails at
+    // once, and the observer's CloseNow comes once the work has ended.
     bool RequestClose();
     // The window goes: saves the settings (an error is reported). Runs once.
     void Finish();
@@ -148,6 +151,11 @@ public:
 
 private:
     void PutImageOnDesktop(int row);
+    SubscribedChannel SubscribedChannelTexts() const;
+    // The subscribed channel's texts, with the rows still to come.
+    void ShowSubscribedChannelTexts();
+    // Fills the rows put off at start-up, unless work runs.
+    void ShowPendingRows();
     void AfterWork();
     // The history: read at start, a new entry after each change, a step.
     void LoadHistory();
@@ -186,6 +194,11 @@ private:
     bool settingsLoaded_ = false;
     bool finished_ = false;
     bool pendingClose_ = false;
+    // A close was asked for: no more network, no more message boxes.
+    bool closing_ = false;
+    // The start-up subscription fills the rows after the first change.
+    bool deferRows_ = false;
+    bool rowsPending_ = false;
     std::optional<int> pendingPick_;
 
     WallpaperHistory history_;

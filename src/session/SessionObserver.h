@@ -126,6 +126,10 @@ public:
     // An error that ended a piece of work, for the program's default error box.
     virtual void ShowError(const std::string& /*message*/) {}
 
+    // The last piece of work has ended: input held back meanwhile may go
+    // through now.
+    virtual void WorkEnded() {}
+
     // Runs work once the event being handled has ended.
     virtual void RunSoon(std::function<void()> work) = 0;
     // A close asked for during work may now go ahead.

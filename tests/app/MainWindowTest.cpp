@@ -2,8 +2,10 @@
 // the tray and ending.
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -38,6 +40,9 @@ private slots:
     void minimisingWithoutTrayKeepsTheWindowReachable();
     void closingSavesTheSettings();
     void closeDuringWorkWaitsForTheWorkToEnd();
+    void inputDuringWorkWaitsForTheWorkToEnd();
+    void exitShortcutDuringWorkClosesOnceTheWorkEnds();
+    void messageBoxDuringWorkCanBeAnswered();
     void appFolderIsCreatedWithItsParents();
     void timerStartsOnlyAfterTheSettingsAreRead();
 };
@@ -260,6 +265,62 @@ void MainWindowTest::closeDuringWorkWaitsForTheWorkToEnd() {
         QCOMPARE(closed.count(), 0);
     }
     QTRY_COMPARE(closed.count(), 1);
+}
+
+void MainWindowTest::inputDuringWorkWaitsForTheWorkToEnd() {
+    AppWorld world;
+    auto form = world.StartForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QSignalSpy clicks(form->sbChangeNow, &QToolButton::clicked);
+    {
+        Session::WorkScope work(form->session());
+        // The click arrives while a status report lets events run.
+        // Through the window, as the window system delivers it.
+        QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
+                          form->sbChangeNow->mapTo(form.get(), form->sbChangeNow->rect().center()));
+        form->SetStatus(QStringLiteral("Working"));
+        QCOMPARE(clicks.count(), 0);
+    }
+    QTRY_COMPARE(clicks.count(), 1);
+    QVERIFY(form->session().forceChange());
+}
+
+void MainWindowTest::exitShortcutDuringWorkClosesOnceTheWorkEnds() {
+    AppWorld world;
+    auto form = world.StartForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QSignalSpy closed(form.get(), &app::TFormMain::closed);
+    {
+        Session::WorkScope work(form->session());
+        QTest::keyClick(form.get(), Qt::Key_X, Qt::AltModifier);
+        form->SetStatus(QStringLiteral("Working"));
+        QCOMPARE(closed.count(), 0);
+        // The close cancelled the network: nothing more is fetched.
+        QVERIFY(!form->session().channels().FetchChannelDirectory());
+        QVERIFY(form->session().channels().LastDownloadError().find("cancelled") !=
+                std::string::npos);
+    }
+    QTRY_COMPARE(closed.count(), 1);
+}
+
+void MainWindowTest::messageBoxDuringWorkCanBeAnswered() {
+    AppWorld world;
+    auto form = world.StartForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    Session::WorkScope work(form->session());
+    // An error box that the work brings up blocks the window, so the input
+    // it gets cannot start other work.
+    QDialog box(form.get());
+    auto* ok = new QPushButton(QStringLiteral("OK"), &box);
+    box.setModal(true);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QSignalSpy clicked(ok, &QPushButton::clicked);
+    QTest::mouseClick(box.windowHandle(), Qt::LeftButton, {}, ok->geometry().center());
+    QCOMPARE(clicked.count(), 1);
 }
 
 void MainWindowTest::appFolderIsCreatedWithItsParents() {

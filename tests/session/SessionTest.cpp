@@ -1,6 +1,7 @@
 // The program's rules without a window: start-up, subscription, the pick, the
 // tick and closing, with nested calls arriving in the middle of work as the
 // window's events would.
+#include <chrono>
 #include <ctime>
 #include <deque>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Clock.h"
+#include "channels/DownloadGate.h"
 #include "platform/AppFolder.h"
 #include "platform/fake/FakePlatform.h"
 #include "session/Session.h"
@@ -57,6 +59,11 @@ public:
     void ShowError(const std::string& message) override { errors.push_back(message); }
     void RunSoon(std::function<void()> work) override { soon.push_back(std::move(work)); }
     void CloseNow() override { ++closes; }
+    void TransferPulse() override {
+        if (duringTransfer) {
+            duringTransfer();
+        }
+    }
 
     // Runs what was put off, as the event loop would once the handler ends.
     void RunPending() {
@@ -68,6 +75,7 @@ public:
     }
 
     std::function<void(const std::string&)> duringWork;
+    std::function<void()> duringTransfer;
     std::vector<std::string> statuses;
     std::vector<std::string> errors;
     std::vector<std::string> failures;
@@ -131,6 +139,73 @@ TEST_F(SessionTest, StartBuildsTheListAndReopensTheSubscribedChannel) {
     EXPECT_THAT(observer_.errors, IsEmpty());
 }
 
+TEST_F(SessionTest, WithAChangeDueAtStartTheRowsComeAfterTheFirstWallpaper) {
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings(
+        "CurrentChannel=0\nScheduleType=0\nScheduleFrequency=5\nRandomOrder=0\n"
+        "CurrentImage=0\nLastChange=08/12/2026 11:00:00\n");
+
+    Started();
+    EXPECT_EQ(observer_.subscribed.title, "The Sea");
+    EXPECT_THAT(observer_.subscribed.rows, IsEmpty());
+    // No thumbnail was fetched before the wallpaper.
+    EXPECT_FALSE(std::filesystem::exists(AppDir() / "cache" / "sea" / "thumbs"));
+
+    session_.Tick(clock_.Now());
+    EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
+    // Measured exactly as a start without a change due would have.
+    ASSERT_EQ(observer_.subscribed.rows.size(), 3u);
+    EXPECT_EQ(observer_.subscribed.rows[0].height, 79);
+    EXPECT_EQ(session_.maxThumbWidth(), 120);
+    EXPECT_THAT(observer_.shownImages, ElementsAre(0, 1));
+}
+
+TEST_F(SessionTest, RowsPutOffAtStartComeWithTheFirstTickOrWhenTheSchedulerStops) {
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings(
+        "CurrentChannel=0\nScheduleType=0\nScheduleFrequency=5\n"
+        "LastChange=08/12/2026 11:00:00\n");
+    Started();
+    ASSERT_THAT(observer_.subscribed.rows, IsEmpty());
+
+    session_.SetSchedulerEnabled(false);
+    observer_.RunPending();
+    EXPECT_EQ(observer_.subscribed.rows.size(), 3u);
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+}
+
+TEST_F(SessionTest, ACloseDuringNetworkWorkCancelsItAndKeepsTheSettings) {
+    test::GateOpener opener;
+    auto gate = opener.gate;
+    server_.Route("/wylo/wylo.xml", [gate](const httplib::Request&, httplib::Response& res) {
+        gate->Wait(std::chrono::seconds(30));
+        res.set_content("<wylo/>", "text/xml");
+    });
+    WriteSettings("CurrentChannel=1\nCurrentImage=2\n");
+    bool asked = false;
+    observer_.duringTransfer = [&] {
+        if (!asked && server_.Count("GET", "/wylo/wylo.xml") > 0) {
+            asked = true;
+            EXPECT_FALSE(session_.RequestClose());
+        }
+    };
+
+    Started();
+    ASSERT_TRUE(asked);
+    // The transfer ended at the close, not at the read timeout.
+    EXPECT_THAT(session_.channels().LastDownloadError(), HasSubstr("cancelled"));
+    EXPECT_FALSE(std::filesystem::exists(AppDir() / "wylo.xml"));
+    EXPECT_THAT(observer_.errors, IsEmpty());
+    EXPECT_THAT(observer_.failures, IsEmpty());
+    observer_.RunPending();
+    EXPECT_EQ(observer_.closes, 1);
+
+    // The settings were read before they are written back.
+    session_.Finish();
+    EXPECT_THAT(ReadFile(SettingsFile()), HasSubstr("CurrentChannel=1"));
+    EXPECT_THAT(ReadFile(SettingsFile()), HasSubstr("CurrentImage=2"));
+}
+
 TEST_F(SessionTest, AFailingStartStepIsReportedAndTheSettingsAreStillRead) {
     // No host, and a cached directory that does not parse.
     server_.Stop();
@@ -187,7 +262,7 @@ TEST_F(SessionTest, WorkNeverNests) {
     Started();
     session_.ChangeNow();
 
-    // In the middle of the change: a tick, a pick and a close arrive.
+    // In the middle of the change: a tick and a pick arrive.
     bool asked = false;
     observer_.duringWork = [&](const std::string& status) {
         if (asked || status.rfind("Downloading", 0) != 0) {
@@ -196,20 +271,41 @@ TEST_F(SessionTest, WorkNeverNests) {
         asked = true;
         session_.Tick(clock_.Now());
         session_.PickImage(2);
-        EXPECT_FALSE(session_.RequestClose());
     };
     session_.Tick(clock_.Now());
     ASSERT_TRUE(asked);
     // The nested tick changed nothing; the pick waits for the change to end.
     EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
     EXPECT_EQ(session_.settings().currentImage, 1);
-    EXPECT_EQ(observer_.closes, 0);
 
     observer_.RunPending();
     EXPECT_EQ(platform_.wallpaperCalls.size(), 2u);
     EXPECT_EQ(session_.settings().currentImage, 2);
-    EXPECT_EQ(observer_.closes, 1);
     EXPECT_TRUE(session_.RequestClose());
+    EXPECT_EQ(observer_.closes, 0);
+}
+
+TEST_F(SessionTest, AChangeCutShortByACloseLeavesTheWallpaperAlone) {
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
+    Started();
+    session_.ChangeNow();
+    observer_.duringWork = [&](const std::string& status) {
+        if (status.rfind("Downloading", 0) == 0) {
+            session_.PickImage(2);
+            EXPECT_FALSE(session_.RequestClose());
+        }
+    };
+
+    session_.Tick(clock_.Now());
+
+    // Not the plain colour of a change without its image.
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+    EXPECT_THAT(observer_.errors, IsEmpty());
+    // The pick asked for before the close is dropped with it.
+    observer_.RunPending();
+    EXPECT_EQ(observer_.closes, 1);
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
 }
 
 TEST_F(SessionTest, EachChangeShowsTheImageNowOnTheDesktop) {

@@ -12,6 +12,9 @@ TestHttpServer::TestHttpServer() {
     server_.Get(".*", dispatch);  // HEAD requests arrive here too
     server_.Post(".*", dispatch);
     server_.set_keep_alive_max_count(100);
+    // A client keeps several connections open at once, each holding a worker
+    // while it idles, and a test may keep some handlers silent on purpose.
+    server_.new_task_queue = [] { return new httplib::ThreadPool(32); };
     server_.set_tcp_nodelay(true);  // headers and body go out at once
     port_ = server_.bind_to_any_port("127.0.0.1");
     if (port_ <= 0) {

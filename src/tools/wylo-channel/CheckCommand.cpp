@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <fmt/core.h>
 
@@ -26,9 +27,10 @@ void PrintLine(const std::string& line) {
     fmt::print("{}\n", line);
 }
 
-// Why the channel at index cannot be offered; empty when it can, in which
-// case its control file is loaded.
-std::string Unavailability(ChannelSession& session, int index) {
+// Why the channel at index cannot be offered, given how the fetch of its
+// control file went; empty when it can, in which case its control file is
+// loaded.
+std::string Unavailability(ChannelSession& session, int index, const DownloadOutcome& fetched) {
     const std::string id = session.directory().ChannelValue("id", index);
     const std::string url = session.directory().ChannelValue("url", index);
     if (id.empty()) {
@@ -46,8 +48,8 @@ std::string Unavailability(ChannelSession& session, int index) {
     if (!IsFetchableUrl(url)) {
         return "control file address is not an http or https address: " + url;
     }
-    if (!session.DownloadControlFile(index)) {
-        const std::string why = session.LastDownloadError();
+    if (!fetched.ok) {
+        const std::string& why = fetched.reason;
         return "control file could not be downloaded from " + url +
                (why.empty() ? std::string() : ": " + why);
     }
@@ -82,9 +84,13 @@ int RunCheck(const std::string& url) {
     if (session.directory().ChannelCount() == 0) {
         PrintLine("no channels listed in the directory");
     }
+    // Every control file at once, as Wylo builds its channel list.
+    const std::vector<DownloadOutcome> fetched = session.DownloadControlFiles();
     for (int i = 0; i < session.directory().ChannelCount(); ++i) {
         const std::string id = Printable(session.directory().ChannelValue("id", i));
-        if (const std::string why = Unavailability(session, i); !why.empty()) {
+        if (const std::string why =
+                Unavailability(session, i, fetched[static_cast<std::size_t>(i)]);
+            !why.empty()) {
             PrintLine(fmt::format("channel {} id={} unavailable: {}", i, id, Printable(why)));
             continue;
         }
