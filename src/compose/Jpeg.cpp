@@ -242,6 +242,10 @@ void JpegFileToBmpFile(const fs::path& destination, const fs::path& source) {
 }
 
 fs::path ConvertToBmp(const fs::path& jpegPath) {
+    return ConvertToBmpKeepingBitmap(jpegPath).bmpPath;
+}
+
+ConvertedImage ConvertToBmpKeepingBitmap(const fs::path& jpegPath) {
     fs::path bmpPath = ReplaceExtension(jpegPath, ".bmp");
     // A download already named ".bmp" would be replaced by its own conversion
     // and then kept in the cache as if it were the download; write beside it.
@@ -249,8 +253,9 @@ fs::path ConvertToBmp(const fs::path& jpegPath) {
         bmpPath = jpegPath;
         bmpPath += ".bmp";
     }
-    JpegFileToBmpFile(bmpPath, jpegPath);
-    return bmpPath;
+    ConvertedImage converted{std::move(bmpPath), DecodeJpegFile(jpegPath)};
+    WriteBmpFile(converted.bmpPath, converted.bitmap);
+    return converted;
 }
 
 fs::path ReplaceExtension(const fs::path& path, std::string_view extension) {

@@ -6,7 +6,6 @@
 
 #include "base/Error.h"
 #include "base/Feedback.h"
-#include "compose/BmpFile.h"
 #include "compose/Jpeg.h"
 #include "compose/Placement.h"
 #include "desktop/IconColours.h"
@@ -39,6 +38,12 @@ DesktopChange::DesktopChange(Platform& platform, Settings& settings, ChannelSour
 
 void DesktopChange::ChangeDesktop(std::int32_t index) {
     drawn_.clear();
+    // The decoded images live only as long as the change, also when it fails.
+    struct ForgetPrepared {
+        std::map<std::int32_t, std::optional<Bitmap>>& images;
+        ~ForgetPrepared() { images.clear(); }
+    } forget{prepared_};
+    prepared_.clear();
     // One reading of the monitors for the whole change, so a monitor plugged
     // in or out half-way cannot leave the steps disagreeing.
     const std::vector<Monitor> monitors = platform_.Monitors();
@@ -89,7 +94,8 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
     if (MultiScreenMode(monitors) == MultiScreen::Single && SelectedSingleMonitor(monitors) != p) {
         return std::nullopt;
     }
-    if (!PrepareMonitorImage(bitmap, settings_.currentImage)) {
+    if (!PrepareMonitorImage(bitmap, settings_.currentImage,
+                             settings_.PlacementFor(MultiScreenMode(monitors)))) {
         return std::nullopt;
     }
     RecordDrawn(p, settings_.currentImage);
@@ -111,7 +117,7 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
             settings_.currentImage = NextImageIndex();
         }
         FillImageBackground(bitmap, settings_.currentImage);
-        if (PrepareMonitorImage(bitmap, settings_.currentImage)) {
+        if (PrepareMonitorImage(bitmap, settings_.currentImage, settings_.PlacementFor(mode))) {
             RecordDrawn(i, settings_.currentImage);
             list.emplace_back(std::to_string(i), std::move(bitmap));
         }
@@ -119,26 +125,36 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
     return list;
 }
 
-bool DesktopChange::PrepareMonitorImage(Bitmap& bitmap, std::int32_t index) {
+bool DesktopChange::PrepareMonitorImage(Bitmap& bitmap, std::int32_t index,
+                                        const ImagePlacement& placement) {
+    const Bitmap* image = PreparedImage(index);
+    if (!image) {
+        return false;
+    }
+    feedback_.SetStatus("Positioning " + channel_.ImageValue("title", index));
+    PlaceImage(bitmap, *image, placement, settings_.smoothScaling);
+    return true;
+}
+
+const Bitmap* DesktopChange::PreparedImage(std::int32_t index) {
+    if (const auto found = prepared_.find(index); found != prepared_.end()) {
+        return found->second ? &*found->second : nullptr;
+    }
+    std::optional<Bitmap>& slot = prepared_[index];
     const std::string title = channel_.ImageValue("title", index);
     feedback_.SetStatus("Downloading " + title);
-    std::filesystem::path path = channel_.ImageFilePath(index);
+    const std::filesystem::path path = channel_.ImageFilePath(index);
     if (!FileExists(path)) {
         if (const std::string why = channel_.LastDownloadError(); !why.empty()) {
             feedback_.SetStatus("Could not download " + title + ": " + why);
         }
-        return false;
+        return nullptr;
     }
     feedback_.SetStatus("Converting " + title + " to BMP");
-    // Converted every time, so a changed image never shows an old conversion.
-    path = ConvertToBmp(path);
-    if (!FileExists(path)) {
-        return false;
-    }
-    feedback_.SetStatus("Positioning " + title);
-    const Bitmap image = ReadBmpFile(path);
-    DrawFitted(bitmap, image);
-    return true;
+    // Converted at every change, so a changed image never shows an old
+    // conversion; drawn from the decoded picture, not from the file.
+    slot = ConvertToBmpKeepingBitmap(path).bitmap;
+    return &*slot;
 }
 
 void DesktopChange::FillImageBackground(Bitmap& bitmap, std::int32_t index) const {

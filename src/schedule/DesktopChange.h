@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -59,9 +60,11 @@ public:
     std::optional<Bitmap> PreparePrimaryMonitor(const std::vector<Monitor>& monitors,
                                                 std::int32_t index);
     OtherMonitorList PrepareOtherMonitors(const std::vector<Monitor>& monitors);
-    // Downloads image index, converts it to a BMP beside it and draws it
-    // fitted and centred into bitmap. False when no image could be had.
-    bool PrepareMonitorImage(Bitmap& bitmap, std::int32_t index);
+    // Downloads image index, converts it to a BMP beside it and draws it into
+    // bitmap as placement asks. An image already prepared in this change is
+    // drawn again from its decoded bitmap, without another download or
+    // conversion. False when no image could be had.
+    bool PrepareMonitorImage(Bitmap& bitmap, std::int32_t index, const ImagePlacement& placement);
     // Paints bitmap with the image's suggested background colour.
     void FillImageBackground(Bitmap& bitmap, std::int32_t index) const;
     void ApplyImageColours(std::int32_t index);
@@ -70,6 +73,8 @@ public:
 
 private:
     void RecordDrawn(std::int32_t monitor, std::int32_t image);
+    // The image as this change decoded it, or nothing when it could not be had.
+    const Bitmap* PreparedImage(std::int32_t index);
 
     Platform& platform_;
     Settings& settings_;
@@ -78,6 +83,9 @@ private:
     RandomEngine& random_;
     DesktopSink sink_;
     std::vector<DrawnImage> drawn_;
+    // Images decoded during the running change, by index; nothing for one
+    // that could not be had. Emptied when the change ends.
+    std::map<std::int32_t, std::optional<Bitmap>> prepared_;
 };
 
 }  // namespace wylo

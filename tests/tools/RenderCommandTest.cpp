@@ -63,8 +63,7 @@ TEST_F(RenderCommandTest, ComposesAMonitorLeftOfThePrimaryAtTheRightEnd) {
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_THAT(r.lines,
                 ElementsAre("Downloading Dunes", "Converting Dunes to BMP", "Positioning Dunes",
-                            "Downloading Dunes", "Converting Dunes to BMP", "Positioning Dunes",
-                            "image 0 0", "image 1 0", "current 0"));
+                            "Positioning Dunes", "image 0 0", "image 1 0", "current 0"));
     const Bitmap desktop = ReadBmpFile(Out());
     ASSERT_EQ(desktop.width(), 3200);
     ASSERT_EQ(desktop.height(), 1080);
