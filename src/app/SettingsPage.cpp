@@ -165,9 +165,9 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     ComboBox1 = same.zoom;
     Label5 = same.percent;
 
-    const Placement different = MakePlacement(tsDifferent, QStringLiteral("rgPlacementDifferent"),
-                                              {96, 28}, QStringLiteral("cbZoomDifferent"),
-                                              {225, 112}, QStringLiteral("Label3"));
+    const Placement different =
+        MakePlacement(tsDifferent, QStringLiteral("rgPlacementDifferent"), {96, 28},
+                      QStringLiteral("cbZoomDifferent"), {225, 112}, QStringLiteral("Label3"));
     rgPlacementDifferent = different.group;
     cbZoomDifferent = different.zoom;
     Label3 = different.percent;
@@ -179,8 +179,8 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
         Place(new QComboBox(tsSingle), QStringLiteral("cbSingleMonitorToUse"), 123, 6, 145, 21);
     lSingleMonitorToUse->setBuddy(cbSingleMonitorToUse);
     const Placement single =
-        MakePlacement(tsSingle, QStringLiteral("RadioGroup1"), {59, 33}, QStringLiteral("ComboBox2"),
-                      {188, 117}, QStringLiteral("Label4"));
+        MakePlacement(tsSingle, QStringLiteral("RadioGroup1"), {59, 33},
+                      QStringLiteral("ComboBox2"), {188, 117}, QStringLiteral("Label4"));
     RadioGroup1 = single.group;
     ComboBox2 = single.zoom;
     Label4 = single.percent;

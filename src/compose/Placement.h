@@ -35,8 +35,7 @@ Rect PlacementRect(const ImagePlacement& placement, Size image, Size target);
 // into PlacementRect, with whole rows and columns dropped or repeated, or
 // smoothed when smooth is set. Where the image does not reach, monitor
 // keeps what it had (its background).
-void PlaceImage(Bitmap& monitor, const Bitmap& image, const ImagePlacement& placement,
-                bool smooth);
+void PlaceImage(Bitmap& monitor, const Bitmap& image, const ImagePlacement& placement, bool smooth);
 
 namespace detail {
 // trunc(length x ratio) with the product rounded to a 64-bit mantissa (round

@@ -74,7 +74,8 @@ void DrawSmoothScaled(Bitmap& dst, const Bitmap& src, const Rect& dest) {
     const std::int64_t rowFrom = rows.front().first;
     std::int64_t rowTo = rowFrom;
     for (const Taps& t : rows) {
-        rowTo = std::max<std::int64_t>(rowTo, t.first + static_cast<std::int64_t>(t.weights.size()));
+        rowTo =
+            std::max<std::int64_t>(rowTo, t.first + static_cast<std::int64_t>(t.weights.size()));
     }
     const auto width = static_cast<std::size_t>(x1 - x0);
     std::vector<float> across(width * 3 * static_cast<std::size_t>(rowTo - rowFrom));
@@ -104,14 +105,16 @@ void DrawSmoothScaled(Bitmap& dst, const Bitmap& src, const Rect& dest) {
         std::fill(sum.begin(), sum.end(), 0.0f);
         for (std::size_t k = 0; k < t.weights.size(); ++k) {
             const float w = t.weights[k];
-            const float* in = across.data() +
-                              static_cast<std::size_t>(t.first - rowFrom + static_cast<std::int64_t>(k)) *
-                                  width * 3;
+            const float* in =
+                across.data() +
+                static_cast<std::size_t>(t.first - rowFrom + static_cast<std::int64_t>(k)) * width *
+                    3;
             for (std::size_t i = 0; i < width * 3; ++i) {
                 sum[i] += w * in[i];
             }
         }
-        std::uint8_t* out = dst.Row(static_cast<std::int32_t>(y)) + static_cast<std::size_t>(x0) * 3;
+        std::uint8_t* out =
+            dst.Row(static_cast<std::int32_t>(y)) + static_cast<std::size_t>(x0) * 3;
         for (std::size_t i = 0; i < width * 3; ++i) {
             out[i] = static_cast<std::uint8_t>(std::clamp(std::lround(sum[i]), 0L, 255L));
         }

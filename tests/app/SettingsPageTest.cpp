@@ -83,10 +83,10 @@ void SettingsPageTest::controlsSitWhereTheFormPutsThem() {
     QCOMPARE(s->pcMultiScreen->tabText(2), QStringLiteral("Single"));
     QCOMPARE(s->pcSingleScreen->tabText(0), QStringLiteral("Image Placement"));
     // Every multi-screen page offers its placement; the zoom only for "Zoom".
-    for (QWidget* w : {static_cast<QWidget*>(s->RadioGroup3), static_cast<QWidget*>(s->ComboBox1),
-                       static_cast<QWidget*>(s->rgPlacementDifferent),
-                       static_cast<QWidget*>(s->cbZoomDifferent),
-                       static_cast<QWidget*>(s->RadioGroup1), static_cast<QWidget*>(s->ComboBox2)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(s->RadioGroup3), static_cast<QWidget*>(s->ComboBox1),
+          static_cast<QWidget*>(s->rgPlacementDifferent), static_cast<QWidget*>(s->cbZoomDifferent),
+          static_cast<QWidget*>(s->RadioGroup1), static_cast<QWidget*>(s->ComboBox2)}) {
         QVERIFY2(!w->isHidden(), qPrintable(w->objectName()));
     }
     QVERIFY(!s->cbZoomDifferent->isEnabled());
@@ -234,8 +234,7 @@ void SettingsPageTest::placementsLoadIntoTheirPagesAndSaveBack() {
     QCOMPARE(s->RadioGroup1->itemIndex(), 2);
     QCOMPARE(s->ComboBox2->currentText(), QStringLiteral("100"));  // 77 is no choice
     QVERIFY(s->cbSmoothScaling->isChecked());
-    QCOMPARE(form->settings().placementDifferent,
-             (ImagePlacement{PlacementMode::Tile, 20}));
+    QCOMPARE(form->settings().placementDifferent, (ImagePlacement{PlacementMode::Tile, 20}));
 
     // The user's choice reaches the core at once and the file on leaving.
     s->rgPlacementDifferent->button(3)->click();

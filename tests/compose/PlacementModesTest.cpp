@@ -94,8 +94,7 @@ TEST(PlacementRect, ZoomCoversAtOneHundredAndScalesFromThere) {
     // 2560 x 1600 on 1920 x 1080: the width needs the larger scale.
     EXPECT_EQ(PlacementRect(Zoom(100), {2560, 1600}, {1920, 1080}), (Rect{0, -60, 1920, 1140}));
     EXPECT_EQ(PlacementRect(Zoom(50), {2560, 1600}, {1920, 1080}), (Rect{480, 240, 1440, 840}));
-    EXPECT_EQ(PlacementRect(Zoom(200), {2560, 1600}, {1920, 1080}),
-              (Rect{-960, -660, 2880, 1740}));
+    EXPECT_EQ(PlacementRect(Zoom(200), {2560, 1600}, {1920, 1080}), (Rect{-960, -660, 2880, 1740}));
     // A tall image on a wide monitor: the width decides, cut top and bottom.
     EXPECT_EQ(PlacementRect(Zoom(100), {1000, 2000}, {800, 600}), (Rect{0, -500, 800, 1100}));
     // A wide image: the height decides, cut left and right.

@@ -200,7 +200,10 @@ class RowPainter {
 public:
     RowPainter(const Bitmap& bitmap, bool tile, const Rect& primary, std::int32_t rootWidth,
                const PixelFormat& format, bool directBgr)
-        : bitmap_(bitmap), tile_(tile), rootWidth_(rootWidth), format_(format),
+        : bitmap_(bitmap),
+          tile_(tile),
+          rootWidth_(rootWidth),
+          format_(format),
           directBgr_(directBgr) {
         if (tile_) {
             originX_ = primary.left;
@@ -562,8 +565,8 @@ private:
 // copying them through the connection. False when the server or the system
 // does not offer it; nothing has been drawn then.
 bool UploadThroughSharedMemory(Display* d, Visual* visual, int depth, Pixmap pixmap, GC gc,
-                               const Bitmap& bitmap, bool tile, const Rect& primary,
-                               int rootWidth, int rootHeight) {
+                               const Bitmap& bitmap, bool tile, const Rect& primary, int rootWidth,
+                               int rootHeight) {
     if (!XShmQueryExtension(d)) {
         return false;
     }

@@ -271,7 +271,8 @@ CommandRun SetUpRender(CLI::App& sub) {
         ->check(CLI::Validator(
             [](const std::string& text) {
                 int value = 0;
-                const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+                const auto [ptr, ec] =
+                    std::from_chars(text.data(), text.data() + text.size(), value);
                 return ec == std::errc() && ptr == text.data() + text.size() &&
                                IsZoomPercentage(value)
                            ? std::string()
