@@ -247,7 +247,6 @@ void SettingsPageTest::placementsLoadIntoTheirPagesAndSaveBack() {
     QVERIFY(Has(text, "PlacementDifferent=3"));
     QVERIFY(Has(text, "ZoomDifferent=175"));
     QVERIFY(Has(text, "SmoothScaling=0"));
-    QVERIFY(text.find("FGColour=") < text.find("PlacementSame="));
 }
 
 void SettingsPageTest::colourPanelsTakeTheDialogsColourUnlessCancelled() {
