@@ -13,14 +13,25 @@ std::size_t Bitmap::StrideFor(std::int32_t width) {
     return (static_cast<std::size_t>(width) * 3 + 3) & ~static_cast<std::size_t>(3);
 }
 
-Bitmap::Bitmap(std::int32_t width, std::int32_t height) {
+Bitmap::Bitmap(std::int32_t width, std::int32_t height) : Bitmap(width, height, true) {}
+
+Bitmap Bitmap::Unpainted(std::int32_t width, std::int32_t height) {
+    return Bitmap(width, height, false);
+}
+
+Bitmap::Bitmap(std::int32_t width, std::int32_t height, bool clear) {
     if (width < 0 || height < 0 ||
         static_cast<std::int64_t>(width) * static_cast<std::int64_t>(height) > kMaxPixels) {
         throw Error("A bitmap of " + std::to_string(width) + " x " + std::to_string(height) +
                     " pixels is too large");
     }
     try {
-        pixels_.assign(StrideFor(width) * static_cast<std::size_t>(height), 0);
+        const std::size_t bytes = StrideFor(width) * static_cast<std::size_t>(height);
+        if (clear) {
+            pixels_.assign(bytes, 0);
+        } else {
+            pixels_.resize(bytes);
+        }
     } catch (const std::bad_alloc&) {
         throw Error("Not enough memory for a bitmap of " + std::to_string(width) + " x " +
                     std::to_string(height) + " pixels");
@@ -28,6 +39,14 @@ Bitmap::Bitmap(std::int32_t width, std::int32_t height) {
     width_ = width;
     height_ = height;
     stride_ = StrideFor(width);
+    if (!clear) {
+        const std::size_t used = static_cast<std::size_t>(width) * 3;
+        if (used < stride_) {
+            for (std::int32_t y = 0; y < height; ++y) {
+                std::memset(Row(y) + used, 0, stride_ - used);
+            }
+        }
+    }
 }
 
 Colour Bitmap::Pixel(std::int32_t x, std::int32_t y) const {

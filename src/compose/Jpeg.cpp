@@ -228,7 +228,9 @@ Bitmap DecodeJpegFile(const fs::path& path) {
                                std::to_string(kMaxJpegPixels / 1'000'000) +
                                " megapixels this program accepts");
     }
-    Bitmap bitmap(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+    // Every row is decoded into; an error throws the bitmap away.
+    Bitmap bitmap =
+        Bitmap::Unpainted(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
     std::vector<std::uint8_t> cmykRow(decoder.cmyk ? width * 4 : 0);
     if (!Decompress(decoder, bitmap, cmykRow.data())) {
         DecodeFailed(path, decoder.errors.message);

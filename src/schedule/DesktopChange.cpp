@@ -21,8 +21,9 @@ bool FileExists(const std::filesystem::path& path) {
     return !path.empty() && std::filesystem::exists(path, ignored);
 }
 
+// Painted all over with the image's background straight after.
 Bitmap MonitorImage(const Monitor& monitor) {
-    return Bitmap(monitor.bounds.Width(), monitor.bounds.Height());
+    return Bitmap::Unpainted(monitor.bounds.Width(), monitor.bounds.Height());
 }
 
 }  // namespace
@@ -47,14 +48,23 @@ void DesktopChange::ChangeDesktop(std::int32_t index) {
     // One reading of the monitors for the whole change, so a monitor plugged
     // in or out half-way cannot leave the steps disagreeing.
     const std::vector<Monitor> monitors = platform_.Monitors();
-    Bitmap canvas = CreateDesktopCanvas();
+    const Size desktop = DesktopSize();
     std::optional<Bitmap> primary = PreparePrimaryMonitor(monitors, index);
     std::optional<OtherMonitorList> others;
     if (monitors.size() > 1) {
         others = PrepareOtherMonitors(monitors);
     }
-    std::optional<Bitmap> result = ComposeDesktop(
-        std::move(canvas), monitors, primary ? &*primary : nullptr, others ? &*others : nullptr);
+    std::optional<Bitmap> result;
+    const std::int32_t p = PrimaryMonitorIndex(monitors);
+    if (monitors.size() == 1 && primary && p == 0 &&
+        monitors[0].bounds == Rect{0, 0, desktop.width, desktop.height}) {
+        // The one monitor's image covers the whole canvas: it is the desktop
+        // as composing would make it, without painting and copying a canvas.
+        result = std::move(primary);
+    } else {
+        result = ComposeDesktop(CreateDesktopCanvas(), monitors, primary ? &*primary : nullptr,
+                                others ? &*others : nullptr);
+    }
     if (result) {
         sink_(*result);
     }
@@ -73,12 +83,16 @@ std::int32_t DesktopChange::SelectedSingleMonitor(const std::vector<Monitor>& mo
     return selected;
 }
 
-Bitmap DesktopChange::CreateDesktopCanvas() const {
+Size DesktopChange::DesktopSize() const {
     const Size size = platform_.VirtualDesktopSize();
     if (size.width <= 0 || size.height <= 0) {
         throw Error("The system reports no monitor to put a wallpaper on");
     }
-    return wylo::CreateDesktopCanvas(size, settings_.bgColour);
+    return size;
+}
+
+Bitmap DesktopChange::CreateDesktopCanvas() const {
+    return wylo::CreateDesktopCanvas(DesktopSize(), settings_.bgColour);
 }
 
 std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Monitor>& monitors,

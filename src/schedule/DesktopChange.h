@@ -56,6 +56,8 @@ public:
     MultiScreen MultiScreenMode(const std::vector<Monitor>& monitors) const;
     // The monitor that single-screen mode shows an image on.
     std::int32_t SelectedSingleMonitor(const std::vector<Monitor>& monitors) const;
+    // The virtual desktop's size; Error when the system reports no monitor.
+    Size DesktopSize() const;
     Bitmap CreateDesktopCanvas() const;
     std::optional<Bitmap> PreparePrimaryMonitor(const std::vector<Monitor>& monitors,
                                                 std::int32_t index);

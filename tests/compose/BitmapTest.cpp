@@ -65,6 +65,21 @@ TEST(BitmapLayout, RowsArePaddedToFourBytesAndStartZeroed) {
     }
 }
 
+TEST(BitmapLayout, UnpaintedBitmapsStillHaveZeroPadding) {
+    // Dirty the heap first, so reused memory would show through.
+    for (int i = 0; i < 4; ++i) {
+        Bitmap dirty(7, 300);
+        dirty.Fill(MakeColour(0xAB, 0xCD, 0xEF));
+    }
+    const Bitmap b = Bitmap::Unpainted(7, 300);
+    ASSERT_EQ(b.stride(), 24u);
+    for (std::int32_t y = 0; y < b.height(); ++y) {
+        for (std::size_t i = 21; i < 24; ++i) {
+            ASSERT_EQ(b.Row(y)[i], 0) << "row " << y;
+        }
+    }
+}
+
 TEST(BitmapLayout, PixelsAreStoredBlueGreenRed) {
     Bitmap b(2, 1);
     b.SetPixel(1, 0, MakeColour(0x11, 0x22, 0x33));

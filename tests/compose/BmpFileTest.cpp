@@ -102,6 +102,23 @@ TEST(BmpFileWrite, RoundTripsEveryWidthPadding) {
     }
 }
 
+TEST(BmpFileWrite, TallBitmapsKeepTheirRowOrderAcrossWriteBatches) {
+    // More rows than one write call takes, with padding in every row.
+    TempDir dir;
+    Bitmap b(5, 1300);
+    for (std::int32_t y = 0; y < 1300; ++y) {
+        for (std::int32_t x = 0; x < 5; ++x) {
+            // Every row its own colour, so a misplaced batch shows.
+            b.SetPixel(x, y,
+                       MakeColour(static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(y >> 8),
+                                  static_cast<std::uint8_t>(x)));
+        }
+    }
+    WriteBmpFile(dir / "tall.bmp", b);
+    EXPECT_EQ(ReadFile(dir / "tall.bmp").size(), kBmpHeaderSize + 16u * 1300u);
+    ExpectSamePixels(ReadBmpFile(dir / "tall.bmp"), b);
+}
+
 TEST(BmpFileWrite, ReplacesAnEarlierFileAndLeavesNoTemporaryFile) {
     TempDir dir;
     WriteFile(dir / "desktop.bmp", std::string(1000, 'x'));
