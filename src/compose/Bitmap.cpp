@@ -181,9 +181,13 @@ void Bitmap::StretchFrom(const Bitmap& src, const Rect& dest) {
             std::memcpy(out, in + static_cast<std::size_t>(x0 - left) * 3, rowBytes);
             continue;
         }
-        for (std::size_t i = 0; i < count; ++i) {
-            std::memcpy(out + i * 3, in + column[i], 3);
+        // Four bytes at a time where the fourth is still inside both rows:
+        // it lands on the next pixel, which is written over next.
+        const std::size_t lastWide = static_cast<std::size_t>(src.width() - 1) * 3;
+        for (std::size_t i = 0; i + 1 < count; ++i) {
+            std::memcpy(out + i * 3, in + column[i], column[i] < lastWide ? 4 : 3);
         }
+        std::memcpy(out + (count - 1) * 3, in + column[count - 1], 3);
     }
 }
 

@@ -267,19 +267,13 @@ private:
         auto* out = reinterpret_cast<std::uint32_t*>(
             image->data +
             static_cast<std::size_t>(line) * static_cast<std::size_t>(image->bytes_per_line));
-        const auto put = [](const std::uint8_t* p) {
-            return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-                   static_cast<std::uint32_t>(p[2]) << 16;
-        };
         if (tile_) {
             const std::uint8_t* row = bitmap_.Row(TileCoordinate(y, originY_, bitmap_.height()));
             std::int32_t from = TileCoordinate(0, originX_, bitmap_.width());
             for (std::int32_t x = 0; x < rootWidth_;) {
                 const std::int32_t n = std::min(bitmap_.width() - from, rootWidth_ - x);
-                const std::uint8_t* p = row + static_cast<std::size_t>(from) * 3;
-                for (std::int32_t i = 0; i < n; ++i, p += 3) {
-                    out[x + i] = put(p);
-                }
+                ConvertRun(row + static_cast<std::size_t>(from) * 3, out + x, n,
+                           from + n == bitmap_.width());
                 x += n;
                 from = 0;
             }
@@ -292,8 +286,34 @@ private:
         const std::uint8_t* row = bitmap_.Row(static_cast<std::int32_t>(y - originY_));
         const std::int64_t left = std::max<std::int64_t>(originX_, 0);
         const std::int64_t right = std::min<std::int64_t>(originX_ + bitmap_.width(), rootWidth_);
-        for (std::int64_t x = left; x < right; ++x) {
-            out[x] = put(row + static_cast<std::size_t>(x - originX_) * 3);
+        if (left < right) {
+            ConvertRun(row + static_cast<std::size_t>(left - originX_) * 3, out + left,
+                       static_cast<std::int32_t>(right - left),
+                       right - originX_ == bitmap_.width());
+        }
+    }
+
+    // n pixels of blue, green, red bytes to blue | green << 8 | red << 16.
+    // Each pixel is read as four bytes with the next one's first byte masked
+    // off; the row's last pixel is read bytewise (atEnd), since nothing may
+    // follow it in memory.
+    static void ConvertRun(const std::uint8_t* in, std::uint32_t* out, std::int32_t n, bool atEnd) {
+        const std::int32_t wide = atEnd ? n - 1 : n;
+        for (std::int32_t i = 0; i < wide; ++i, in += 3) {
+            std::uint32_t v;
+            std::memcpy(&v, in, 4);
+            if constexpr (std::endian::native == std::endian::little) {
+                out[i] = v & 0xFFFFFFu;
+            } else {
+                out[i] = static_cast<std::uint32_t>(in[0]) |
+                         static_cast<std::uint32_t>(in[1]) << 8 |
+                         static_cast<std::uint32_t>(in[2]) << 16;
+            }
+        }
+        if (atEnd && n > 0) {
+            out[n - 1] = static_cast<std::uint32_t>(in[0]) |
+                         static_cast<std::uint32_t>(in[1]) << 8 |
+                         static_cast<std::uint32_t>(in[2]) << 16;
         }
     }
 
