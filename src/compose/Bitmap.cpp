@@ -1,13 +1,50 @@
 #include "compose/Bitmap.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 
 #include "base/Error.h"
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 namespace wylo {
+
+namespace {
+// Blocks from this size on go to whole huge pages (2 MB on x86-64).
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kHugeFrom = 2 * kHugePage;
+}  // namespace
+
+std::uint8_t* Bitmap::AllocatePixels(std::size_t bytes) {
+#ifdef __linux__
+    if (bytes >= kHugeFrom) {
+        const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        void* p = std::aligned_alloc(kHugePage, rounded);
+        if (!p) {
+            throw std::bad_alloc();
+        }
+        // Only a hint: without huge pages the memory is ordinary pages.
+        madvise(p, rounded, MADV_HUGEPAGE);
+        return static_cast<std::uint8_t*>(p);
+    }
+#endif
+    return static_cast<std::uint8_t*>(::operator new(bytes));
+}
+
+void Bitmap::FreePixels(std::uint8_t* pixels, std::size_t bytes) noexcept {
+#ifdef __linux__
+    if (bytes >= kHugeFrom) {
+        std::free(pixels);
+        return;
+    }
+#endif
+    ::operator delete(pixels);
+}
 
 std::size_t Bitmap::StrideFor(std::int32_t width) {
     return (static_cast<std::size_t>(width) * 3 + 3) & ~static_cast<std::size_t>(3);

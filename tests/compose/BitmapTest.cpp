@@ -1,5 +1,6 @@
 #include <climits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -78,6 +79,21 @@ TEST(BitmapLayout, UnpaintedBitmapsStillHaveZeroPadding) {
             ASSERT_EQ(b.Row(y)[i], 0) << "row " << y;
         }
     }
+}
+
+TEST(BitmapLayout, LargeBitmapsCopyMoveAndFillLikeSmallOnes) {
+    // Large enough for the huge-page allocation.
+    Bitmap big = Bitmap::Unpainted(2001, 1000);
+    big.Fill(MakeColour(1, 2, 3));
+    big.SetPixel(2000, 999, MakeColour(9, 8, 7));
+    const Bitmap copy = big;
+    Bitmap moved = std::move(big);
+    EXPECT_EQ(copy.Pixel(0, 0), MakeColour(1, 2, 3));
+    EXPECT_EQ(copy.Pixel(2000, 999), MakeColour(9, 8, 7));
+    EXPECT_EQ(moved.Pixel(2000, 999), MakeColour(9, 8, 7));
+    EXPECT_EQ(copy.Row(999)[2001 * 3], 0);  // padding
+    moved = Bitmap(3, 3);
+    EXPECT_EQ(moved.Pixel(2, 2), kBlack);
 }
 
 TEST(BitmapLayout, PixelsAreStoredBlueGreenRed) {
