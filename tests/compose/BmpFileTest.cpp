@@ -145,6 +145,18 @@ TEST(BmpFileWrite, FailureNamesThePathAndKeepsTheEarlierFile) {
     EXPECT_THROW(WriteBmpFile(dir / "taken.bmp", Gradient(2, 2)), Error);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.bmp" / "inner"));
     EXPECT_FALSE(std::filesystem::exists(dir / "taken.bmp.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "taken.bmp.old"));
+}
+
+TEST(BmpFileWrite, ALeftoverOfAKilledWriteIsNoObstacle) {
+    TempDir dir;
+    WriteFile(dir / "desktop.bmp", std::string(1000, 'x'));
+    WriteFile(dir / "desktop.bmp.old", std::string(10, 'y'));
+    WriteBmpFile(dir / "desktop.bmp", Gradient(2, 2));
+    ExpectSamePixels(ReadBmpFile(dir / "desktop.bmp"), Gradient(2, 2));
+    EXPECT_FALSE(std::filesystem::exists(dir / "desktop.bmp.old"));
+    EXPECT_TRUE(IsBmpWriteLeftover("desktop.bmp.old"));
+    EXPECT_FALSE(IsBmpWriteLeftover(".bmp.old"));
 }
 
 TEST(BmpFileWrite, RefusesAnEmptyBitmap) {
