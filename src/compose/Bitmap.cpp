@@ -14,11 +14,13 @@
 
 namespace wylo {
 
+#ifdef __linux__
 namespace {
 // Blocks from this size on go to whole huge pages (2 MB on x86-64).
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 constexpr std::size_t kHugeFrom = 2 * kHugePage;
 }  // namespace
+#endif
 
 std::uint8_t* Bitmap::AllocatePixels(std::size_t bytes) {
 #ifdef __linux__
@@ -36,7 +38,7 @@ std::uint8_t* Bitmap::AllocatePixels(std::size_t bytes) {
     return static_cast<std::uint8_t*>(::operator new(bytes));
 }
 
-void Bitmap::FreePixels(std::uint8_t* pixels, std::size_t bytes) noexcept {
+void Bitmap::FreePixels(std::uint8_t* pixels, [[maybe_unused]] std::size_t bytes) noexcept {
 #ifdef __linux__
     if (bytes >= kHugeFrom) {
         std::free(pixels);

@@ -154,7 +154,10 @@ TEST(BmpFileWrite, ALeftoverOfAKilledWriteIsNoObstacle) {
     WriteFile(dir / "desktop.bmp.old", std::string(10, 'y'));
     WriteBmpFile(dir / "desktop.bmp", Gradient(2, 2));
     ExpectSamePixels(ReadBmpFile(dir / "desktop.bmp"), Gradient(2, 2));
+#ifndef _WIN32
+    // Where the earlier file steps aside, the stale one goes with it.
     EXPECT_FALSE(std::filesystem::exists(dir / "desktop.bmp.old"));
+#endif
     EXPECT_TRUE(IsBmpWriteLeftover("desktop.bmp.old"));
     EXPECT_FALSE(IsBmpWriteLeftover(".bmp.old"));
 }
