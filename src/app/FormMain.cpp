@@ -154,6 +154,7 @@ void TFormMain::BindControls() {
     connect(s->cbScheduleType, &QComboBox::currentIndexChanged, this, sync);
     connect(s->seScheduleFrequency, &QSpinBox::valueChanged, this, sync);
     connect(s, &SettingsPage::colourChanged, this, sync);
+    connect(s, &SettingsPage::placementChanged, this, sync);
     for (QCheckBox* box : {s->cbBGOverride, s->cbIconTextOverride, s->cbIconTransparancyOverride,
                            s->cbRandomOrder}) {
         connect(box, &QCheckBox::toggled, this, sync);

@@ -53,15 +53,6 @@ QComboBox* ZoomBox(QWidget* parent) {
     return box;
 }
 
-QLabel* NoSettings(QWidget* page) {
-    auto* label = Label(QStringLiteral("No Settings"), page);
-    QFont font = label->font();
-    font.setPixelSize(24);
-    label->setFont(font);
-    label->setEnabled(false);
-    return Place(label, QStringLiteral("lNoSettings"), 97, 68);
-}
-
 // A placement group with its zoom box and "%" label at the given places.
 struct Placement {
     RadioGroup* group;
@@ -70,8 +61,7 @@ struct Placement {
 };
 
 Placement MakePlacement(QWidget* page, const QString& groupName, QPoint groupAt,
-                        const QString& zoomName, QPoint zoomAt, const QString& percentName,
-                        bool visible) {
+                        const QString& zoomName, QPoint zoomAt, const QString& percentName) {
     auto* group = new RadioGroup(QStringLiteral("Placement"), kPlacements, page);
     Place(group, groupName, groupAt.x(), groupAt.y(), 123, 105);
     group->setItemIndex(0);
@@ -79,9 +69,6 @@ Placement MakePlacement(QWidget* page, const QString& groupName, QPoint groupAt,
     auto* percent =
         Place(Label(QStringLiteral("%"), page), percentName, zoomAt.x() + 57, zoomAt.y() + 3);
     percent->setEnabled(false);
-    group->setVisible(visible);
-    zoom->setVisible(visible);
-    percent->setVisible(visible);
     return {group, zoom, percent};
 }
 
@@ -171,30 +158,29 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     pcMultiScreen->addTab(tsDifferent, QStringLiteral("Different"));
     pcMultiScreen->addTab(tsSingle, QStringLiteral("Single"));
 
-    NoSettings(tsSame);
     const Placement same =
         MakePlacement(tsSame, QStringLiteral("RadioGroup3"), {59, 28}, QStringLiteral("ComboBox1"),
-                      {188, 112}, QStringLiteral("Label5"), false);
+                      {188, 112}, QStringLiteral("Label5"));
     RadioGroup3 = same.group;
     ComboBox1 = same.zoom;
     Label5 = same.percent;
 
-    NoSettings(tsDifferent);
-    const Placement different = MakePlacement(tsDifferent, QStringLiteral("rgPlacementDifferent"),
-                                              {96, 28}, QStringLiteral("cbZoomDifferent"),
-                                              {225, 112}, QStringLiteral("Label3"), false);
+    const Placement different =
+        MakePlacement(tsDifferent, QStringLiteral("rgPlacementDifferent"), {96, 28},
+                      QStringLiteral("cbZoomDifferent"), {225, 112}, QStringLiteral("Label3"));
     rgPlacementDifferent = different.group;
     cbZoomDifferent = different.zoom;
     Label3 = different.percent;
 
+    // The monitor choice sits above the placement, so the two never overlap.
     lSingleMonitorToUse = Place(Label(QStringLiteral("Monitor To Use"), tsSingle),
-                                QStringLiteral("lSingleMonitorToUse"), 45, 75);
+                                QStringLiteral("lSingleMonitorToUse"), 45, 9);
     cbSingleMonitorToUse =
-        Place(new QComboBox(tsSingle), QStringLiteral("cbSingleMonitorToUse"), 123, 72, 145, 21);
+        Place(new QComboBox(tsSingle), QStringLiteral("cbSingleMonitorToUse"), 123, 6, 145, 21);
     lSingleMonitorToUse->setBuddy(cbSingleMonitorToUse);
     const Placement single =
-        MakePlacement(tsSingle, QStringLiteral("RadioGroup1"), {3, 28}, QStringLiteral("ComboBox2"),
-                      {132, 112}, QStringLiteral("Label4"), false);
+        MakePlacement(tsSingle, QStringLiteral("RadioGroup1"), {59, 33},
+                      QStringLiteral("ComboBox2"), {188, 117}, QStringLiteral("Label4"));
     RadioGroup1 = single.group;
     ComboBox2 = single.zoom;
     Label4 = single.percent;
@@ -212,6 +198,12 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
         Place(Label(QStringLiteral("%"), TabSheet3), QStringLiteral("lSSPercent"), 189, 90);
     lSSPercent->setEnabled(false);
     pcSingleScreen->hide();
+
+    // One switch for every placement, in the free space beside the tabs.
+    cbSmoothScaling = SmoothScalingBox(QStringLiteral("cbSmoothScaling"));
+    pcMultiScreen->setCornerWidget(cbSmoothScaling, Qt::TopRightCorner);
+    cbSSSmoothScaling = SmoothScalingBox(QStringLiteral("cbSSSmoothScaling"));
+    pcSingleScreen->setCornerWidget(cbSSSmoothScaling, Qt::TopRightCorner);
 
     gbMisc = Place(new QGroupBox(QStringLiteral("Miscellaneous"), this), QStringLiteral("gbMisc"),
                    448, 316, 193, 116);
@@ -288,9 +280,58 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     connect(pcSingleScreen, &QTabWidget::currentChanged, this, &SettingsPage::pcMultiScreenChange);
     for (RadioGroup* g : {rgSSPlacement, RadioGroup3, rgPlacementDifferent, RadioGroup1}) {
         connect(g, &RadioGroup::clicked, this, &SettingsPage::rgPlacementDifferentClick);
+        connect(g, &RadioGroup::clicked, this, &SettingsPage::placementChanged);
     }
+    for (QComboBox* zoom : {cbSSZoom, ComboBox1, cbZoomDifferent, ComboBox2}) {
+        connect(zoom, &QComboBox::currentIndexChanged, this, &SettingsPage::placementChanged);
+    }
+    // The one-monitor page and the "Same" page are the same choice.
+    KeepInStep(rgSSPlacement, RadioGroup3);
+    KeepInStep(cbSSZoom, ComboBox1);
+    KeepInStep(cbSSSmoothScaling, cbSmoothScaling);
+    connect(cbSmoothScaling, &QCheckBox::toggled, this, &SettingsPage::placementChanged);
     connect(pnBGColour, &ColourPanel::doubleClicked, this, &SettingsPage::pnBGColourDblClick);
     connect(pnFGColour, &ColourPanel::doubleClicked, this, &SettingsPage::pnFGColourDblClick);
+}
+
+QCheckBox* SettingsPage::SmoothScalingBox(const QString& name) {
+    auto* box = new QCheckBox(QStringLiteral("Smooth Scaling"), this);
+    box->setObjectName(name);
+    box->setToolTip(QStringLiteral(
+        "Ticking this box blends neighbouring pixels when an image is made smaller or larger, "
+        "otherwise whole rows and columns are dropped or repeated."));
+    return box;
+}
+
+void SettingsPage::KeepInStep(RadioGroup* a, RadioGroup* b) {
+    connect(a, &RadioGroup::clicked, b, [a, b] {
+        if (b->itemIndex() != a->itemIndex()) {
+            b->setItemIndex(a->itemIndex());
+        }
+    });
+    connect(b, &RadioGroup::clicked, a, [a, b] {
+        if (a->itemIndex() != b->itemIndex()) {
+            a->setItemIndex(b->itemIndex());
+        }
+    });
+}
+
+void SettingsPage::KeepInStep(QComboBox* a, QComboBox* b) {
+    connect(a, &QComboBox::currentIndexChanged, b, [b](int index) {
+        if (b->currentIndex() != index) {
+            b->setCurrentIndex(index);
+        }
+    });
+    connect(b, &QComboBox::currentIndexChanged, a, [a](int index) {
+        if (a->currentIndex() != index) {
+            a->setCurrentIndex(index);
+        }
+    });
+}
+
+void SettingsPage::KeepInStep(QCheckBox* a, QCheckBox* b) {
+    connect(a, &QCheckBox::toggled, b, &QCheckBox::setChecked);
+    connect(b, &QCheckBox::toggled, a, &QCheckBox::setChecked);
 }
 
 void SettingsPage::ArrangeSettingsPage(int monitorCount) {
@@ -376,6 +417,27 @@ void SettingsPage::ShowSettings(const Settings& settings) {
     s->pnFGColour->setColour(settings.fgColour);
     s->cbBGOverride->setChecked(settings.bgOverride);
     s->cbIconTextOverride->setChecked(settings.iconTextOverride);
+    ShowPlacement(settings.placementSame, RadioGroup3, ComboBox1);
+    ShowPlacement(settings.placementDifferent, rgPlacementDifferent, cbZoomDifferent);
+    ShowPlacement(settings.placementSingle, RadioGroup1, ComboBox2);
+    cbSmoothScaling->setChecked(settings.smoothScaling);
+    rgPlacementDifferentClick();
+}
+
+void SettingsPage::ShowPlacement(const ImagePlacement& placement, RadioGroup* group,
+                                 QComboBox* zoom) {
+    group->setItemIndex(PlacementModePosition(placement.mode));
+    const int at = zoom->findText(QString::number(placement.zoom));
+    zoom->setCurrentIndex(at >= 0 ? at : zoom->findText(QString::number(kDefaultZoom)));
+}
+
+ImagePlacement SettingsPage::ReadPlacement(const RadioGroup* group, const QComboBox* zoom) {
+    ImagePlacement placement;
+    placement.mode = PlacementModeAt(group->itemIndex()).value_or(PlacementMode::Center);
+    bool number = false;
+    const int percent = zoom->currentText().toInt(&number);
+    placement.zoom = number && IsZoomPercentage(percent) ? percent : kDefaultZoom;
+    return placement;
 }
 
 void SettingsPage::ReadSettings(Settings& settings) const {
@@ -393,6 +455,10 @@ void SettingsPage::ReadSettings(Settings& settings) const {
     settings.fgColour = s->pnFGColour->colour();
     settings.bgOverride = s->cbBGOverride->isChecked();
     settings.iconTextOverride = s->cbIconTextOverride->isChecked();
+    settings.placementSame = ReadPlacement(RadioGroup3, ComboBox1);
+    settings.placementDifferent = ReadPlacement(rgPlacementDifferent, cbZoomDifferent);
+    settings.placementSingle = ReadPlacement(RadioGroup1, ComboBox2);
+    settings.smoothScaling = cbSmoothScaling->isChecked();
 }
 
 }  // namespace wylo::app

@@ -74,6 +74,10 @@ public:
     RadioGroup* rgSSPlacement;
     QComboBox* cbSSZoom;
     QLabel* lSSPercent;
+    // Smoothing for every placement, beside the tabs of whichever page
+    // control shows; the two boxes are kept in step.
+    QCheckBox* cbSmoothScaling;
+    QCheckBox* cbSSSmoothScaling;
     QGroupBox* gbMisc;
     QCheckBox* cbBGOverride;
     QCheckBox* cbIconTextOverride;
@@ -91,9 +95,17 @@ public:
 signals:
     // The user gave a panel a new colour.
     void colourChanged();
+    // The user changed a placement, a zoom or the smoothing.
+    void placementChanged();
 
 private:
     bool PickColour(ColourPanel* panel);
+    QCheckBox* SmoothScalingBox(const QString& name);
+    void KeepInStep(RadioGroup* a, RadioGroup* b);
+    void KeepInStep(QComboBox* a, QComboBox* b);
+    void KeepInStep(QCheckBox* a, QCheckBox* b);
+    static void ShowPlacement(const ImagePlacement& placement, RadioGroup* group, QComboBox* zoom);
+    static ImagePlacement ReadPlacement(const RadioGroup* group, const QComboBox* zoom);
 };
 
 }  // namespace wylo::app

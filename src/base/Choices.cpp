@@ -1,5 +1,8 @@
 #include "base/Choices.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace wylo {
 
 MultiScreen MultiScreenChoice(std::int32_t position) {
@@ -42,6 +45,18 @@ ScheduleUnit ScheduleUnitAt(std::int32_t position) {
         return ScheduleUnit::None;
     }
     return static_cast<ScheduleUnit>(position);
+}
+
+std::optional<PlacementMode> PlacementModeAt(std::int32_t position) {
+    if (position < 0 || position >= kPlacementModeCount) {
+        return std::nullopt;
+    }
+    return static_cast<PlacementMode>(position);
+}
+
+bool IsZoomPercentage(std::int32_t percent) {
+    return std::find(std::begin(kZoomPercentages), std::end(kZoomPercentages), percent) !=
+           std::end(kZoomPercentages);
 }
 
 }  // namespace wylo

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace wylo {
 
@@ -29,5 +30,31 @@ ScheduleUnit ScheduleUnitAt(std::int32_t position);
 constexpr std::int32_t ScheduleUnitPosition(ScheduleUnit unit) {
     return static_cast<std::int32_t>(unit);
 }
+
+// How an image sits on its monitor, in the order of the placement groups:
+// fitted and centred on its background (the long-standing rule), repeated
+// from the monitor's top-left corner, stretched to the monitor's size, or
+// filling the monitor at a percentage of the size that just covers it.
+enum class PlacementMode : std::int8_t { Center, Tile, Stretch, Zoom };
+constexpr int kPlacementModeCount = 4;
+
+// The mode at a position of a placement group; nothing outside it.
+std::optional<PlacementMode> PlacementModeAt(std::int32_t position);
+constexpr std::int32_t PlacementModePosition(PlacementMode mode) {
+    return static_cast<std::int32_t>(mode);
+}
+
+// The percentages the zoom lists offer; 100 is the size that just covers
+// the monitor.
+inline constexpr std::int32_t kZoomPercentages[] = {10, 20, 50, 100, 110, 120, 150, 175, 200};
+inline constexpr std::int32_t kDefaultZoom = 100;
+bool IsZoomPercentage(std::int32_t percent);
+
+// One multi-screen page's placement choice.
+struct ImagePlacement {
+    PlacementMode mode = PlacementMode::Center;
+    std::int32_t zoom = kDefaultZoom;
+    friend bool operator==(const ImagePlacement&, const ImagePlacement&) = default;
+};
 
 }  // namespace wylo

@@ -1,26 +1,76 @@
 #include "compose/Bitmap.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 
 #include "base/Error.h"
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 namespace wylo {
+
+#ifdef __linux__
+namespace {
+// Blocks from this size on go to whole huge pages (2 MB on x86-64).
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kHugeFrom = 2 * kHugePage;
+}  // namespace
+#endif
+
+std::uint8_t* Bitmap::AllocatePixels(std::size_t bytes) {
+#ifdef __linux__
+    if (bytes >= kHugeFrom) {
+        const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        void* p = std::aligned_alloc(kHugePage, rounded);
+        if (!p) {
+            throw std::bad_alloc();
+        }
+        // Only a hint: without huge pages the memory is ordinary pages.
+        madvise(p, rounded, MADV_HUGEPAGE);
+        return static_cast<std::uint8_t*>(p);
+    }
+#endif
+    return static_cast<std::uint8_t*>(::operator new(bytes));
+}
+
+void Bitmap::FreePixels(std::uint8_t* pixels, [[maybe_unused]] std::size_t bytes) noexcept {
+#ifdef __linux__
+    if (bytes >= kHugeFrom) {
+        std::free(pixels);
+        return;
+    }
+#endif
+    ::operator delete(pixels);
+}
 
 std::size_t Bitmap::StrideFor(std::int32_t width) {
     return (static_cast<std::size_t>(width) * 3 + 3) & ~static_cast<std::size_t>(3);
 }
 
-Bitmap::Bitmap(std::int32_t width, std::int32_t height) {
+Bitmap::Bitmap(std::int32_t width, std::int32_t height) : Bitmap(width, height, true) {}
+
+Bitmap Bitmap::Unpainted(std::int32_t width, std::int32_t height) {
+    return Bitmap(width, height, false);
+}
+
+Bitmap::Bitmap(std::int32_t width, std::int32_t height, bool clear) {
     if (width < 0 || height < 0 ||
         static_cast<std::int64_t>(width) * static_cast<std::int64_t>(height) > kMaxPixels) {
         throw Error("A bitmap of " + std::to_string(width) + " x " + std::to_string(height) +
                     " pixels is too large");
     }
     try {
-        pixels_.assign(StrideFor(width) * static_cast<std::size_t>(height), 0);
+        const std::size_t bytes = StrideFor(width) * static_cast<std::size_t>(height);
+        if (clear) {
+            pixels_.assign(bytes, 0);
+        } else {
+            pixels_.resize(bytes);
+        }
     } catch (const std::bad_alloc&) {
         throw Error("Not enough memory for a bitmap of " + std::to_string(width) + " x " +
                     std::to_string(height) + " pixels");
@@ -28,6 +78,14 @@ Bitmap::Bitmap(std::int32_t width, std::int32_t height) {
     width_ = width;
     height_ = height;
     stride_ = StrideFor(width);
+    if (!clear) {
+        const std::size_t used = static_cast<std::size_t>(width) * 3;
+        if (used < stride_) {
+            for (std::int32_t y = 0; y < height; ++y) {
+                std::memset(Row(y) + used, 0, stride_ - used);
+            }
+        }
+    }
 }
 
 Colour Bitmap::Pixel(std::int32_t x, std::int32_t y) const {
@@ -162,9 +220,13 @@ void Bitmap::StretchFrom(const Bitmap& src, const Rect& dest) {
             std::memcpy(out, in + static_cast<std::size_t>(x0 - left) * 3, rowBytes);
             continue;
         }
-        for (std::size_t i = 0; i < count; ++i) {
-            std::memcpy(out + i * 3, in + column[i], 3);
+        // Four bytes at a time where the fourth is still inside both rows:
+        // it lands on the next pixel, which is written over next.
+        const std::size_t lastWide = static_cast<std::size_t>(src.width() - 1) * 3;
+        for (std::size_t i = 0; i + 1 < count; ++i) {
+            std::memcpy(out + i * 3, in + column[i], column[i] < lastWide ? 4 : 3);
         }
+        std::memcpy(out + (count - 1) * 3, in + column[count - 1], 3);
     }
 }
 

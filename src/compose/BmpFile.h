@@ -17,7 +17,8 @@ namespace wylo {
 void WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap);
 
 // True when name is that of WriteBmpFile's temporary file for a ".bmp"
-// target ("desktop.bmp.tmp", "photo.bmp.tmp"). It outlives the write only
+// target ("desktop.bmp.tmp", "photo.bmp.tmp"), or of the earlier file it
+// moves aside for a moment ("desktop.bmp.old"). They outlive the write only
 // when the program was killed mid-way.
 bool IsBmpWriteLeftover(std::string_view name);
 

@@ -60,7 +60,7 @@ void DrawWrapped(Bitmap& canvas, const Rect& bounds, const Bitmap& image) {
 }  // namespace
 
 Bitmap CreateDesktopCanvas(Size virtualDesktop, Colour fill) {
-    Bitmap canvas(virtualDesktop.width, virtualDesktop.height);
+    Bitmap canvas = Bitmap::Unpainted(virtualDesktop.width, virtualDesktop.height);
     canvas.Fill(fill);
     return canvas;
 }

@@ -210,12 +210,16 @@ bool SameIgnoringAsciiCase(const fs::path& a, const fs::path& b) {
 }  // namespace
 
 Bitmap DecodeJpegFile(const fs::path& path) {
+    // The decoder asks for 4 KB at a time; a larger stream buffer reads the
+    // file in a few calls. Declared before the file, which uses it.
+    std::vector<char> buffer(std::size_t{256} << 10);
     errno = 0;
     // Declared before the decoder, so it is closed after the decoder is gone.
     detail::StdioFile file = detail::OpenStdioFile(path, false);
     if (!file) {
         throw Error("Unable to read " + PathText(path) + ": " + detail::ErrnoText(errno));
     }
+    std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
     Decoder decoder;
     if (!ReadHeader(decoder, file.get())) {
         DecodeFailed(path, decoder.errors.message);
@@ -228,7 +232,9 @@ Bitmap DecodeJpegFile(const fs::path& path) {
                                std::to_string(kMaxJpegPixels / 1'000'000) +
                                " megapixels this program accepts");
     }
-    Bitmap bitmap(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+    // Every row is decoded into; an error throws the bitmap away.
+    Bitmap bitmap =
+        Bitmap::Unpainted(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
     std::vector<std::uint8_t> cmykRow(decoder.cmyk ? width * 4 : 0);
     if (!Decompress(decoder, bitmap, cmykRow.data())) {
         DecodeFailed(path, decoder.errors.message);
@@ -242,6 +248,10 @@ void JpegFileToBmpFile(const fs::path& destination, const fs::path& source) {
 }
 
 fs::path ConvertToBmp(const fs::path& jpegPath) {
+    return ConvertToBmpKeepingBitmap(jpegPath).bmpPath;
+}
+
+ConvertedImage ConvertToBmpKeepingBitmap(const fs::path& jpegPath) {
     fs::path bmpPath = ReplaceExtension(jpegPath, ".bmp");
     // A download already named ".bmp" would be replaced by its own conversion
     // and then kept in the cache as if it were the download; write beside it.
@@ -249,8 +259,9 @@ fs::path ConvertToBmp(const fs::path& jpegPath) {
         bmpPath = jpegPath;
         bmpPath += ".bmp";
     }
-    JpegFileToBmpFile(bmpPath, jpegPath);
-    return bmpPath;
+    ConvertedImage converted{std::move(bmpPath), DecodeJpegFile(jpegPath)};
+    WriteBmpFile(converted.bmpPath, converted.bitmap);
+    return converted;
 }
 
 fs::path ReplaceExtension(const fs::path& path, std::string_view extension) {

@@ -30,6 +30,14 @@ void JpegFileToBmpFile(const std::filesystem::path& destination,
 // ".bmp") and returns the BMP file's path.
 std::filesystem::path ConvertToBmp(const std::filesystem::path& jpegPath);
 
+// A conversion with the picture it wrote, so a caller draws from the decoded
+// bitmap instead of reading back the file just written.
+struct ConvertedImage {
+    std::filesystem::path bmpPath;
+    Bitmap bitmap;
+};
+ConvertedImage ConvertToBmpKeepingBitmap(const std::filesystem::path& jpegPath);
+
 // The path cut before its last "." followed by extension, e.g.
 // ".../images/a.b.jpg" gives ".../images/a.b.bmp". When the file name itself
 // has no ".", extension is appended to it instead, so the result always

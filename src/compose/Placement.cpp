@@ -4,6 +4,8 @@
 #include <bit>
 #include <cmath>
 
+#include "compose/SmoothScale.h"
+
 namespace wylo {
 
 namespace detail {
@@ -90,6 +92,83 @@ Rect FitImageRect(const Rect& image, const Rect& target) {
     const std::int64_t dy = (th - (bottom - top)) / 2;
     return Rect{static_cast<std::int32_t>(left + dx), static_cast<std::int32_t>(top + dy),
                 static_cast<std::int32_t>(right + dx), static_cast<std::int32_t>(bottom + dy)};
+}
+
+Rect PlacementRect(const ImagePlacement& placement, Size image, Size target) {
+    const std::int64_t iw = std::max<std::int64_t>(image.width, 0);
+    const std::int64_t ih = std::max<std::int64_t>(image.height, 0);
+    const std::int64_t tw = std::max<std::int64_t>(target.width, 0);
+    const std::int64_t th = std::max<std::int64_t>(target.height, 0);
+    switch (placement.mode) {
+        case PlacementMode::Center:
+            return FitImageRect({0, 0, image.width, image.height},
+                                {0, 0, target.width, target.height});
+        case PlacementMode::Tile:
+            return {0, 0, static_cast<std::int32_t>(iw), static_cast<std::int32_t>(ih)};
+        case PlacementMode::Stretch:
+            return {0, 0, static_cast<std::int32_t>(tw), static_cast<std::int32_t>(th)};
+        case PlacementMode::Zoom:
+            break;
+    }
+    if (iw == 0 || ih == 0) {
+        return {static_cast<std::int32_t>(tw / 2), static_cast<std::int32_t>(th / 2),
+                static_cast<std::int32_t>(tw / 2), static_cast<std::int32_t>(th / 2)};
+    }
+    // Covering means the side that needs the larger scale fits exactly; the
+    // other side is scaled alike and rounded to the nearest pixel. Integer
+    // arithmetic, so an image of the monitor's aspect covers it exactly.
+    const std::int64_t zoom = std::clamp<std::int64_t>(placement.zoom, 1, 1000);
+    std::int64_t w = 0;
+    std::int64_t h = 0;
+    if (tw * ih >= th * iw) {
+        w = (tw * zoom + 50) / 100;
+        h = (ih * tw * zoom + iw * 50) / (iw * 100);
+    } else {
+        h = (th * zoom + 50) / 100;
+        w = (iw * th * zoom + ih * 50) / (ih * 100);
+    }
+    // Far beyond any monitor, and still clear of the 32-bit edges.
+    constexpr std::int64_t kMaxLength = std::int64_t{1} << 28;
+    w = std::min(w, kMaxLength);
+    h = std::min(h, kMaxLength);
+    const std::int64_t dx = (tw - w) / 2;
+    const std::int64_t dy = (th - h) / 2;
+    return {static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy),
+            static_cast<std::int32_t>(dx + w), static_cast<std::int32_t>(dy + h)};
+}
+
+namespace {
+
+// Repeats image over monitor from its top-left corner.
+void DrawTiled(Bitmap& monitor, const Bitmap& image) {
+    if (image.empty() || monitor.empty()) {
+        return;
+    }
+    // The first row of tiles, then whole image rows copied down from it.
+    const std::int32_t firstRows = std::min(image.height(), monitor.height());
+    for (std::int32_t x = 0; x < monitor.width(); x += image.width()) {
+        monitor.CopyFrom(image, {0, 0, image.width(), firstRows}, x, 0);
+    }
+    for (std::int32_t y = image.height(); y < monitor.height(); y += image.height()) {
+        monitor.CopyFrom(monitor, {0, 0, monitor.width(), image.height()}, 0, y);
+    }
+}
+
+}  // namespace
+
+void PlaceImage(Bitmap& monitor, const Bitmap& image, const ImagePlacement& placement,
+                bool smooth) {
+    if (placement.mode == PlacementMode::Tile) {
+        DrawTiled(monitor, image);
+        return;
+    }
+    const Rect dest = PlacementRect(placement, {image.width(), image.height()},
+                                    {monitor.width(), monitor.height()});
+    if (smooth) {
+        DrawSmoothScaled(monitor, image, dest);
+    } else {
+        monitor.StretchFrom(image, dest);
+    }
 }
 
 void DrawFitted(Bitmap& monitor, const Bitmap& image) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "base/Choices.h"
 #include "base/Geometry.h"
 #include "compose/Bitmap.h"
 
@@ -20,6 +21,21 @@ Rect FitImageRect(const Rect& image, const Rect& target);
 // rectangle, scaled with whole rows and columns dropped or repeated. Where
 // the image does not reach, monitor keeps what it had (its background).
 void DrawFitted(Bitmap& monitor, const Bitmap& image);
+
+// Where the image lands on a monitor of the target's size for a scaling
+// mode: Center is FitImageRect; Stretch fills the monitor exactly; Zoom
+// scales the image, keeping its aspect ratio, to zoom percent of the size
+// that just covers the monitor and centres it, so at 100 % or more the
+// overhang is cut off equally on opposite sides. Tile is not scaled and
+// gives the image's own size at the monitor's corner.
+Rect PlacementRect(const ImagePlacement& placement, Size image, Size target);
+
+// Draws image into monitor as placement asks. Tile repeats the image from
+// the monitor's top-left corner at its own size; the other modes scale it
+// into PlacementRect, with whole rows and columns dropped or repeated, or
+// smoothed when smooth is set. Where the image does not reach, monitor
+// keeps what it had (its background).
+void PlaceImage(Bitmap& monitor, const Bitmap& image, const ImagePlacement& placement, bool smooth);
 
 namespace detail {
 // trunc(length x ratio) with the product rounded to a 64-bit mantissa (round

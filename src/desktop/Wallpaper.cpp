@@ -13,8 +13,11 @@ std::filesystem::path DesktopBitmapPath(const Platform& platform) {
 void SaveDesktop(Platform& platform, const Bitmap& canvas) {
     EnsureAppFolder(platform);
     // WriteBmpFile writes beside the target and renames over it.
-    WriteBmpFile(DesktopBitmapPath(platform), canvas);
-    InstallDesktop(platform);
+    const std::filesystem::path path = DesktopBitmapPath(platform);
+    WriteBmpFile(path, canvas);
+    // The canvas goes along, so a back-end that draws it need not read the
+    // file back.
+    platform.SetWallpaperWritten(path, canvas, true);
 }
 
 void InstallDesktop(Platform& platform) {

@@ -14,6 +14,8 @@
 
 namespace wylo {
 
+class Bitmap;
+
 // Everything Wylo asks of the operating system. One implementation per OS
 // (linux/, win32/), chosen by the build, and a recording fake for tests.
 class Platform {
@@ -32,6 +34,14 @@ public:
     // Makes the bitmap file at path the wallpaper. Throws Error when no
     // back-end could take it.
     virtual void SetWallpaper(const std::filesystem::path& path, bool tile) = 0;
+    // The same for a file just written from picture: a back-end that draws
+    // the picture itself takes it from memory instead of reading the file
+    // back. By default the file is handed on as by SetWallpaper.
+    virtual void SetWallpaperWritten(const std::filesystem::path& path, const Bitmap& picture,
+                                     bool tile) {
+        static_cast<void>(picture);
+        SetWallpaper(path, tile);
+    }
     // Recolours the captions of the desktop icons; quietly does nothing where
     // the desktop has no icon list.
     virtual void SetDesktopIconColours(Colour text, Colour background, bool transparent) = 0;

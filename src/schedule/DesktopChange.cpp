@@ -6,7 +6,6 @@
 
 #include "base/Error.h"
 #include "base/Feedback.h"
-#include "compose/BmpFile.h"
 #include "compose/Jpeg.h"
 #include "compose/Placement.h"
 #include "desktop/IconColours.h"
@@ -22,8 +21,9 @@ bool FileExists(const std::filesystem::path& path) {
     return !path.empty() && std::filesystem::exists(path, ignored);
 }
 
+// Painted all over with the image's background straight after.
 Bitmap MonitorImage(const Monitor& monitor) {
-    return Bitmap(monitor.bounds.Width(), monitor.bounds.Height());
+    return Bitmap::Unpainted(monitor.bounds.Width(), monitor.bounds.Height());
 }
 
 }  // namespace
@@ -39,17 +39,32 @@ DesktopChange::DesktopChange(Platform& platform, Settings& settings, ChannelSour
 
 void DesktopChange::ChangeDesktop(std::int32_t index) {
     drawn_.clear();
+    // The decoded images live only as long as the change, also when it fails.
+    struct ForgetPrepared {
+        std::map<std::int32_t, std::optional<Bitmap>>& images;
+        ~ForgetPrepared() { images.clear(); }
+    } forget{prepared_};
+    prepared_.clear();
     // One reading of the monitors for the whole change, so a monitor plugged
     // in or out half-way cannot leave the steps disagreeing.
     const std::vector<Monitor> monitors = platform_.Monitors();
-    Bitmap canvas = CreateDesktopCanvas();
+    const Size desktop = DesktopSize();
     std::optional<Bitmap> primary = PreparePrimaryMonitor(monitors, index);
     std::optional<OtherMonitorList> others;
     if (monitors.size() > 1) {
         others = PrepareOtherMonitors(monitors);
     }
-    std::optional<Bitmap> result = ComposeDesktop(
-        std::move(canvas), monitors, primary ? &*primary : nullptr, others ? &*others : nullptr);
+    std::optional<Bitmap> result;
+    const std::int32_t p = PrimaryMonitorIndex(monitors);
+    if (monitors.size() == 1 && primary && p == 0 &&
+        monitors[0].bounds == Rect{0, 0, desktop.width, desktop.height}) {
+        // The one monitor's image covers the whole canvas: it is the desktop
+        // as composing would make it, without painting and copying a canvas.
+        result = std::move(primary);
+    } else {
+        result = ComposeDesktop(CreateDesktopCanvas(), monitors, primary ? &*primary : nullptr,
+                                others ? &*others : nullptr);
+    }
     if (result) {
         sink_(*result);
     }
@@ -95,12 +110,16 @@ std::int32_t DesktopChange::SelectedSingleMonitor(const std::vector<Monitor>& mo
     return selected;
 }
 
-Bitmap DesktopChange::CreateDesktopCanvas() const {
+Size DesktopChange::DesktopSize() const {
     const Size size = platform_.VirtualDesktopSize();
     if (size.width <= 0 || size.height <= 0) {
         throw Error("The system reports no monitor to put a wallpaper on");
     }
-    return wylo::CreateDesktopCanvas(size, settings_.bgColour);
+    return size;
+}
+
+Bitmap DesktopChange::CreateDesktopCanvas() const {
+    return wylo::CreateDesktopCanvas(DesktopSize(), settings_.bgColour);
 }
 
 std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Monitor>& monitors,
@@ -116,7 +135,8 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
     if (MultiScreenMode(monitors) == MultiScreen::Single && SelectedSingleMonitor(monitors) != p) {
         return std::nullopt;
     }
-    if (!PrepareMonitorImage(bitmap, settings_.currentImage)) {
+    if (!PrepareMonitorImage(bitmap, settings_.currentImage,
+                             settings_.PlacementFor(MultiScreenMode(monitors)))) {
         return std::nullopt;
     }
     RecordDrawn(p, settings_.currentImage);
@@ -140,7 +160,7 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
             settings_.currentImage = NextImageIndex();
         }
         FillImageBackground(bitmap, settings_.currentImage);
-        if (PrepareMonitorImage(bitmap, settings_.currentImage)) {
+        if (PrepareMonitorImage(bitmap, settings_.currentImage, settings_.PlacementFor(mode))) {
             RecordDrawn(i, settings_.currentImage);
             list.emplace_back(std::to_string(i), std::move(bitmap));
         }
@@ -148,26 +168,36 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
     return list;
 }
 
-bool DesktopChange::PrepareMonitorImage(Bitmap& bitmap, std::int32_t index) {
+bool DesktopChange::PrepareMonitorImage(Bitmap& bitmap, std::int32_t index,
+                                        const ImagePlacement& placement) {
+    const Bitmap* image = PreparedImage(index);
+    if (!image) {
+        return false;
+    }
+    feedback_.SetStatus("Positioning " + channel_.ImageValue("title", index));
+    PlaceImage(bitmap, *image, placement, settings_.smoothScaling);
+    return true;
+}
+
+const Bitmap* DesktopChange::PreparedImage(std::int32_t index) {
+    if (const auto found = prepared_.find(index); found != prepared_.end()) {
+        return found->second ? &*found->second : nullptr;
+    }
+    std::optional<Bitmap>& slot = prepared_[index];
     const std::string title = channel_.ImageValue("title", index);
     feedback_.SetStatus("Downloading " + title);
-    std::filesystem::path path = channel_.ImageFilePath(index);
+    const std::filesystem::path path = channel_.ImageFilePath(index);
     if (!FileExists(path)) {
         if (const std::string why = channel_.LastDownloadError(); !why.empty()) {
             feedback_.SetStatus("Could not download " + title + ": " + why);
         }
-        return false;
+        return nullptr;
     }
     feedback_.SetStatus("Converting " + title + " to BMP");
-    // Converted every time, so a changed image never shows an old conversion.
-    path = ConvertToBmp(path);
-    if (!FileExists(path)) {
-        return false;
-    }
-    feedback_.SetStatus("Positioning " + title);
-    const Bitmap image = ReadBmpFile(path);
-    DrawFitted(bitmap, image);
-    return true;
+    // Converted at every change, so a changed image never shows an old
+    // conversion; drawn from the decoded picture, not from the file.
+    slot = ConvertToBmpKeepingBitmap(path).bitmap;
+    return &*slot;
 }
 
 void DesktopChange::FillImageBackground(Bitmap& bitmap, std::int32_t index) const {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -61,13 +62,17 @@ public:
     MultiScreen MultiScreenMode(const std::vector<Monitor>& monitors) const;
     // The monitor that single-screen mode shows an image on.
     std::int32_t SelectedSingleMonitor(const std::vector<Monitor>& monitors) const;
+    // The virtual desktop's size; Error when the system reports no monitor.
+    Size DesktopSize() const;
     Bitmap CreateDesktopCanvas() const;
     std::optional<Bitmap> PreparePrimaryMonitor(const std::vector<Monitor>& monitors,
                                                 std::int32_t index);
     OtherMonitorList PrepareOtherMonitors(const std::vector<Monitor>& monitors);
-    // Downloads image index, converts it to a BMP beside it and draws it
-    // fitted and centred into bitmap. False when no image could be had.
-    bool PrepareMonitorImage(Bitmap& bitmap, std::int32_t index);
+    // Downloads image index, converts it to a BMP beside it and draws it into
+    // bitmap as placement asks. An image already prepared in this change is
+    // drawn again from its decoded bitmap, without another download or
+    // conversion. False when no image could be had.
+    bool PrepareMonitorImage(Bitmap& bitmap, std::int32_t index, const ImagePlacement& placement);
     // Paints bitmap with the image's suggested background colour.
     void FillImageBackground(Bitmap& bitmap, std::int32_t index) const;
     void ApplyImageColours(std::int32_t index);
@@ -78,6 +83,8 @@ private:
     void RecordDrawn(std::int32_t monitor, std::int32_t image);
     // The image chosen beforehand for monitor; only while plan_ is set.
     std::int32_t PlannedImage(std::int32_t monitor) const;
+    // The image as this change decoded it, or nothing when it could not be had.
+    const Bitmap* PreparedImage(std::int32_t index);
 
     Platform& platform_;
     Settings& settings_;
@@ -87,6 +94,9 @@ private:
     DesktopSink sink_;
     std::vector<DrawnImage> drawn_;
     const std::vector<DrawnImage>* plan_ = nullptr;
+    // Images decoded during the running change, by index; nothing for one
+    // that could not be had. Emptied when the change ends.
+    std::map<std::int32_t, std::optional<Bitmap>> prepared_;
 };
 
 }  // namespace wylo

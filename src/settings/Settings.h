@@ -35,6 +35,28 @@ struct Settings {
     Colour bgColour = kBlack;
     Colour fgColour = kWhite;
 
+    // How images sit on their monitors, one choice per multi-screen page.
+    // With one monitor, or no multi-screen choice, the "Same" choice holds.
+    ImagePlacement placementSame;
+    ImagePlacement placementDifferent;
+    ImagePlacement placementSingle;
+    // Scaled images are smoothed rather than drawn nearest-pixel.
+    bool smoothScaling = false;
+
+    ImagePlacement& PlacementFor(MultiScreen mode) {
+        switch (mode) {
+            case MultiScreen::Different:
+                return placementDifferent;
+            case MultiScreen::Single:
+                return placementSingle;
+            default:
+                return placementSame;
+        }
+    }
+    const ImagePlacement& PlacementFor(MultiScreen mode) const {
+        return const_cast<Settings*>(this)->PlacementFor(mode);
+    }
+
     // Not kept in the file: ticked at every start.
     bool bgOverride = true;
     bool iconTextOverride = true;

@@ -165,6 +165,20 @@ void LoadSettings(const std::filesystem::path& file, Settings& settings, const P
         std::max(settings.frequencyMin, std::min(frequency, settings.frequencyMax));
     settings.bgColour = read("BGColour", Colour{kBlack});
     settings.fgColour = read("FGColour", Colour{kWhite});
+    // Added after the twelve keys of old files; their defaults give the old
+    // fit-and-centre desktop.
+    const auto readPlacement = [&](std::string_view placementKey, std::string_view zoomKey) {
+        ImagePlacement placement;
+        placement.mode =
+            PlacementModeAt(read(placementKey, std::int32_t{0})).value_or(PlacementMode::Center);
+        const std::int32_t zoom = read(zoomKey, kDefaultZoom);
+        placement.zoom = IsZoomPercentage(zoom) ? zoom : kDefaultZoom;
+        return placement;
+    };
+    settings.placementSame = readPlacement("PlacementSame", "ZoomSame");
+    settings.placementDifferent = readPlacement("PlacementDifferent", "ZoomDifferent");
+    settings.placementSingle = readPlacement("PlacementSingle", "ZoomSingle");
+    settings.smoothScaling = read("SmoothScaling", false);
 }
 
 void SaveSettings(const std::filesystem::path& file, const Settings& settings,
@@ -192,6 +206,15 @@ void SaveSettings(const std::filesystem::path& file, const Settings& settings,
     write(settings.scheduleFrequency, "ScheduleFrequency");
     write(settings.bgColour, "BGColour");
     write(settings.fgColour, "FGColour");
+    const auto writePlacement = [&](const ImagePlacement& placement, std::string_view placementKey,
+                                    std::string_view zoomKey) {
+        write(PlacementModePosition(placement.mode), placementKey);
+        write(placement.zoom, zoomKey);
+    };
+    writePlacement(settings.placementSame, "PlacementSame", "ZoomSame");
+    writePlacement(settings.placementDifferent, "PlacementDifferent", "ZoomDifferent");
+    writePlacement(settings.placementSingle, "PlacementSingle", "ZoomSingle");
+    write(settings.smoothScaling, "SmoothScaling");
 
     ini.Save(file);
 }

@@ -44,6 +44,7 @@ private slots:
     void monitorMapOfTwoMonitors();
     void multiScreenChoiceAndPagesStayInStep();
     void zoomBoxFollowsItsPlacement();
+    void placementsLoadIntoTheirPagesAndSaveBack();
     void colourPanelsTakeTheDialogsColourUnlessCancelled();
     void leavingTheSettingsPageWritesTheWholeFile();
     void hidingTheWindowDoesNotCountAsLeaving();
@@ -73,7 +74,7 @@ void SettingsPageTest::controlsSitWhereTheFormPutsThem() {
     QCOMPARE(s->GroupBox3->geometry(), QRect(3, 386, 374, 104));
     QCOMPARE(s->pnBGColour->geometry(), QRect(42, 37, 125, 41));
     QCOMPARE(s->pnFGColour->geometry(), QRect(204, 37, 125, 41));
-    QCOMPARE(s->cbSingleMonitorToUse->geometry().topLeft(), QPoint(123, 72));
+    QCOMPARE(s->cbSingleMonitorToUse->geometry().topLeft(), QPoint(123, 6));
     QVERIFY(!s->rgMultiScreen->isHidden());
     QVERIFY(!s->pcMultiScreen->isHidden());
     QVERIFY(s->pcSingleScreen->isHidden());
@@ -81,9 +82,27 @@ void SettingsPageTest::controlsSitWhereTheFormPutsThem() {
     QCOMPARE(s->pcMultiScreen->tabText(1), QStringLiteral("Different"));
     QCOMPARE(s->pcMultiScreen->tabText(2), QStringLiteral("Single"));
     QCOMPARE(s->pcSingleScreen->tabText(0), QStringLiteral("Image Placement"));
-    // The placement choices exist but are not offered on these pages.
-    QVERIFY(s->rgPlacementDifferent->isHidden());
+    // Every multi-screen page offers its placement; the zoom only for "Zoom".
+    for (QWidget* w :
+         {static_cast<QWidget*>(s->RadioGroup3), static_cast<QWidget*>(s->ComboBox1),
+          static_cast<QWidget*>(s->rgPlacementDifferent), static_cast<QWidget*>(s->cbZoomDifferent),
+          static_cast<QWidget*>(s->RadioGroup1), static_cast<QWidget*>(s->ComboBox2)}) {
+        QVERIFY2(!w->isHidden(), qPrintable(w->objectName()));
+    }
     QVERIFY(!s->cbZoomDifferent->isEnabled());
+    // Nothing on the "Single" page lies over anything else on it.
+    const QList<QWidget*> single = s->tsSingle->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* a : single) {
+        for (QWidget* b : single) {
+            if (a != b && !a->isHidden() && !b->isHidden()) {
+                QVERIFY2(!a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + " and " + b->objectName()));
+            }
+        }
+    }
+    // The smoothing switch sits in the tab bar's free corner, clear of the tabs.
+    QVERIFY(!s->cbSmoothScaling->isChecked());
+    QCOMPARE(s->pcMultiScreen->cornerWidget(), s->cbSmoothScaling);
     QCOMPARE(s->cbSSZoom->currentText(), QStringLiteral("100"));
 }
 
@@ -189,6 +208,45 @@ void SettingsPageTest::zoomBoxFollowsItsPlacement() {
     QVERIFY(!s->cbZoomDifferent->isEnabled());
     s->rgSSPlacement->setItemIndex(3);
     QVERIFY(s->cbSSZoom->isEnabled());
+    // The one-monitor page shows the "Same" choice.
+    QCOMPARE(s->RadioGroup3->itemIndex(), 3);
+    s->cbSSZoom->setCurrentIndex(s->cbSSZoom->findText(QStringLiteral("50")));
+    QCOMPARE(s->ComboBox1->currentText(), QStringLiteral("50"));
+    s->cbSSSmoothScaling->click();
+    QVERIFY(s->cbSmoothScaling->isChecked());
+    QCOMPARE(form->settings().placementSame, (ImagePlacement{PlacementMode::Zoom, 50}));
+    QVERIFY(form->settings().smoothScaling);
+}
+
+void SettingsPageTest::placementsLoadIntoTheirPagesAndSaveBack() {
+    AppWorld world;
+    world.platform.SetMonitors(ThreeMonitors());
+    world.WriteSettings(
+        "PlacementSame=3\nZoomSame=150\nPlacementDifferent=1\nZoomDifferent=20\n"
+        "PlacementSingle=2\nZoomSingle=77\nSmoothScaling=1\n");
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    QCOMPARE(s->RadioGroup3->itemIndex(), 3);
+    QCOMPARE(s->ComboBox1->currentText(), QStringLiteral("150"));
+    QVERIFY(s->ComboBox1->isEnabled());
+    QCOMPARE(s->rgPlacementDifferent->itemIndex(), 1);
+    QCOMPARE(s->cbZoomDifferent->currentText(), QStringLiteral("20"));
+    QCOMPARE(s->RadioGroup1->itemIndex(), 2);
+    QCOMPARE(s->ComboBox2->currentText(), QStringLiteral("100"));  // 77 is no choice
+    QVERIFY(s->cbSmoothScaling->isChecked());
+    QCOMPARE(form->settings().placementDifferent, (ImagePlacement{PlacementMode::Tile, 20}));
+
+    // The user's choice reaches the core at once and the file on leaving.
+    s->rgPlacementDifferent->button(3)->click();
+    s->cbZoomDifferent->setCurrentIndex(s->cbZoomDifferent->findText(QStringLiteral("175")));
+    s->cbSmoothScaling->click();
+    QCOMPARE(form->settings().placementDifferent, (ImagePlacement{PlacementMode::Zoom, 175}));
+    QVERIFY(!form->settings().smoothScaling);
+    form->SaveSettings();
+    const std::string text = ReadFile(world.settingsFile());
+    QVERIFY(Has(text, "PlacementDifferent=3"));
+    QVERIFY(Has(text, "ZoomDifferent=175"));
+    QVERIFY(Has(text, "SmoothScaling=0"));
 }
 
 void SettingsPageTest::colourPanelsTakeTheDialogsColourUnlessCancelled() {

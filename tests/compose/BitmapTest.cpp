@@ -1,5 +1,6 @@
 #include <climits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -63,6 +64,36 @@ TEST(BitmapLayout, RowsArePaddedToFourBytesAndStartZeroed) {
     for (std::size_t i = 0; i < b.stride() * 2; ++i) {
         ASSERT_EQ(b.data()[i], 0);
     }
+}
+
+TEST(BitmapLayout, UnpaintedBitmapsStillHaveZeroPadding) {
+    // Dirty the heap first, so reused memory would show through.
+    for (int i = 0; i < 4; ++i) {
+        Bitmap dirty(7, 300);
+        dirty.Fill(MakeColour(0xAB, 0xCD, 0xEF));
+    }
+    const Bitmap b = Bitmap::Unpainted(7, 300);
+    ASSERT_EQ(b.stride(), 24u);
+    for (std::int32_t y = 0; y < b.height(); ++y) {
+        for (std::size_t i = 21; i < 24; ++i) {
+            ASSERT_EQ(b.Row(y)[i], 0) << "row " << y;
+        }
+    }
+}
+
+TEST(BitmapLayout, LargeBitmapsCopyMoveAndFillLikeSmallOnes) {
+    // Large enough for the huge-page allocation.
+    Bitmap big = Bitmap::Unpainted(2001, 1000);
+    big.Fill(MakeColour(1, 2, 3));
+    big.SetPixel(2000, 999, MakeColour(9, 8, 7));
+    const Bitmap copy = big;
+    Bitmap moved = std::move(big);
+    EXPECT_EQ(copy.Pixel(0, 0), MakeColour(1, 2, 3));
+    EXPECT_EQ(copy.Pixel(2000, 999), MakeColour(9, 8, 7));
+    EXPECT_EQ(moved.Pixel(2000, 999), MakeColour(9, 8, 7));
+    EXPECT_EQ(copy.Row(999)[2001 * 3], 0);  // padding
+    moved = Bitmap(3, 3);
+    EXPECT_EQ(moved.Pixel(2, 2), kBlack);
 }
 
 TEST(BitmapLayout, PixelsAreStoredBlueGreenRed) {

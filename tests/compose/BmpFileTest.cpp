@@ -102,6 +102,23 @@ TEST(BmpFileWrite, RoundTripsEveryWidthPadding) {
     }
 }
 
+TEST(BmpFileWrite, TallBitmapsKeepTheirRowOrderAcrossWriteBatches) {
+    // More rows than one write call takes, with padding in every row.
+    TempDir dir;
+    Bitmap b(5, 1300);
+    for (std::int32_t y = 0; y < 1300; ++y) {
+        for (std::int32_t x = 0; x < 5; ++x) {
+            // Every row its own colour, so a misplaced batch shows.
+            b.SetPixel(x, y,
+                       MakeColour(static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(y >> 8),
+                                  static_cast<std::uint8_t>(x)));
+        }
+    }
+    WriteBmpFile(dir / "tall.bmp", b);
+    EXPECT_EQ(ReadFile(dir / "tall.bmp").size(), kBmpHeaderSize + 16u * 1300u);
+    ExpectSamePixels(ReadBmpFile(dir / "tall.bmp"), b);
+}
+
 TEST(BmpFileWrite, ReplacesAnEarlierFileAndLeavesNoTemporaryFile) {
     TempDir dir;
     WriteFile(dir / "desktop.bmp", std::string(1000, 'x'));
@@ -128,6 +145,21 @@ TEST(BmpFileWrite, FailureNamesThePathAndKeepsTheEarlierFile) {
     EXPECT_THROW(WriteBmpFile(dir / "taken.bmp", Gradient(2, 2)), Error);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.bmp" / "inner"));
     EXPECT_FALSE(std::filesystem::exists(dir / "taken.bmp.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "taken.bmp.old"));
+}
+
+TEST(BmpFileWrite, ALeftoverOfAKilledWriteIsNoObstacle) {
+    TempDir dir;
+    WriteFile(dir / "desktop.bmp", std::string(1000, 'x'));
+    WriteFile(dir / "desktop.bmp.old", std::string(10, 'y'));
+    WriteBmpFile(dir / "desktop.bmp", Gradient(2, 2));
+    ExpectSamePixels(ReadBmpFile(dir / "desktop.bmp"), Gradient(2, 2));
+#ifndef _WIN32
+    // Where the earlier file steps aside, the stale one goes with it.
+    EXPECT_FALSE(std::filesystem::exists(dir / "desktop.bmp.old"));
+#endif
+    EXPECT_TRUE(IsBmpWriteLeftover("desktop.bmp.old"));
+    EXPECT_FALSE(IsBmpWriteLeftover(".bmp.old"));
 }
 
 TEST(BmpFileWrite, RefusesAnEmptyBitmap) {

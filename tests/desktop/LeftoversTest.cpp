@@ -58,10 +58,12 @@ TEST_F(LeftoversTest, RemovesOnlyWylosOwnTemporaryNames) {
         app_ / "Wylo.ini.tmp-0123456789abcdef",
         app_ / ".wylo-fedcba9876543210.part",
         app_ / "desktop.bmp.tmp",
+        app_ / "desktop.bmp.old",
         app_ / "desktop-de.bmp.tmp",
         app_ / "cache/alps/.wylo-0000000000000000.part",
         app_ / "cache/alps/images/.wylo-00000000000000ff.part",
         app_ / "cache/alps/images/photo.bmp.tmp",
+        app_ / "cache/alps/images/photo.bmp.old",
         app_ / "cache/alps/thumbs/t1.bmp.tmp",
     };
     const std::vector<fs::path> kept = {

@@ -106,7 +106,60 @@ TEST_F(DesktopChangeTest, SameModeShowsOneImageOnEveryMonitor) {
     ExpectImageAt(desktop, 64, 2);   // right of it
     ExpectImageAt(desktop, 128, 2);  // left of it, wrapped to the right end
     EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 2}, Drawn{1, 2}, Drawn{2, 2}));
-    EXPECT_EQ(feedback_.statuses.size(), 9u);
+    // Fetched and converted once, then only positioned on the other two.
+    EXPECT_THAT(feedback_.statuses,
+                ElementsAre("Downloading Image 2", "Converting Image 2 to BMP",
+                            "Positioning Image 2", "Positioning Image 2", "Positioning Image 2"));
+}
+
+TEST_F(DesktopChangeTest, TheSameImageIsFetchedAndConvertedOncePerChange) {
+    ThreeMonitors();
+    Subscribe(6);
+    settings_.multiScreenOpt = MultiScreen::Same;
+    settings_.currentImage = 1;
+    server_.ClearRequests();
+    const auto bmp = AppFolder(platform_) / "cache/dunes/images/img2.bmp";
+
+    change_.ChangeDesktop(-1);
+
+    EXPECT_LE(server_.Count("GET", "/dunes/img2.jpg") + server_.Count("HEAD", "/dunes/img2.jpg"),
+              1);
+    ASSERT_TRUE(std::filesystem::exists(bmp));
+    // The next change converts again (and fetches no more than it must).
+    std::filesystem::remove(bmp);
+    change_.ChangeDesktop(2);
+    EXPECT_TRUE(std::filesystem::exists(bmp));
+    ExpectImageAt(Desktop(), 64, 2);
+}
+
+TEST_F(DesktopChangeTest, EachMultiScreenModeUsesItsOwnPlacement) {
+    platform_.SetMonitors({{{0, 0, 64, 48}, true}, {{64, 0, 128, 48}, false}});
+    Subscribe(3);
+    settings_.placementSame = {PlacementMode::Stretch, 100};
+    settings_.placementDifferent = {PlacementMode::Center, 100};
+
+    settings_.multiScreenOpt = MultiScreen::Same;
+    change_.ChangeDesktop(1);
+    Bitmap desktop = Desktop();
+    // Stretched: the image reaches every corner of both monitors.
+    for (const int x : {0, 63, 64, 127}) {
+        EXPECT_TRUE(Near(desktop.Pixel(x, 0), ImageColour(1))) << x;
+        EXPECT_TRUE(Near(desktop.Pixel(x, 47), ImageColour(1))) << x;
+    }
+
+    settings_.multiScreenOpt = MultiScreen::Different;
+    change_.ChangeDesktop(1);
+    desktop = Desktop();
+    ExpectImageAt(desktop, 0, 1);
+    ExpectImageAt(desktop, 64, 2);
+
+    // Tiled: the 40 x 30 image starts again at column 40 and row 30.
+    settings_.placementDifferent = {PlacementMode::Tile, 100};
+    change_.ChangeDesktop(1);
+    desktop = Desktop();
+    EXPECT_TRUE(Near(desktop.Pixel(0, 0), ImageColour(1)));
+    EXPECT_TRUE(Near(desktop.Pixel(63, 47), ImageColour(1)));
+    EXPECT_TRUE(Near(desktop.Pixel(127, 47), ImageColour(2)));
 }
 
 TEST_F(DesktopChangeTest, DifferentModeAdvancesOncePerMonitorInMonitorOrder) {

@@ -273,7 +273,14 @@ TEST_F(SettingsFileTest, AFileCreatedByASaveListsTheKeysInWritingOrder) {
                                                  "ScheduleType=2\n"
                                                  "ScheduleFrequency=4\n"
                                                  "BGColour=255\n"
-                                                 "FGColour=16777215\n"));
+                                                 "FGColour=16777215\n"
+                                                 "PlacementSame=0\n"
+                                                 "ZoomSame=100\n"
+                                                 "PlacementDifferent=0\n"
+                                                 "ZoomDifferent=100\n"
+                                                 "PlacementSingle=0\n"
+                                                 "ZoomSingle=100\n"
+                                                 "SmoothScaling=0\n"));
 }
 
 TEST_F(SettingsFileTest, LastChangeAtMidnightIsSavedAsADateAlone) {
@@ -316,6 +323,46 @@ TEST_F(SettingsFileTest, SaveThenLoadGivesTheSameSettings) {
     EXPECT_EQ(loaded.fgColour, saved.fgColour);
 }
 
+TEST_F(SettingsFileTest, PlacementsRoundTripPerMultiScreenPage) {
+    Settings saved;
+    saved.placementSame = {PlacementMode::Zoom, 150};
+    saved.placementDifferent = {PlacementMode::Tile, 100};
+    saved.placementSingle = {PlacementMode::Stretch, 20};
+    saved.smoothScaling = true;
+    SaveSettings(file_, saved, platform_);
+    const Settings loaded = Load();
+    EXPECT_EQ(loaded.placementSame, saved.placementSame);
+    EXPECT_EQ(loaded.placementDifferent, saved.placementDifferent);
+    EXPECT_EQ(loaded.placementSingle, saved.placementSingle);
+    EXPECT_TRUE(loaded.smoothScaling);
+    // Each mode reads its own page's choice; one monitor uses "Same".
+    EXPECT_EQ(loaded.PlacementFor(MultiScreen::Different).mode, PlacementMode::Tile);
+    EXPECT_EQ(loaded.PlacementFor(MultiScreen::Single).zoom, 20);
+    EXPECT_EQ(loaded.PlacementFor(MultiScreen::One).zoom, 150);
+    EXPECT_EQ(loaded.PlacementFor(MultiScreen::None).mode, PlacementMode::Zoom);
+}
+
+TEST_F(SettingsFileTest, AFileWithoutPlacementKeysKeepsFitAndCentre) {
+    const Settings s = LoadFrom("CurrentChannel=1\nFGColour=0\n");
+    for (const ImagePlacement& p : {s.placementSame, s.placementDifferent, s.placementSingle}) {
+        EXPECT_EQ(p.mode, PlacementMode::Center);
+        EXPECT_EQ(p.zoom, 100);
+    }
+    EXPECT_FALSE(s.smoothScaling);
+}
+
+TEST_F(SettingsFileTest, PlacementTextsOutsideTheChoicesGiveTheDefaults) {
+    const Settings s = LoadFrom(
+        "PlacementSame=4\nZoomSame=0\n"
+        "PlacementDifferent=-1\nZoomDifferent=99\n"
+        "PlacementSingle=0x3\nZoomSingle=0xC8\n"
+        "SmoothScaling=yes\n");
+    EXPECT_EQ(s.placementSame, (ImagePlacement{PlacementMode::Center, 100}));
+    EXPECT_EQ(s.placementDifferent, (ImagePlacement{PlacementMode::Center, 100}));
+    EXPECT_EQ(s.placementSingle, (ImagePlacement{PlacementMode::Zoom, 200}));
+    EXPECT_FALSE(s.smoothScaling);
+}
+
 TEST_F(SettingsFileTest, ASaveKeepsCommentsUnknownKeysAndOtherSections) {
     WriteFile(file_,
               "; edited by hand\r\n"
@@ -350,6 +397,13 @@ TEST_F(SettingsFileTest, ASaveKeepsCommentsUnknownKeysAndOtherSections) {
               "ScheduleFrequency=1\r\n"
               "BGColour=0\r\n"
               "FGColour=16777215\r\n"
+              "PlacementSame=0\r\n"
+              "ZoomSame=100\r\n"
+              "PlacementDifferent=0\r\n"
+              "ZoomDifferent=100\r\n"
+              "PlacementSingle=0\r\n"
+              "ZoomSingle=100\r\n"
+              "SmoothScaling=0\r\n"
               "\r\n"
               "[Zzz]\r\n"
               "A=1\r\n");

@@ -59,8 +59,18 @@ Size LinuxPlatform::VirtualDesktopSize() const {
 }
 
 void LinuxPlatform::SetWallpaper(const std::filesystem::path& path, bool tile) {
+    Report([&] { SetLinuxWallpaper(path, tile, SessionEnvironment::FromProcess()); });
+}
+
+void LinuxPlatform::SetWallpaperWritten(const std::filesystem::path& path, const Bitmap& picture,
+                                        bool tile) {
+    Report([&] { SetLinuxWallpaper(path, picture, tile, SessionEnvironment::FromProcess()); });
+}
+
+template <typename Install>
+void LinuxPlatform::Report(const Install& install) {
     try {
-        SetLinuxWallpaper(path, tile, SessionEnvironment::FromProcess());
+        install();
         lastFailure_.clear();
     } catch (const Error& e) {
         // Told once: the same failure at every later change would only

@@ -15,6 +15,8 @@ public:
     std::vector<Monitor> Monitors() const override;
     Size VirtualDesktopSize() const override;
     void SetWallpaper(const std::filesystem::path& path, bool tile) override;
+    void SetWallpaperWritten(const std::filesystem::path& path, const Bitmap& picture,
+                             bool tile) override;
     void SetDesktopIconColours(Colour text, Colour background, bool transparent) override;
     void OpenUrl(const std::string& url) override;
     void Beep() override;
@@ -23,6 +25,9 @@ public:
     std::optional<CivilDateTime> ParseDateTime(std::string_view text) const override;
 
 private:
+    // Runs one installation, reporting a failure only when it is new.
+    template <typename Install>
+    void Report(const Install& install);
     // The last wallpaper failure reported, so it is not reported again.
     std::string lastFailure_;
 };

@@ -177,7 +177,11 @@ void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
 
 void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
                        const SessionEnvironment& environment) {
-    const Bitmap bitmap = ReadBmpFile(path);
+    SetLinuxWallpaper(path, ReadBmpFile(path), tile, environment);
+}
+
+void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, bool tile,
+                       const SessionEnvironment& environment) {
     const DesktopSession session = DetectDesktopSession(environment);
     std::vector<std::string> failures;
     DesktopFiles files(path);

@@ -63,6 +63,11 @@ private:
 void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
                        const SessionEnvironment& environment);
 
+// The same for the picture the file at path was just written from; it is
+// not read back.
+void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& picture, bool tile,
+                       const SessionEnvironment& environment);
+
 // The same, the session named by currentDesktop alone (no Wayland).
 void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
                        std::string_view currentDesktop);

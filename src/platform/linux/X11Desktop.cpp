@@ -11,7 +11,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrandr.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 #include "base/Error.h"
 
@@ -182,10 +185,11 @@ private:
     ChannelLayout blue_;
 };
 
-// An XImage whose pixel memory belongs to a vector of ours.
+// An XImage whose pixel memory (and shared-memory record) belong to us.
 struct ImageDeleter {
     void operator()(XImage* image) const {
         image->data = nullptr;
+        image->obdata = nullptr;
         XDestroyImage(image);
     }
 };
@@ -195,8 +199,12 @@ using ImagePtr = std::unique_ptr<XImage, ImageDeleter>;
 class RowPainter {
 public:
     RowPainter(const Bitmap& bitmap, bool tile, const Rect& primary, std::int32_t rootWidth,
-               const PixelFormat& format)
-        : bitmap_(bitmap), tile_(tile), rootWidth_(rootWidth), format_(format) {
+               const PixelFormat& format, bool directBgr)
+        : bitmap_(bitmap),
+          tile_(tile),
+          rootWidth_(rootWidth),
+          format_(format),
+          directBgr_(directBgr) {
         if (tile_) {
             originX_ = primary.left;
             originY_ = primary.top;
@@ -209,6 +217,10 @@ public:
     }
 
     void Paint(XImage* image, int line, std::int32_t y) {
+        if (directBgr_) {
+            PaintDirect(image, line, y);
+            return;
+        }
         std::fill(pixels_.begin(), pixels_.end(), 0);
         if (tile_) {
             ConvertRow(TileCoordinate(y, originY_, bitmap_.height()));
@@ -248,6 +260,63 @@ public:
     }
 
 private:
+    // The usual 24-bit visual in 32-bit pixels of this machine's byte order:
+    // each pixel is blue | green << 8 | red << 16, made straight from the
+    // bitmap's bytes in one pass.
+    void PaintDirect(XImage* image, int line, std::int32_t y) {
+        auto* out = reinterpret_cast<std::uint32_t*>(
+            image->data +
+            static_cast<std::size_t>(line) * static_cast<std::size_t>(image->bytes_per_line));
+        if (tile_) {
+            const std::uint8_t* row = bitmap_.Row(TileCoordinate(y, originY_, bitmap_.height()));
+            std::int32_t from = TileCoordinate(0, originX_, bitmap_.width());
+            for (std::int32_t x = 0; x < rootWidth_;) {
+                const std::int32_t n = std::min(bitmap_.width() - from, rootWidth_ - x);
+                ConvertRun(row + static_cast<std::size_t>(from) * 3, out + x, n,
+                           from + n == bitmap_.width());
+                x += n;
+                from = 0;
+            }
+            return;
+        }
+        std::fill(out, out + rootWidth_, 0u);
+        if (y < originY_ || y >= originY_ + bitmap_.height()) {
+            return;
+        }
+        const std::uint8_t* row = bitmap_.Row(static_cast<std::int32_t>(y - originY_));
+        const std::int64_t left = std::max<std::int64_t>(originX_, 0);
+        const std::int64_t right = std::min<std::int64_t>(originX_ + bitmap_.width(), rootWidth_);
+        if (left < right) {
+            ConvertRun(row + static_cast<std::size_t>(left - originX_) * 3, out + left,
+                       static_cast<std::int32_t>(right - left),
+                       right - originX_ == bitmap_.width());
+        }
+    }
+
+    // n pixels of blue, green, red bytes to blue | green << 8 | red << 16.
+    // Each pixel is read as four bytes with the next one's first byte masked
+    // off; the row's last pixel is read bytewise (atEnd), since nothing may
+    // follow it in memory.
+    static void ConvertRun(const std::uint8_t* in, std::uint32_t* out, std::int32_t n, bool atEnd) {
+        const std::int32_t wide = atEnd ? n - 1 : n;
+        for (std::int32_t i = 0; i < wide; ++i, in += 3) {
+            std::uint32_t v;
+            std::memcpy(&v, in, 4);
+            if constexpr (std::endian::native == std::endian::little) {
+                out[i] = v & 0xFFFFFFu;
+            } else {
+                out[i] = static_cast<std::uint32_t>(in[0]) |
+                         static_cast<std::uint32_t>(in[1]) << 8 |
+                         static_cast<std::uint32_t>(in[2]) << 16;
+            }
+        }
+        if (atEnd && n > 0) {
+            out[n - 1] = static_cast<std::uint32_t>(in[0]) |
+                         static_cast<std::uint32_t>(in[1]) << 8 |
+                         static_cast<std::uint32_t>(in[2]) << 16;
+        }
+    }
+
     void ConvertRow(std::int32_t sy) {
         const std::uint8_t* p = bitmap_.Row(sy);
         for (std::int32_t x = 0; x < bitmap_.width(); ++x, p += 3) {
@@ -259,6 +328,7 @@ private:
     bool tile_;
     std::int32_t rootWidth_;
     const PixelFormat& format_;
+    bool directBgr_;
     std::int64_t originX_ = 0;
     std::int64_t originY_ = 0;
     std::vector<unsigned long> pixels_;
@@ -402,6 +472,150 @@ bool HasAtom(Display* d, Window w, Atom property, Atom wanted) {
     return found;
 }
 
+// Rows painted and sent per strip, so the memory needed here stays small
+// whatever the size of the screen.
+constexpr int kStripRows = 64;
+// With shared memory the server reads the strip in place; larger strips mean
+// fewer waits for it.
+constexpr int kSharedStripRows = 256;
+
+bool DirectBgr(const Visual& visual, const XImage& image) {
+    return image.bits_per_pixel == 32 && visual.red_mask == 0xFF0000 &&
+           visual.green_mask == 0xFF00 && visual.blue_mask == 0xFF;
+}
+
+// Paints the root's rows strip by strip into image and hands each to send.
+template <typename Send>
+void PaintStrips(XImage* image, const Visual& visual, const Bitmap& bitmap, bool tile,
+                 const Rect& primary, int rootWidth, int rootHeight, int stripRows,
+                 const Send& send) {
+    const PixelFormat format(visual);
+    RowPainter painter(bitmap, tile, primary, rootWidth, format, DirectBgr(visual, *image));
+    for (int top = 0; top < rootHeight; top += stripRows) {
+        const int rows = std::min(stripRows, rootHeight - top);
+        for (int line = 0; line < rows; ++line) {
+            painter.Paint(image, line, top + line);
+        }
+        send(top, rows);
+    }
+}
+
+// The pixels travel in the X protocol's requests. False when Xlib has no
+// image of this visual.
+bool UploadThroughRequests(Display* d, Visual* visual, int depth, Pixmap pixmap, GC gc,
+                           const Bitmap& bitmap, bool tile, const Rect& primary, int rootWidth,
+                           int rootHeight) {
+    const int stripRows = std::min(kStripRows, rootHeight);
+    ImagePtr image(XCreateImage(d, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                                static_cast<unsigned>(rootWidth), static_cast<unsigned>(stripRows),
+                                32, 0));
+    if (!image) {
+        return false;
+    }
+    image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    std::vector<char> memory(static_cast<std::size_t>(image->bytes_per_line) *
+                             static_cast<std::size_t>(stripRows));
+    image->data = memory.data();
+    PaintStrips(image.get(), *visual, bitmap, tile, primary, rootWidth, rootHeight, stripRows,
+                [&](int top, int rows) {
+                    XPutImage(d, pixmap, gc, image.get(), 0, 0, 0, top,
+                              static_cast<unsigned>(rootWidth), static_cast<unsigned>(rows));
+                });
+    return true;
+}
+
+// A System V shared memory segment the X server attaches to; detached and
+// removed on every path.
+class SharedSegment {
+public:
+    SharedSegment(Display* d, std::size_t bytes) : display_(d) {
+        info_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+        if (info_.shmid < 0) {
+            return;
+        }
+        void* address = shmat(info_.shmid, nullptr, 0);
+        if (address == reinterpret_cast<void*>(-1)) {
+            shmctl(info_.shmid, IPC_RMID, nullptr);
+            info_.shmid = -1;
+            return;
+        }
+        info_.shmaddr = static_cast<char*>(address);
+        info_.readOnly = True;
+    }
+    ~SharedSegment() {
+        if (attached_) {
+            XShmDetach(display_, &info_);
+            XSync(display_, False);
+        }
+        if (info_.shmaddr) {
+            shmdt(info_.shmaddr);
+        }
+        if (info_.shmid >= 0) {
+            shmctl(info_.shmid, IPC_RMID, nullptr);
+        }
+    }
+    SharedSegment(const SharedSegment&) = delete;
+    SharedSegment& operator=(const SharedSegment&) = delete;
+
+    // True when the server attached the segment.
+    bool Attach() {
+        if (!info_.shmaddr) {
+            return false;
+        }
+        XErrorTrap trap(display_);
+        attached_ = XShmAttach(display_, &info_) != 0;
+        if (trap.Failed()) {
+            attached_ = false;  // a server on another machine, or no room
+        }
+        // Marked for removal once the server holds it: it then goes with its
+        // last user, even if this process is killed.
+        shmctl(info_.shmid, IPC_RMID, nullptr);
+        info_.shmid = -1;
+        return attached_;
+    }
+    XShmSegmentInfo* info() { return &info_; }
+
+private:
+    Display* display_;
+    XShmSegmentInfo info_{};
+    bool attached_ = false;
+};
+
+// The pixels are written where the server reads them (MIT-SHM), which saves
+// copying them through the connection. False when the server or the system
+// does not offer it; nothing has been drawn then.
+bool UploadThroughSharedMemory(Display* d, Visual* visual, int depth, Pixmap pixmap, GC gc,
+                               const Bitmap& bitmap, bool tile, const Rect& primary, int rootWidth,
+                               int rootHeight) {
+    if (!XShmQueryExtension(d)) {
+        return false;
+    }
+    const int stripRows = std::min(kSharedStripRows, rootHeight);
+    XShmSegmentInfo probe{};
+    ImagePtr image(XShmCreateImage(d, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
+                                   &probe, static_cast<unsigned>(rootWidth),
+                                   static_cast<unsigned>(stripRows)));
+    if (!image) {
+        return false;
+    }
+    SharedSegment shared(
+        d, static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(stripRows));
+    if (!shared.Attach()) {
+        return false;
+    }
+    image->data = shared.info()->shmaddr;
+    image->obdata = reinterpret_cast<char*>(shared.info());
+    PaintStrips(image.get(), *visual, bitmap, tile, primary, rootWidth, rootHeight, stripRows,
+                [&](int top, int rows) {
+                    XShmPutImage(d, pixmap, gc, image.get(), 0, 0, 0, top,
+                                 static_cast<unsigned>(rootWidth), static_cast<unsigned>(rows),
+                                 False);
+                    // The server must have read the strip before it is painted over.
+                    XSync(d, False);
+                });
+    return true;
+}
+
 }  // namespace
 
 std::optional<unsigned long> RootPixmapProperty(Display* display, const char* name) {
@@ -474,32 +688,13 @@ void X11SetRootWallpaper(const Bitmap& bitmap, bool tile) {
                     std::to_string(rootHeight) + " wallpaper");
     }
 
-    // Uploaded in strips so the memory needed here stays small whatever the
-    // size of the screen.
-    constexpr int kStripRows = 64;
-    const int stripRows = std::min(kStripRows, rootHeight);
-    ImagePtr image(XCreateImage(d, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                                static_cast<unsigned>(rootWidth), static_cast<unsigned>(stripRows),
-                                32, 0));
-    if (!image) {
+    if (!UploadThroughSharedMemory(d, visual, depth, pixmap, gc, bitmap, tile, primary, rootWidth,
+                                   rootHeight) &&
+        !UploadThroughRequests(d, visual, depth, pixmap, gc, bitmap, tile, primary, rootWidth,
+                               rootHeight)) {
         XFreeGC(d, gc);
         XFreePixmap(d, pixmap);
         throw Error("The X display's pixel format is not supported");
-    }
-    image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
-    std::vector<char> memory(static_cast<std::size_t>(image->bytes_per_line) *
-                             static_cast<std::size_t>(stripRows));
-    image->data = memory.data();
-
-    const PixelFormat format(*visual);
-    RowPainter painter(bitmap, tile, primary, rootWidth, format);
-    for (int top = 0; top < rootHeight; top += stripRows) {
-        const int rows = std::min(stripRows, rootHeight - top);
-        for (int line = 0; line < rows; ++line) {
-            painter.Paint(image.get(), line, top + line);
-        }
-        XPutImage(d, pixmap, gc, image.get(), 0, 0, 0, top, static_cast<unsigned>(rootWidth),
-                  static_cast<unsigned>(rows));
     }
     XFreeGC(d, gc);
     if (trap.Failed()) {

@@ -1,6 +1,7 @@
 // wylo-channel render URL --channel I --monitor WxH+X+Y ... --out FILE.bmp:
 // runs one desktop change the way Wylo does, on the monitors given, and
-// writes the composed desktop to a file instead of installing it.
+// writes the composed desktop to a file; with --install it also makes it this
+// machine's wallpaper, as Wylo does.
 
 #include "tools/wylo-channel/RenderCommand.h"
 
@@ -82,9 +83,20 @@ struct RenderOptions {
     bool random = false;
     int current = 0;
     std::string background = "#000000";
+    std::string placement = "center";
+    int zoom = kDefaultZoom;
+    bool smooth = false;
     std::string out;
     std::string cache;
+    bool install = false;
 };
+
+PlacementMode PlacementNamed(const std::string& name) {
+    return name == "tile"      ? PlacementMode::Tile
+           : name == "stretch" ? PlacementMode::Stretch
+           : name == "zoom"    ? PlacementMode::Zoom
+                               : PlacementMode::Center;
+}
 
 int UsageError(const std::string& message) {
     fmt::print(stderr, "wylo-channel render: {}\n", message);
@@ -92,12 +104,31 @@ int UsageError(const std::string& message) {
 }
 
 int RunRender(const RenderOptions& o) {
+    // Opened first, so a machine without a desktop fails before any download.
+    std::unique_ptr<Platform> system;
+    if (o.install) {
+        system = CreateSystemPlatform();
+    }
     std::vector<Monitor> monitors;
     for (const std::string& text : o.monitors) {
         monitors.push_back({*ParseMonitorGeometry(text), false});
     }
+    if (monitors.empty()) {
+        if (!system) {
+            return UsageError("--monitor is required unless --install takes this machine's");
+        }
+        monitors = system->Monitors();
+        if (monitors.empty()) {
+            throw Error("this machine reports no monitor to put a wallpaper on");
+        }
+    }
     const auto count = static_cast<int>(monitors.size());
-    if (o.primary.empty()) {
+    if (o.monitors.empty()) {
+        // The machine's own monitors carry its primary flag.
+        if (!o.primary.empty()) {
+            return UsageError("--primary goes with --monitor");
+        }
+    } else if (o.primary.empty()) {
         for (Monitor& m : monitors) {
             if (m.bounds.left == 0 && m.bounds.top == 0) {
                 m.primary = true;
@@ -129,6 +160,10 @@ int RunRender(const RenderOptions& o) {
     settings.activeSingleMonitor = o.singleMonitor;
     settings.randomOrder = o.random;
     settings.bgColour = *ParseColourOption(o.background);
+    // The placement of the page the mode reads.
+    const MultiScreen mode = MultiScreenMode(monitors.size(), settings.multiScreenOpt);
+    settings.PlacementFor(mode) = {PlacementNamed(o.placement), o.zoom};
+    settings.smoothScaling = o.smooth;
 
     std::unique_ptr<TemporaryFolder> temporary;
     fs::path appFolder;
@@ -181,7 +216,12 @@ int RunRender(const RenderOptions& o) {
     PrintingFeedback feedback;
     DesktopChange change(platform, settings, source, feedback);
     const fs::path out = o.out;
-    change.SetDesktopSink([&out](const Bitmap& desktop) { WriteBmpFile(out, desktop); });
+    change.SetDesktopSink([&out, &system](const Bitmap& desktop) {
+        WriteBmpFile(out, desktop);
+        if (system) {
+            system->SetWallpaperWritten(out, desktop, true);
+        }
+    });
 
     change.ChangeDesktop(o.image);
 
@@ -205,7 +245,6 @@ CommandRun SetUpRender(CLI::App& sub) {
     sub.add_option("--monitor", o->monitors,
                    "A monitor as WIDTHxHEIGHT+LEFT+TOP, each edge with its sign, the primary's "
                    "top-left corner at 0,0; repeat for every monitor, in the system's order")
-        ->required()
         ->allow_extra_args(false)
         ->take_all()
         ->check(CLI::Validator(
@@ -215,6 +254,9 @@ CommandRun SetUpRender(CLI::App& sub) {
                            : "a monitor is WIDTHxHEIGHT+LEFT+TOP, for example 1280x1024-1280+56";
             },
             "WxH+X+Y", "Monitor"));
+    sub.add_flag("--install", o->install,
+                 "Also make the desktop this machine's wallpaper, as Wylo does (without "
+                 "--monitor, on this machine's monitors)");
     sub.add_option("--primary", o->primary,
                    "Number of the primary monitor, or none (default: the one at 0,0)");
     sub.add_option("--mode", o->mode, "same, different or single (default: same)")
@@ -222,6 +264,22 @@ CommandRun SetUpRender(CLI::App& sub) {
     sub.add_option("--single-monitor", o->singleMonitor,
                    "Monitor that single mode puts the image on (default: 0)");
     sub.add_flag("--random", o->random, "Take the images in random order");
+    sub.add_option("--placement", o->placement,
+                   "center, tile, stretch or zoom, for the mode's page (default: center)")
+        ->check(CLI::IsMember({"center", "tile", "stretch", "zoom"}));
+    sub.add_option("--zoom", o->zoom, "Percentage for --placement zoom (default: 100)")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                int value = 0;
+                const auto [ptr, ec] =
+                    std::from_chars(text.data(), text.data() + text.size(), value);
+                return ec == std::errc() && ptr == text.data() + text.size() &&
+                               IsZoomPercentage(value)
+                           ? std::string()
+                           : "the zoom is one of 10, 20, 50, 100, 110, 120, 150, 175, 200";
+            },
+            "PERCENT", "Zoom"));
+    sub.add_flag("--smooth", o->smooth, "Smooth scaled images instead of nearest pixels");
     sub.add_option("--current", o->current, "The image shown before the change (default: 0)");
     sub.add_option("--bg", o->background, "The user's background colour (default: #000000)")
         ->check(CLI::Validator(
@@ -236,7 +294,8 @@ CommandRun SetUpRender(CLI::App& sub) {
                    "(default: a temporary folder, removed afterwards)");
     sub.footer(
         "Fetches the channel directory at URL and the control file of channel I, runs one\n"
-        "desktop change with the monitors given and writes the desktop bitmap to FILE.\n"
+        "desktop change with the monitors given and writes the desktop bitmap to FILE;\n"
+        "--install then installs FILE as the wallpaper, as Wylo does with desktop.bmp.\n"
         "Prints every status text on a line of its own, then 'image <monitor> <image>'\n"
         "for each monitor that shows an image, in monitor order, and 'current <image>'.\n"
         "Exit status: 0 on success, 1 when the change failed, 2 on bad usage.");
