@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/Pictures.h"
+#include "session/ImageRows.h"
 #include "session/Session.h"
 
 namespace wylo::app {
@@ -68,12 +69,11 @@ void ImagesList::ReleasePictures() {
 }
 
 int ImagesList::ThumbnailLeft(int rowRight, int width, int maxThumbWidth) {
-    const int h = (width - maxThumbWidth) / 2;
-    return rowRight - 10 - (width - h);
+    return wylo::ThumbnailLeft(rowRight, width, maxThumbWidth);
 }
 
 int ImagesList::TitleTop(int top, int bottom) {
-    return (top + bottom) / 2 - kTitlePoints / 2;
+    return wylo::TitleTop(top, bottom, kTitlePoints);
 }
 
 std::optional<QImage> ImagesList::ThumbnailPicture(const std::filesystem::path& thumbnail) const {
@@ -125,7 +125,7 @@ void ImagesListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->save();
     painter->fillRect(r, fill);
     const int x = ImagesList::ThumbnailLeft(right, picture->width(), list_->maxThumbWidth());
-    painter->drawImage(QPoint(x, r.y() + 2), *picture);
+    painter->drawImage(QPoint(x, ThumbnailTop(r.y())), *picture);
 
     QFont font = list_->font();
     font.setPixelSize(kTitlePixelSize);
