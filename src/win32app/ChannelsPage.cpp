@@ -75,28 +75,34 @@ LRESULT WelcomePage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 ChannelsPage::ChannelsPage(HWND parent, int id) {
     CreatePanel(parent, id);
     HWND page = hwnd();
-    gbChannels = MakeControl(page, L"BUTTON", L"Channels", WS_VISIBLE | BS_GROUPBOX, 0);
+    // The two groups hold their controls, as the form's group boxes do.
+    gbChannels = MakeControl(page, L"BUTTON", L"Channels",
+                             WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN, 0, WS_EX_CONTROLPARENT);
+    gbDetails = MakeControl(page, L"BUTTON", L"Details", WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN,
+                            0, WS_EX_CONTROLPARENT);
+    MakeContainer(gbChannels);
+    MakeContainer(gbDetails);
     cbProviders =
-        MakeControl(page, L"COMBOBOX", L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                    kProvidersId);
-    sbRefresh = MakeControl(page, L"BUTTON", L"Refresh", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                            kRefreshId);
-    gbDetails = MakeControl(page, L"BUTTON", L"Details", WS_VISIBLE | BS_GROUPBOX, 0);
-    lChannelName = MakeControl(page, L"STATIC", L"Channel Name", WS_VISIBLE | SS_NOPREFIX);
+        MakeControl(gbChannels, L"COMBOBOX", L"",
+                    WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kProvidersId);
+    sbRefresh = MakeControl(gbChannels, L"BUTTON", L"Refresh",
+                            WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kRefreshId);
+    lChannelName = MakeControl(gbDetails, L"STATIC", L"Channel Name", WS_VISIBLE | SS_NOPREFIX);
     edTitle =
-        MakeControl(page, L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, 212,
-                    WS_EX_CLIENTEDGE);
-    lDescription = MakeControl(page, L"STATIC", L"Channel Description", WS_VISIBLE | SS_NOPREFIX);
+        MakeControl(gbDetails, L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
+                    212, WS_EX_CLIENTEDGE);
+    lDescription =
+        MakeControl(gbDetails, L"STATIC", L"Channel Description", WS_VISIBLE | SS_NOPREFIX);
     edDescription = MakeControl(
-        page, L"EDIT", L"",
+        gbDetails, L"EDIT", L"",
         WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 213,
         WS_EX_CLIENTEDGE);
-    iPreview = std::make_unique<PreviewImage>(page, 214);
+    iPreview = std::make_unique<PreviewImage>(gbDetails, 214);
     sbSubscribe =
-        MakeControl(page, L"BUTTON", L"Subscribe", WS_TABSTOP | BS_OWNERDRAW, kSubscribeId);
-    sbTerms = MakeControl(page, L"BUTTON", L"Terms", WS_TABSTOP | BS_OWNERDRAW, kTermsId);
+        MakeControl(gbDetails, L"BUTTON", L"Subscribe", WS_TABSTOP | BS_OWNERDRAW, kSubscribeId);
+    sbTerms = MakeControl(gbDetails, L"BUTTON", L"Terms", WS_TABSTOP | BS_OWNERDRAW, kTermsId);
     cbSubscription =
-        MakeControl(page, L"BUTTON", L"Subscription Required", BS_CHECKBOX | WS_DISABLED, 217);
+        MakeControl(gbDetails, L"BUTTON", L"Subscription Required", BS_CHECKBOX | WS_DISABLED, 217);
 }
 
 std::optional<int> ChannelsPage::SelectedChannel() const {
@@ -133,10 +139,8 @@ void ChannelsPage::Layout(const Fonts& fonts) {
     // "Channels": the list and Refresh on one row.
     MoveWindow(gbChannels, margin, margin, inner, s(52), TRUE);
     const int refreshWidth = s(84);
-    MoveWindow(cbProviders, margin + s(10), margin + s(20), inner - refreshWidth - s(28), s(300),
-               TRUE);
-    MoveWindow(sbRefresh, margin + inner - refreshWidth - s(10), margin + s(18), refreshWidth,
-               s(26), TRUE);
+    MoveWindow(cbProviders, s(10), s(20), inner - refreshWidth - s(28), s(300), TRUE);
+    MoveWindow(sbRefresh, inner - refreshWidth - s(10), s(18), refreshWidth, s(26), TRUE);
 
     // "Details": name and description on the left, the preview and the
     // buttons on the right.
@@ -145,20 +149,20 @@ void ChannelsPage::Layout(const Fonts& fonts) {
     MoveWindow(gbDetails, margin, top, inner, detailsHeight, TRUE);
     const int previewWidth = std::max(s(240), inner / 2 - s(20));
     const int leftWidth = inner - previewWidth - s(40);
-    const int left = margin + s(10);
-    int y = top + s(20);
+    const int left = s(10);
+    int y = s(20);
     MoveWindow(lChannelName, left, y, leftWidth, s(14), TRUE);
     y += s(16);
     MoveWindow(edTitle, left, y, leftWidth, s(21), TRUE);
     y += s(29);
     MoveWindow(lDescription, left, y, leftWidth, s(14), TRUE);
     y += s(16);
-    MoveWindow(edDescription, left, y, leftWidth, top + detailsHeight - s(10) - y, TRUE);
-    const int right = margin + inner - s(10);
+    MoveWindow(edDescription, left, y, leftWidth, detailsHeight - s(10) - y, TRUE);
+    const int right = inner - s(10);
     const int previewLeft = right - previewWidth;
-    const int buttonsTop = top + detailsHeight - s(10) - s(70);
-    MoveWindow(iPreview->hwnd(), previewLeft, top + s(20), previewWidth,
-               std::max(s(40), buttonsTop - s(8) - (top + s(20))), TRUE);
+    const int buttonsTop = detailsHeight - s(10) - s(70);
+    MoveWindow(iPreview->hwnd(), previewLeft, s(20), previewWidth,
+               std::max(s(40), buttonsTop - s(8) - s(20)), TRUE);
     MoveWindow(sbTerms, right - s(70), buttonsTop, s(70), s(70), TRUE);
     MoveWindow(sbSubscribe, right - s(146), buttonsTop, s(70), s(70), TRUE);
     MoveWindow(cbSubscription, left, buttonsTop, s(150), s(17), TRUE);

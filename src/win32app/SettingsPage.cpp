@@ -371,11 +371,85 @@ void SettingsPage::Layout(const Fonts& fonts) {
     // The arrows sit at the number's right edge.
     SendMessageW(seScheduleFrequency->arrows(), UDM_SETBUDDY,
                  reinterpret_cast<WPARAM>(seScheduleFrequency->edit()), 0);
+    FitCaptions(fonts);
     PlaceSheets(pcMultiScreen, {tsSame.get(), tsDifferent.get(), tsSingle.get()});
     PlaceSheets(pcSingleScreen, {TabSheet3.get()});
     if (metricsShown_) {
         ShowScreenMetrics(monitors_, virtualDesktop_);
     }
+}
+
+int SettingsPage::TextWidth(HWND control, HFONT font, const std::wstring& text) const {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    // Back to 100 % units, rounded up.
+    const UINT dpi = fonts_ != nullptr ? fonts_->dpi : 96;
+    return (size.cx * 96 + static_cast<int>(dpi) - 1) / static_cast<int>(dpi) + 1;
+}
+
+void SettingsPage::FitCaptions(const Fonts& fonts) {
+    const UINT dpi = fonts.dpi;
+    const auto text = [](HWND w) { return Wide(WindowText(w)); };
+    // Labels are as wide as their text.
+    const std::pair<HWND, HFONT> labels[] = {{lScreens, fonts.window.get()},
+                                             {lBGColour, fonts.window.get()},
+                                             {lFGColour, fonts.window.get()},
+                                             {lDoubleClick, fonts.italic.get()},
+                                             {lSingleMonitorToUse, fonts.window.get()},
+                                             {lNoSettingsSame, fonts.noSettings.get()},
+                                             {lNoSettingsDifferent, fonts.noSettings.get()}};
+    for (const auto& [label, font] : labels) {
+        RECT r = BaseRect(label);
+        r.right = std::max<LONG>(r.right, r.left + TextWidth(label, font, text(label)));
+        Place({label, r}, dpi);
+    }
+    // The switches, and their group grows to the right.
+    const int box = 20;
+    int need = 187;
+    for (HWND check :
+         {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder}) {
+        need = std::max(need, box + TextWidth(check, fonts.window.get(), text(check)));
+    }
+    for (HWND check :
+         {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder}) {
+        RECT r = BaseRect(check);
+        r.right = r.left + need;
+        Place({check, r}, dpi);
+    }
+    RECT misc = BaseRect(gbMisc);
+    misc.right = std::max<LONG>(misc.right, misc.left + 3 + need + 6);
+    Place({gbMisc, misc}, dpi);
+    // Label, number and unit side by side; the group grows to the right.
+    const int labelRight = 8 + TextWidth(Label7, fonts.window.get(), text(Label7));
+    const RECT label = BaseRect(Label7);
+    Place({Label7, {label.left, label.top, std::max<LONG>(label.right, labelRight), label.bottom}},
+          dpi);
+    const int spinLeft = std::max<LONG>(BaseRect(seScheduleFrequency->edit()).left, labelRight + 3);
+    Place({seScheduleFrequency->edit(), {spinLeft, 19, spinLeft + 52, 40}}, dpi);
+    SendMessageW(seScheduleFrequency->arrows(), UDM_SETBUDDY,
+                 reinterpret_cast<WPARAM>(seScheduleFrequency->edit()), 0);
+    int unitWidth = 66;
+    const auto units = SendMessageW(cbScheduleType, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < units; ++i) {
+        wchar_t item[64] = {};
+        SendMessageW(cbScheduleType, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(item));
+        unitWidth = std::max(unitWidth, TextWidth(cbScheduleType, fonts.window.get(), item) + 26);
+    }
+    const int unitLeft = spinLeft + 56;
+    Place({cbScheduleType, {unitLeft, 19, unitLeft + unitWidth, 19 + kDropDownHeight}}, dpi);
+    RECT schedule = BaseRect(gbSchedule);
+    schedule.right = std::max<LONG>(schedule.right, schedule.left + unitLeft + unitWidth + 6);
+    Place({gbSchedule, schedule}, dpi);
+    RECT enable = BaseRect(cbEnableScheduler);
+    enable.right = std::max<LONG>(enable.right, enable.left + box +
+                                                    TextWidth(cbEnableScheduler, fonts.window.get(),
+                                                              text(cbEnableScheduler)));
+    Place({cbEnableScheduler, enable}, dpi);
 }
 
 void SettingsPage::PlaceSheets(HWND tabs, const std::vector<Sheet*>& sheets) {

@@ -87,6 +87,10 @@ private:
     void PlaceSheets(HWND tabs, const std::vector<Sheet*>& sheets);
     void ShowSheet(HWND tabs, const std::vector<Sheet*>& sheets);
     void PickColour(ColourPanel& panel);
+    // Widens captions that the font cannot fit at their form's width, and
+    // the groups around them; places and heights stay.
+    void FitCaptions(const Fonts& fonts);
+    int TextWidth(HWND control, HFONT font, const std::wstring& text) const;
     void Changed();
 
     std::vector<Placed> placed_;

@@ -134,9 +134,10 @@ void Panel::CreatePanel(HWND parent, int id, DWORD style, DWORD exStyle) {
         return RegisterClassExW(&wc) != 0;
     }();
     (void)registered;
-    CreateWindowExW(exStyle, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN | style, 0, 0, 0, 0,
-                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                    GetModuleHandleW(nullptr), this);
+    CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, kPanelClass, L"",
+                    WS_CHILD | WS_CLIPCHILDREN | style, 0, 0, 0, 0, parent,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                    this);
 }
 
 LRESULT Panel::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
