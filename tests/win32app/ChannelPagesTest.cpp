@@ -237,3 +237,24 @@ TEST(WebPages, OnlyWebAddressesAreShownAndTheLinkOpensTheBrowser) {
     ASSERT_EQ(world.platform.openedUrls.size(), 1u);
     EXPECT_EQ(world.platform.openedUrls[0], "http://127.0.0.1:9/news.html");
 }
+
+TEST(ImagesList, EnterPutsTheSelectedImageOnTheDesktop) {
+    TestHttpServer server;
+    PublishFlatThumbnails(server, {60, 60});
+    WindowWorld world;
+    win::MainWindow& w = world.Start(server.Url("/flat.xml"));
+    world.Command(w.tsChannels->sbSubscribe, BN_CLICKED);
+    win::ImagesList& list = *w.tsCurrentChannel->lbImages;
+    // Without a selection Enter does nothing.
+    list.SelectRow(-1);
+    SendMessageW(GetParent(list.hwnd()), WM_VKEYTOITEM, MAKEWPARAM(VK_RETURN, 0),
+                 reinterpret_cast<LPARAM>(list.hwnd()));
+    world.Pump();
+    EXPECT_TRUE(world.platform.wallpaperCalls.empty());
+    list.SelectRow(0);
+    SendMessageW(GetParent(list.hwnd()), WM_VKEYTOITEM, MAKEWPARAM(VK_RETURN, 0),
+                 reinterpret_cast<LPARAM>(list.hwnd()));
+    world.Pump();
+    EXPECT_EQ(world.platform.wallpaperCalls.size(), 1u);
+    EXPECT_EQ(w.session().settings().currentImage, 0);
+}

@@ -5,6 +5,7 @@
 #include "WindowTestSupport.h"
 #include "support/TempDir.h"
 #include "win32app/Dialogs.h"
+#include "win32app/Window.h"
 
 using namespace wylo;
 using namespace wylo::test;
@@ -216,4 +217,44 @@ TEST(MainWindowSaving, LeavingTheSettingsPageSavesAndAFailedSaveIsReported) {
     ASSERT_EQ(win::MessageBoxes::Recorded().size(), 1u);
     EXPECT_EQ(win::MessageBoxes::Recorded()[0].text.rfind("Unable to write to ", 0), 0u);
     EXPECT_EQ(w.ActivePage(), Page::Channels);
+}
+
+TEST(MainWindowScaling, AtOneHundredAndFiftyPercentEveryPlaceAndPictureGrows) {
+    WindowWorld world;
+    world.platform.SetMonitors(
+        {Monitor{{0, 0, 1920, 1080}, true}, Monitor{{-1280, 0, 0, 1024}, false}});
+    win::MainWindow& w = world.Start();
+    RECT suggested;
+    GetWindowRect(w.hwnd(), &suggested);
+    suggested.right = suggested.left + 1100;
+    suggested.bottom = suggested.top + 900;
+    SendMessageW(w.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    // A change of scaling is no resize by the user.
+    EXPECT_EQ(world.platform.beeps, 0);
+    const win::SettingsPage& s = *w.tsSettings;
+    RECT r = RectInParent(s.rgMultiScreen->box());
+    EXPECT_EQ(r.left, 672);
+    EXPECT_EQ(r.top, win::Scaled(3, 144));
+    EXPECT_EQ(r.right - r.left, win::Scaled(193, 144));
+    r = RectInParent(s.Panel1->hwnd());
+    EXPECT_EQ(r.top, win::Scaled(117, 144));
+    EXPECT_EQ(r.right - r.left, 561);
+    // The map keeps its proportions: 364 x 124 at 5, 69 at 100 %.
+    r = RectInParent(s.monitorMap->hwnd());
+    EXPECT_EQ(r.left, win::Scaled(5, 144));
+    EXPECT_EQ(r.right - r.left, 546);
+    r = RectInParent(w.Panel2->hwnd());
+    EXPECT_EQ(r.bottom - r.top, 30);
+    EXPECT_EQ(RectInParent(w.Panel2->sbChangeNow).right - RectInParent(w.Panel2->sbChangeNow).left,
+              108);
+    int side = 0;
+    int other = 0;
+    ImageList_GetIconSize(
+        reinterpret_cast<HIMAGELIST>(SendMessageW(w.PageControl1, TCM_GETIMAGELIST, 0, 0)), &side,
+        &other);
+    EXPECT_EQ(side, 48);
+    MINMAXINFO limits{};
+    SendMessageW(w.hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_GE(limits.ptMinTrackSize.x, 722);
 }
