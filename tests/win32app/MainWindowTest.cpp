@@ -258,3 +258,16 @@ TEST(MainWindowScaling, AtOneHundredAndFiftyPercentEveryPlaceAndPictureGrows) {
     SendMessageW(w.hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_GE(limits.ptMinTrackSize.x, 722);
 }
+
+TEST(MainWindow, AnAmpersandInAStatusTextShowsAsItIsInTheTrayMenu) {
+    WindowWorld world;
+    win::MainWindow& w = world.Make();
+    w.tray->SetNextChange(L"Downloading Sun & Sea");
+    EXPECT_EQ(w.tray->nextChange(), L"Downloading Sun & Sea");
+    wchar_t text[64];
+    GetMenuStringW(w.tray->menu(), win::TrayIcon::kNextChangeId, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Downloading Sun && Sea");
+    // The tooltip is cut to what the notification area holds.
+    w.tray->SetHint(std::wstring(300, L'x'));
+    EXPECT_EQ(world.trayCalls.back().tip.size(), 127u);
+}

@@ -85,6 +85,17 @@ TEST(SettingsPageMonitorMap, TwoMonitorsWithOneLeftOfThePrimary) {
     EXPECT_EQ(other.left, 0);
     EXPECT_EQ(other.right - other.left, 144);
     EXPECT_EQ(other.bottom - other.top, 114);
+    // Each monitor's resolution is its hint.
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = s.monitorMap->hwnd();
+    tool.uId = 1;
+    wchar_t hint[80] = {};
+    tool.lpszText = hint;
+    ASSERT_TRUE(
+        SendMessageW(s.hints->window(), TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_STREQ(hint, L"1280x1024");
+    EXPECT_EQ(tool.rect.right - tool.rect.left, 144);
     EXPECT_EQ(Text(s.mScreenMetrics),
               "Monitor Count : 2\r\n\r\nMonitor 1 Resolution : 1920x1080\r\n"
               "Monitor 2 Resolution : 1280x1024\r\n\r\nDesktop Resolution : 3200x1080");
