@@ -57,6 +57,7 @@ public:
     HWND gbChannels, cbProviders, sbRefresh, gbDetails, lChannelName, edTitle, lDescription,
         edDescription, sbSubscribe, sbTerms, cbSubscription;
     std::unique_ptr<PreviewImage> iPreview;
+    std::unique_ptr<Hints> hints;
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;

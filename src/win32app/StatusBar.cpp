@@ -29,6 +29,8 @@ StatusBar::StatusBar(HWND parent, int id) {
     sbChangeNow =
         MakeControl(hwnd(), L"BUTTON", L"Change Now", WS_VISIBLE | BS_PUSHBUTTON, kChangeNowId);
     SetWindowSubclass(sbChangeNow, NoFocusProc, kNoFocusSubclass, 0);
+    hints = std::make_unique<Hints>(hwnd());
+    hints->Add(sbChangeNow, L"Put the next picture on the desktop now");
     lStatus = MakeControl(hwnd(), L"STATIC", L"",
                           WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS);
     pbHTTPProgress = MakeControl(hwnd(), PROGRESS_CLASSW, L"", WS_VISIBLE);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "win32app/Controls.h"
 #include "win32app/Window.h"
 
 namespace wylo::win {
@@ -30,6 +32,7 @@ public:
     HWND sbChangeNow = nullptr;
     HWND lStatus = nullptr;
     HWND pbHTTPProgress = nullptr;
+    std::unique_ptr<Hints> hints;
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;

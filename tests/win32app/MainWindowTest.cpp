@@ -73,6 +73,7 @@ TEST(MainWindow, StatusBarHoldsChangeNowTheCentredTextAndTheProgressBar) {
     win::MainWindow& w = world.Start();
     const win::StatusBar& bar = *w.Panel2;
     EXPECT_EQ(Text(bar.sbChangeNow), "Change Now");
+    EXPECT_EQ(bar.hints->HintOf(bar.sbChangeNow), L"Put the next picture on the desktop now");
     EXPECT_TRUE(GetWindowLongPtrW(bar.lStatus, GWL_STYLE) & SS_CENTER);
     RECT r = RectInParent(bar.hwnd());
     EXPECT_EQ(r.bottom - r.top, 20);
