@@ -20,6 +20,8 @@ void AppFeedback::BindFeedback(QLabel* status, TrayIcon* tray, QProgressBar* pro
 void AppFeedback::SetStatus(const std::string& text) {
     const QString t = QString::fromStdString(text);
     status_->setText(t);
+    // A long text is cut at the label's edges; the whole of it is a hover away.
+    status_->setToolTip(t);
     tray_->setHint(QStringLiteral("Wylo - ") + t);
     tray_->NextChange->setText(t);
     LetPaintAndTimersRun();

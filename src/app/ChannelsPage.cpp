@@ -134,3 +134,23 @@ ChannelsPage::ChannelsPage(QWidget* parent) : QWidget(parent) {
 }
 
 }  // namespace wylo::app
+
+namespace wylo::app {
+
+void ChannelsPage::MarkSubscribedChannel(int channel) {
+    markedChannel_ = channel;
+    for (int i = 0; i < cbProviders->count(); ++i) {
+        const bool subscribed = channel >= 0 && cbProviders->itemData(i).toInt() == channel;
+        cbProviders->setItemIcon(i, subscribed ? SubscribedMarkIcon() : QIcon());
+        QFont font = cbProviders->font();
+        font.setBold(subscribed);
+        cbProviders->setItemData(i, subscribed ? QVariant(font) : QVariant(), Qt::FontRole);
+        cbProviders->setItemData(
+            i,
+            subscribed ? QVariant(QStringLiteral("You are subscribed to this channel"))
+                       : QVariant(),
+            Qt::ToolTipRole);
+    }
+}
+
+}  // namespace wylo::app

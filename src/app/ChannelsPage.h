@@ -43,6 +43,13 @@ class ChannelsPage : public QWidget {
 public:
     explicit ChannelsPage(QWidget* parent = nullptr);
 
+    // Marks the entry of the subscribed channel (directory position channel)
+    // with a tick, in bold, and clears the mark from the others; -1 marks
+    // none.
+    void MarkSubscribedChannel(int channel);
+    // The directory position of the marked entry; -1 none.
+    int markedChannel() const { return markedChannel_; }
+
     QComboBox* cbProviders;
     QToolButton* sbRefresh;
     QLineEdit* edTitle;
@@ -51,6 +58,9 @@ public:
     QToolButton* sbSubscribe;
     QToolButton* sbTerms;
     QCheckBox* cbSubscription;
+
+private:
+    int markedChannel_ = -1;
 };
 
 }  // namespace wylo::app

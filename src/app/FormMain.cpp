@@ -20,9 +20,9 @@
 #include "app/SettingsPage.h"
 #include "app/StatusBar.h"
 #include "app/SubscribedPages.h"
-#include "app/WindowPlacement.h"
 #include "app/TrayIcon.h"
 #include "app/WebView.h"
+#include "app/WindowPlacement.h"
 #include "base/Clock.h"
 #include "platform/Platform.h"
 #include "session/Session.h"
@@ -89,6 +89,8 @@ void TFormMain::BuildWindow() {
     auto* statusBar = new StatusBar(this);
     Panel2 = statusBar;
     sbChangeNow = statusBar->sbChangeNow;
+    sbPrevious = statusBar->sbPrevious;
+    sbNext = statusBar->sbNext;
     lStatus = statusBar->lStatus;
     pbHTTPProgress = statusBar->pbHTTPProgress;
     layout->addWidget(Panel2);
@@ -111,6 +113,10 @@ void TFormMain::BindControls() {
     connect(tSchedule, &QTimer::timeout, this, &TFormMain::tScheduleTimer);
     connect(sbChangeNow, &QToolButton::clicked, this, &TFormMain::sbChangeNowClick);
     connect(tray->ChangeNow1, &QAction::triggered, this, &TFormMain::sbChangeNowClick);
+    connect(sbPrevious, &QToolButton::clicked, this, &TFormMain::sbPreviousClick);
+    connect(tray->Previous1, &QAction::triggered, this, &TFormMain::sbPreviousClick);
+    connect(sbNext, &QToolButton::clicked, this, &TFormMain::sbNextClick);
+    connect(tray->Next1, &QAction::triggered, this, &TFormMain::sbNextClick);
     connect(tray->Exit2, &QAction::triggered, this, &TFormMain::Exit2Click);
     connect(tray, &TrayIcon::restoreRequested, this, &TFormMain::RestoreFromTray);
 

@@ -65,6 +65,9 @@ public:
     void ShowSubscribedChannel();
     void tScheduleTimer();
     void sbChangeNowClick();
+    // "Previous" and "Next", in the status bar and the tray menu.
+    void sbPreviousClick();
+    void sbNextClick();
     void cbEnableSchedulerClick();
     void cbScheduleTypeChange(int index);
     // Images list: puts the selected image on the desktop.
@@ -92,6 +95,8 @@ public:
     SettingsPage* tsSettings;
     QFrame* Panel2;
     QToolButton* sbChangeNow;
+    QToolButton* sbPrevious;
+    QToolButton* sbNext;
     QLabel* lStatus;
     QProgressBar* pbHTTPProgress;
     QTimer* tSchedule;
@@ -120,6 +125,9 @@ private:
     void ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualSize) override;
     void SettingsLoaded() override;
     void ShowCurrentImage(int image) override;
+    void DesktopImagesChanged(const DesktopImages& shown) override;
+    void HistoryChanged(bool canGoBack, bool canGoForward) override;
+    void SubscribedChannelMarked(int channel) override;
     void SetSchedulerRunning(bool running) override;
     void ChannelListChanged(const std::vector<ChannelSession::ChannelListEntry>& entries,
                             int currentChannel) override;

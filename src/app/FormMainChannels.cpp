@@ -102,6 +102,10 @@ void TFormMain::SubscribedChannelChanged(const SubscribedChannel& channel) {
     }
 }
 
+void TFormMain::SubscribedChannelMarked(int channel) {
+    tsChannels->MarkSubscribedChannel(channel);
+}
+
 void TFormMain::SubscriptionOpened(bool hasNews) {
     setPageTabVisible(tsCurrentChannel, true);
     PageControl1->setCurrentWidget(hasNews ? static_cast<QWidget*>(tsChannelNews)

@@ -4,12 +4,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QTimer>
+#include <QToolButton>
 
 #include "app/Controls.h"
 #include "app/FormMain.h"
 #include "app/ImagesList.h"
 #include "app/SettingsPage.h"
 #include "app/SubscribedPages.h"
+#include "app/TrayIcon.h"
 #include "base/Clock.h"
 #include "schedule/FrequencyRange.h"
 #include "session/Session.h"
@@ -55,6 +57,25 @@ void TFormMain::lbImagesDblClick() {
 
 void TFormMain::ShowCurrentImage(int image) {
     tsCurrentChannel->lbImages->selectRow(image);
+}
+
+void TFormMain::sbPreviousClick() {
+    session_->GoBack();
+}
+
+void TFormMain::sbNextClick() {
+    session_->GoForward();
+}
+
+void TFormMain::DesktopImagesChanged(const DesktopImages& shown) {
+    tsCurrentChannel->lbImages->ShowDesktopImages(shown);
+}
+
+void TFormMain::HistoryChanged(bool canGoBack, bool canGoForward) {
+    sbPrevious->setEnabled(canGoBack);
+    tray->Previous1->setEnabled(canGoBack);
+    sbNext->setEnabled(canGoForward);
+    tray->Next1->setEnabled(canGoForward);
 }
 
 }  // namespace wylo::app

@@ -253,6 +253,20 @@ void DrawSubscribe(QPainter& p) {
     p.drawLine(QPointF(19, 23), QPointF(27, 23));
 }
 
+void DrawSubscribedMark(QPainter& p) {
+    // A green disc with a white tick.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x2e, 0x9d, 0x4f));
+    p.drawEllipse(QPointF(16, 16), 14, 14);
+    p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath tick;
+    tick.moveTo(9, 16.5);
+    tick.lineTo(14, 21.5);
+    tick.lineTo(23, 11);
+    p.drawPath(tick);
+}
+
 void DrawTerms(QPainter& p) {
     p.setPen(QPen(QColor(0x7a, 0x84, 0x8e), 0.9));
     p.setBrush(kPaper);
@@ -306,6 +320,9 @@ QIcon RefreshIcon() {
 }
 QIcon SubscribeIcon() {
     return Painted(DrawSubscribe);
+}
+QIcon SubscribedMarkIcon() {
+    return Painted(DrawSubscribedMark);
 }
 QIcon TermsIcon() {
     return Painted(DrawTerms);

@@ -20,5 +20,7 @@ inline constexpr int kTabIconCount = 5;
 QIcon RefreshIcon();
 QIcon SubscribeIcon();
 QIcon TermsIcon();
+// The channel list's mark on the subscribed channel: a tick.
+QIcon SubscribedMarkIcon();
 
 }  // namespace wylo::app

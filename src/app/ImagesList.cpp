@@ -1,12 +1,16 @@
 #include "app/ImagesList.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QStringList>
+#include <algorithm>
 #include <system_error>
 
 #include "app/Pictures.h"
 #include "session/ImageRows.h"
 #include "session/Session.h"
+#include "session/SessionObserver.h"
 
 namespace wylo::app {
 namespace {
@@ -16,6 +20,13 @@ constexpr int kImageRole = Qt::UserRole;
 // The title is 14-point bold; at 96 dots per inch that is 19 pixels.
 constexpr int kTitlePixelSize = 19;
 constexpr int kTitlePoints = 14;
+// Left of the title, and between it and the thumbnail column.
+constexpr int kTitleLeft = 10;
+constexpr int kTitleGap = 8;
+// The desktop mark: a bar along the row's left edge and a badge under the
+// title.
+constexpr int kMarkBarWidth = 4;
+constexpr int kBadgePixelSize = 11;
 
 }  // namespace
 
@@ -60,6 +71,47 @@ void ImagesList::selectRow(int r) {
     } else {
         clearSelection();
     }
+}
+
+void ImagesList::ShowDesktopImages(const DesktopImages& shown) {
+    marks_.clear();
+    int first = -1;
+    for (const DesktopImages::Image& image : shown.images) {
+        if (image.row < 0 || image.row >= count() || marks_.contains(image.row)) {
+            continue;
+        }
+        if (first == -1) {
+            first = image.row;
+        }
+        const std::vector<int> monitors = shown.MonitorsShowing(image.row);
+        QString text;
+        if (shown.images.size() == 1) {
+            text = QStringLiteral("On the desktop");
+        } else {
+            QStringList numbers;
+            for (const int monitor : monitors) {
+                numbers << QString::number(monitor + 1);
+            }
+            text = (monitors.size() == 1 ? QStringLiteral("On monitor ")
+                                         : QStringLiteral("On monitors ")) +
+                   numbers.join(QStringLiteral(", "));
+        }
+        marks_.insert(image.row, text);
+    }
+    for (int r = 0; r < count(); ++r) {
+        item(r)->setToolTip(marks_.value(r));
+    }
+    if (first != -1) {
+        selectRow(first);
+    }
+    viewport()->update();
+}
+
+QString ImagesList::ShownTitle(const QFontMetrics& metrics, const QString& title, int rowLeft,
+                               int rowRight, int maxThumbWidth) {
+    const int columnLeft = rowRight - 10 - maxThumbWidth;
+    const int width = columnLeft - kTitleGap - (rowLeft + kTitleLeft);
+    return metrics.elidedText(title, Qt::ElideRight, std::max(width, 0));
 }
 
 void ImagesList::ReleasePictures() {
@@ -134,9 +186,39 @@ void ImagesListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setPen(text);
     painter->setBackgroundMode(Qt::OpaqueMode);
     painter->setBackground(fill);
-    const QPoint at(r.x() + 10, ImagesList::TitleTop(r.y(), bottom));
+    const QPoint at(r.x() + kTitleLeft, ImagesList::TitleTop(r.y(), bottom));
+    const QString title = ImagesList::ShownTitle(QFontMetrics(font), index.data().toString(), r.x(),
+                                                 right, list_->maxThumbWidth());
     painter->drawText(QRect(at, QSize(r.width(), r.height() + kTitlePixelSize)),
-                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, index.data().toString());
+                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, title);
+
+    const QString mark = list_->markText(index.row());
+    if (!mark.isEmpty()) {
+        // The highlight colour on a plain row; the row's own colours on the
+        // selected one, so the mark never vanishes into the selection.
+        const QColor markFill =
+            selected ? pal.color(QPalette::Base) : pal.color(QPalette::Highlight);
+        const QColor markText =
+            selected ? pal.color(QPalette::Text) : pal.color(QPalette::HighlightedText);
+        painter->fillRect(QRect(r.x(), r.y(), kMarkBarWidth, r.height()), markFill);
+        QFont badgeFont = list_->font();
+        badgeFont.setPixelSize(kBadgePixelSize);
+        badgeFont.setBold(true);
+        const QFontMetrics badgeMetrics(badgeFont);
+        const QRect badge(at.x(), at.y() + kTitlePixelSize + 4,
+                          badgeMetrics.horizontalAdvance(mark) + 10, badgeMetrics.height() + 2);
+        // Only where the row has room for it; the bar alone marks a low row.
+        if (badge.bottom() < bottom - 1) {
+            painter->setBackgroundMode(Qt::TransparentMode);
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(markFill);
+            painter->setRenderHint(QPainter::Antialiasing);
+            painter->drawRoundedRect(badge, 4, 4);
+            painter->setFont(badgeFont);
+            painter->setPen(markText);
+            painter->drawText(badge, Qt::AlignCenter, mark);
+        }
+    }
 
     if (option.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;

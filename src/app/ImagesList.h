@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QListWidget>
 #include <QStyledItemDelegate>
@@ -7,9 +8,12 @@
 #include <functional>
 #include <optional>
 
+class QFontMetrics;
+
 namespace wylo {
 class Session;
-}
+struct DesktopImages;
+}  // namespace wylo
 
 namespace wylo::app {
 
@@ -47,6 +51,18 @@ public:
     // has no such row.
     void selectRow(int row);
 
+    // Marks the rows of the pictures now on the desktop, selects the first
+    // of them and scrolls it into view; the other rows lose their mark.
+    void ShowDesktopImages(const DesktopImages& shown);
+    // The words of row's mark ("On the desktop", "On monitors 1, 2"); empty
+    // when the row is not on the desktop.
+    QString markText(int row) const { return marks_.value(row); }
+
+    // The title as drawn on a row from rowLeft to rowRight (exclusive): cut
+    // with an ellipsis so it ends before the thumbnail column.
+    static QString ShownTitle(const QFontMetrics& metrics, const QString& title, int rowLeft,
+                              int rowRight, int maxThumbWidth);
+
     // Drops the pictures decoded for painting; they are decoded again from
     // the cache when next painted.
     void ReleasePictures();
@@ -73,6 +89,8 @@ private:
     friend class ImagesListDelegate;
 
     Thumbnails thumbnails_;
+    // Mark words by row.
+    QHash<int, QString> marks_;
 };
 
 class ImagesListDelegate : public QStyledItemDelegate {

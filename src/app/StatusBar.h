@@ -14,13 +14,16 @@ namespace wylo::app {
 // fit the fixed places of the settings page; else the system's sans font.
 QFont WindowFont();
 
-// The status bar along the window's bottom: "Change Now", the status text
-// centred in the space between, and the download progress.
+// The status bar along the window's bottom: "Change Now" with "Previous"
+// and "Next" beside it, the status text centred in the space between, and
+// the download progress.
 class StatusBar : public QFrame {
 public:
     explicit StatusBar(QWidget* parent);
 
     QToolButton* sbChangeNow;
+    QToolButton* sbPrevious;
+    QToolButton* sbNext;
     QLabel* lStatus;
     QProgressBar* pbHTTPProgress;
 };

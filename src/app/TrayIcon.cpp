@@ -14,6 +14,12 @@ TrayIcon::TrayIcon(const QIcon& icon, QObject* parent)
     PopupMenu1->addSeparator();
     ChangeNow1 = PopupMenu1->addAction(QStringLiteral("&Change Now"));
     ChangeNow1->setObjectName(QStringLiteral("ChangeNow1"));
+    Previous1 = PopupMenu1->addAction(QStringLiteral("&Previous"));
+    Previous1->setObjectName(QStringLiteral("Previous1"));
+    Previous1->setEnabled(false);
+    Next1 = PopupMenu1->addAction(QStringLiteral("&Next"));
+    Next1->setObjectName(QStringLiteral("Next1"));
+    Next1->setEnabled(false);
     PopupMenu1->addSeparator();
     Exit2 = PopupMenu1->addAction(QStringLiteral("E&xit"));
     Exit2->setObjectName(QStringLiteral("Exit2"));

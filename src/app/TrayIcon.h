@@ -9,7 +9,7 @@ class QMenu;
 namespace wylo::app {
 
 // The icon in the notification area with its menu: the latest status text
-// (a label), "Change Now" and "Exit".
+// (a label), "Change Now", "Previous" and "Next", and "Exit".
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +28,8 @@ public:
     QMenu* PopupMenu1;
     QAction* NextChange;
     QAction* ChangeNow1;
+    QAction* Previous1;
+    QAction* Next1;
     QAction* Exit2;
 
 signals:

@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 using NameRule = bool (*)(std::string_view name);
 
 bool IsAppFolderLeftover(std::string_view name) {
-    return IsAtomicWriteLeftover("Wylo.ini", name) || IsPartialDownloadName(name) ||
-           (name.starts_with("desktop") && IsBmpWriteLeftover(name));
+    return IsAtomicWriteLeftover("Wylo.ini", name) || IsAtomicWriteLeftover("History.txt", name) ||
+           IsPartialDownloadName(name) || (name.starts_with("desktop") && IsBmpWriteLeftover(name));
 }
 
 bool IsCacheLeftover(std::string_view name) {

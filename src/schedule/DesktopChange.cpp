@@ -55,6 +55,33 @@ void DesktopChange::ChangeDesktop(std::int32_t index) {
     }
 }
 
+void DesktopChange::ChangeDesktopTo(const std::vector<DrawnImage>& images) {
+    if (images.empty()) {
+        return;
+    }
+    // Restored on every way out, errors included.
+    struct Restore {
+        DesktopChange& change;
+        std::int32_t currentImage;
+        ~Restore() {
+            change.plan_ = nullptr;
+            change.settings_.currentImage = currentImage;
+        }
+    } restore{*this, settings_.currentImage};
+    plan_ = &images;
+    const std::vector<Monitor> monitors = platform_.Monitors();
+    ChangeDesktop(PlannedImage(PrimaryMonitorIndex(monitors)));
+}
+
+std::int32_t DesktopChange::PlannedImage(std::int32_t monitor) const {
+    for (const DrawnImage& d : *plan_) {
+        if (d.monitor == monitor) {
+            return d.image;
+        }
+    }
+    return plan_->front().image;
+}
+
 MultiScreen DesktopChange::MultiScreenMode(const std::vector<Monitor>& monitors) const {
     return wylo::MultiScreenMode(monitors.size(), settings_.multiScreenOpt);
 }
@@ -107,7 +134,9 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
             continue;
         }
         Bitmap bitmap = MonitorImage(monitors[n]);
-        if (mode == MultiScreen::Different) {
+        if (plan_) {
+            settings_.currentImage = PlannedImage(i);
+        } else if (mode == MultiScreen::Different) {
             settings_.currentImage = NextImageIndex();
         }
         FillImageBackground(bitmap, settings_.currentImage);

@@ -43,10 +43,16 @@ public:
                   Feedback& feedback, RandomEngine& random = ImageRandomEngine());
 
     void SetDesktopSink(DesktopSink sink) { sink_ = std::move(sink); }
+    const DesktopSink& desktopSink() const { return sink_; }
 
     // Composes and hands on a new desktop for image index, or for the next
     // image by the rotation rule when index is -1. Errors reach the caller.
     void ChangeDesktop(std::int32_t index);
+    // Composes and hands on a desktop of images chosen beforehand (a
+    // wallpaper put back from the history): each monitor shows the image
+    // listed for it, a monitor not listed the first one. The current image,
+    // and so the rotation, is left as it was. Errors reach the caller.
+    void ChangeDesktopTo(const std::vector<DrawnImage>& images);
 
     // The images the last change drew, in monitor order.
     const std::vector<DrawnImage>& drawnImages() const { return drawn_; }
@@ -70,6 +76,8 @@ public:
 
 private:
     void RecordDrawn(std::int32_t monitor, std::int32_t image);
+    // The image chosen beforehand for monitor; only while plan_ is set.
+    std::int32_t PlannedImage(std::int32_t monitor) const;
 
     Platform& platform_;
     Settings& settings_;
@@ -78,6 +86,7 @@ private:
     RandomEngine& random_;
     DesktopSink sink_;
     std::vector<DrawnImage> drawn_;
+    const std::vector<DrawnImage>* plan_ = nullptr;
 };
 
 }  // namespace wylo

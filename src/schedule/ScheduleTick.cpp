@@ -26,8 +26,19 @@ std::string Scheduler::NextChangeText() const {
                                 settings_.scheduleFrequency);
 }
 
+std::string Scheduler::StatusText() const {
+    if (!notice.empty()) {
+        return notice;
+    }
+    if (!settings_.enableScheduler) {
+        // No change is coming: a time would promise one.
+        return desktopName;
+    }
+    return desktopName.empty() ? NextChangeText() : desktopName + " - " + NextChangeText();
+}
+
 void Scheduler::ShowNextChange() {
-    feedback_.SetStatus(NextChangeText());
+    feedback_.SetStatus(StatusText());
 }
 
 bool Scheduler::Tick(DateTime now) {

@@ -27,10 +27,19 @@ public:
     // Called after the control file was refreshed, so the front end can refill
     // the pages of the subscribed channel.
     std::function<void()> showSubscribedChannel;
+    // The name of what is on the desktop, shown in front of the next change
+    // time ("Dunes - Next Change : ..."); empty shows the time alone.
+    std::string desktopName;
+    // A problem the user should know about until it is solved; while set it
+    // is shown instead of the next change time.
+    std::string notice;
 
     bool IsChangeDue(DateTime now) const;
     // "Next Change : " and the time the schedule points at.
     std::string NextChangeText() const;
+    // What each tick shows: the notice, or the desktop's name and the next
+    // change time (the name alone while the schedule is off).
+    std::string StatusText() const;
     void ShowNextChange();
 
     // Shows the next change time; when a change is due or forced, moves the

@@ -8,8 +8,10 @@
 
 #include "base/DateTime.h"
 #include "channels/ChannelSession.h"
+#include "session/RetryBackoff.h"
 #include "session/SessionObserver.h"
 #include "session/Thumbnails.h"
+#include "session/WallpaperHistory.h"
 #include "settings/Settings.h"
 
 namespace wylo {
@@ -88,6 +90,25 @@ public:
     // work that runs, and saves the settings.
     void PickImage(int row);
 
+    // "Previous" and "Next": put the wallpaper before or after the current
+    // one in the history back on the desktop, from the cache. The schedule
+    // is not disturbed: the next change is due when it was, and the rotation
+    // goes on from where the schedule left it. A wallpaper whose pictures
+    // have left the cache is passed over.
+    void GoBack();
+    void GoForward();
+    const WallpaperHistory& history() const { return history_; }
+    // What is on the desktop now, as the window marks it.
+    DesktopImages DesktopNow() const;
+
+    // While the channel directory could not be had at start, the tick fetches
+    // it again with growing pauses until the host answers.
+    const RetryBackoff& directoryRetry() const { return directoryRetry_; }
+    // The one-second timer is needed: for the schedule, or for a retry.
+    bool TimerNeeded() const {
+        return SchedulerRuns() || (settingsLoaded_ && directoryRetry_.pending());
+    }
+
     // True when the window may close now; false while work runs, in which
     // case the observer's CloseNow comes once it has ended.
     bool RequestClose();
@@ -128,6 +149,18 @@ public:
 private:
     void PutImageOnDesktop(int row);
     void AfterWork();
+    // The history: read at start, a new entry after each change, a step.
+    void LoadHistory();
+    void RecordChange();
+    void SaveHistory();
+    void NotifyHistory();
+    void StepThroughHistory(int step);
+    // Tells the window and the status text what is on the desktop now.
+    void ShowDesktopImages();
+    // Fetches the directory and builds the list; false when no list came of it.
+    bool FetchAndLoadDirectory();
+    void ChannelDirectoryUnavailable(DateTime now);
+    void RetryChannelDirectory(DateTime now);
     // Runs one step of a sequence; an error it throws is reported.
     template <typename Step>
     void Guarded(Step&& step);
@@ -154,6 +187,19 @@ private:
     bool finished_ = false;
     bool pendingClose_ = false;
     std::optional<int> pendingPick_;
+
+    WallpaperHistory history_;
+    // The desktop shows the history's current wallpaper; false after a
+    // change that could draw no image.
+    bool desktopFromHistory_ = false;
+    RetryBackoff directoryRetry_;
+    std::string directoryError_;
+    // The channel whose pages are open; -1 none.
+    int openChannel_ = -1;
+    // The channel and the file name of each row of the images list, so a
+    // wallpaper of the history is marked only on the row of its own picture.
+    std::string listedChannelId_;
+    std::vector<std::string> listedFiles_;
 };
 
 }  // namespace wylo

@@ -46,6 +46,28 @@ struct SubscribedChannel {
     std::vector<Row> rows;
 };
 
+// What Wylo put on the desktop and is there now: the image on each monitor
+// that shows one.
+struct DesktopImages {
+    struct Image {
+        // 0-based, in the system's monitor order.
+        int monitor = 0;
+        std::string title;
+        // The images list's row that shows this very picture; -1 when the
+        // list does not hold it (another channel, or the channel changed).
+        int row = -1;
+        friend bool operator==(const Image&, const Image&) = default;
+    };
+    std::vector<Image> images;
+
+    // What the status text and the tray call the desktop: the titles in
+    // monitor order, each once, joined by ", "; empty when nothing is known.
+    std::string Name() const;
+    // The monitors (0-based) that show the picture of row.
+    std::vector<int> MonitorsShowing(int row) const;
+    friend bool operator==(const DesktopImages&, const DesktopImages&) = default;
+};
+
 // How the session reaches the window. Besides the status text, the progress
 // and the busy cursor, it asks the window to do its own steps of the
 // start-up and to show what the session's work produced. The window runs
@@ -68,6 +90,16 @@ public:
     // The image shown last: once the settings are read, and after each
     // change, so the images list keeps the image on the desktop in view.
     virtual void ShowCurrentImage(int /*image*/) {}
+
+    // What is on the desktop now: after each change, each step through the
+    // history, each refill of the images list, and once the settings are
+    // read. The images list marks and selects the rows of these images.
+    virtual void DesktopImagesChanged(const DesktopImages& /*shown*/) {}
+    // Whether "Previous" and "Next" have a wallpaper of the history to go to.
+    virtual void HistoryChanged(bool /*canGoBack*/, bool /*canGoForward*/) {}
+    // The channel whose pages are open, for the channel list to mark; -1
+    // none.
+    virtual void SubscribedChannelMarked(int /*channel*/) {}
 
     // Starts or stops the one-second schedule timer.
     virtual void SetSchedulerRunning(bool /*running*/) {}

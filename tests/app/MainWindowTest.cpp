@@ -129,9 +129,14 @@ void MainWindowTest::trayMenuBeforeAnyStatus() {
     QCOMPARE(tray->Exit2->text(), QStringLiteral("E&xit"));
     QCOMPARE(tray->Exit2->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
     const QList<QAction*> items = tray->PopupMenu1->actions();
-    QCOMPARE(items.size(), 5);
+    QCOMPARE(items.size(), 7);
     QVERIFY(items[1]->isSeparator());
-    QVERIFY(items[3]->isSeparator());
+    QCOMPARE(items[3], tray->Previous1);
+    QCOMPARE(items[4], tray->Next1);
+    QVERIFY(items[5]->isSeparator());
+    // Nothing to go back to before Wylo has changed the desktop.
+    QVERIFY(!tray->Previous1->isEnabled());
+    QVERIFY(!tray->Next1->isEnabled());
     QVERIFY(tray->tiTray->isVisible());
 }
 

@@ -39,6 +39,7 @@ private slots:
 
 void ScheduleTest::tickShowsTheNextChangeInThreePlaces() {
     AppWorld world;
+    world.Publish({ChannelSpec("sea", "The Sea")});
     world.WriteSettings("ScheduleType=1\nScheduleFrequency=2\nLastChange=08/12/2026 11:00:00\n");
     auto form = world.StartForm();
     form->tScheduleTimer();

@@ -79,11 +79,18 @@ int main(int argc, char** argv) {
     dunes.thumbs = {{120, 75}, {100, 75}, {120, 75}};
     ChannelSpec coast("coast", "Coastlines");
     world.Publish({dunes, coast}, world.server.Url("/news/welcome.html"));
-    world.WriteSettings("CurrentChannel=0\nCurrentImage=1\n");
+    world.WriteSettings("CurrentChannel=0\nCurrentImage=2\nRandomOrder=0\n");
 
     auto form = world.MakeForm();
     form->show();
     form->FormCreate();
+    // Three changes and a step back: "Sossusvlei" is on the desktop and marked
+    // in the images list, with both "Previous" and "Next" to go to.
+    for (int i = 0; i < 3; ++i) {
+        form->sbChangeNowClick();
+        form->tScheduleTimer();
+    }
+    form->sbPreviousClick();
     Settle(500);
 
     const struct {

@@ -308,6 +308,8 @@ void SettingsPageTest::pickingAUnitNarrowsTheRangeWhenTheUserStepsOrLeaves() {
 
 void SettingsPageTest::disabledSchedulerGreysItsControls() {
     AppWorld world;
+    // A host that answers, so no retry of the directory keeps the timer on.
+    world.Publish({ChannelSpec("sea", "The Sea")});
     world.WriteSettings("EnableScheduler=0\n");
     auto form = world.StartForm();
     app::SettingsPage* s = form->tsSettings;

@@ -143,7 +143,7 @@ TEST_F(SessionTest, AFailingStartStepIsReportedAndTheSettingsAreStillRead) {
     EXPECT_EQ(observer_.errors.size(), 1u);
     EXPECT_EQ(observer_.settingsLoads, 1);
     EXPECT_FALSE(session_.settings().enableScheduler);
-    EXPECT_FALSE(observer_.schedulerRunning);
+    EXPECT_FALSE(session_.SchedulerRuns());
 }
 
 TEST_F(SessionTest, ASubscriptionThatCannotBeHadSaysWhyAndKeepsTheChoice) {

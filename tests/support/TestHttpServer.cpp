@@ -35,6 +35,17 @@ void TestHttpServer::Stop() {
     }
 }
 
+void TestHttpServer::Restart() {
+    Stop();
+    if (!server_.bind_to_port("127.0.0.1", port_)) {
+        throw std::runtime_error("test HTTP server cannot bind to its port again");
+    }
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    while (!server_.is_running()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 std::string TestHttpServer::Url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(port_) + path;
 }

@@ -49,6 +49,9 @@ public:
 
     // Stops listening; later requests find no server.
     void Stop();
+    // Listens again on the same port with the same resources, as a host that
+    // comes back.
+    void Restart();
 
     // An HTTP date ("Tue, 08 Dec 2026 10:00:00 GMT").
     static std::string HttpDate(std::time_t t);

@@ -1,0 +1,358 @@
+// What is on the desktop, going back and forth through the wallpapers, and a
+// start without the channel host, on the fake platform with real pictures
+// served over loopback HTTP.
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "base/Clock.h"
+#include "compose/BmpFile.h"
+#include "platform/AppFolder.h"
+#include "platform/fake/FakePlatform.h"
+#include "session/Session.h"
+#include "support/PublishedChannels.h"
+#include "support/TempDir.h"
+#include "support/TestHttpServer.h"
+
+namespace wylo {
+namespace {
+
+using test::FlatChannel;
+using test::ReadFile;
+using test::TempDir;
+using test::TestHttpServer;
+using test::WriteFile;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
+
+class Observer : public SessionObserver {
+public:
+    void SetStatus(const std::string& text) override { statuses.push_back(text); }
+    void SetSchedulerRunning(bool running) override { timerRunning = running; }
+    void ChannelListChanged(const std::vector<ChannelSession::ChannelListEntry>& entries,
+                            int) override {
+        channelList = entries;
+    }
+    void SubscriptionOpened(bool) override { ++opened; }
+    void SubscriptionFailed(const std::string& message) override { errors.push_back(message); }
+    void DesktopImagesChanged(const DesktopImages& shown) override { desktop = shown; }
+    void HistoryChanged(bool back, bool forward) override {
+        canGoBack = back;
+        canGoForward = forward;
+    }
+    void SubscribedChannelMarked(int channel) override { markedChannel = channel; }
+    void ShowError(const std::string& message) override { errors.push_back(message); }
+    void RunSoon(std::function<void()> work) override { work(); }
+
+    std::vector<std::string> statuses;
+    std::vector<std::string> errors;
+    std::vector<ChannelSession::ChannelListEntry> channelList;
+    DesktopImages desktop;
+    bool canGoBack = false;
+    bool canGoForward = false;
+    bool timerRunning = false;
+    int markedChannel = -2;
+    int opened = 0;
+};
+
+class HistorySessionTest : public ::testing::Test {
+protected:
+    HistorySessionTest()
+        : platform_(root_.path() / "shared"), clock_(EncodeDateTime({2026, 12, 8, 12, 0, 0})) {
+        platform_.SetSingleMonitor(320, 200);
+    }
+
+    std::filesystem::path AppDir() const { return AppFolder(platform_); }
+    std::filesystem::path HistoryFile() const { return AppDir() / "History.txt"; }
+    void WriteSettings(const std::string& body) {
+        std::filesystem::create_directories(AppDir());
+        WriteFile(AppDir() / "Wylo.ini", "[Settings]\n" + body);
+    }
+    // Subscribed to the flat channel of count images, in order, from image 0.
+    void StartSubscribed(int count) {
+        test::PublishFlatChannel(server_, count);
+        WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
+        session_.Start();
+        ASSERT_EQ(observer_.opened, 1);
+    }
+    void ChangeNow() {
+        session_.ChangeNow();
+        session_.Tick(clock_.Now());
+    }
+    // The image whose picture fills the middle of the (first) monitor.
+    int ImageOnDesktop() const { return ImageAt(160, 100); }
+    int ImageAt(int x, int y) const {
+        const Bitmap desktop = ReadBmpFile(AppDir() / "desktop.bmp");
+        const Colour middle = desktop.Pixel(x, y);
+        for (int k = 0; k < 10; ++k) {
+            if (middle == FlatChannel::ImageColour(k)) {
+                return k;
+            }
+        }
+        for (int k = 0; k < 10; ++k) {
+            const Colour c = FlatChannel::ImageColour(k);
+            if (std::abs(RedOf(c) - RedOf(middle)) <= 6 &&
+                std::abs(GreenOf(c) - GreenOf(middle)) <= 6 &&
+                std::abs(BlueOf(c) - BlueOf(middle)) <= 6) {
+                return k;
+            }
+        }
+        return -1;
+    }
+
+    TempDir root_;
+    TestHttpServer server_;
+    FakePlatform platform_;
+    ManualClock clock_;
+    Observer observer_;
+    Session session_{platform_, clock_, server_.Url("/wylo.xml"), observer_};
+};
+
+TEST_F(HistorySessionTest, TheDesktopsImageIsNamedAndMarked) {
+    StartSubscribed(3);
+    // Nothing put on the desktop yet: nothing to name.
+    EXPECT_THAT(observer_.desktop.images, IsEmpty());
+    EXPECT_EQ(observer_.markedChannel, 0);
+
+    ChangeNow();
+    ASSERT_EQ(observer_.desktop.images.size(), 1u);
+    EXPECT_EQ(observer_.desktop.images[0].title, "Image 1");
+    EXPECT_EQ(observer_.desktop.images[0].row, 1);
+    // Right after the change the status names the picture before the time.
+    EXPECT_THAT(observer_.statuses.back(), StartsWith("Image 1 - Next Change : "));
+    clock_.Advance(10.0 / kSecondsPerDay);
+    session_.Tick(clock_.Now());
+    EXPECT_THAT(observer_.statuses.back(), StartsWith("Image 1 - Next Change : "));
+}
+
+TEST_F(HistorySessionTest, WithTheScheduleOffTheStatusNamesThePictureWithoutATime) {
+    test::PublishFlatChannel(server_, 3);
+    WriteSettings("CurrentChannel=0\nEnableScheduler=0\n");
+    session_.Start();
+    session_.PickImage(2);
+    EXPECT_EQ(observer_.statuses.back(), "Image 2");
+    EXPECT_FALSE(observer_.timerRunning);
+}
+
+TEST_F(HistorySessionTest, DifferentModeMarksOneRowPerMonitor) {
+    platform_.SetMonitors({Monitor{{0, 0, 320, 200}, true}, Monitor{{320, 0, 640, 200}, false}});
+    test::PublishFlatChannel(server_, 4);
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nMultiScreenOpt=1\n");
+    session_.Start();
+    ChangeNow();
+    ASSERT_EQ(observer_.desktop.images.size(), 2u);
+    EXPECT_EQ(observer_.desktop.MonitorsShowing(1), std::vector<int>{0});
+    EXPECT_EQ(observer_.desktop.MonitorsShowing(2), std::vector<int>{1});
+    EXPECT_EQ(observer_.desktop.Name(), "Image 1, Image 2");
+}
+
+TEST_F(HistorySessionTest, GoingBackPutsEachMonitorsImageBack) {
+    platform_.SetMonitors({Monitor{{0, 0, 320, 200}, true}, Monitor{{320, 0, 640, 200}, false}});
+    test::PublishFlatChannel(server_, 5);
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nMultiScreenOpt=1\n");
+    session_.Start();
+    ChangeNow();  // images 1 and 2
+    ChangeNow();  // images 3 and 4
+    EXPECT_EQ(ImageOnDesktop(), 3);
+    EXPECT_EQ(ImageAt(480, 100), 4);
+
+    session_.GoBack();
+    EXPECT_EQ(ImageOnDesktop(), 1);
+    EXPECT_EQ(ImageAt(480, 100), 2);
+    EXPECT_EQ(session_.settings().currentImage, 4);
+    EXPECT_EQ(observer_.desktop.MonitorsShowing(2), std::vector<int>{1});
+}
+
+TEST_F(HistorySessionTest, PreviousAndNextWalkTheHistoryWithoutDisturbingTheSchedule) {
+    StartSubscribed(4);
+    ChangeNow();
+    ChangeNow();
+    ChangeNow();
+    ASSERT_EQ(ImageOnDesktop(), 3);
+    EXPECT_TRUE(observer_.canGoBack);
+    EXPECT_FALSE(observer_.canGoForward);
+    const DateTime lastChange = session_.settings().lastChange;
+    const std::size_t wallpapers = platform_.wallpaperCalls.size();
+
+    // From the cache: the host may be gone.
+    server_.Stop();
+    clock_.Advance(5.0 / kSecondsPerDay);
+    session_.GoBack();
+    EXPECT_EQ(ImageOnDesktop(), 2);
+    EXPECT_EQ(platform_.wallpaperCalls.size(), wallpapers + 1);
+    EXPECT_EQ(observer_.desktop.images[0].row, 2);
+    EXPECT_THAT(observer_.statuses.back(), StartsWith("Image 2 - Next Change : "));
+    session_.GoBack();
+    EXPECT_EQ(ImageOnDesktop(), 1);
+    EXPECT_FALSE(observer_.canGoBack);
+    EXPECT_TRUE(observer_.canGoForward);
+    session_.GoBack();
+    EXPECT_EQ(ImageOnDesktop(), 1);
+    EXPECT_EQ(observer_.statuses.back(), "There is no earlier wallpaper in the history");
+
+    // The schedule's time and the rotation are where they were.
+    EXPECT_EQ(session_.settings().lastChange, lastChange);
+    EXPECT_EQ(session_.settings().currentImage, 3);
+
+    session_.GoForward();
+    EXPECT_EQ(ImageOnDesktop(), 2);
+    session_.GoForward();
+    EXPECT_EQ(ImageOnDesktop(), 3);
+    EXPECT_FALSE(observer_.canGoForward);
+
+    // Back once more, then the schedule goes on after the image it showed
+    // last, and the new wallpaper is the newest in the history.
+    session_.GoBack();
+    server_.Restart();
+    ChangeNow();
+    EXPECT_EQ(ImageOnDesktop(), 0);
+    EXPECT_FALSE(observer_.canGoForward);
+    EXPECT_EQ(session_.history().entries().size(), 4u);
+    EXPECT_EQ(session_.history().position(), 3u);
+}
+
+TEST_F(HistorySessionTest, TheHistoryOutlivesTheProgramAndKeepsFifty) {
+    StartSubscribed(3);
+    for (int i = 0; i < 52; ++i) {
+        ChangeNow();
+    }
+    session_.Finish();
+    EXPECT_EQ(session_.history().entries().size(), 50u);
+
+    Observer second;
+    Session again(platform_, clock_, server_.Url("/wylo.xml"), second);
+    again.Start();
+    ASSERT_EQ(again.history().entries().size(), 50u);
+    // The desktop still shows the last wallpaper: named and marked at start.
+    ASSERT_EQ(second.desktop.images.size(), 1u);
+    EXPECT_EQ(second.desktop.images[0].row, 52 % 3);
+    int steps = 0;
+    while (second.canGoBack) {
+        again.GoBack();
+        ++steps;
+    }
+    EXPECT_EQ(steps, 49);
+    EXPECT_THAT(second.errors, IsEmpty());
+}
+
+TEST_F(HistorySessionTest, ADamagedHistoryIsReportedAndStartedAfresh) {
+    std::filesystem::create_directories(AppDir());
+    WriteFile(HistoryFile(), "Wylo wallpaper history 1\nposition\t0\nimage\t\t\t\n");
+    StartSubscribed(3);
+    ASSERT_EQ(observer_.errors.size(), 1u);
+    EXPECT_THAT(observer_.errors[0], HasSubstr("is damaged"));
+    EXPECT_FALSE(observer_.canGoBack);
+    // The program goes on, and the next change starts a new history.
+    ChangeNow();
+    EXPECT_THAT(ReadFile(HistoryFile()), HasSubstr("Image 1"));
+    EXPECT_TRUE(std::filesystem::exists(AppDir() / "History.txt.damaged"));
+}
+
+TEST_F(HistorySessionTest, AChannelThatShrankStillGivesBackTheRightPictures) {
+    StartSubscribed(4);
+    ChangeNow();
+    ChangeNow();
+    ChangeNow();  // images 1, 2 and 3
+    // The channel now publishes two images; the next change sees that.
+    test::PublishFlatChannel(server_, 2);
+    std::filesystem::remove(AppDir() / "cache" / "dunes" / "Channel.xml");
+    ChangeNow();
+    ASSERT_EQ(ImageOnDesktop(), 0);
+
+    // Image 3 is gone from the channel but its picture is in the cache: it
+    // comes back as it was, and no row of the list claims it.
+    session_.GoBack();
+    EXPECT_EQ(ImageOnDesktop(), 3);
+    ASSERT_EQ(observer_.desktop.images.size(), 1u);
+    EXPECT_EQ(observer_.desktop.images[0].row, -1);
+    EXPECT_EQ(observer_.desktop.images[0].title, "Image 3");
+
+    // A wallpaper whose picture has left the cache is passed over.
+    std::filesystem::remove(AppDir() / "cache" / "dunes" / "images" / "img2.jpg");
+    session_.GoBack();
+    EXPECT_EQ(ImageOnDesktop(), 1);
+    EXPECT_THAT(observer_.errors, IsEmpty());
+}
+
+TEST_F(HistorySessionTest, AStartWithoutTheHostSaysSoAndFillsTheListWhenItAnswers) {
+    test::PublishFlatChannel(server_, 3);
+    WriteSettings("CurrentChannel=0\nEnableScheduler=0\n");
+    server_.Stop();
+    session_.Start();
+
+    EXPECT_THAT(observer_.channelList, IsEmpty());
+    EXPECT_THAT(observer_.statuses.back(), HasSubstr("The channel directory could not be fetched"));
+    EXPECT_THAT(observer_.statuses.back(), HasSubstr("try again in 30 seconds"));
+    // The schedule is off, but the timer runs for the retry.
+    EXPECT_TRUE(observer_.timerRunning);
+    EXPECT_THAT(observer_.errors, IsEmpty());
+
+    // Still down at the first retry: the pause doubles.
+    clock_.Advance(31.0 / kSecondsPerDay);
+    session_.Tick(clock_.Now());
+    EXPECT_THAT(observer_.statuses.back(), HasSubstr("try again in 1 minute"));
+    const int requests = server_.Count("GET", "/wylo.xml") + server_.Count("HEAD", "/wylo.xml");
+    clock_.Advance(30.0 / kSecondsPerDay);
+    session_.Tick(clock_.Now());  // not yet due
+    EXPECT_EQ(server_.Count("GET", "/wylo.xml") + server_.Count("HEAD", "/wylo.xml"), requests);
+
+    // The host answers: the list fills and the subscription opens, with no
+    // action of the user's.
+    server_.Restart();
+    clock_.Advance(31.0 / kSecondsPerDay);
+    session_.Tick(clock_.Now());
+    ASSERT_EQ(observer_.channelList.size(), 1u);
+    EXPECT_EQ(observer_.opened, 1);
+    EXPECT_EQ(observer_.markedChannel, 0);
+    EXPECT_FALSE(session_.directoryRetry().pending());
+    EXPECT_FALSE(observer_.timerRunning);
+    EXPECT_THAT(observer_.errors, IsEmpty());
+}
+
+TEST_F(HistorySessionTest, RetriesOfADamagedDirectoryDoNotRepeatTheErrorBox) {
+    test::PublishFlatChannel(server_, 3);
+    std::filesystem::create_directories(AppDir());
+    WriteFile(AppDir() / "wylo.xml", "<wylo><PROVIDERS>");
+    server_.Stop();
+    session_.Start();
+    ASSERT_EQ(observer_.errors.size(), 1u);
+    clock_.Advance(31.0 / kSecondsPerDay);
+    session_.Tick(clock_.Now());
+    EXPECT_EQ(observer_.errors.size(), 1u);
+    EXPECT_TRUE(session_.directoryRetry().pending());
+    EXPECT_THAT(observer_.statuses.back(), HasSubstr("try again in 1 minute"));
+
+    // The host's good copy, newer than the damaged one, replaces it.
+    server_.Serve("/wylo.xml",
+                  "<wylo><PROVIDERS><p><id>dunes</id><url>" + server_.Url("/dunes/Channel.xml") +
+                      "</url></p></PROVIDERS></wylo>",
+                  std::time(nullptr) + 3600);
+    server_.Restart();
+    clock_.Advance(61.0 / kSecondsPerDay);
+    session_.Tick(clock_.Now());
+    EXPECT_EQ(observer_.channelList.size(), 1u);
+    EXPECT_FALSE(session_.directoryRetry().pending());
+}
+
+TEST_F(HistorySessionTest, AChangeDueWhileOfflineUsesTheCache) {
+    StartSubscribed(3);
+    ChangeNow();
+    ChangeNow();
+    ChangeNow();  // images 1, 2 and 0 are in the cache now
+    server_.Stop();
+    ChangeNow();
+    EXPECT_EQ(ImageOnDesktop(), 1);
+    EXPECT_EQ(observer_.desktop.images[0].row, 1);
+    EXPECT_THAT(observer_.errors, IsEmpty());
+}
+
+}  // namespace
+}  // namespace wylo
