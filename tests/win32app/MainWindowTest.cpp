@@ -112,7 +112,7 @@ TEST(MainWindow, TrayShowsTheIconAndTheMenuReadsMooBeforeAnyStatus) {
 
 TEST(MainWindow, EachTickShowsTheNextChangeInStatusLineTooltipAndMenu) {
     WindowWorld world;
-    win::MainWindow& w = world.Start();
+    win::MainWindow& w = world.StartHealthy();
     ASSERT_TRUE(w.timerRunning());
     SendMessageW(w.hwnd(), WM_TIMER, win::MainWindow::kScheduleTimerId, 0);
     world.Pump();

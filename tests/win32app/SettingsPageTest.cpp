@@ -119,7 +119,7 @@ TEST(SettingsPageControls, ColourPanelsTakeTheChosenColourAndCancelKeepsIt) {
 
 TEST(SettingsPageControls, EnableGreysTheScheduleAndStopsTheTimer) {
     WindowWorld world;
-    win::MainWindow& w = world.Start();
+    win::MainWindow& w = world.StartHealthy();
     win::SettingsPage& s = *w.tsSettings;
     ASSERT_TRUE(w.timerRunning());
     SendMessageW(s.cbEnableScheduler, BM_CLICK, 0, 0);
@@ -179,7 +179,7 @@ TEST(SettingsPageControls, SavedSettingsShowInTheControls) {
     WriteFile(world.settingsFile(),
               "[Settings]\r\nEnableScheduler=0\r\nScheduleType=9\r\nScheduleFrequency=20000\r\n"
               "BGColour=0xFF\r\nIconTransparancy=0\r\n");
-    win::MainWindow& w = world.Start();
+    win::MainWindow& w = world.StartHealthy();
     win::SettingsPage& s = *w.tsSettings;
     EXPECT_FALSE(Checked(s.cbEnableScheduler));
     EXPECT_FALSE(Enabled(s.cbScheduleType));

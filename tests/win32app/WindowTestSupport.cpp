@@ -1,6 +1,7 @@
 #include "WindowTestSupport.h"
 
 #include "base/DateTime.h"
+#include "support/PublishedChannels.h"
 #include "win32app/Dialogs.h"
 #include "win32app/Window.h"
 
@@ -19,6 +20,7 @@ WindowWorld::WindowWorld() : platform(folder.path()) {
 
 WindowWorld::~WindowWorld() {
     window.reset();
+    server.reset();
     win::TrayIcon::SetShellCallForTests({});
 }
 
@@ -32,6 +34,12 @@ win::MainWindow& WindowWorld::Start(const std::string& directoryUrl) {
     window->FormCreate();
     Pump();
     return *window;
+}
+
+win::MainWindow& WindowWorld::StartHealthy() {
+    server = std::make_unique<TestHttpServer>();
+    PublishChannels(*server, {ChannelSpec("alpha", "Alpha Photos")});
+    return Start(server->Url("/wylo/wylo.xml"));
 }
 
 void WindowWorld::Close() {

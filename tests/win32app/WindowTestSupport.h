@@ -12,6 +12,7 @@
 #include "base/Clock.h"
 #include "platform/fake/FakePlatform.h"
 #include "support/TempDir.h"
+#include "support/TestHttpServer.h"
 #include "win32app/MainWindow.h"
 #include "win32app/TrayIcon.h"
 
@@ -34,6 +35,10 @@ public:
     // The window, created and started with the directory at directoryUrl
     // (a closed port: no channels).
     win::MainWindow& Start(const std::string& directoryUrl = "http://127.0.0.1:9/wylo.xml");
+    // The window started with a channel directory that answers, so the timer
+    // follows the schedule alone (a directory that cannot be had is fetched
+    // again by the tick).
+    win::MainWindow& StartHealthy();
     // The window created but not started.
     win::MainWindow& Make(const std::string& directoryUrl = "http://127.0.0.1:9/wylo.xml");
     void Close();
@@ -51,6 +56,7 @@ public:
     ManualClock clock;
     std::vector<TrayCall> trayCalls;
     bool trayAccepts = true;
+    std::unique_ptr<TestHttpServer> server;
     std::unique_ptr<win::MainWindow> window;
 };
 
