@@ -527,6 +527,14 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 case TrayIcon::kChangeNowId:
                     session_->ChangeNow();
                     return 0;
+                case StatusBar::kPreviousId:
+                case TrayIcon::kPreviousId:
+                    session_->GoBack();
+                    return 0;
+                case StatusBar::kNextId:
+                case TrayIcon::kNextId:
+                    session_->GoForward();
+                    return 0;
                 case TrayIcon::kExitId:
                     PostMessageW(hwnd_, WM_CLOSE, 0, 0);
                     return 0;

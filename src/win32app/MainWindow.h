@@ -121,6 +121,7 @@ private:
     void SubscriptionFailed(const std::string& message) override;
     void ShowError(const std::string& message) override;
     void CloseNow() override;
+    void HistoryChanged(bool canGoBack, bool canGoForward) override;
 
     Platform& platform_;
     const Clock& clock_;

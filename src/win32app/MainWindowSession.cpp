@@ -213,6 +213,13 @@ void MainWindow::ShowError(const std::string& message) {
     ShowDefaultError(hwnd_, message);
 }
 
+void MainWindow::HistoryChanged(bool canGoBack, bool canGoForward) {
+    Panel2->SetHistory(canGoBack, canGoForward);
+    if (tray) {
+        tray->SetHistory(canGoBack, canGoForward);
+    }
+}
+
 void MainWindow::CloseNow() {
     PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }

@@ -28,9 +28,18 @@ StatusBar::StatusBar(HWND parent, int id) {
     CreatePanel(parent, id, WS_VISIBLE, WS_EX_STATICEDGE);
     sbChangeNow =
         MakeControl(hwnd(), L"BUTTON", L"Change Now", WS_VISIBLE | BS_PUSHBUTTON, kChangeNowId);
-    SetWindowSubclass(sbChangeNow, NoFocusProc, kNoFocusSubclass, 0);
+    // Nothing to go to until Wylo has put a wallpaper on the desktop.
+    sbPrevious = MakeControl(hwnd(), L"BUTTON", L"Previous",
+                             WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, kPreviousId);
+    sbNext =
+        MakeControl(hwnd(), L"BUTTON", L"Next", WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, kNextId);
+    for (HWND button : {sbChangeNow, sbPrevious, sbNext}) {
+        SetWindowSubclass(button, NoFocusProc, kNoFocusSubclass, 0);
+    }
     hints = std::make_unique<Hints>(hwnd());
     hints->Add(sbChangeNow, L"Put the next picture on the desktop now");
+    hints->Add(sbPrevious, L"Put the wallpaper before this one back on the desktop");
+    hints->Add(sbNext, L"Go forward again to the wallpaper that followed");
     lStatus = MakeControl(hwnd(), L"STATIC", L"",
                           WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS);
     pbHTTPProgress = MakeControl(hwnd(), PROGRESS_CLASSW, L"", WS_VISIBLE);
@@ -46,12 +55,23 @@ void StatusBar::Layout(int top, int width, UINT dpi, const Font& font) {
     const int button = Scaled(72, dpi);
     const int progress = Scaled(368, dpi);
     const int gap = Scaled(2, dpi);
+    const int previous = Scaled(56, dpi);
+    const int next = Scaled(40, dpi);
     MoveWindow(sbChangeNow, 0, 0, button, inner, TRUE);
-    const int statusWidth = client.right - button - progress - 2 * gap;
-    MoveWindow(lStatus, button + gap, 0, statusWidth > 0 ? statusWidth : 0, inner, TRUE);
+    MoveWindow(sbPrevious, button, 0, previous, inner, TRUE);
+    MoveWindow(sbNext, button + previous, 0, next, inner, TRUE);
+    const int buttons = button + previous + next;
+    const int statusWidth = client.right - buttons - progress - 2 * gap;
+    MoveWindow(lStatus, buttons + gap, 0, statusWidth > 0 ? statusWidth : 0, inner, TRUE);
     MoveWindow(pbHTTPProgress, client.right - progress, 0, progress, inner, TRUE);
-    SetFont(sbChangeNow, font);
-    SetFont(lStatus, font);
+    for (HWND control : {sbChangeNow, sbPrevious, sbNext, lStatus}) {
+        SetFont(control, font);
+    }
+}
+
+void StatusBar::SetHistory(bool canGoBack, bool canGoForward) {
+    EnableWindow(sbPrevious, canGoBack);
+    EnableWindow(sbNext, canGoForward);
 }
 
 void StatusBar::SetStatus(const std::wstring& text) {

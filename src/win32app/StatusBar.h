@@ -8,11 +8,14 @@
 
 namespace wylo::win {
 
-// The bar along the bottom of the window: the "Change Now" button, which
-// takes no keyboard focus, the centred status text and the download progress.
+// The bar along the bottom of the window: the "Change Now", "Previous" and
+// "Next" buttons, which take no keyboard focus, the centred status text and
+// the download progress.
 class StatusBar : public Panel {
 public:
     static constexpr int kChangeNowId = 1001;
+    static constexpr int kPreviousId = 1002;
+    static constexpr int kNextId = 1003;
     static constexpr int kHeight = 20;
 
     StatusBar(HWND parent, int id);
@@ -29,7 +32,12 @@ public:
     void TransferEnd();
     int progressMaximum() const { return maximum_; }
 
+    // Whether there is a wallpaper of the history to go back or forward to.
+    void SetHistory(bool canGoBack, bool canGoForward);
+
     HWND sbChangeNow = nullptr;
+    HWND sbPrevious = nullptr;
+    HWND sbNext = nullptr;
     HWND lStatus = nullptr;
     HWND pbHTTPProgress = nullptr;
     std::unique_ptr<Hints> hints;

@@ -11,7 +11,7 @@
 namespace wylo::win {
 
 // The icon in the notification area and its menu: the time of the next change
-// (a label), "&Change Now" and "E&xit". Its messages arrive at the owner
+// (a label), "&Change Now", "&Previous", "&Next" and "E&xit". Its messages arrive at the owner
 // window as kCallbackMessage; the menu's choices as WM_COMMAND with the ids
 // below.
 class TrayIcon {
@@ -20,6 +20,8 @@ public:
     static constexpr int kNextChangeId = 40001;
     static constexpr int kChangeNowId = 40002;
     static constexpr int kExitId = 40003;
+    static constexpr int kPreviousId = 40004;
+    static constexpr int kNextId = 40005;
 
     // The one call into the shell, so tests can see what was asked of it.
     using ShellCall = std::function<BOOL(DWORD message, NOTIFYICONDATAW& data)>;
@@ -33,6 +35,8 @@ public:
     // The tooltip, cut to what the notification area can show.
     void SetHint(const std::wstring& hint);
     const std::wstring& hint() const { return hint_; }
+    // Whether there is a wallpaper of the history to go back or forward to.
+    void SetHistory(bool canGoBack, bool canGoForward);
     // The first menu item's text.
     void SetNextChange(const std::wstring& text);
     std::wstring nextChange() const;

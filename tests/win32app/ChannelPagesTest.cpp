@@ -216,6 +216,24 @@ TEST(ImagesList, ADoubleClickPutsTheImageOnTheDesktopAndSavesTheSettings) {
     EXPECT_EQ(world.platform.wallpaperCalls[0].path.filename(), "desktop.bmp");
     EXPECT_EQ(w.session().settings().currentImage, 1);
     EXPECT_TRUE(std::filesystem::exists(world.settingsFile()));
+
+    // A second image; then Previous puts the first back, and Next the second.
+    EXPECT_FALSE(Enabled(w.Panel2->sbPrevious));
+    list.SelectRow(0);
+    world.Command(list.hwnd(), LBN_DBLCLK);
+    world.Pump();
+    ASSERT_EQ(world.platform.wallpaperCalls.size(), 2u);
+    EXPECT_TRUE(Enabled(w.Panel2->sbPrevious));
+    EXPECT_FALSE(GetMenuState(w.tray->menu(), win::TrayIcon::kPreviousId, MF_BYCOMMAND) &
+                 MF_GRAYED);
+    world.Command(w.Panel2->sbPrevious, BN_CLICKED);
+    world.Pump();
+    EXPECT_EQ(world.platform.wallpaperCalls.size(), 3u);
+    EXPECT_TRUE(Enabled(w.Panel2->sbNext));
+    SendMessageW(w.hwnd(), WM_COMMAND, win::TrayIcon::kNextId, 0);
+    world.Pump();
+    EXPECT_EQ(world.platform.wallpaperCalls.size(), 4u);
+    EXPECT_FALSE(Enabled(w.Panel2->sbNext));
 }
 
 TEST(WebPages, OnlyWebAddressesAreShownAndTheLinkOpensTheBrowser) {
