@@ -83,19 +83,7 @@ void ImagesList::ShowDesktopImages(const DesktopImages& shown) {
         if (first == -1) {
             first = image.row;
         }
-        const std::vector<int> monitors = shown.MonitorsShowing(image.row);
-        QString text;
-        if (shown.images.size() == 1) {
-            text = QStringLiteral("On the desktop");
-        } else {
-            QStringList numbers;
-            for (const int monitor : monitors) {
-                numbers << QString::number(monitor + 1);
-            }
-            text = (monitors.size() == 1 ? QStringLiteral("On monitor ")
-                                         : QStringLiteral("On monitors ")) +
-                   numbers.join(QStringLiteral(", "));
-        }
+        const QString text = QString::fromStdString(shown.MarkText(image.row));
         marks_.insert(image.row, text);
     }
     for (int r = 0; r < count(); ++r) {

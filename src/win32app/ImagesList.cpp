@@ -12,6 +12,13 @@ namespace {
 
 // A list box row can be at most 255 pixels high.
 constexpr int kMaxRowHeight = 255;
+// Left of the title, and between it and the thumbnail column.
+constexpr int kTitleLeft = 10;
+constexpr int kTitleGap = 8;
+constexpr int kTitlePixelSize = 19;
+// The desktop mark: a bar along the row's left edge and a badge under the
+// title.
+constexpr int kMarkBarWidth = 4;
 
 }  // namespace
 
@@ -25,6 +32,30 @@ ImagesList::ImagesList(HWND parent, Session& session) : session_(session) {
 
 void ImagesList::Clear() {
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    marks_.clear();
+}
+
+void ImagesList::ShowDesktopImages(const DesktopImages& shown) {
+    marks_.clear();
+    int first = -1;
+    for (const DesktopImages::Image& image : shown.images) {
+        if (image.row < 0 || image.row >= count() || marks_.count(image.row) != 0) {
+            continue;
+        }
+        if (first == -1) {
+            first = image.row;
+        }
+        marks_[image.row] = Wide(shown.MarkText(image.row));
+    }
+    if (first != -1) {
+        SelectRow(first);
+    }
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+std::wstring ImagesList::MarkText(int row) const {
+    const auto mark = marks_.find(row);
+    return mark == marks_.end() ? std::wstring() : mark->second;
 }
 
 void ImagesList::AddRow(const std::string& caption, int image, int height) {
@@ -72,6 +103,7 @@ void ImagesList::SetDpi(UINT dpi, const Fonts& fonts) {
     }
     dpi_ = dpi;
     rowFont_ = fonts.rowTitle.get();
+    badgeFont_ = fonts.badge.get();
     SetFont(list_, fonts.window);
     InvalidateRect(list_, nullptr, TRUE);
 }
@@ -117,8 +149,46 @@ bool ImagesList::OnDrawItem(const DRAWITEMSTRUCT& item) {
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, fill);
     SetTextColor(dc, text);
-    TextOutW(dc, r.left + Scaled(10, dpi_), TitleTop(r.top, r.bottom, Scaled(14, dpi_)),
-             title.c_str(), static_cast<int>(title.size()));
+    // A long title ends before the thumbnail column.
+    const int titleLeft = r.left + Scaled(kTitleLeft, dpi_);
+    const int titleTop = TitleTop(r.top, r.bottom, Scaled(14, dpi_));
+    const int columnLeft = r.right - Scaled(10, dpi_) - Scaled(session_.maxThumbWidth(), dpi_) -
+                           Scaled(kTitleGap, dpi_);
+    RECT titleArea = {titleLeft, titleTop, std::max(titleLeft, columnLeft),
+                      titleTop + Scaled(kTitlePixelSize, dpi_) + Scaled(6, dpi_)};
+    DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &titleArea,
+              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_NOCLIP);
+
+    const std::wstring mark = MarkText(static_cast<int>(item.itemID));
+    if (!mark.empty()) {
+        // The highlight colour on a plain row; the row's own colours on the
+        // selected one, so the mark never vanishes into the selection.
+        const COLORREF markFill = GetSysColor(selected ? COLOR_BTNFACE : COLOR_HIGHLIGHT);
+        const COLORREF markText = GetSysColor(selected ? COLOR_WINDOWTEXT : COLOR_HIGHLIGHTTEXT);
+        HBRUSH markBrush = CreateSolidBrush(markFill);
+        const RECT bar = {r.left, r.top, r.left + Scaled(kMarkBarWidth, dpi_), r.bottom};
+        FillRect(dc, &bar, markBrush);
+        SelectObject(dc, badgeFont_);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, mark.c_str(), static_cast<int>(mark.size()), &size);
+        RECT badge = {titleLeft, titleTop + Scaled(kTitlePixelSize + 4, dpi_), 0, 0};
+        badge.right = badge.left + size.cx + Scaled(10, dpi_);
+        badge.bottom = badge.top + size.cy + Scaled(2, dpi_);
+        // Only where the row has room for it; the bar alone marks a low row.
+        if (badge.bottom < r.bottom - 1) {
+            HGDIOBJ oldBrush = SelectObject(dc, markBrush);
+            HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+            RoundRect(dc, badge.left, badge.top, badge.right + 1, badge.bottom + 1, Scaled(8, dpi_),
+                      Scaled(8, dpi_));
+            SelectObject(dc, oldPen);
+            SelectObject(dc, oldBrush);
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, markText);
+            DrawTextW(dc, mark.c_str(), static_cast<int>(mark.size()), &badge,
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        }
+        DeleteObject(markBrush);
+    }
     SelectObject(dc, oldFont);
     if (item.itemState & ODS_FOCUS) {
         DrawFocusRect(dc, &r);

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 
 #include "win32app/Controls.h"
 
 namespace wylo {
 class Session;
-}
+struct DesktopImages;
+}  // namespace wylo
 
 namespace wylo::win {
 
@@ -31,6 +33,11 @@ public:
     // Selects row and scrolls it into view; an index the list does not hold
     // leaves no row selected.
     void SelectRow(int row);
+    // Marks the rows whose pictures are on the desktop, and selects the
+    // first of them.
+    void ShowDesktopImages(const DesktopImages& shown);
+    // The mark on row; empty when its picture is not on the desktop.
+    std::wstring MarkText(int row) const;
     // The height of row in the window's pixels.
     int RowHeight(int row) const;
 
@@ -49,6 +56,8 @@ private:
     Session& session_;
     UINT dpi_ = 96;
     HFONT rowFont_ = nullptr;
+    HFONT badgeFont_ = nullptr;
+    std::map<int, std::wstring> marks_;
 };
 
 }  // namespace wylo::win

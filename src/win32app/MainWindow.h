@@ -122,6 +122,7 @@ private:
     void ShowError(const std::string& message) override;
     void CloseNow() override;
     void HistoryChanged(bool canGoBack, bool canGoForward) override;
+    void DesktopImagesChanged(const DesktopImages& shown) override;
 
     Platform& platform_;
     const Clock& clock_;

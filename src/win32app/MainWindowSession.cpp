@@ -213,6 +213,10 @@ void MainWindow::ShowError(const std::string& message) {
     ShowDefaultError(hwnd_, message);
 }
 
+void MainWindow::DesktopImagesChanged(const DesktopImages& shown) {
+    tsCurrentChannel->lbImages->ShowDesktopImages(shown);
+}
+
 void MainWindow::HistoryChanged(bool canGoBack, bool canGoForward) {
     Panel2->SetHistory(canGoBack, canGoForward);
     if (tray) {

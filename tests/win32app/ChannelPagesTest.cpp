@@ -216,6 +216,12 @@ TEST(ImagesList, ADoubleClickPutsTheImageOnTheDesktopAndSavesTheSettings) {
     EXPECT_EQ(world.platform.wallpaperCalls[0].path.filename(), "desktop.bmp");
     EXPECT_EQ(w.session().settings().currentImage, 1);
     EXPECT_TRUE(std::filesystem::exists(world.settingsFile()));
+    // The row of the picture on the desktop is marked, with a bar along its
+    // left edge in the highlight colour.
+    EXPECT_EQ(list.MarkText(1), L"On the desktop");
+    EXPECT_EQ(list.MarkText(0), L"");
+    EXPECT_EQ(PaintRow(w, 1, 400, false)[1], GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(PaintRow(w, 0, 400, false)[1], GetSysColor(COLOR_BTNFACE));
 
     // A second image; then Previous puts the first back, and Next the second.
     EXPECT_FALSE(Enabled(w.Panel2->sbPrevious));
