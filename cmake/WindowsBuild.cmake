@@ -1,9 +1,23 @@
 # Defaults of a cross build for Windows, read before the options of the
-# top-level CMakeLists.txt. Debian's mingw-w64 root has no Qt, libcurl,
-# pugixml or libjpeg, so by default such a build makes the GUI-free core, the
-# Windows back-end and their tests; the parts that need those libraries come
-# back on by themselves once the target has them (a vcpkg tree, for example).
-# Every choice can still be given with -D.
+# top-level CMakeLists.txt. Debian's mingw-w64 root has no Qt, libcurl, pugixml
+# or libjpeg; the build cross-builds the libraries it needs from Debian's own
+# source packages (cmake/WindowsDependencies.cmake), so the whole core, the
+# publishers' tool and their tests build for Windows. Every choice can still be
+# given with -D.
+
+option(WYLO_BUILD_WINDOWS_DEPENDENCIES
+    "Cross-build libcurl, pugixml, libjpeg-turbo, fmt, CLI11 and cpp-httplib from Debian's sources" ON)
+if(WYLO_BUILD_WINDOWS_DEPENDENCIES AND (NOT DEFINED CACHE{WYLO_WITH_NETWORK_AND_JPEG}
+                                        OR WYLO_WITH_NETWORK_AND_JPEG))
+    if(NOT IS_ABSOLUTE "${CMAKE_TOOLCHAIN_FILE}")
+        if(EXISTS "${CMAKE_BINARY_DIR}/${CMAKE_TOOLCHAIN_FILE}")
+            set(CMAKE_TOOLCHAIN_FILE "${CMAKE_BINARY_DIR}/${CMAKE_TOOLCHAIN_FILE}")
+        else()
+            set(CMAKE_TOOLCHAIN_FILE "${CMAKE_SOURCE_DIR}/${CMAKE_TOOLCHAIN_FILE}")
+        endif()
+    endif()
+    include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
+endif()
 
 if(NOT DEFINED CACHE{WYLO_WITH_NETWORK_AND_JPEG})
     find_package(CURL QUIET)

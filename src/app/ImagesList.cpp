@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/Pictures.h"
+#include "session/ImageRows.h"
 #include "session/Session.h"
 #include "session/SessionObserver.h"
 
@@ -82,19 +83,7 @@ void ImagesList::ShowDesktopImages(const DesktopImages& shown) {
         if (first == -1) {
             first = image.row;
         }
-        const std::vector<int> monitors = shown.MonitorsShowing(image.row);
-        QString text;
-        if (shown.images.size() == 1) {
-            text = QStringLiteral("On the desktop");
-        } else {
-            QStringList numbers;
-            for (const int monitor : monitors) {
-                numbers << QString::number(monitor + 1);
-            }
-            text = (monitors.size() == 1 ? QStringLiteral("On monitor ")
-                                         : QStringLiteral("On monitors ")) +
-                   numbers.join(QStringLiteral(", "));
-        }
+        const QString text = QString::fromStdString(shown.MarkText(image.row));
         marks_.insert(image.row, text);
     }
     for (int r = 0; r < count(); ++r) {
@@ -120,12 +109,11 @@ void ImagesList::ReleasePictures() {
 }
 
 int ImagesList::ThumbnailLeft(int rowRight, int width, int maxThumbWidth) {
-    const int h = (width - maxThumbWidth) / 2;
-    return rowRight - 10 - (width - h);
+    return wylo::ThumbnailLeft(rowRight, width, maxThumbWidth);
 }
 
 int ImagesList::TitleTop(int top, int bottom) {
-    return (top + bottom) / 2 - kTitlePoints / 2;
+    return wylo::TitleTop(top, bottom, kTitlePoints);
 }
 
 std::optional<QImage> ImagesList::ThumbnailPicture(const std::filesystem::path& thumbnail) const {
@@ -177,7 +165,7 @@ void ImagesListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->save();
     painter->fillRect(r, fill);
     const int x = ImagesList::ThumbnailLeft(right, picture->width(), list_->maxThumbWidth());
-    painter->drawImage(QPoint(x, r.y() + 2), *picture);
+    painter->drawImage(QPoint(x, ThumbnailTop(r.y())), *picture);
 
     QFont font = list_->font();
     font.setPixelSize(kTitlePixelSize);

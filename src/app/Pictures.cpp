@@ -2,13 +2,10 @@
 
 #include <QImageReader>
 #include <algorithm>
-#include <cctype>
-#include <string>
+#include <optional>
 
-#include "base/Error.h"
 #include "compose/Bitmap.h"
-#include "compose/BmpFile.h"
-#include "compose/Jpeg.h"
+#include "session/PreviewPicture.h"
 #include "session/Thumbnails.h"
 
 namespace wylo::app {
@@ -36,27 +33,16 @@ QImage ToQImage(const ThumbnailPicture& picture) {
 }
 
 QImage LoadPreviewPicture(const std::filesystem::path& file) {
-    std::string ext = file.extension().string();
-    for (char& c : ext) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (const std::optional<Bitmap> picture = DecodePreview(file)) {
+        return ToQImage(*picture);
     }
-    if (ext == ".jpg" || ext == ".jpeg") {
-        return ToQImage(DecodeJpegFile(file));
+    // An icon, which Qt reads itself.
+    QImageReader reader(QString::fromStdString(file.string()), "ico");
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        ThrowPreviewError(file, reader.errorString().toStdString());
     }
-    if (ext == ".bmp") {
-        return ToQImage(ReadBmpFile(file));
-    }
-    if (ext == ".ico") {
-        QImageReader reader(QString::fromStdString(file.string()), "ico");
-        const QImage image = reader.read();
-        if (image.isNull()) {
-            throw Error("Unable to show the channel preview " + file.string() + ": " +
-                        reader.errorString().toStdString());
-        }
-        return image;
-    }
-    throw Error("Unable to show the channel preview " + file.string() +
-                ": pictures of this kind cannot be shown");
+    return image;
 }
 
 }  // namespace wylo::app

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <string>
 
 #include "session/SessionObserver.h"
 
@@ -29,6 +30,24 @@ std::vector<int> DesktopImages::MonitorsShowing(int row) const {
         }
     }
     return monitors;
+}
+
+std::string DesktopImages::MarkText(int row) const {
+    const std::vector<int> monitors = MonitorsShowing(row);
+    if (monitors.empty()) {
+        return {};
+    }
+    if (images.size() == 1) {
+        return "On the desktop";
+    }
+    std::string text = monitors.size() == 1 ? "On monitor " : "On monitors ";
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        if (i > 0) {
+            text += ", ";
+        }
+        text += std::to_string(monitors[i] + 1);
+    }
+    return text;
 }
 
 }  // namespace wylo

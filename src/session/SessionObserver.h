@@ -65,6 +65,10 @@ struct DesktopImages {
     std::string Name() const;
     // The monitors (0-based) that show the picture of row.
     std::vector<int> MonitorsShowing(int row) const;
+    // The mark the images list shows on row: "On the desktop" when the
+    // desktop shows one image, "On monitor 2" or "On monitors 1, 3" when the
+    // monitors show several; empty when row is not on the desktop.
+    std::string MarkText(int row) const;
     friend bool operator==(const DesktopImages&, const DesktopImages&) = default;
 };
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -13,6 +14,7 @@
 
 #include "base/Clock.h"
 #include "base/DateTime.h"
+#include "base/LocalTime.h"
 #include "channels/Download.h"
 #include "channels/DownloadGate.h"
 #include "channels/HttpClient.h"
@@ -32,8 +34,7 @@ void SetWriteTime(const fs::path& path, std::time_t t) {
 }
 
 DateTime LocalDateTime(std::time_t t) {
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = ToLocalTime(t).value();
     return EncodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                            local.tm_min, local.tm_sec});
 }
@@ -345,7 +346,12 @@ TEST_F(DownloadFileTest, ReplacesASymlinkInsteadOfWritingThroughIt) {
     WriteFile(outside, "not yours");
     const fs::path file = dir_ / "cache" / "photo.jpg";
     fs::create_directories(file.parent_path());
-    fs::create_symlink(outside, file);
+    std::error_code error;
+    fs::create_symlink(outside, file, error);
+    if (error) {
+        // Windows lets only administrators and developer mode make them.
+        GTEST_SKIP() << "no symbolic links here: " << error.message();
+    }
     SetWriteTime(outside, now_ - 3600);
     server_.Serve("/photo.jpg", "photo", now_);
 

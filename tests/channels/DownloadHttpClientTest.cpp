@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -19,6 +20,19 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+
+// Sets an environment variable of this process; an empty value removes it.
+void SetEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value);
+#else
+    if (*value != '\0') {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+#endif
+}
 
 // Collects the body of a GET.
 struct Body {
@@ -99,12 +113,12 @@ TEST_F(HttpClientTest, CookieSetByOneReplyGoesBackOnTheNext) {
 TEST_F(HttpClientTest, ProxyFromTheEnvironmentIsIgnored) {
     server_.Serve("/a.xml", "direct");
     // A proxy that does not exist: using it would fail the request.
-    setenv("http_proxy", "http://127.0.0.1:1", 1);
-    setenv("HTTP_PROXY", "http://127.0.0.1:1", 1);
+    SetEnvironment("http_proxy", "http://127.0.0.1:1");
+    SetEnvironment("HTTP_PROXY", "http://127.0.0.1:1");
     HttpClient client;
     const bool ok = client.Get(server_.Url("/a.xml"), body_.Sink());
-    unsetenv("http_proxy");
-    unsetenv("HTTP_PROXY");
+    SetEnvironment("http_proxy", "");
+    SetEnvironment("HTTP_PROXY", "");
 
     EXPECT_TRUE(ok) << client.LastError();
     EXPECT_EQ(body_.text, "direct");

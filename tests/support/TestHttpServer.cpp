@@ -55,7 +55,11 @@ std::string TestHttpServer::Url(const std::string& path) const {
 
 std::string TestHttpServer::HttpDate(std::time_t t) {
     std::tm gmt{};
+#ifdef _WIN32
+    gmtime_s(&gmt, &t);
+#else
     gmtime_r(&t, &gmt);
+#endif
     char text[64];
     std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &gmt);
     return text;

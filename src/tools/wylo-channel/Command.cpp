@@ -1,6 +1,7 @@
 #include "tools/wylo-channel/Command.h"
 
 #include <algorithm>
+#include <random>
 #include <system_error>
 
 #include <fmt/core.h>
@@ -54,11 +55,28 @@ std::string Printable(const std::string& text) {
 }
 
 TemporaryFolder::TemporaryFolder(const std::string& prefix) {
+#ifdef _WIN32
+    // No mkdtemp here: creating a folder fails when the name is taken, so
+    // random names are tried until one is new.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const auto candidate =
+            std::filesystem::temp_directory_path() / fmt::format("{}-{:08x}", prefix, random());
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) {
+            path_ = candidate;
+        }
+    }
+    if (path_.empty()) {
+        throw Error("Cannot create a temporary folder for the downloads");
+    }
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
     if (!mkdtemp(pattern.data())) {
         throw Error("Cannot create a temporary folder for the downloads");
     }
     path_ = pattern;
+#endif
 }
 
 TemporaryFolder::~TemporaryFolder() {

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "win32app/Controls.h"
+#include "win32app/Pictures.h"
+#include "win32app/WebBrowserHost.h"
+
+namespace wylo::win {
+
+// The channel's preview, scaled to fit its area with its aspect ratio kept.
+class PreviewImage : public Panel {
+public:
+    PreviewImage(HWND parent, int id);
+    void SetPicture(PreviewPicture picture);
+    bool hasPicture() const { return picture_.width > 0; }
+
+protected:
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    PreviewPicture picture_;
+};
+
+// The "Welcome" page: the channel directory's welcome page.
+class WelcomePage : public Panel {
+public:
+    WelcomePage(HWND parent, int id, WebBrowserHost::OpenExternally open);
+    void Layout(const Fonts& fonts);
+    std::unique_ptr<WebBrowserHost> wbWelcome;
+
+protected:
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+// The "Channels List" page: the channel list with the Refresh button, and
+// the selected channel's name, description, preview, terms and the
+// Subscribe button.
+class ChannelsPage : public Panel {
+public:
+    static constexpr int kProvidersId = 210;
+    static constexpr int kRefreshId = 211;
+    static constexpr int kSubscribeId = 215;
+    static constexpr int kTermsId = 216;
+
+    ChannelsPage(HWND parent, int id);
+    void Layout(const Fonts& fonts);
+
+    // The channel index carried by the selected entry, or nothing.
+    std::optional<int> SelectedChannel() const;
+
+    // The user picked a channel, pressed Refresh, Terms or Subscribe.
+    std::function<void()> onProvidersChange, onRefresh, onTerms, onSubscribe;
+
+    HWND gbChannels, cbProviders, sbRefresh, gbDetails, lChannelName, edTitle, lDescription,
+        edDescription, sbSubscribe, sbTerms, cbSubscription;
+    std::unique_ptr<PreviewImage> iPreview;
+    std::unique_ptr<Hints> hints;
+
+protected:
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void DrawPictureButton(const DRAWITEMSTRUCT& item);
+    HICON refreshIcon_ = nullptr;
+    HICON subscribeIcon_ = nullptr;
+    HICON termsIcon_ = nullptr;
+    UINT dpi_ = 96;
+    HFONT font_ = nullptr;
+};
+
+}  // namespace wylo::win

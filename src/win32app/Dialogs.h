@@ -1,0 +1,56 @@
+#pragma once
+
+#include <exception>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "base/Colour.h"
+
+namespace wylo::win {
+
+// Modal message boxes. Tests switch them to recording, so no box waits for a
+// click that never comes and the test can read what would have been shown.
+class MessageBoxes {
+public:
+    struct Shown {
+        std::string caption;
+        std::string text;
+    };
+    // A modal error box with the one button "OK".
+    static void Error(HWND owner, const std::string& caption, const std::string& text);
+
+    static void SetRecording(bool recording);
+    static const std::vector<Shown>& Recorded();
+    static void ClearRecorded();
+};
+
+// The system's colour picker, opened with the custom colours shown. Tests set
+// the answer of the next call ahead of time.
+class ColourDialog {
+public:
+    // The chosen colour, or nothing when the user cancelled.
+    static std::optional<Colour> GetColour(HWND owner, Colour initial);
+
+    // The next GetColour answers this (a colour, or nothing for Cancel)
+    // without showing anything; one use only.
+    static void SetNextAnswer(std::optional<Colour> colour);
+    static Colour LastInitial();
+};
+
+// How the program reports an error that ended what the user asked for: a box
+// titled "Wylo" with the error's text.
+void ShowDefaultError(HWND owner, const std::string& text);
+
+template <typename Work>
+void Guarded(HWND owner, Work&& work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        ShowDefaultError(owner, e.what());
+    }
+}
+
+}  // namespace wylo::win

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "win32app/Controls.h"
+
+namespace wylo {
+class Session;
+struct DesktopImages;
+}  // namespace wylo
+
+namespace wylo::win {
+
+// The subscribed channel's images: an owner-drawn list whose rows are as tall
+// as their thumbnails, each showing the image's title on the left and its
+// thumbnail on the right. A double-click (or Enter) puts the image on the
+// desktop. Its parent hands it the list's drawing messages.
+class ImagesList {
+public:
+    static constexpr int kId = 230;
+
+    ImagesList(HWND parent, Session& session);
+    HWND hwnd() const { return list_; }
+
+    void Clear();
+    // A row with its caption, image index and height at 100 %.
+    void AddRow(const std::string& caption, int image, int height);
+    int count() const;
+    // -1 when no row is selected.
+    int selectedRow() const;
+    // Selects row and scrolls it into view; an index the list does not hold
+    // leaves no row selected.
+    void SelectRow(int row);
+    // Marks the rows whose pictures are on the desktop, and selects the
+    // first of them.
+    void ShowDesktopImages(const DesktopImages& shown);
+    // The mark on row; empty when its picture is not on the desktop.
+    std::wstring MarkText(int row) const;
+    // The height of row in the window's pixels.
+    int RowHeight(int row) const;
+
+    void SetDpi(UINT dpi, const Fonts& fonts);
+
+    // The parent's messages for the list; true when handled.
+    bool OnDrawItem(const DRAWITEMSTRUCT& item);
+    bool OnCommand(int id, int code);
+    bool OnVKeyToItem(WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // The user asked for the selected image.
+    std::function<void(int row)> onPick;
+
+private:
+    HWND list_;
+    Session& session_;
+    UINT dpi_ = 96;
+    HFONT rowFont_ = nullptr;
+    HFONT badgeFont_ = nullptr;
+    std::map<int, std::wstring> marks_;
+};
+
+}  // namespace wylo::win

@@ -1,0 +1,599 @@
+#include "win32app/MainWindow.h"
+
+#include <algorithm>
+#include <exception>
+
+#include <commctrl.h>
+
+#include "base/Clock.h"
+#include "platform/Platform.h"
+#include "schedule/FrequencyRange.h"
+#include "win32app/Dialogs.h"
+#include "win32app/Resources.h"
+
+namespace wylo::win {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"WyloMainWindow";
+constexpr UINT kRunSoonMessage = WM_APP + 2;
+constexpr int kTabsId = 100;
+constexpr int kStatusBarId = 300;
+// The client area at creation and the smallest outer size, at 100 %.
+constexpr SIZE kClientSize = {715, 561};
+constexpr SIZE kMinimumSize = {722, 588};
+
+struct PageInfo {
+    const wchar_t* caption;
+    int picture;
+};
+// In tab order.
+constexpr PageInfo kPages[] = {{L"Welcome", 0},
+                               {L"Channels List", 1},
+                               {L"Subscribed Channel News", 3},
+                               {L"Subscribed Channel Images", 2},
+                               {L"Settings", 4}};
+
+int Index(MainWindow::Page page) {
+    return static_cast<int>(page);
+}
+
+RECT OuterRect(SIZE client, DWORD style, DWORD exStyle, UINT dpi) {
+    RECT r = {0, 0, Scaled(client.cx, dpi), Scaled(client.cy, dpi)};
+    using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    if (adjustForDpi != nullptr) {
+        adjustForDpi(&r, style, FALSE, exStyle, dpi);
+    } else {
+        AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    }
+    return r;
+}
+
+constexpr DWORD kStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+
+}  // namespace
+
+MainWindow::MainWindow(Platform& platform, const Clock& clock, std::string directoryUrl)
+    : platform_(platform), clock_(clock), directoryUrl_(std::move(directoryUrl)) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    bigIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXICON),
+                                             GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kProgramIconId),
+                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    static const bool registered = [instance] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = &MainWindow::Proc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        wc.lpszClassName = kWindowClass;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+
+    // Centred on the primary monitor's work area.
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const UINT screenDpi = DpiOf(nullptr);
+    const RECT outer = OuterRect(kClientSize, kStyle, kExStyle, screenDpi);
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
+    CreateWindowExW(kExStyle, kWindowClass, L"Wylo", kStyle,
+                    work.left + std::max(0L, (work.right - work.left - width) / 2),
+                    work.top + std::max(0L, (work.bottom - work.top - height) / 2), width, height,
+                    nullptr, nullptr, instance, this);
+    if (hwnd_ == nullptr) {
+        throw std::runtime_error("Unable to create the main window");
+    }
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+
+    Build();
+    session_ = std::make_unique<Session>(platform_, clock_, directoryUrl_,
+                                         static_cast<SessionObserver&>(*this));
+    tsCurrentChannel = std::make_unique<ImagesPage>(hwnd_, 203, *session_);
+    BindControls();
+    ApplyDpi(DpiOf(hwnd_));
+    // The window's own size at its first layout makes no beep.
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    lastSize_ = {client.right, client.bottom};
+}
+
+MainWindow::~MainWindow() {
+    if (hwnd_ != nullptr) {
+        if (!destroyed_) {
+            FormDestroy();
+        }
+        DestroyWindow(hwnd_);
+    }
+    // The session's work must not report into controls that are gone.
+    session_.reset();
+    if (tabPictures_ != nullptr) {
+        ImageList_Destroy(tabPictures_);
+    }
+    if (accelerators_ != nullptr) {
+        DestroyAcceleratorTable(accelerators_);
+    }
+    for (HICON icon : {bigIcon_, smallIcon_}) {
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+        }
+    }
+}
+
+void MainWindow::Build() {
+    PageControl1 = MakeControl(hwnd_, WC_TABCONTROLW, L"",
+                               WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TCS_BUTTONS |
+                                   TCS_FLATBUTTONS | TCS_MULTILINE | TCS_HOTTRACK,
+                               kTabsId);
+    const auto open = [this](const std::string& url) { session_->OpenUrl(url); };
+    tsWelcome = std::make_unique<WelcomePage>(hwnd_, 200, open);
+    tsChannels = std::make_unique<ChannelsPage>(hwnd_, 201);
+    tsChannelNews = std::make_unique<NewsPage>(hwnd_, 202, open);
+    tsSettings = std::make_unique<SettingsPage>(hwnd_, 204);
+    Panel2 = std::make_unique<StatusBar>(hwnd_, kStatusBarId);
+    tray = std::make_unique<TrayIcon>(
+        hwnd_, smallIcon_ != nullptr ? smallIcon_ : LoadIconW(nullptr, IDI_APPLICATION));
+    // Alt+X ends the program from the window as well as from the tray menu.
+    ACCEL exit = {FALT | FVIRTKEY, 'X', static_cast<WORD>(TrayIcon::kExitId)};
+    accelerators_ = CreateAcceleratorTableW(&exit, 1);
+}
+
+void MainWindow::BindControls() {
+    ChannelsPage& c = *tsChannels;
+    c.onProvidersChange = [this] {
+        Guarded(hwnd_, [this] {
+            if (const std::optional<int> channel = tsChannels->SelectedChannel()) {
+                session_->SelectChannel(*channel);
+            }
+        });
+    };
+    c.onRefresh = [this] { Guarded(hwnd_, [this] { session_->RefreshChannelList(); }); };
+    c.onTerms = [this] { session_->OpenTerms(); };
+    c.onSubscribe = [this] {
+        Guarded(hwnd_, [this] {
+            if (const std::optional<int> channel = tsChannels->SelectedChannel()) {
+                session_->Subscribe(*channel);
+            }
+        });
+    };
+    tsCurrentChannel->lbImages->onPick = [this](int row) { session_->PickImage(row); };
+
+    SettingsPage& s = *tsSettings;
+    s.onChanged = [this] { SyncSettingsFromControls(); };
+    s.onEnableSchedulerClick = [this] { cbEnableSchedulerClick(); };
+    s.onScheduleTypePicked = [this](int index) {
+        Settings& settings = session_->settings();
+        PickScheduleUnit(settings, ScheduleUnitAt(index));
+        tsSettings->seScheduleFrequency->SetAllowedRange(settings.frequencyMin,
+                                                         settings.frequencyMax);
+    };
+}
+
+void MainWindow::FormCreate() {
+    session_->Start();
+}
+
+void MainWindow::FormDestroy() {
+    destroyed_ = true;
+    SyncSettingsFromControls();
+    session_->Finish();
+}
+
+Panel* MainWindow::PagePanel(Page page) const {
+    switch (page) {
+        case Page::Welcome:
+            return tsWelcome.get();
+        case Page::Channels:
+            return tsChannels.get();
+        case Page::News:
+            return tsChannelNews.get();
+        case Page::Images:
+            return tsCurrentChannel.get();
+        case Page::Settings:
+            return tsSettings.get();
+    }
+    return nullptr;
+}
+
+void MainWindow::ApplyDpi(UINT dpi) {
+    fonts_ = std::make_unique<Fonts>(dpi);
+    SetFont(PageControl1, fonts_->window);
+    // The tab pictures at this scaling.
+    if (tabPictures_ != nullptr) {
+        ImageList_Destroy(tabPictures_);
+    }
+    const int side = Scaled(32, dpi);
+    tabPictures_ = ImageList_Create(side, side, ILC_COLOR32, 5, 0);
+    for (int id : kTabIconIds) {
+        HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                                   IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
+        ImageList_AddIcon(tabPictures_,
+                          icon != nullptr ? icon : LoadIconW(nullptr, IDI_APPLICATION));
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+        }
+    }
+    SendMessageW(PageControl1, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tabPictures_));
+    RebuildTabs();
+    Layout();
+}
+
+void MainWindow::RebuildTabs() {
+    SendMessageW(PageControl1, TCM_DELETEALLITEMS, 0, 0);
+    int position = 0;
+    int activePosition = -1;
+    for (int i = 0; i < 5; ++i) {
+        if (!visible_[i]) {
+            continue;
+        }
+        TCITEMW item{};
+        item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
+        item.pszText = const_cast<wchar_t*>(kPages[i].caption);
+        item.iImage = kPages[i].picture;
+        item.lParam = i;
+        SendMessageW(PageControl1, TCM_INSERTITEMW, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(&item));
+        if (i == Index(active_)) {
+            activePosition = position;
+        }
+        ++position;
+    }
+    SendMessageW(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(activePosition), 0);
+}
+
+void MainWindow::Layout() {
+    if (fonts_ == nullptr) {
+        return;
+    }
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int statusHeight = Scaled(StatusBar::kHeight, fonts_->dpi);
+    const int tabsHeight = std::max(0L, client.bottom - statusHeight);
+    Panel2->Layout(tabsHeight, client.right, fonts_->dpi, fonts_->window);
+    MoveWindow(PageControl1, 0, 0, client.right, tabsHeight, TRUE);
+    RECT area = {0, 0, client.right, tabsHeight};
+    SendMessageW(PageControl1, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    for (int i = 0; i < 5; ++i) {
+        Panel* page = PagePanel(static_cast<Page>(i));
+        if (page == nullptr) {
+            continue;
+        }
+        SetWindowPos(page->hwnd(), HWND_TOP, area.left, area.top, area.right - area.left,
+                     area.bottom - area.top, i == Index(active_) ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
+    }
+    tsWelcome->Layout(*fonts_);
+    tsChannels->Layout(*fonts_);
+    tsChannelNews->Layout(*fonts_);
+    tsCurrentChannel->Layout(*fonts_);
+    tsSettings->Layout(*fonts_);
+}
+
+bool MainWindow::IsPageTabVisible(Page page) const {
+    return visible_[Index(page)];
+}
+
+void MainWindow::SetPageTabVisible(Page page, bool visible) {
+    if (visible_[Index(page)] == visible) {
+        return;
+    }
+    visible_[Index(page)] = visible;
+    if (!visible && active_ == page) {
+        // The page whose tab goes gives way to the first page still shown.
+        for (int i = 0; i < 5; ++i) {
+            if (visible_[i]) {
+                SetActivePage(static_cast<Page>(i));
+                break;
+            }
+        }
+    }
+    RebuildTabs();
+    // More or fewer tabs may change the rows of tabs, and so the pages' area.
+    Layout();
+}
+
+void MainWindow::SetActivePage(Page page) {
+    if (!visible_[Index(page)]) {
+        return;
+    }
+    const Page previous = active_;
+    active_ = page;
+    for (int i = 0; i < 5; ++i) {
+        if (Panel* panel = PagePanel(static_cast<Page>(i))) {
+            ShowWindow(panel->hwnd(), i == Index(page) ? SW_SHOW : SW_HIDE);
+        }
+    }
+    const int count = TabCount();
+    for (int position = 0; position < count; ++position) {
+        TCITEMW item{};
+        item.mask = TCIF_PARAM;
+        SendMessageW(PageControl1, TCM_GETITEMW, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(&item));
+        if (item.lParam == Index(page)) {
+            SendMessageW(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(position), 0);
+        }
+    }
+    // Leaving the Settings page saves the settings.
+    if (previous == Page::Settings && page != Page::Settings) {
+        tsSettingsHide();
+    }
+}
+
+void MainWindow::SelectTab(int position) {
+    TCITEMW item{};
+    item.mask = TCIF_PARAM;
+    if (SendMessageW(PageControl1, TCM_GETITEMW, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(&item))) {
+        SetActivePage(static_cast<Page>(item.lParam));
+    }
+}
+
+std::wstring MainWindow::TabCaption(int position) const {
+    wchar_t text[128] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 128;
+    SendMessageW(PageControl1, TCM_GETITEMW, static_cast<WPARAM>(position),
+                 reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+int MainWindow::TabCount() const {
+    return static_cast<int>(SendMessageW(PageControl1, TCM_GETITEMCOUNT, 0, 0));
+}
+
+void MainWindow::tsSettingsHide() {
+    Guarded(hwnd_, [this] {
+        SyncSettingsFromControls();
+        session_->SaveSettings();
+    });
+}
+
+void MainWindow::cbEnableSchedulerClick() {
+    const bool on = tsSettings->schedulerTicked();
+    tsSettings->EnableScheduleControls(on);
+    SyncSettingsFromControls();
+    session_->SetSchedulerEnabled(on);
+}
+
+void MainWindow::ApplySettingsToControls() {
+    // Each control is set as the user would set it; the settings are read
+    // back once all are set.
+    syncBlocked_ = true;
+    tsSettings->ShowSettings(session_->settings());
+    syncBlocked_ = false;
+    SyncSettingsFromControls();
+}
+
+void MainWindow::SyncSettingsFromControls() {
+    if (!syncBlocked_ && session_ != nullptr) {
+        tsSettings->ReadSettings(session_->settings());
+    }
+}
+
+bool MainWindow::PreTranslateMessage(MSG& message) {
+    if (hwnd_ == nullptr) {
+        return false;
+    }
+    if (accelerators_ != nullptr && TranslateAcceleratorW(hwnd_, accelerators_, &message)) {
+        return true;
+    }
+    // Enter in the images list puts the image on the desktop; it is not the
+    // window's default button.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
+        message.hwnd == tsCurrentChannel->lbImages->hwnd()) {
+        return false;
+    }
+    return IsDialogMessageW(hwnd_, &message) != FALSE;
+}
+
+void MainWindow::RunPendingWork() {
+    while (!pending_.empty()) {
+        std::function<void()> work = std::move(pending_.front());
+        pending_.pop_front();
+        Guarded(hwnd_, work);
+    }
+}
+
+void MainWindow::OnResize(WPARAM kind, int width, int height) {
+    if (kind == SIZE_MINIMIZED) {
+        // Without a notification area the window stays minimised on the
+        // taskbar, where the user can find it again.
+        if (tray->shown()) {
+            HideToTray();
+        }
+        return;
+    }
+    Layout();
+    // A beep for every change of size; none for the first layout, a restore
+    // to the same size or a change of scaling.
+    if (lastSize_.cx >= 0 && (lastSize_.cx != width || lastSize_.cy != height) && !dpiChanging_) {
+        platform_.Beep();
+    }
+    lastSize_ = {width, height};
+}
+
+void MainWindow::HideToTray() {
+    ShowWindow(hwnd_, SW_HIDE);
+    // The decoded thumbnails are what costs memory; they come back when the
+    // window does.
+    session_->ReleaseThumbnails();
+}
+
+void MainWindow::RestoreFromTray() {
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
+void MainWindow::OnTrayMessage(LPARAM event) {
+    switch (LOWORD(event)) {
+        case WM_RBUTTONUP:
+        case WM_CONTEXTMENU:
+            // The menu runs a loop of its own; while work runs it waits.
+            if (!session_->isWorking()) {
+                tray->ShowMenu();
+            }
+            break;
+        case WM_LBUTTONDBLCLK:
+            RestoreFromTray();
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::OnClose() {
+    if (destroyed_) {
+        DestroyWindow(hwnd_);
+        return;
+    }
+    if (!session_->RequestClose()) {
+        return;
+    }
+    FormDestroy();
+    DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK MainWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        return self->Handle(message, wParam, lParam);
+    } catch (const std::exception& e) {
+        // An error no handler caught ends that event only.
+        ShowDefaultError(window, e.what());
+        return 0;
+    }
+}
+
+LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TrayIcon::TaskbarCreatedMessage() && message != 0) {
+        tray->Readd();
+        return 0;
+    }
+    switch (message) {
+        case WM_SIZE:
+            if (fonts_ != nullptr) {
+                OnResize(wParam, LOWORD(lParam), HIWORD(lParam));
+            }
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            const UINT dpi = DpiOf(hwnd_);
+            info->ptMinTrackSize = {Scaled(kMinimumSize.cx, dpi), Scaled(kMinimumSize.cy, dpi)};
+            return 0;
+        }
+        case WM_DPICHANGED: {
+            dpiChanging_ = true;
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            ApplyDpi(HIWORD(wParam));
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            RECT client;
+            GetClientRect(hwnd_, &client);
+            lastSize_ = {client.right, client.bottom};
+            dpiChanging_ = false;
+            return 0;
+        }
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->hwndFrom == PageControl1 && header->code == TCN_SELCHANGE) {
+                SelectTab(static_cast<int>(SendMessageW(PageControl1, TCM_GETCURSEL, 0, 0)));
+                return 0;
+            }
+            break;
+        }
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case StatusBar::kChangeNowId:
+                case TrayIcon::kChangeNowId:
+                    session_->ChangeNow();
+                    return 0;
+                case StatusBar::kPreviousId:
+                case TrayIcon::kPreviousId:
+                    session_->GoBack();
+                    return 0;
+                case StatusBar::kNextId:
+                case TrayIcon::kNextId:
+                    session_->GoForward();
+                    return 0;
+                case TrayIcon::kExitId:
+                    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+                    return 0;
+                default:
+                    break;
+            }
+            break;
+        case WM_TIMER:
+            if (wParam == kScheduleTimerId) {
+                session_->Tick(clock_.Now());
+                return 0;
+            }
+            break;
+        case WM_SETCURSOR:
+            if (busyDepth_ > 0) {
+                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
+            }
+            break;
+        case TrayIcon::kCallbackMessage:
+            OnTrayMessage(lParam);
+            return 0;
+        case kRunSoonMessage:
+            if (!pending_.empty()) {
+                std::function<void()> work = std::move(pending_.front());
+                pending_.pop_front();
+                Guarded(hwnd_, work);
+            }
+            return 0;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            // The logon ends: the settings are saved before the system ends
+            // the program.
+            if (wParam != FALSE && !destroyed_) {
+                FormDestroy();
+            }
+            return 0;
+        case WM_DESTROY:
+            KillTimer(hwnd_, kScheduleTimerId);
+            timerRunning_ = false;
+            tray.reset();
+            if (quitOnClose_) {
+                PostQuitMessage(0);
+            }
+            return 0;
+        case WM_NCDESTROY: {
+            HWND window = hwnd_;
+            hwnd_ = nullptr;
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace wylo::win

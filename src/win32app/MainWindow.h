@@ -1,0 +1,150 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "session/Session.h"
+#include "win32app/ChannelsPage.h"
+#include "win32app/Controls.h"
+#include "win32app/SettingsPage.h"
+#include "win32app/StatusBar.h"
+#include "win32app/SubscribedPages.h"
+#include "win32app/TrayIcon.h"
+
+struct _IMAGELIST;
+
+namespace wylo {
+class Clock;
+class Platform;
+}  // namespace wylo
+
+namespace wylo::win {
+
+// The main window "Wylo": five pages in a tab control, a status bar with the
+// "Change Now" button and the download progress, and the icon in the
+// notification area. It binds the controls to the session, which runs the
+// program, and shows what the session reports.
+class MainWindow : private SessionObserver {
+public:
+    enum class Page { Welcome, Channels, News, Images, Settings };
+    static constexpr UINT_PTR kScheduleTimerId = 1;
+    static constexpr UINT kScheduleIntervalMs = 1000;
+
+    // platform and clock must outlive the window. directoryUrl is where the
+    // channel directory is fetched from. The window is created hidden.
+    MainWindow(Platform& platform, const Clock& clock, std::string directoryUrl);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    // The start-up sequence; run once, right after the window is shown.
+    void FormCreate();
+    // Closing the window ends the message loop.
+    void SetQuitOnClose(bool quit) { quitOnClose_ = quit; }
+    // The window's keyboard handling for a message about to be dispatched:
+    // Alt+X and moving between controls with Tab; true when it was used.
+    bool PreTranslateMessage(MSG& message);
+    // Runs the work asked for with RunSoon, as the message loop would.
+    void RunPendingWork();
+
+    Session& session() { return *session_; }
+
+    // Pages and their tabs.
+    bool IsPageTabVisible(Page page) const;
+    void SetPageTabVisible(Page page, bool visible);
+    Page ActivePage() const { return active_; }
+    void SetActivePage(Page page);
+    // The user turned to the page at a tab position.
+    void SelectTab(int position);
+    // The caption shown at a tab position.
+    std::wstring TabCaption(int position) const;
+    int TabCount() const;
+
+    bool timerRunning() const { return timerRunning_; }
+    bool busy() const { return busyDepth_ > 0; }
+
+    HWND PageControl1 = nullptr;
+    std::unique_ptr<WelcomePage> tsWelcome;
+    std::unique_ptr<ChannelsPage> tsChannels;
+    std::unique_ptr<NewsPage> tsChannelNews;
+    std::unique_ptr<ImagesPage> tsCurrentChannel;
+    std::unique_ptr<SettingsPage> tsSettings;
+    std::unique_ptr<StatusBar> Panel2;
+    std::unique_ptr<TrayIcon> tray;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void Build();
+    void BindControls();
+    void Layout();
+    void ApplyDpi(UINT dpi);
+    void RebuildTabs();
+    Panel* PagePanel(Page page) const;
+    void OnResize(WPARAM kind, int width, int height);
+    void OnTrayMessage(LPARAM event);
+    void OnClose();
+    void FormDestroy();
+    void HideToTray();
+    void RestoreFromTray();
+    void LetPaintAndTimersRun();
+    void tsSettingsHide();
+    void cbEnableSchedulerClick();
+    void SyncSettingsFromControls();
+    void ApplySettingsToControls();
+
+    // Feedback and what the session reports.
+    void SetStatus(const std::string& text) override;
+    void BusyBegin() override;
+    void BusyEnd() override;
+    void TransferBegin(std::int64_t expected) override;
+    void TransferWork(std::int64_t count) override;
+    void TransferEnd() override;
+    void RunSoon(std::function<void()> work) override;
+    void ShowStartPages() override;
+    void FillMonitorList(int count) override;
+    void ArrangeSettingsPage(int monitorCount) override;
+    void ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualSize) override;
+    void SettingsLoaded() override;
+    void ShowCurrentImage(int image) override;
+    void SetSchedulerRunning(bool running) override;
+    void ChannelListChanged(const std::vector<ChannelSession::ChannelListEntry>& entries,
+                            int currentChannel) override;
+    void ShowWelcomePage(const std::string& url) override;
+    void SelectedChannelChanged(const SelectedChannel& channel) override;
+    void ClearSelectedChannel() override;
+    void SubscribedChannelChanged(const SubscribedChannel& channel) override;
+    void SubscriptionOpened(bool hasNews) override;
+    void SubscriptionFailed(const std::string& message) override;
+    void ShowError(const std::string& message) override;
+    void CloseNow() override;
+    void HistoryChanged(bool canGoBack, bool canGoForward) override;
+    void DesktopImagesChanged(const DesktopImages& shown) override;
+
+    Platform& platform_;
+    const Clock& clock_;
+    std::string directoryUrl_;
+    HWND hwnd_ = nullptr;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    ::_IMAGELIST* tabPictures_ = nullptr;
+    HACCEL accelerators_ = nullptr;
+    std::unique_ptr<Fonts> fonts_;
+    std::unique_ptr<Session> session_;
+    std::deque<std::function<void()>> pending_;
+    bool visible_[5] = {true, true, true, true, true};
+    Page active_ = Page::Welcome;
+    SIZE lastSize_ = {-1, -1};
+    bool dpiChanging_ = false;
+    bool timerRunning_ = false;
+    int busyDepth_ = 0;
+    HCURSOR cursorBeforeBusy_ = nullptr;
+    bool syncBlocked_ = false;
+    bool destroyed_ = false;
+    bool quitOnClose_ = false;
+};
+
+}  // namespace wylo::win

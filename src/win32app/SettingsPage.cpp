@@ -1,0 +1,690 @@
+#include "win32app/SettingsPage.h"
+
+#include <algorithm>
+
+#include <commctrl.h>
+
+#include "base/Choices.h"
+#include "win32app/Dialogs.h"
+
+namespace wylo::win {
+namespace {
+
+enum Id : int {
+    kScreensId = 501,
+    kMetricsId,
+    kPanel1Id,
+    kMapId,
+    kMultiScreenId = 511,  // its buttons 511..513, the box 510
+    kMultiScreenPagesId = 520,
+    kSameId,
+    kDifferentId,
+    kSingleId,
+    kPlacementSameId = 531,  // 531..534
+    kZoomSameId = 535,
+    kPercentSameId,
+    kNoSettingsSameId,
+    kPlacementDifferentId = 541,
+    kZoomDifferentId = 545,
+    kPercentDifferentId,
+    kNoSettingsDifferentId,
+    kMonitorToUseLabelId = 550,
+    kMonitorToUseId,
+    kPlacementSingleId = 553,  // 553..556, the box 552
+    kZoomSingleId = 557,
+    kPercentSingleId,
+    kSingleScreenPagesId = 560,
+    kImagePlacementId,
+    kPlacementSSId = 563,  // 563..566, the box 562
+    kZoomSSId = 567,
+    kPercentSSId,
+    kMiscId = 570,
+    kBGOverrideId,
+    kIconTextOverrideId,
+    kIconTransparencyId,
+    kRandomOrderId,
+    kScheduleId = 580,
+    kEnableSchedulerId,
+    kEveryLabelId,
+    kFrequencyId,
+    kFrequencyArrowsId,
+    kScheduleTypeId,
+    kColoursId = 590,
+    kBGLabelId,
+    kFGLabelId,
+    kBGColourId,
+    kFGColourId,
+    kDoubleClickId,
+};
+
+const std::vector<std::wstring> kPlacements = {L"Center", L"Tile", L"Stretch", L"Zoom"};
+const wchar_t* const kZooms[] = {L"10",  L"20",  L"50",  L"100", L"110",
+                                 L"120", L"150", L"175", L"200"};
+constexpr int kZoom100 = 3;
+// A drop-down list's window includes its open list.
+constexpr int kDropDownHeight = 200;
+
+const wchar_t kColoursHint[] =
+    L"These colours are only used if the Icon and and Background colour overrides are unticked. "
+    L"They are also used when, in multi monitor configurations, and image is only displayed on a "
+    L"single screen. ";
+
+RECT At(int left, int top, int width, int height) {
+    return {left, top, left + width, top + height};
+}
+
+HWND Label(HWND parent, const wchar_t* text, int id) {
+    return MakeControl(parent, L"STATIC", text, WS_VISIBLE | SS_NOPREFIX, id);
+}
+
+HWND DropDown(HWND parent, int id) {
+    return MakeControl(parent, L"COMBOBOX", L"",
+                       WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, id);
+}
+
+HWND ZoomBox(HWND parent, int id) {
+    HWND box = DropDown(parent, id);
+    for (const wchar_t* zoom : kZooms) {
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(zoom));
+    }
+    SendMessageW(box, CB_SETCURSEL, kZoom100, 0);
+    EnableWindow(box, FALSE);
+    return box;
+}
+
+HWND Check(HWND parent, const wchar_t* caption, int id) {
+    HWND box =
+        MakeControl(parent, L"BUTTON", caption, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, id);
+    SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+    return box;
+}
+
+bool Ticked(HWND box) {
+    return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+void Tick(HWND box, bool on) {
+    SendMessageW(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int Selected(HWND list) {
+    const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<int>(index);
+}
+// An index the list does not hold leaves it without a selection.
+void Select(HWND list, int index) {
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void AddTab(HWND tabs, const wchar_t* caption) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(caption);
+    const auto count = SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0);
+    SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(count),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+// The Windows edit control breaks lines at carriage return and line feed.
+std::wstring EditLines(const std::string& text) {
+    std::wstring out;
+    for (wchar_t c : Wide(text)) {
+        if (c == L'\n') {
+            out += L'\r';
+        }
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+SettingsPage::SettingsPage(HWND parent, int id) {
+    CreatePanel(parent, id);
+    hints = std::make_unique<Hints>(hwnd());
+    HWND page = hwnd();
+
+    // Created in reading order, which is the order the keyboard visits them:
+    // the left column (screens, map, colours), then the right one.
+    lScreens = Label(page, L"Screen Metrics", kScreensId);
+    Add(lScreens, At(3, 3, 70, 13));
+    mScreenMetrics = MakeControl(
+        page, L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+        kMetricsId, WS_EX_CLIENTEDGE);
+    Add(mScreenMetrics, At(3, 22, 374, 89));
+    Panel1 = std::make_unique<BevelPanel>(page, kPanel1Id);
+    Add(Panel1->hwnd(), At(3, 117, 374, 263));
+    monitorMap = std::make_unique<MonitorMap>(Panel1->hwnd(), kMapId, *hints);
+
+    GroupBox3 = MakeControl(page, L"BUTTON", L"Text And Background Colours",
+                            WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN, kColoursId);
+    MakeContainer(GroupBox3);
+    Add(GroupBox3, At(3, 386, 374, 104));
+    lBGColour = Label(GroupBox3, L"Background Colour", kBGLabelId);
+    Add(lBGColour, At(62, 18, 90, 13));
+    lFGColour = Label(GroupBox3, L"Font Colour", kFGLabelId);
+    Add(lFGColour, At(238, 18, 60, 13));
+    pnBGColour = std::make_unique<ColourPanel>(GroupBox3, kBGColourId);
+    Add(pnBGColour->hwnd(), At(42, 37, 125, 41));
+    pnFGColour = std::make_unique<ColourPanel>(GroupBox3, kFGColourId);
+    Add(pnFGColour->hwnd(), At(204, 37, 125, 41));
+    pnBGColour->SetColour(kBlack);
+    pnFGColour->SetColour(kWhite);
+    lDoubleClick = Label(GroupBox3, L"(Double-click to change)", kDoubleClickId);
+    Add(lDoubleClick, At(129, 84, 120, 13));
+    for (HWND w :
+         {GroupBox3, lBGColour, lFGColour, pnBGColour->hwnd(), pnFGColour->hwnd(), lDoubleClick}) {
+        hints->Add(w, kColoursHint);
+    }
+    // Statics show hints only when they take the pointer's messages.
+    for (HWND w : {lBGColour, lFGColour, lDoubleClick}) {
+        SetWindowLongPtrW(w, GWL_STYLE, GetWindowLongPtrW(w, GWL_STYLE) | SS_NOTIFY);
+    }
+
+    rgMultiScreen = std::make_unique<RadioGroup>(
+        page, kMultiScreenId, L"How to handle multiple screens ",
+        std::vector<std::wstring>{L"Same Image On Each Screen", L"Different Image On Each Screen",
+                                  L"Image Only On Single Screen"});
+    groups_.emplace_back(rgMultiScreen.get(), At(448, 3, 193, 108));
+
+    pcMultiScreen = MakeControl(page, WC_TABCONTROLW, L"",
+                                WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                kMultiScreenPagesId);
+    MakeContainer(pcMultiScreen);
+    Add(pcMultiScreen, At(383, 117, 322, 193));
+    AddTab(pcMultiScreen, L"Same");
+    AddTab(pcMultiScreen, L"Different");
+    AddTab(pcMultiScreen, L"Single");
+    tsSame = std::make_unique<Sheet>(pcMultiScreen, kSameId);
+    tsDifferent = std::make_unique<Sheet>(pcMultiScreen, kDifferentId);
+    tsSingle = std::make_unique<Sheet>(pcMultiScreen, kSingleId);
+
+    lNoSettingsSame = Label(tsSame->hwnd(), L"No Settings", kNoSettingsSameId);
+    Add(lNoSettingsSame, At(97, 68, 130, 29));
+    EnableWindow(lNoSettingsSame, FALSE);
+    RadioGroup3 =
+        std::make_unique<RadioGroup>(tsSame->hwnd(), kPlacementSameId, L"Placement", kPlacements);
+    groups_.emplace_back(RadioGroup3.get(), At(59, 28, 123, 105));
+    ComboBox1 = ZoomBox(tsSame->hwnd(), kZoomSameId);
+    Add(ComboBox1, At(188, 112, 51, kDropDownHeight));
+    Label5 = Label(tsSame->hwnd(), L"%", kPercentSameId);
+    Add(Label5, At(245, 115, 10, 13));
+
+    lNoSettingsDifferent = Label(tsDifferent->hwnd(), L"No Settings", kNoSettingsDifferentId);
+    Add(lNoSettingsDifferent, At(97, 68, 130, 29));
+    EnableWindow(lNoSettingsDifferent, FALSE);
+    rgPlacementDifferent = std::make_unique<RadioGroup>(tsDifferent->hwnd(), kPlacementDifferentId,
+                                                        L"Placement", kPlacements);
+    groups_.emplace_back(rgPlacementDifferent.get(), At(96, 28, 123, 105));
+    cbZoomDifferent = ZoomBox(tsDifferent->hwnd(), kZoomDifferentId);
+    Add(cbZoomDifferent, At(225, 112, 51, kDropDownHeight));
+    Label3 = Label(tsDifferent->hwnd(), L"%", kPercentDifferentId);
+    Add(Label3, At(282, 115, 10, 13));
+
+    lSingleMonitorToUse = Label(tsSingle->hwnd(), L"Monitor To Use", kMonitorToUseLabelId);
+    Add(lSingleMonitorToUse, At(45, 75, 75, 13));
+    cbSingleMonitorToUse = DropDown(tsSingle->hwnd(), kMonitorToUseId);
+    Add(cbSingleMonitorToUse, At(123, 72, 145, kDropDownHeight));
+    RadioGroup1 = std::make_unique<RadioGroup>(tsSingle->hwnd(), kPlacementSingleId, L"Placement",
+                                               kPlacements);
+    groups_.emplace_back(RadioGroup1.get(), At(3, 28, 123, 105));
+    ComboBox2 = ZoomBox(tsSingle->hwnd(), kZoomSingleId);
+    Add(ComboBox2, At(132, 112, 51, kDropDownHeight));
+    Label4 = Label(tsSingle->hwnd(), L"%", kPercentSingleId);
+    Add(Label4, At(189, 115, 10, 13));
+
+    pcSingleScreen =
+        MakeControl(page, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                    kSingleScreenPagesId);
+    MakeContainer(pcSingleScreen);
+    Add(pcSingleScreen, At(383, 117, 322, 193));
+    AddTab(pcSingleScreen, L"Image Placement");
+    TabSheet3 = std::make_unique<Sheet>(pcSingleScreen, kImagePlacementId);
+    rgSSPlacement =
+        std::make_unique<RadioGroup>(TabSheet3->hwnd(), kPlacementSSId, L"Placement", kPlacements);
+    groups_.emplace_back(rgSSPlacement.get(), At(3, 3, 123, 105));
+    cbSSZoom = ZoomBox(TabSheet3->hwnd(), kZoomSSId);
+    Add(cbSSZoom, At(132, 87, 51, kDropDownHeight));
+    lSSPercent = Label(TabSheet3->hwnd(), L"%", kPercentSSId);
+    Add(lSSPercent, At(189, 90, 10, 13));
+
+    // The placement choices other than the visible one stay hidden; every
+    // "%" label starts greyed.
+    for (RadioGroup* g : {RadioGroup3.get(), rgPlacementDifferent.get(), RadioGroup1.get()}) {
+        ShowWindow(g->box(), SW_HIDE);
+    }
+    for (HWND w : {ComboBox1, Label5, cbZoomDifferent, Label3, ComboBox2, Label4}) {
+        ShowWindow(w, SW_HIDE);
+    }
+    for (HWND w : {Label5, Label3, Label4, lSSPercent}) {
+        EnableWindow(w, FALSE);
+    }
+    for (RadioGroup* g : {rgMultiScreen.get(), RadioGroup3.get(), rgPlacementDifferent.get(),
+                          RadioGroup1.get(), rgSSPlacement.get()}) {
+        g->SetItemIndex(0);
+    }
+
+    gbMisc = MakeControl(page, L"BUTTON", L"Miscellaneous",
+                         WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN, kMiscId);
+    MakeContainer(gbMisc);
+    Add(gbMisc, At(448, 316, 193, 116));
+    cbBGOverride = Check(gbMisc, L"Allow Background Colour Override", kBGOverrideId);
+    Add(cbBGOverride, At(3, 17, 187, 17));
+    hints->Add(cbBGOverride,
+               L"Ticking this box means you are happy to use the background colour specified by "
+               L"the photographer for the image being displayed.");
+    cbIconTextOverride = Check(gbMisc, L"Allow Icon Text Colour Override", kIconTextOverrideId);
+    Add(cbIconTextOverride, At(3, 40, 187, 17));
+    hints->Add(cbIconTextOverride,
+               L"Ticking this box means you are happy to use the font colour (for desktop icons) "
+               L"specified by the photographer for the image being displayed.");
+    cbIconTransparancyOverride = Check(gbMisc, L"Transparent Desktop Icons", kIconTransparencyId);
+    Add(cbIconTransparancyOverride, At(3, 63, 187, 17));
+    hints->Add(cbIconTransparancyOverride,
+               L"Ticking this box will enable transparent desktop icons. This will let the desktop "
+               L"image show through the icon text where applicable.");
+    cbRandomOrder = Check(gbMisc, L"Random Order", kRandomOrderId);
+    Add(cbRandomOrder, At(3, 86, 187, 17));
+    hints->Add(cbRandomOrder,
+               L"Ticking this box means Wylo will process the images in a channel randomly, "
+               L"otherwise they will be processed sequentially.");
+
+    gbSchedule =
+        MakeControl(page, L"BUTTON", L"Schedule",
+                    WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, kScheduleId);
+    MakeContainer(gbSchedule);
+    Add(gbSchedule, At(421, 441, 247, 49));
+    Label7 = Label(gbSchedule, L"Change Desktop Every", kEveryLabelId);
+    Add(Label7, At(8, 22, 108, 13));
+    seScheduleFrequency = std::make_unique<SpinEdit>(gbSchedule, kFrequencyId, kFrequencyArrowsId);
+    Add(seScheduleFrequency->edit(), At(119, 19, 52, 21));
+    cbScheduleType = DropDown(gbSchedule, kScheduleTypeId);
+    for (const wchar_t* unit :
+         {L"Minute(s)", L"Hour(s)", L"Day(s)", L"Week(s)", L"Month(s)", L"Year(s)"}) {
+        SendMessageW(cbScheduleType, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit));
+    }
+    Select(cbScheduleType, 1);
+    Add(cbScheduleType, At(175, 19, 66, kDropDownHeight));
+    // Lies on the group's top edge, outside the group, so it stays usable
+    // while the group is greyed.
+    cbEnableScheduler = Check(page, L"Enable", kEnableSchedulerId);
+    Add(cbEnableScheduler, At(487, 441, 51, 17));
+    SetWindowPos(cbEnableScheduler, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+
+    rgMultiScreen->onClick = [this] {
+        rgMultiScreenClick();
+        Changed();
+    };
+    for (RadioGroup* g :
+         {rgSSPlacement.get(), RadioGroup3.get(), rgPlacementDifferent.get(), RadioGroup1.get()}) {
+        g->onClick = [this] { rgPlacementDifferentClick(); };
+    }
+    pnBGColour->onDoubleClick = [this] { pnBGColourDblClick(); };
+    pnFGColour->onDoubleClick = [this] { pnFGColourDblClick(); };
+}
+
+SettingsPage::~SettingsPage() = default;
+
+void SettingsPage::Add(HWND control, RECT base) {
+    placed_.push_back({control, base});
+}
+
+void SettingsPage::SetBase(HWND control, RECT base) {
+    for (Placed& p : placed_) {
+        if (p.window == control) {
+            p.base = base;
+        }
+    }
+    for (auto& [group, rect] : groups_) {
+        if (group->box() == control) {
+            rect = base;
+        }
+    }
+}
+
+RECT SettingsPage::BaseRect(HWND control) const {
+    for (const Placed& p : placed_) {
+        if (p.window == control) {
+            return p.base;
+        }
+    }
+    for (const auto& [group, rect] : groups_) {
+        if (group->box() == control) {
+            return rect;
+        }
+    }
+    return {};
+}
+
+void SettingsPage::Layout(const Fonts& fonts) {
+    fonts_ = &fonts;
+    const UINT dpi = fonts.dpi;
+    for (const Placed& p : placed_) {
+        Place(p, dpi);
+        SetFont(p.window, fonts.window);
+    }
+    for (auto& [group, rect] : groups_) {
+        group->Layout(rect, dpi, fonts);
+    }
+    SetFont(lNoSettingsSame, fonts.noSettings);
+    SetFont(lNoSettingsDifferent, fonts.noSettings);
+    SetFont(lDoubleClick, fonts.italic);
+    // The arrows sit at the number's right edge.
+    SendMessageW(seScheduleFrequency->arrows(), UDM_SETBUDDY,
+                 reinterpret_cast<WPARAM>(seScheduleFrequency->edit()), 0);
+    FitCaptions(fonts);
+    PlaceSheets(pcMultiScreen, {tsSame.get(), tsDifferent.get(), tsSingle.get()});
+    PlaceSheets(pcSingleScreen, {TabSheet3.get()});
+    if (metricsShown_) {
+        ShowScreenMetrics(monitors_, virtualDesktop_);
+    }
+}
+
+int SettingsPage::TextWidth(HWND control, HFONT font, const std::wstring& text) const {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    // Back to 100 % units, rounded up.
+    const UINT dpi = fonts_ != nullptr ? fonts_->dpi : 96;
+    return (size.cx * 96 + static_cast<int>(dpi) - 1) / static_cast<int>(dpi) + 1;
+}
+
+void SettingsPage::FitCaptions(const Fonts& fonts) {
+    const UINT dpi = fonts.dpi;
+    const auto text = [](HWND w) { return Wide(WindowText(w)); };
+    // Labels are as wide as their text.
+    const std::pair<HWND, HFONT> labels[] = {{lScreens, fonts.window.get()},
+                                             {lBGColour, fonts.window.get()},
+                                             {lFGColour, fonts.window.get()},
+                                             {lDoubleClick, fonts.italic.get()},
+                                             {lSingleMonitorToUse, fonts.window.get()},
+                                             {lNoSettingsSame, fonts.noSettings.get()},
+                                             {lNoSettingsDifferent, fonts.noSettings.get()}};
+    for (const auto& [label, font] : labels) {
+        RECT r = BaseRect(label);
+        r.right = std::max<LONG>(r.right, r.left + TextWidth(label, font, text(label)));
+        Place({label, r}, dpi);
+    }
+    // The switches, and their group grows to the right.
+    const int box = 20;
+    int need = 187;
+    for (HWND check :
+         {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder}) {
+        need = std::max(need, box + TextWidth(check, fonts.window.get(), text(check)));
+    }
+    for (HWND check :
+         {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder}) {
+        RECT r = BaseRect(check);
+        r.right = r.left + need;
+        Place({check, r}, dpi);
+    }
+    RECT misc = BaseRect(gbMisc);
+    misc.right = std::max<LONG>(misc.right, misc.left + 3 + need + 6);
+    Place({gbMisc, misc}, dpi);
+    // Label, number and unit side by side; the group grows to the right.
+    const int labelRight = 8 + TextWidth(Label7, fonts.window.get(), text(Label7));
+    const RECT label = BaseRect(Label7);
+    Place({Label7, {label.left, label.top, std::max<LONG>(label.right, labelRight), label.bottom}},
+          dpi);
+    const int spinLeft = std::max<LONG>(BaseRect(seScheduleFrequency->edit()).left, labelRight + 3);
+    Place({seScheduleFrequency->edit(), {spinLeft, 19, spinLeft + 52, 40}}, dpi);
+    SendMessageW(seScheduleFrequency->arrows(), UDM_SETBUDDY,
+                 reinterpret_cast<WPARAM>(seScheduleFrequency->edit()), 0);
+    int unitWidth = 66;
+    const auto units = SendMessageW(cbScheduleType, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < units; ++i) {
+        wchar_t item[64] = {};
+        SendMessageW(cbScheduleType, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(item));
+        unitWidth = std::max(unitWidth, TextWidth(cbScheduleType, fonts.window.get(), item) + 26);
+    }
+    const int unitLeft = spinLeft + 56;
+    Place({cbScheduleType, {unitLeft, 19, unitLeft + unitWidth, 19 + kDropDownHeight}}, dpi);
+    RECT schedule = BaseRect(gbSchedule);
+    schedule.right = std::max<LONG>(schedule.right, schedule.left + unitLeft + unitWidth + 6);
+    Place({gbSchedule, schedule}, dpi);
+    RECT enable = BaseRect(cbEnableScheduler);
+    enable.right = std::max<LONG>(enable.right, enable.left + box +
+                                                    TextWidth(cbEnableScheduler, fonts.window.get(),
+                                                              text(cbEnableScheduler)));
+    Place({cbEnableScheduler, enable}, dpi);
+}
+
+void SettingsPage::PlaceSheets(HWND tabs, const std::vector<Sheet*>& sheets) {
+    RECT area;
+    GetClientRect(tabs, &area);
+    SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    for (Sheet* sheet : sheets) {
+        MoveWindow(sheet->hwnd(), area.left, area.top, area.right - area.left,
+                   area.bottom - area.top, TRUE);
+    }
+    ShowSheet(tabs, sheets);
+}
+
+void SettingsPage::ShowSheet(HWND tabs, const std::vector<Sheet*>& sheets) {
+    const auto current = SendMessageW(tabs, TCM_GETCURSEL, 0, 0);
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        ShowWindow(sheets[i]->hwnd(), static_cast<LRESULT>(i) == current ? SW_SHOW : SW_HIDE);
+    }
+}
+
+void SettingsPage::ArrangeSettingsPage(int monitorCount) {
+    if (monitorCount != 1) {
+        return;
+    }
+    const int d = BaseRect(pcMultiScreen).top - BaseRect(rgMultiScreen->box()).top;
+    for (HWND w : {pcSingleScreen, gbMisc, gbSchedule}) {
+        RECT r = BaseRect(w);
+        OffsetRect(&r, 0, -d);
+        SetBase(w, r);
+    }
+    RECT enable = BaseRect(cbEnableScheduler);
+    OffsetRect(&enable, 0, BaseRect(gbSchedule).top - enable.top);
+    SetBase(cbEnableScheduler, enable);
+    ShowWindow(rgMultiScreen->box(), SW_HIDE);
+    ShowWindow(pcMultiScreen, SW_HIDE);
+    ShowWindow(pcSingleScreen, SW_SHOW);
+    if (fonts_ != nullptr) {
+        Layout(*fonts_);
+    }
+}
+
+void SettingsPage::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualDesktop) {
+    monitors_ = monitors;
+    virtualDesktop_ = virtualDesktop;
+    metricsShown_ = true;
+    const RECT host = BaseRect(Panel1->hwnd());
+    const MonitorMapLayout layout = LayoutMonitorMap(
+        {host.right - host.left, host.bottom - host.top}, monitors, virtualDesktop);
+    if (fonts_ != nullptr) {
+        monitorMap->Show(layout, fonts_->dpi, *fonts_);
+    }
+    SetWindowTextW(mScreenMetrics, EditLines(MetricsText(layout)).c_str());
+}
+
+void SettingsPage::FillMonitorList(int count) {
+    SendMessageW(cbSingleMonitorToUse, CB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        const std::wstring entry = L"Monitor " + std::to_wstring(i + 1);
+        const auto at = SendMessageW(cbSingleMonitorToUse, CB_ADDSTRING, 0,
+                                     reinterpret_cast<LPARAM>(entry.c_str()));
+        SendMessageW(cbSingleMonitorToUse, CB_SETITEMDATA, static_cast<WPARAM>(at), i);
+    }
+    Select(cbSingleMonitorToUse, 0);
+}
+
+void SettingsPage::rgMultiScreenClick() {
+    // With no option chosen the page shown stays as it is.
+    const int index = rgMultiScreen->itemIndex();
+    if (index >= 0 && SendMessageW(pcMultiScreen, TCM_GETCURSEL, 0, 0) != index) {
+        SendMessageW(pcMultiScreen, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ShowSheet(pcMultiScreen, {tsSame.get(), tsDifferent.get(), tsSingle.get()});
+    }
+}
+
+void SettingsPage::pcMultiScreenChange() {
+    rgMultiScreen->SetItemIndex(static_cast<int>(SendMessageW(pcMultiScreen, TCM_GETCURSEL, 0, 0)));
+}
+
+void SettingsPage::rgPlacementDifferentClick() {
+    // Each placement group governs its own zoom box.
+    const struct {
+        RadioGroup* group;
+        HWND zoom;
+        HWND percent;
+    } pairs[] = {{rgPlacementDifferent.get(), cbZoomDifferent, Label3},
+                 {rgSSPlacement.get(), cbSSZoom, lSSPercent},
+                 {RadioGroup3.get(), ComboBox1, Label5},
+                 {RadioGroup1.get(), ComboBox2, Label4}};
+    for (const auto& p : pairs) {
+        if (p.group == nullptr || p.zoom == nullptr) {
+            continue;  // still being built
+        }
+        const bool zoom = p.group->itemIndex() == 3;
+        EnableWindow(p.zoom, zoom);
+        EnableWindow(p.percent, zoom);
+    }
+}
+
+void SettingsPage::PickColour(ColourPanel& panel) {
+    const std::optional<Colour> chosen =
+        ColourDialog::GetColour(GetAncestor(hwnd(), GA_ROOT), panel.colour());
+    if (chosen) {
+        panel.SetColour(*chosen);
+        Changed();
+    }
+}
+
+void SettingsPage::pnBGColourDblClick() {
+    PickColour(*pnBGColour);
+}
+void SettingsPage::pnFGColourDblClick() {
+    PickColour(*pnFGColour);
+}
+
+void SettingsPage::EnableScheduleControls(bool on) {
+    for (HWND w : {gbSchedule, Label7, seScheduleFrequency->edit(), seScheduleFrequency->arrows(),
+                   cbScheduleType}) {
+        EnableWindow(w, on);
+    }
+}
+
+bool SettingsPage::schedulerTicked() const {
+    return Ticked(cbEnableScheduler);
+}
+
+void SettingsPage::Changed() {
+    if (onChanged) {
+        onChanged();
+    }
+}
+
+void SettingsPage::ShowSettings(const Settings& settings) {
+    rgMultiScreen->SetItemIndex(MultiScreenChoicePosition(settings.multiScreenOpt));
+    Tick(cbIconTransparancyOverride, settings.iconTransparency);
+    Tick(cbRandomOrder, settings.randomOrder);
+    Select(cbSingleMonitorToUse, settings.activeSingleMonitor);
+    Tick(cbEnableScheduler, settings.enableScheduler);
+    EnableScheduleControls(settings.enableScheduler);
+    Select(cbScheduleType, ScheduleUnitPosition(settings.scheduleType));
+    seScheduleFrequency->SetAllowedRange(settings.frequencyMin, settings.frequencyMax);
+    seScheduleFrequency->SetClampedValue(settings.scheduleFrequency);
+    pnBGColour->SetColour(settings.bgColour);
+    pnFGColour->SetColour(settings.fgColour);
+    Tick(cbBGOverride, settings.bgOverride);
+    Tick(cbIconTextOverride, settings.iconTextOverride);
+}
+
+void SettingsPage::ReadSettings(Settings& settings) const {
+    settings.multiScreenOpt = MultiScreenChoice(rgMultiScreen->itemIndex());
+    settings.iconTransparency = Ticked(cbIconTransparancyOverride);
+    settings.randomOrder = Ticked(cbRandomOrder);
+    settings.activeSingleMonitor = Selected(cbSingleMonitorToUse);
+    settings.enableScheduler = Ticked(cbEnableScheduler);
+    settings.scheduleType = ScheduleUnitAt(Selected(cbScheduleType));
+    settings.scheduleFrequency = seScheduleFrequency->value();
+    settings.frequencyMin = seScheduleFrequency->allowedMinimum();
+    settings.frequencyMax = seScheduleFrequency->allowedMaximum();
+    settings.bgColour = pnBGColour->colour();
+    settings.fgColour = pnFGColour->colour();
+    settings.bgOverride = Ticked(cbBGOverride);
+    settings.iconTextOverride = Ticked(cbIconTextOverride);
+}
+
+LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            for (auto& [group, rect] : groups_) {
+                if (group->OnCommand(id, code)) {
+                    return 0;
+                }
+            }
+            switch (id) {
+                case kEnableSchedulerId:
+                    if (code == BN_CLICKED && onEnableSchedulerClick) {
+                        onEnableSchedulerClick();
+                    }
+                    return 0;
+                case kScheduleTypeId:
+                    if (code == CBN_SELCHANGE) {
+                        if (onScheduleTypePicked) {
+                            onScheduleTypePicked(Selected(cbScheduleType));
+                        }
+                        Changed();
+                    }
+                    return 0;
+                case kMonitorToUseId:
+                    if (code == CBN_SELCHANGE) {
+                        Changed();
+                    }
+                    return 0;
+                case kFrequencyId:
+                    if (code == EN_KILLFOCUS) {
+                        seScheduleFrequency->BringIntoRange();
+                    }
+                    if (code == EN_CHANGE) {
+                        Changed();
+                    }
+                    return 0;
+                case kBGOverrideId:
+                case kIconTextOverrideId:
+                case kIconTransparencyId:
+                case kRandomOrderId:
+                    if (code == BN_CLICKED) {
+                        Changed();
+                    }
+                    return 0;
+                default:
+                    break;
+            }
+            break;
+        }
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            LRESULT result = 0;
+            if (seScheduleFrequency && seScheduleFrequency->OnNotify(*header, result)) {
+                return result;
+            }
+            if (header->code == TCN_SELCHANGE && header->hwndFrom == pcMultiScreen) {
+                ShowSheet(pcMultiScreen, {tsSame.get(), tsDifferent.get(), tsSingle.get()});
+                pcMultiScreenChange();
+                return 0;
+            }
+            if (header->code == TCN_SELCHANGE && header->hwndFrom == pcSingleScreen) {
+                ShowSheet(pcSingleScreen, {TabSheet3.get()});
+                pcMultiScreenChange();
+                return 0;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return Default(message, wParam, lParam);
+}
+
+}  // namespace wylo::win

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "base/Monitor.h"
+#include "settings/Settings.h"
+#include "win32app/Controls.h"
+#include "win32app/MonitorMap.h"
+
+namespace wylo::win {
+
+// The "Settings" page: what is known of the screens, how several monitors are
+// used, the two fallback colours, the caption and order switches, and the
+// schedule. Controls sit at fixed places, like the form they come from,
+// scaled with the window's dots per inch.
+class SettingsPage : public Panel {
+public:
+    SettingsPage(HWND parent, int id);
+    ~SettingsPage() override;
+
+    // Lays the page out again at dpi.
+    void Layout(const Fonts& fonts);
+
+    // On a system with exactly one monitor: hides the multi-screen choice and
+    // moves the controls below it up into its place.
+    void ArrangeSettingsPage(int monitorCount);
+    // Fills the screen metrics text and builds the monitor map in Panel1.
+    void ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualDesktop);
+    // "Monitor 1" ... for the single-screen choice, the first selected.
+    void FillMonitorList(int count);
+
+    // Sets every control from the settings, as the user would set it.
+    void ShowSettings(const Settings& settings);
+    // The user's settings as the controls show them.
+    void ReadSettings(Settings& settings) const;
+
+    // Shows the multi-screen page of the option chosen.
+    void rgMultiScreenClick();
+    // Chooses the option of the multi-screen page shown.
+    void pcMultiScreenChange();
+    // A zoom box is usable only while its placement is "Zoom".
+    void rgPlacementDifferentClick();
+    // Lets the user pick a colour for a panel.
+    void pnBGColourDblClick();
+    void pnFGColourDblClick();
+    // Greys the schedule's controls unless the scheduler is enabled.
+    void EnableScheduleControls(bool on);
+    bool schedulerTicked() const;
+
+    // The user changed a setting.
+    std::function<void()> onChanged;
+    // The user ticked or cleared "Enable".
+    std::function<void()> onEnableSchedulerClick;
+    // The user picked a unit of the schedule.
+    std::function<void(int index)> onScheduleTypePicked;
+
+    HWND lScreens, mScreenMetrics;
+    std::unique_ptr<BevelPanel> Panel1;
+    std::unique_ptr<MonitorMap> monitorMap;
+    std::unique_ptr<RadioGroup> rgMultiScreen;
+    HWND pcMultiScreen;
+    std::unique_ptr<Sheet> tsSame, tsDifferent, tsSingle;
+    std::unique_ptr<RadioGroup> RadioGroup3, rgPlacementDifferent, RadioGroup1, rgSSPlacement;
+    HWND ComboBox1, Label5, cbZoomDifferent, Label3, ComboBox2, Label4, cbSSZoom, lSSPercent;
+    HWND lNoSettingsSame, lNoSettingsDifferent;
+    HWND lSingleMonitorToUse, cbSingleMonitorToUse;
+    HWND pcSingleScreen;
+    std::unique_ptr<Sheet> TabSheet3;
+    HWND gbMisc, cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder;
+    HWND gbSchedule, cbEnableScheduler, Label7, cbScheduleType;
+    std::unique_ptr<SpinEdit> seScheduleFrequency;
+    HWND GroupBox3, lBGColour, lFGColour, lDoubleClick;
+    std::unique_ptr<ColourPanel> pnBGColour, pnFGColour;
+    std::unique_ptr<Hints> hints;
+
+    // Where a control lies at 100 %, in its container.
+    RECT BaseRect(HWND control) const;
+
+protected:
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Add(HWND control, RECT base);
+    void SetBase(HWND control, RECT base);
+    void PlaceSheets(HWND tabs, const std::vector<Sheet*>& sheets);
+    void ShowSheet(HWND tabs, const std::vector<Sheet*>& sheets);
+    void PickColour(ColourPanel& panel);
+    // Widens captions that the font cannot fit at their form's width, and
+    // the groups around them; places and heights stay.
+    void FitCaptions(const Fonts& fonts);
+    int TextWidth(HWND control, HFONT font, const std::wstring& text) const;
+    void Changed();
+
+    std::vector<Placed> placed_;
+    std::vector<std::pair<RadioGroup*, RECT>> groups_;
+    const Fonts* fonts_ = nullptr;
+    std::vector<Monitor> monitors_;
+    Size virtualDesktop_;
+    bool metricsShown_ = false;
+};
+
+}  // namespace wylo::win

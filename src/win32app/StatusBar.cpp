@@ -1,0 +1,122 @@
+#include "win32app/StatusBar.h"
+
+#include <commctrl.h>
+
+namespace wylo::win {
+namespace {
+
+constexpr UINT_PTR kNoFocusSubclass = 1;
+
+// A click on the button does not take the keyboard focus from where the user
+// left it: the focus goes straight back.
+LRESULT CALLBACK NoFocusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR) {
+    if (message == WM_SETFOCUS && wParam != 0) {
+        SetFocus(reinterpret_cast<HWND>(wParam));
+        return 0;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int Low32(std::int64_t count) {
+    return static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(count)));
+}
+
+StatusBar::StatusBar(HWND parent, int id) {
+    CreatePanel(parent, id, WS_VISIBLE, WS_EX_STATICEDGE);
+    sbChangeNow =
+        MakeControl(hwnd(), L"BUTTON", L"Change Now", WS_VISIBLE | BS_PUSHBUTTON, kChangeNowId);
+    // Nothing to go to until Wylo has put a wallpaper on the desktop.
+    sbPrevious = MakeControl(hwnd(), L"BUTTON", L"Previous",
+                             WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, kPreviousId);
+    sbNext =
+        MakeControl(hwnd(), L"BUTTON", L"Next", WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, kNextId);
+    for (HWND button : {sbChangeNow, sbPrevious, sbNext}) {
+        SetWindowSubclass(button, NoFocusProc, kNoFocusSubclass, 0);
+    }
+    hints = std::make_unique<Hints>(hwnd());
+    hints->Add(sbChangeNow, L"Put the next picture on the desktop now");
+    hints->Add(sbPrevious, L"Put the wallpaper before this one back on the desktop");
+    hints->Add(sbNext, L"Go forward again to the wallpaper that followed");
+    lStatus = MakeControl(hwnd(), L"STATIC", L"",
+                          WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS);
+    pbHTTPProgress = MakeControl(hwnd(), PROGRESS_CLASSW, L"", WS_VISIBLE);
+    SendMessageW(pbHTTPProgress, PBM_SETRANGE32, 0, 100);
+}
+
+void StatusBar::Layout(int top, int width, UINT dpi, const Font& font) {
+    const int height = Scaled(kHeight, dpi);
+    MoveWindow(hwnd(), 0, top, width, height, TRUE);
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int inner = client.bottom;
+    const int button = Scaled(72, dpi);
+    const int progress = Scaled(368, dpi);
+    const int gap = Scaled(2, dpi);
+    const int previous = Scaled(56, dpi);
+    const int next = Scaled(40, dpi);
+    MoveWindow(sbChangeNow, 0, 0, button, inner, TRUE);
+    MoveWindow(sbPrevious, button, 0, previous, inner, TRUE);
+    MoveWindow(sbNext, button + previous, 0, next, inner, TRUE);
+    const int buttons = button + previous + next;
+    const int statusWidth = client.right - buttons - progress - 2 * gap;
+    MoveWindow(lStatus, buttons + gap, 0, statusWidth > 0 ? statusWidth : 0, inner, TRUE);
+    MoveWindow(pbHTTPProgress, client.right - progress, 0, progress, inner, TRUE);
+    for (HWND control : {sbChangeNow, sbPrevious, sbNext, lStatus}) {
+        SetFont(control, font);
+    }
+}
+
+void StatusBar::SetHistory(bool canGoBack, bool canGoForward) {
+    EnableWindow(sbPrevious, canGoBack);
+    EnableWindow(sbNext, canGoForward);
+}
+
+void StatusBar::SetStatus(const std::wstring& text) {
+    SetWindowTextW(lStatus, text.c_str());
+}
+
+void StatusBar::SetMarquee(bool on) {
+    const LONG_PTR style = GetWindowLongPtrW(pbHTTPProgress, GWL_STYLE);
+    const bool is = (style & PBS_MARQUEE) != 0;
+    if (on != is) {
+        SetWindowLongPtrW(pbHTTPProgress, GWL_STYLE,
+                          on ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+    }
+    SendMessageW(pbHTTPProgress, PBM_SETMARQUEE, on ? TRUE : FALSE, 30);
+}
+
+void StatusBar::TransferBegin(std::int64_t expected) {
+    const int maximum = Low32(expected);
+    maximum_ = maximum > 0 ? maximum : 0;
+    // Without a length the bar cannot show a share; it shows that work goes on.
+    SetMarquee(maximum_ == 0);
+    SendMessageW(pbHTTPProgress, PBM_SETRANGE32, 0, maximum_ > 0 ? maximum_ : 1);
+    SendMessageW(pbHTTPProgress, PBM_SETPOS, 0, 0);
+}
+
+void StatusBar::TransferWork(std::int64_t count) {
+    if (maximum_ > 0) {
+        SendMessageW(pbHTTPProgress, PBM_SETPOS, static_cast<WPARAM>(Low32(count)), 0);
+    }
+}
+
+void StatusBar::TransferEnd() {
+    SetMarquee(false);
+    if (maximum_ <= 0) {
+        maximum_ = 1;
+        SendMessageW(pbHTTPProgress, PBM_SETRANGE32, 0, 1);
+    }
+    SendMessageW(pbHTTPProgress, PBM_SETPOS, 0, 0);
+}
+
+LRESULT StatusBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) {
+        return SendMessageW(GetParent(hwnd()), message, wParam, lParam);
+    }
+    return Default(message, wParam, lParam);
+}
+
+}  // namespace wylo::win

@@ -1,0 +1,284 @@
+// The channel list, the subscription, the subscribed channel's pages and the
+// images list, with the channels on a real HTTP server on loopback.
+#include <gtest/gtest.h>
+
+#include "WindowTestSupport.h"
+#include "compose/Bitmap.h"
+#include "support/JpegWriter.h"
+#include "support/PublishedChannels.h"
+#include "support/TestHttpServer.h"
+#include "win32app/Dialogs.h"
+
+using namespace wylo;
+using namespace wylo::test;
+using Page = win::MainWindow::Page;
+
+namespace {
+
+constexpr Colour kThumbColour = MakeColour(20, 120, 40);
+
+// A channel "flat" whose thumbnails are plain green pictures of the given
+// widths, 75 pixels high, so their place in a row can be found by colour.
+void PublishFlatThumbnails(TestHttpServer& server, const std::vector<int>& widths,
+                           const std::string& news = {}) {
+    std::string images;
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        Bitmap thumb(widths[i], 75);
+        thumb.Fill(kThumbColour);
+        const std::string n = std::to_string(i);
+        server.Serve("/flat/t" + n + ".jpg", EncodeJpeg(thumb), std::nullopt, "image/jpeg");
+        Bitmap image(40, 30);
+        image.Fill(kThumbColour);
+        server.Serve("/flat/i" + n + ".jpg", EncodeJpeg(image), std::nullopt, "image/jpeg");
+        images += "<image><loc>" + server.Url("/flat/i" + n + ".jpg") + "</loc><thumb>" +
+                  server.Url("/flat/t" + n + ".jpg") + "</thumb><title>Image " + n +
+                  "</title></image>";
+    }
+    server.Serve("/flat/Channel.xml",
+                 "<provider><title>Flat</title><copyright>(c) Flat</copyright>"
+                 "<news>" +
+                     news + "</news><images>" + images + "</images></provider>");
+    server.Serve("/flat.xml", "<wylo><PROVIDERS><p><id>flat</id><url>" +
+                                  server.Url("/flat/Channel.xml") +
+                                  "</url></p></PROVIDERS></wylo>");
+}
+
+bool NearColour(COLORREF pixel, Colour expected) {
+    const auto within = [](int a, int b) { return std::abs(a - b) <= 8; };
+    return within(GetRValue(pixel), RedOf(expected)) &&
+           within(GetGValue(pixel), GreenOf(expected)) &&
+           within(GetBValue(pixel), BlueOf(expected));
+}
+
+// Paints one row of the images list into a bitmap and hands back the pixels'
+// colours along the row's middle.
+std::vector<COLORREF> PaintRow(win::MainWindow& w, int row, int right, bool selected) {
+    win::ImagesList& list = *w.tsCurrentChannel->lbImages;
+    const int height = list.RowHeight(row);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, right, height);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, right, height};
+    HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
+    FillRect(dc, &all, magenta);
+    DeleteObject(magenta);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_LISTBOX;
+    item.CtlID = win::ImagesList::kId;
+    item.itemID = static_cast<UINT>(row);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = selected ? ODS_SELECTED : 0;
+    item.hwndItem = list.hwnd();
+    item.hDC = dc;
+    item.rcItem = all;
+    item.itemData = static_cast<ULONG_PTR>(SendMessageW(list.hwnd(), LB_GETITEMDATA, row, 0));
+    SendMessageW(GetParent(list.hwnd()), WM_DRAWITEM, win::ImagesList::kId,
+                 reinterpret_cast<LPARAM>(&item));
+    std::vector<COLORREF> pixels;
+    for (int x = 0; x < right; ++x) {
+        pixels.push_back(GetPixel(dc, x, 2 + 37));
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+// The first x from the right end where the thumbnail's colour starts.
+int ThumbnailStart(const std::vector<COLORREF>& pixels) {
+    for (std::size_t x = 0; x < pixels.size(); ++x) {
+        if (NearColour(pixels[x], kThumbColour)) {
+            return static_cast<int>(x);
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST(ChannelPages, TheListIsBuiltFromTheDirectoryAndTheFirstChannelIsShown) {
+    TestHttpServer server;
+    ChannelSpec a("alpha", "Alpha Photos");
+    a.description = "Line one\nLine\ttwo";
+    a.legal = server.Url("/terms.html");
+    ChannelSpec b("beta", "Beta Photos");
+    PublishChannels(server, {a, b});
+    server.Remove("/c/alpha/Channel.xml");
+    server.Serve("/c/alpha/Channel.xml",
+                 "<provider><title>Alpha Photos</title><description>Line one\nLine\ttwo"
+                 "</description><legal>" +
+                     server.Url("/terms.html") + "</legal><preview>" +
+                     server.Url("/c/alpha/preview.jpg") + "</preview><images/></provider>");
+    WindowWorld world;
+    win::MainWindow& w = world.Start(server.Url("/wylo/wylo.xml"));
+    win::ChannelsPage& c = *w.tsChannels;
+    ASSERT_EQ(SendMessageW(c.cbProviders, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(c.cbProviders, CB_GETITEMDATA, 1, 0), 1);
+    EXPECT_EQ(SendMessageW(c.cbProviders, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(Text(c.edTitle), "Alpha Photos");
+    EXPECT_EQ(Text(c.edDescription), "Line one\r\nLinetwo");
+    EXPECT_TRUE(Visible(c.sbSubscribe));
+    EXPECT_TRUE(Visible(c.sbTerms));
+    EXPECT_TRUE(c.iPreview->hasPicture());
+    // Terms open in the user's browser.
+    world.Command(c.sbTerms, BN_CLICKED);
+    ASSERT_EQ(world.platform.openedUrls.size(), 1u);
+    EXPECT_EQ(world.platform.openedUrls[0], server.Url("/terms.html"));
+
+    // Picking the second channel shows it; it names no terms.
+    SendMessageW(c.cbProviders, CB_SETCURSEL, 1, 0);
+    world.Command(c.cbProviders, CBN_SELCHANGE);
+    EXPECT_EQ(Text(c.edTitle), "Beta Photos");
+    EXPECT_FALSE(Visible(c.sbTerms));
+
+    // Refresh empties the details.
+    world.Command(c.sbRefresh, BN_CLICKED);
+    EXPECT_EQ(Text(c.edTitle), "");
+    EXPECT_FALSE(Visible(c.sbSubscribe));
+}
+
+TEST(ChannelPages, SubscribingShowsTheNewsPageThenTheImages) {
+    TestHttpServer server;
+    ChannelSpec a("alpha", "Alpha Photos");
+    a.news = server.Url("/news.html");
+    a.copyright = "(c) Alpha";
+    PublishChannels(server, {a}, server.Url("/welcome.html"));
+    WindowWorld world;
+    win::MainWindow& w = world.Start(server.Url("/wylo/wylo.xml"));
+    // The welcome page was asked for.
+    EXPECT_EQ(w.tsWelcome->wbWelcome->url(), server.Url("/welcome.html"));
+
+    world.Command(w.tsChannels->sbSubscribe, BN_CLICKED);
+    EXPECT_EQ(w.ActivePage(), Page::News);
+    EXPECT_TRUE(w.IsPageTabVisible(Page::News));
+    EXPECT_TRUE(w.IsPageTabVisible(Page::Images));
+    EXPECT_EQ(w.tsChannelNews->wbBrowser->url(), server.Url("/news.html"));
+    EXPECT_EQ(Text(w.tsChannelNews->lNewsChannelTitle), "Alpha Photos");
+    EXPECT_EQ(Text(w.tsCurrentChannel->lCopyright), "(c) Alpha");
+    EXPECT_EQ(w.tsCurrentChannel->lbImages->count(), 3);
+    // Rows are as tall as their thumbnails and a margin.
+    EXPECT_EQ(w.tsCurrentChannel->lbImages->RowHeight(0), 79);
+    EXPECT_EQ(w.session().settings().currentChannel, 0);
+}
+
+TEST(ChannelPages, AFailedSubscriptionIsReportedInABoxCaptionedError) {
+    TestHttpServer server;
+    PublishChannels(server, {ChannelSpec("alpha", "Alpha Photos")});
+    WindowWorld world;
+    win::MainWindow& w = world.Start(server.Url("/wylo/wylo.xml"));
+    server.Stop();
+    std::filesystem::remove_all(world.appFolder() / "cache");
+    w.SetActivePage(Page::Settings);
+    world.Command(w.tsChannels->sbSubscribe, BN_CLICKED);
+    ASSERT_EQ(win::MessageBoxes::Recorded().size(), 1u);
+    EXPECT_EQ(win::MessageBoxes::Recorded()[0].caption, "Error");
+    EXPECT_EQ(win::MessageBoxes::Recorded()[0].text,
+              "There was a problem downloading the channel control file. Sorry, can't continue "
+              "with this channel");
+    EXPECT_EQ(w.ActivePage(), Page::Channels);
+    EXPECT_FALSE(w.IsPageTabVisible(Page::Images));
+    EXPECT_FALSE(w.IsPageTabVisible(Page::News));
+}
+
+TEST(ImagesList, ThumbnailsAreCentredInTheColumnOfTheWidest) {
+    TestHttpServer server;
+    PublishFlatThumbnails(server, {120, 80, 100});
+    WindowWorld world;
+    win::MainWindow& w = world.Start(server.Url("/flat.xml"));
+    world.Command(w.tsChannels->sbSubscribe, BN_CLICKED);
+    ASSERT_EQ(w.ActivePage(), Page::Images);
+    ASSERT_EQ(w.session().maxThumbWidth(), 120);
+    const int expected[] = {567, 587, 577};
+    for (int row = 0; row < 3; ++row) {
+        const std::vector<COLORREF> pixels = PaintRow(w, row, 697, false);
+        EXPECT_EQ(ThumbnailStart(pixels), expected[row]) << "row " << row;
+        // The rest of the row is the list's colour, with the title on the left.
+        EXPECT_EQ(pixels[696], GetSysColor(COLOR_BTNFACE));
+        EXPECT_EQ(pixels[expected[row] - 1], GetSysColor(COLOR_BTNFACE));
+    }
+    const std::vector<COLORREF> selected = PaintRow(w, 0, 697, true);
+    EXPECT_EQ(selected[696], GetSysColor(COLOR_HIGHLIGHT));
+}
+
+TEST(ImagesList, ADoubleClickPutsTheImageOnTheDesktopAndSavesTheSettings) {
+    TestHttpServer server;
+    PublishFlatThumbnails(server, {60, 60});
+    WindowWorld world;
+    win::MainWindow& w = world.Start(server.Url("/flat.xml"));
+    world.Command(w.tsChannels->sbSubscribe, BN_CLICKED);
+    win::ImagesList& list = *w.tsCurrentChannel->lbImages;
+    list.SelectRow(1);
+    world.Command(list.hwnd(), LBN_DBLCLK);
+    world.Pump();
+    ASSERT_EQ(world.platform.wallpaperCalls.size(), 1u);
+    EXPECT_EQ(world.platform.wallpaperCalls[0].path.filename(), "desktop.bmp");
+    EXPECT_EQ(w.session().settings().currentImage, 1);
+    EXPECT_TRUE(std::filesystem::exists(world.settingsFile()));
+    // The row of the picture on the desktop is marked, with a bar along its
+    // left edge in the highlight colour.
+    EXPECT_EQ(list.MarkText(1), L"On the desktop");
+    EXPECT_EQ(list.MarkText(0), L"");
+    EXPECT_EQ(PaintRow(w, 1, 400, false)[1], GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(PaintRow(w, 0, 400, false)[1], GetSysColor(COLOR_BTNFACE));
+
+    // A second image; then Previous puts the first back, and Next the second.
+    EXPECT_FALSE(Enabled(w.Panel2->sbPrevious));
+    list.SelectRow(0);
+    world.Command(list.hwnd(), LBN_DBLCLK);
+    world.Pump();
+    ASSERT_EQ(world.platform.wallpaperCalls.size(), 2u);
+    EXPECT_TRUE(Enabled(w.Panel2->sbPrevious));
+    EXPECT_FALSE(GetMenuState(w.tray->menu(), win::TrayIcon::kPreviousId, MF_BYCOMMAND) &
+                 MF_GRAYED);
+    world.Command(w.Panel2->sbPrevious, BN_CLICKED);
+    world.Pump();
+    EXPECT_EQ(world.platform.wallpaperCalls.size(), 3u);
+    EXPECT_TRUE(Enabled(w.Panel2->sbNext));
+    SendMessageW(w.hwnd(), WM_COMMAND, win::TrayIcon::kNextId, 0);
+    world.Pump();
+    EXPECT_EQ(world.platform.wallpaperCalls.size(), 4u);
+    EXPECT_FALSE(Enabled(w.Panel2->sbNext));
+}
+
+TEST(WebPages, OnlyWebAddressesAreShownAndTheLinkOpensTheBrowser) {
+    WindowWorld world;
+    win::MainWindow& w = world.Start();
+    win::WebBrowserHost& page = *w.tsWelcome->wbWelcome;
+    page.Navigate("file:///C:/windows/win.ini");
+    EXPECT_EQ(page.url(), "");
+    page.Navigate("http://127.0.0.1:9/news.html");
+    EXPECT_EQ(page.url(), "http://127.0.0.1:9/news.html");
+    if (page.showsBrowser()) {
+        GTEST_SKIP() << "the browser control shows the page here";
+    }
+    // Without a browser engine the address is a link to the user's browser.
+    ASSERT_NE(page.link(), nullptr);
+    EXPECT_TRUE(Visible(page.link()));
+    NMHDR click{page.link(), 1, static_cast<UINT>(NM_CLICK)};
+    SendMessageW(page.hwnd(), WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&click));
+    ASSERT_EQ(world.platform.openedUrls.size(), 1u);
+    EXPECT_EQ(world.platform.openedUrls[0], "http://127.0.0.1:9/news.html");
+}
+
+TEST(ImagesList, EnterPutsTheSelectedImageOnTheDesktop) {
+    TestHttpServer server;
+    PublishFlatThumbnails(server, {60, 60});
+    WindowWorld world;
+    win::MainWindow& w = world.Start(server.Url("/flat.xml"));
+    world.Command(w.tsChannels->sbSubscribe, BN_CLICKED);
+    win::ImagesList& list = *w.tsCurrentChannel->lbImages;
+    // Without a selection Enter does nothing.
+    list.SelectRow(-1);
+    SendMessageW(GetParent(list.hwnd()), WM_VKEYTOITEM, MAKEWPARAM(VK_RETURN, 0),
+                 reinterpret_cast<LPARAM>(list.hwnd()));
+    world.Pump();
+    EXPECT_TRUE(world.platform.wallpaperCalls.empty());
+    list.SelectRow(0);
+    SendMessageW(GetParent(list.hwnd()), WM_VKEYTOITEM, MAKEWPARAM(VK_RETURN, 0),
+                 reinterpret_cast<LPARAM>(list.hwnd()));
+    world.Pump();
+    EXPECT_EQ(world.platform.wallpaperCalls.size(), 1u);
+    EXPECT_EQ(w.session().settings().currentImage, 0);
+}

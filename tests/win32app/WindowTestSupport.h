@@ -1,0 +1,70 @@
+#pragma once
+
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/Clock.h"
+#include "platform/fake/FakePlatform.h"
+#include "support/TempDir.h"
+#include "support/TestHttpServer.h"
+#include "win32app/MainWindow.h"
+#include "win32app/TrayIcon.h"
+
+namespace wylo::test {
+
+// What the window asked of the notification area.
+struct TrayCall {
+    DWORD message;
+    std::wstring tip;
+};
+
+// The window on a fake platform with its data in a folder of its own. Message
+// boxes are recorded, not shown; the notification area takes the icon unless
+// a test says otherwise.
+class WindowWorld {
+public:
+    WindowWorld();
+    ~WindowWorld();
+
+    // The window, created and started with the directory at directoryUrl
+    // (a closed port: no channels).
+    win::MainWindow& Start(const std::string& directoryUrl = "http://127.0.0.1:9/wylo.xml");
+    // The window started with a channel directory that answers, so the timer
+    // follows the schedule alone (a directory that cannot be had is fetched
+    // again by the tick).
+    win::MainWindow& StartHealthy();
+    // The window created but not started.
+    win::MainWindow& Make(const std::string& directoryUrl = "http://127.0.0.1:9/wylo.xml");
+    void Close();
+
+    // Runs the messages waiting for the window, and the work asked for later.
+    void Pump();
+    // The user's command from a control (a button click, a list's choice).
+    void Command(HWND control, int code);
+
+    std::filesystem::path appFolder() const { return folder / "Wylo"; }
+    std::filesystem::path settingsFile() const { return appFolder() / "Wylo.ini"; }
+
+    TempDir folder;
+    FakePlatform platform;
+    ManualClock clock;
+    std::vector<TrayCall> trayCalls;
+    bool trayAccepts = true;
+    std::unique_ptr<TestHttpServer> server;
+    std::unique_ptr<win::MainWindow> window;
+};
+
+// A control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control);
+std::string Text(HWND control);
+bool Visible(HWND control);
+bool Enabled(HWND control);
+bool Checked(HWND button);
+
+}  // namespace wylo::test
