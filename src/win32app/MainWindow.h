@@ -91,6 +91,7 @@ private:
     void HideToTray();
     void RestoreFromTray();
     void LetPaintAndTimersRun();
+    bool TakeWayOut(UINT kind, WPARAM which);
     void tsSettingsHide();
     void cbEnableSchedulerClick();
     void SyncSettingsFromControls();
@@ -103,6 +104,7 @@ private:
     void TransferBegin(std::int64_t expected) override;
     void TransferWork(std::int64_t count) override;
     void TransferEnd() override;
+    void TransferPulse() override;
     void RunSoon(std::function<void()> work) override;
     void ShowStartPages() override;
     void FillMonitorList(int count) override;

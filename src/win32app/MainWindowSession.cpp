@@ -34,8 +34,12 @@ void MainWindow::SetStatus(const std::string& text) {
 void MainWindow::LetPaintAndTimersRun() {
     // Paint, timer and posted messages run so the window stays alive; user
     // input waits until the work is done, so a click cannot start other work
-    // in the middle of it.
+    // in the middle of it. The ways out do not wait: Alt+X and the close box
+    // ask for the close, which cancels the transfers in flight.
     MSG message;
+    if (TakeWayOut(WM_SYSKEYDOWN, 'X') || TakeWayOut(WM_NCLBUTTONDOWN, HTCLOSE)) {
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    }
     while (PeekMessageW(&message, nullptr, 0, 0,
                         PM_REMOVE | PM_QS_PAINT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE)) {
         if (message.message == WM_QUIT) {
@@ -44,6 +48,17 @@ void MainWindow::LetPaintAndTimersRun() {
         }
         DispatchMessageW(&message);
     }
+}
+
+bool MainWindow::TakeWayOut(UINT kind, WPARAM which) {
+    // Only the first waiting message of the kind is looked at; anything else
+    // stays queued for when the work is done.
+    MSG message;
+    if (!PeekMessageW(&message, nullptr, kind, kind, PM_NOREMOVE) || message.wParam != which) {
+        return false;
+    }
+    PeekMessageW(&message, nullptr, kind, kind, PM_REMOVE);
+    return true;
 }
 
 void MainWindow::BusyBegin() {
@@ -71,6 +86,10 @@ void MainWindow::TransferWork(std::int64_t count) {
 
 void MainWindow::TransferEnd() {
     Panel2->TransferEnd();
+    LetPaintAndTimersRun();
+}
+
+void MainWindow::TransferPulse() {
     LetPaintAndTimersRun();
 }
 
