@@ -13,15 +13,13 @@
 #include "app/Controls.h"
 #include "app/Dialogs.h"
 #include "app/MonitorMapWidget.h"
+#include "settings/PlacementChoice.h"
 
 namespace wylo::app {
 namespace {
 
 const QStringList kPlacements = {QStringLiteral("Center"), QStringLiteral("Tile"),
                                  QStringLiteral("Stretch"), QStringLiteral("Zoom")};
-const QStringList kZooms = {QStringLiteral("10"),  QStringLiteral("20"),  QStringLiteral("50"),
-                            QStringLiteral("100"), QStringLiteral("110"), QStringLiteral("120"),
-                            QStringLiteral("150"), QStringLiteral("175"), QStringLiteral("200")};
 
 const QString kColoursHint = QStringLiteral(
     "These colours are only used if the Icon and and Background colour overrides are unticked. "
@@ -47,8 +45,10 @@ QLabel* Label(const QString& text, QWidget* parent) {
 
 QComboBox* ZoomBox(QWidget* parent) {
     auto* box = new QComboBox(parent);
-    box->addItems(kZooms);
-    box->setCurrentIndex(kZooms.indexOf(QStringLiteral("100")));
+    for (const std::int32_t percent : kZoomPercentages) {
+        box->addItem(QString::number(percent));
+    }
+    box->setCurrentIndex(ZoomPosition(kDefaultZoom));
     box->setEnabled(false);
     return box;
 }
@@ -427,17 +427,11 @@ void SettingsPage::ShowSettings(const Settings& settings) {
 void SettingsPage::ShowPlacement(const ImagePlacement& placement, RadioGroup* group,
                                  QComboBox* zoom) {
     group->setItemIndex(PlacementModePosition(placement.mode));
-    const int at = zoom->findText(QString::number(placement.zoom));
-    zoom->setCurrentIndex(at >= 0 ? at : zoom->findText(QString::number(kDefaultZoom)));
+    zoom->setCurrentIndex(ZoomPosition(placement.zoom));
 }
 
 ImagePlacement SettingsPage::ReadPlacement(const RadioGroup* group, const QComboBox* zoom) {
-    ImagePlacement placement;
-    placement.mode = PlacementModeAt(group->itemIndex()).value_or(PlacementMode::Center);
-    bool number = false;
-    const int percent = zoom->currentText().toInt(&number);
-    placement.zoom = number && IsZoomPercentage(percent) ? percent : kDefaultZoom;
-    return placement;
+    return PlacementAt(group->itemIndex(), zoom->currentIndex());
 }
 
 void SettingsPage::ReadSettings(Settings& settings) const {

@@ -14,7 +14,6 @@ Fonts::Fonts(UINT d)
       window(d, 11),
       italic(d, 11, false, true),
       title(d, 19, true),
-      noSettings(d, 24),
       rowTitle(d, 19, true),
       monitor(d, 43, true),
       badge(d, 11, true) {}

@@ -13,13 +13,12 @@ namespace wylo::win {
 struct Fonts {
     explicit Fonts(UINT dpi);
     UINT dpi;
-    Font window;      // Tahoma 8 point
-    Font italic;      // the same, italic
-    Font title;       // the channel title over the subscribed pages, bold
-    Font noSettings;  // "No Settings", 24 pixels
-    Font rowTitle;    // image titles in the images list, 14 point bold
-    Font monitor;     // monitor numbers on the map, 32 point bold
-    Font badge;       // the desktop mark in the images list, bold
+    Font window;    // Tahoma 8 point
+    Font italic;    // the same, italic
+    Font title;     // the channel title over the subscribed pages, bold
+    Font rowTitle;  // image titles in the images list, 14 point bold
+    Font monitor;   // monitor numbers on the map, 32 point bold
+    Font badge;     // the desktop mark in the images list, bold
 };
 
 // A control's place at 100 % in its container; laid out again at every

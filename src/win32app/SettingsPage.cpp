@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "base/Choices.h"
+#include "settings/PlacementChoice.h"
 #include "win32app/Dialogs.h"
 
 namespace wylo::win {
@@ -23,11 +24,11 @@ enum Id : int {
     kPlacementSameId = 531,  // 531..534
     kZoomSameId = 535,
     kPercentSameId,
-    kNoSettingsSameId,
     kPlacementDifferentId = 541,
     kZoomDifferentId = 545,
     kPercentDifferentId,
-    kNoSettingsDifferentId,
+    kSmoothScalingId = 548,
+    kSSSmoothScalingId,
     kMonitorToUseLabelId = 550,
     kMonitorToUseId,
     kPlacementSingleId = 553,  // 553..556, the box 552
@@ -58,11 +59,12 @@ enum Id : int {
 };
 
 const std::vector<std::wstring> kPlacements = {L"Center", L"Tile", L"Stretch", L"Zoom"};
-const wchar_t* const kZooms[] = {L"10",  L"20",  L"50",  L"100", L"110",
-                                 L"120", L"150", L"175", L"200"};
-constexpr int kZoom100 = 3;
 // A drop-down list's window includes its open list.
 constexpr int kDropDownHeight = 200;
+
+const wchar_t kSmoothScalingHint[] =
+    L"Ticking this box blends neighbouring pixels when an image is made smaller or larger, "
+    L"otherwise whole rows and columns are dropped or repeated.";
 
 const wchar_t kColoursHint[] =
     L"These colours are only used if the Icon and and Background colour overrides are unticked. "
@@ -84,10 +86,11 @@ HWND DropDown(HWND parent, int id) {
 
 HWND ZoomBox(HWND parent, int id) {
     HWND box = DropDown(parent, id);
-    for (const wchar_t* zoom : kZooms) {
-        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(zoom));
+    for (const std::int32_t percent : kZoomPercentages) {
+        SendMessageW(box, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(std::to_wstring(percent).c_str()));
     }
-    SendMessageW(box, CB_SETCURSEL, kZoom100, 0);
+    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(ZoomPosition(kDefaultZoom)), 0);
     EnableWindow(box, FALSE);
     return box;
 }
@@ -198,9 +201,6 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     tsDifferent = std::make_unique<Sheet>(pcMultiScreen, kDifferentId);
     tsSingle = std::make_unique<Sheet>(pcMultiScreen, kSingleId);
 
-    lNoSettingsSame = Label(tsSame->hwnd(), L"No Settings", kNoSettingsSameId);
-    Add(lNoSettingsSame, At(97, 68, 130, 29));
-    EnableWindow(lNoSettingsSame, FALSE);
     RadioGroup3 =
         std::make_unique<RadioGroup>(tsSame->hwnd(), kPlacementSameId, L"Placement", kPlacements);
     groups_.emplace_back(RadioGroup3.get(), At(59, 28, 123, 105));
@@ -209,9 +209,6 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     Label5 = Label(tsSame->hwnd(), L"%", kPercentSameId);
     Add(Label5, At(245, 115, 10, 13));
 
-    lNoSettingsDifferent = Label(tsDifferent->hwnd(), L"No Settings", kNoSettingsDifferentId);
-    Add(lNoSettingsDifferent, At(97, 68, 130, 29));
-    EnableWindow(lNoSettingsDifferent, FALSE);
     rgPlacementDifferent = std::make_unique<RadioGroup>(tsDifferent->hwnd(), kPlacementDifferentId,
                                                         L"Placement", kPlacements);
     groups_.emplace_back(rgPlacementDifferent.get(), At(96, 28, 123, 105));
@@ -220,17 +217,18 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     Label3 = Label(tsDifferent->hwnd(), L"%", kPercentDifferentId);
     Add(Label3, At(282, 115, 10, 13));
 
+    // The monitor choice sits above the placement, so the two never overlap.
     lSingleMonitorToUse = Label(tsSingle->hwnd(), L"Monitor To Use", kMonitorToUseLabelId);
-    Add(lSingleMonitorToUse, At(45, 75, 75, 13));
+    Add(lSingleMonitorToUse, At(45, 9, 75, 13));
     cbSingleMonitorToUse = DropDown(tsSingle->hwnd(), kMonitorToUseId);
-    Add(cbSingleMonitorToUse, At(123, 72, 145, kDropDownHeight));
+    Add(cbSingleMonitorToUse, At(123, 6, 145, kDropDownHeight));
     RadioGroup1 = std::make_unique<RadioGroup>(tsSingle->hwnd(), kPlacementSingleId, L"Placement",
                                                kPlacements);
-    groups_.emplace_back(RadioGroup1.get(), At(3, 28, 123, 105));
+    groups_.emplace_back(RadioGroup1.get(), At(59, 33, 123, 105));
     ComboBox2 = ZoomBox(tsSingle->hwnd(), kZoomSingleId);
-    Add(ComboBox2, At(132, 112, 51, kDropDownHeight));
+    Add(ComboBox2, At(188, 117, 51, kDropDownHeight));
     Label4 = Label(tsSingle->hwnd(), L"%", kPercentSingleId);
-    Add(Label4, At(189, 115, 10, 13));
+    Add(Label4, At(245, 120, 10, 13));
 
     pcSingleScreen =
         MakeControl(page, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
@@ -247,14 +245,16 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     lSSPercent = Label(TabSheet3->hwnd(), L"%", kPercentSSId);
     Add(lSSPercent, At(189, 90, 10, 13));
 
-    // The placement choices other than the visible one stay hidden; every
-    // "%" label starts greyed.
-    for (RadioGroup* g : {RadioGroup3.get(), rgPlacementDifferent.get(), RadioGroup1.get()}) {
-        ShowWindow(g->box(), SW_HIDE);
+    // One switch for every placement, in the free space beside the tabs of
+    // either page control; the two are kept in step.
+    cbSmoothScaling = Check(pcMultiScreen, L"Smooth Scaling", kSmoothScalingId);
+    cbSSSmoothScaling = Check(pcSingleScreen, L"Smooth Scaling", kSSSmoothScalingId);
+    for (HWND box : {cbSmoothScaling, cbSSSmoothScaling}) {
+        Tick(box, false);
+        hints->Add(box, kSmoothScalingHint);
     }
-    for (HWND w : {ComboBox1, Label5, cbZoomDifferent, Label3, ComboBox2, Label4}) {
-        ShowWindow(w, SW_HIDE);
-    }
+
+    // Every "%" label starts greyed.
     for (HWND w : {Label5, Label3, Label4, lSSPercent}) {
         EnableWindow(w, FALSE);
     }
@@ -314,10 +314,23 @@ SettingsPage::SettingsPage(HWND parent, int id) {
         rgMultiScreenClick();
         Changed();
     };
-    for (RadioGroup* g :
-         {rgSSPlacement.get(), RadioGroup3.get(), rgPlacementDifferent.get(), RadioGroup1.get()}) {
-        g->onClick = [this] { rgPlacementDifferentClick(); };
+    for (RadioGroup* g : {rgPlacementDifferent.get(), RadioGroup1.get()}) {
+        g->onClick = [this] {
+            rgPlacementDifferentClick();
+            Changed();
+        };
     }
+    // The one-monitor page and the "Same" page are the same choice.
+    rgSSPlacement->onClick = [this] {
+        RadioGroup3->SetItemIndex(rgSSPlacement->itemIndex());
+        rgPlacementDifferentClick();
+        Changed();
+    };
+    RadioGroup3->onClick = [this] {
+        rgSSPlacement->SetItemIndex(RadioGroup3->itemIndex());
+        rgPlacementDifferentClick();
+        Changed();
+    };
     pnBGColour->onDoubleClick = [this] { pnBGColourDblClick(); };
     pnFGColour->onDoubleClick = [this] { pnFGColourDblClick(); };
 }
@@ -365,8 +378,6 @@ void SettingsPage::Layout(const Fonts& fonts) {
     for (auto& [group, rect] : groups_) {
         group->Layout(rect, dpi, fonts);
     }
-    SetFont(lNoSettingsSame, fonts.noSettings);
-    SetFont(lNoSettingsDifferent, fonts.noSettings);
     SetFont(lDoubleClick, fonts.italic);
     // The arrows sit at the number's right edge.
     SendMessageW(seScheduleFrequency->arrows(), UDM_SETBUDDY,
@@ -374,6 +385,8 @@ void SettingsPage::Layout(const Fonts& fonts) {
     FitCaptions(fonts);
     PlaceSheets(pcMultiScreen, {tsSame.get(), tsDifferent.get(), tsSingle.get()});
     PlaceSheets(pcSingleScreen, {TabSheet3.get()});
+    PlaceInCorner(pcMultiScreen, cbSmoothScaling, fonts);
+    PlaceInCorner(pcSingleScreen, cbSSSmoothScaling, fonts);
     if (metricsShown_) {
         ShowScreenMetrics(monitors_, virtualDesktop_);
     }
@@ -398,15 +411,19 @@ void SettingsPage::FitCaptions(const Fonts& fonts) {
     const std::pair<HWND, HFONT> labels[] = {{lScreens, fonts.window.get()},
                                              {lBGColour, fonts.window.get()},
                                              {lFGColour, fonts.window.get()},
-                                             {lDoubleClick, fonts.italic.get()},
-                                             {lSingleMonitorToUse, fonts.window.get()},
-                                             {lNoSettingsSame, fonts.noSettings.get()},
-                                             {lNoSettingsDifferent, fonts.noSettings.get()}};
+                                             {lDoubleClick, fonts.italic.get()}};
     for (const auto& [label, font] : labels) {
         RECT r = BaseRect(label);
         r.right = std::max<LONG>(r.right, r.left + TextWidth(label, font, text(label)));
         Place({label, r}, dpi);
     }
+    // The monitor list's label grows to the left, clear of the list.
+    RECT monitorLabel = BaseRect(lSingleMonitorToUse);
+    monitorLabel.left = std::max<LONG>(
+        0, std::min<LONG>(monitorLabel.left,
+                          monitorLabel.right - TextWidth(lSingleMonitorToUse, fonts.window.get(),
+                                                         text(lSingleMonitorToUse))));
+    Place({lSingleMonitorToUse, monitorLabel}, dpi);
     // The switches, and their group grows to the right.
     const int box = 20;
     int need = 187;
@@ -461,6 +478,29 @@ void SettingsPage::PlaceSheets(HWND tabs, const std::vector<Sheet*>& sheets) {
                    area.bottom - area.top, TRUE);
     }
     ShowSheet(tabs, sheets);
+}
+
+void SettingsPage::PlaceInCorner(HWND tabs, HWND box, const Fonts& fonts) {
+    SetFont(box, fonts.window);
+    RECT area;
+    GetClientRect(tabs, &area);
+    RECT row{};
+    const auto count = SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0);
+    if (count <= 0 || !SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row))) {
+        return;
+    }
+    RECT last = row;
+    SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(count - 1),
+                 reinterpret_cast<LPARAM>(&last));
+    // As wide as its caption, at the right end of the tabs' row, and never
+    // over the last tab.
+    const int width =
+        Scaled(20 + TextWidth(box, fonts.window.get(), Wide(WindowText(box))), fonts.dpi);
+    const int height = std::min<int>(Scaled(17, fonts.dpi), row.bottom - row.top);
+    const int right = area.right - Scaled(2, fonts.dpi);
+    const int left = std::max<int>(last.right + Scaled(2, fonts.dpi), right - width);
+    MoveWindow(box, left, row.top + (row.bottom - row.top - height) / 2, right - left, height,
+               TRUE);
 }
 
 void SettingsPage::ShowSheet(HWND tabs, const std::vector<Sheet*>& sheets) {
@@ -595,6 +635,18 @@ void SettingsPage::ShowSettings(const Settings& settings) {
     pnFGColour->SetColour(settings.fgColour);
     Tick(cbBGOverride, settings.bgOverride);
     Tick(cbIconTextOverride, settings.iconTextOverride);
+    ShowPlacement(settings.placementSame, *RadioGroup3, ComboBox1);
+    Select(cbSSZoom, Selected(ComboBox1));
+    ShowPlacement(settings.placementDifferent, *rgPlacementDifferent, cbZoomDifferent);
+    ShowPlacement(settings.placementSingle, *RadioGroup1, ComboBox2);
+    Tick(cbSmoothScaling, settings.smoothScaling);
+    Tick(cbSSSmoothScaling, settings.smoothScaling);
+    rgPlacementDifferentClick();
+}
+
+void SettingsPage::ShowPlacement(const ImagePlacement& placement, RadioGroup& group, HWND zoom) {
+    group.SetItemIndex(PlacementModePosition(placement.mode));
+    Select(zoom, ZoomPosition(placement.zoom));
 }
 
 void SettingsPage::ReadSettings(Settings& settings) const {
@@ -611,6 +663,11 @@ void SettingsPage::ReadSettings(Settings& settings) const {
     settings.fgColour = pnFGColour->colour();
     settings.bgOverride = Ticked(cbBGOverride);
     settings.iconTextOverride = Ticked(cbIconTextOverride);
+    settings.placementSame = PlacementAt(RadioGroup3->itemIndex(), Selected(ComboBox1));
+    settings.placementDifferent =
+        PlacementAt(rgPlacementDifferent->itemIndex(), Selected(cbZoomDifferent));
+    settings.placementSingle = PlacementAt(RadioGroup1->itemIndex(), Selected(ComboBox2));
+    settings.smoothScaling = Ticked(cbSmoothScaling);
 }
 
 LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -638,7 +695,27 @@ LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                     }
                     return 0;
                 case kMonitorToUseId:
+                case kZoomDifferentId:
+                case kZoomSingleId:
                     if (code == CBN_SELCHANGE) {
+                        Changed();
+                    }
+                    return 0;
+                case kZoomSameId:
+                case kZoomSSId:
+                    if (code == CBN_SELCHANGE) {
+                        Select(id == kZoomSameId ? cbSSZoom : ComboBox1,
+                               Selected(id == kZoomSameId ? ComboBox1 : cbSSZoom));
+                        Changed();
+                    }
+                    return 0;
+                case kSmoothScalingId:
+                case kSSSmoothScalingId:
+                    if (code == BN_CLICKED) {
+                        const bool on =
+                            Ticked(id == kSmoothScalingId ? cbSmoothScaling : cbSSSmoothScaling);
+                        Tick(cbSmoothScaling, on);
+                        Tick(cbSSSmoothScaling, on);
                         Changed();
                     }
                     return 0;

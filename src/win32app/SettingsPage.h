@@ -64,10 +64,12 @@ public:
     std::unique_ptr<Sheet> tsSame, tsDifferent, tsSingle;
     std::unique_ptr<RadioGroup> RadioGroup3, rgPlacementDifferent, RadioGroup1, rgSSPlacement;
     HWND ComboBox1, Label5, cbZoomDifferent, Label3, ComboBox2, Label4, cbSSZoom, lSSPercent;
-    HWND lNoSettingsSame, lNoSettingsDifferent;
     HWND lSingleMonitorToUse, cbSingleMonitorToUse;
     HWND pcSingleScreen;
     std::unique_ptr<Sheet> TabSheet3;
+    // Smoothing for every placement, beside the tabs of whichever page
+    // control shows; the two boxes are kept in step.
+    HWND cbSmoothScaling, cbSSSmoothScaling;
     HWND gbMisc, cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder;
     HWND gbSchedule, cbEnableScheduler, Label7, cbScheduleType;
     std::unique_ptr<SpinEdit> seScheduleFrequency;
@@ -86,6 +88,8 @@ private:
     void SetBase(HWND control, RECT base);
     void PlaceSheets(HWND tabs, const std::vector<Sheet*>& sheets);
     void ShowSheet(HWND tabs, const std::vector<Sheet*>& sheets);
+    void PlaceInCorner(HWND tabs, HWND box, const Fonts& fonts);
+    static void ShowPlacement(const ImagePlacement& placement, RadioGroup& group, HWND zoom);
     void PickColour(ColourPanel& panel);
     // Widens captions that the font cannot fit at their form's width, and
     // the groups around them; places and heights stay.

@@ -1,5 +1,7 @@
 // The settings page: its layout with one and with several monitors, the
 // monitor map, and the controls that keep the settings.
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "WindowTestSupport.h"
@@ -30,6 +32,90 @@ void ExpectPlace(HWND control, int left, int top, int minWidth, int height) {
 
 void TwoMonitors(FakePlatform& platform) {
     platform.SetMonitors({Monitor{{0, 0, 1920, 1080}, true}, Monitor{{-1280, 0, 0, 1024}, false}});
+}
+
+// Shown once the window and the page are: the control and every container
+// up to the page.
+bool ShownOnPage(HWND control, HWND page) {
+    for (HWND w = control; w != nullptr && w != page; w = GetParent(w)) {
+        if (!Visible(w)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+    RECT both;
+    return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+std::vector<HWND> VisibleChildren(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND w = GetWindow(parent, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (Visible(w)) {
+            children.push_back(w);
+        }
+    }
+    return children;
+}
+
+// Nothing shown on a sheet lies over anything else on it.
+void ExpectNoOverlaps(HWND sheet) {
+    const std::vector<HWND> children = VisibleChildren(sheet);
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        for (std::size_t j = i + 1; j < children.size(); ++j) {
+            EXPECT_FALSE(Overlap(RectInParent(children[i]), RectInParent(children[j])))
+                << Text(children[i]) << " and " << Text(children[j]);
+        }
+    }
+}
+
+// The smoothing switch lies in the tabs' row, right of the last tab and
+// above the sheets, inside the page control.
+void ExpectInTheFreeCorner(HWND tabs, HWND box) {
+    ASSERT_EQ(GetParent(box), tabs);
+    EXPECT_TRUE(Visible(box));
+    EXPECT_EQ(Text(box), "Smooth Scaling");
+    RECT client;
+    GetClientRect(tabs, &client);
+    RECT sheets = client;
+    SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&sheets));
+    const RECT r = RectInParent(box);
+    EXPECT_GE(r.left, client.left);
+    EXPECT_LE(r.right, client.right);
+    EXPECT_GE(r.top, client.top);
+    EXPECT_LE(r.bottom, sheets.top);
+    // Wide enough for its caption beside the tick box.
+    EXPECT_GT(r.right - r.left, 60);
+    const auto count = SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        RECT tab{};
+        SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tab));
+        EXPECT_FALSE(Overlap(r, tab)) << "tab " << i;
+    }
+}
+
+void Pick(WindowWorld& world, HWND list, const wchar_t* text) {
+    const auto at = SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(text));
+    ASSERT_NE(at, CB_ERR);
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    world.Command(list, CBN_SELCHANGE);
+}
+
+std::string Chosen(HWND list) {
+    const auto at = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    if (at == CB_ERR) {
+        return {};
+    }
+    wchar_t item[16] = {};
+    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(item));
+    return win::Narrow(item);
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }
 
 }  // namespace
@@ -69,6 +155,69 @@ TEST(SettingsPageLayout, OneMonitorMovesThePlacementAndSwitchesUp) {
     ExpectPlace(s.gbSchedule, 421, 327, 247, 49);
     EXPECT_EQ(RectInParent(s.cbEnableScheduler).top, 327);
     EXPECT_EQ(SendMessageW(s.cbSingleMonitorToUse, CB_GETCOUNT, 0, 0), 0);
+}
+
+TEST(SettingsPageLayout, EveryMultiScreenPageOffersItsPlacementClearOfTheRest) {
+    WindowWorld world;
+    TwoMonitors(world.platform);
+    win::SettingsPage& s = *world.Start().tsSettings;
+    const struct {
+        HWND sheet;
+        win::RadioGroup* group;
+        HWND zoom;
+        HWND percent;
+        POINT groupAt;
+        POINT zoomAt;
+    } pages[] = {
+        {s.tsSame->hwnd(), s.RadioGroup3.get(), s.ComboBox1, s.Label5, {59, 28}, {188, 112}},
+        {s.tsDifferent->hwnd(),
+         s.rgPlacementDifferent.get(),
+         s.cbZoomDifferent,
+         s.Label3,
+         {96, 28},
+         {225, 112}},
+        {s.tsSingle->hwnd(), s.RadioGroup1.get(), s.ComboBox2, s.Label4, {59, 33}, {188, 117}}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const auto& page = pages[i];
+        SendMessageW(s.rgMultiScreen->button(i), BM_CLICK, 0, 0);
+        for (HWND w : {page.group->box(), page.zoom, page.percent}) {
+            EXPECT_TRUE(ShownOnPage(w, s.hwnd())) << Text(w);
+        }
+        ExpectRect(page.group->box(), page.groupAt.x, page.groupAt.y, 123, 105);
+        EXPECT_EQ(RectInParent(page.zoom).left, page.zoomAt.x);
+        EXPECT_EQ(RectInParent(page.zoom).top, page.zoomAt.y);
+        EXPECT_EQ(RectInParent(page.percent).left, page.zoomAt.x + 57);
+        EXPECT_EQ(Text(page.group->button(3)), "Zoom");
+        // The zoom is offered only for "Zoom", at 100 % until chosen.
+        EXPECT_FALSE(Enabled(page.zoom));
+        EXPECT_EQ(Chosen(page.zoom), "100");
+        for (HWND w : VisibleChildren(page.sheet)) {
+            EXPECT_NE(Text(w), "No Settings");
+        }
+        ExpectNoOverlaps(page.sheet);
+    }
+    // The monitor choice sits above the "Single" page's placement.
+    EXPECT_EQ(RectInParent(s.lSingleMonitorToUse).top, 9);
+    EXPECT_LE(RectInParent(s.lSingleMonitorToUse).left, 45);
+    EXPECT_EQ(RectInParent(s.cbSingleMonitorToUse).left, 123);
+    EXPECT_EQ(RectInParent(s.cbSingleMonitorToUse).top, 6);
+    EXPECT_LE(RectInParent(s.cbSingleMonitorToUse).bottom, RectInParent(s.RadioGroup1->box()).top);
+    ExpectInTheFreeCorner(s.pcMultiScreen, s.cbSmoothScaling);
+    EXPECT_FALSE(Checked(s.cbSmoothScaling));
+    EXPECT_EQ(s.hints->HintOf(s.cbSmoothScaling).rfind(L"Ticking this box blends", 0), 0u);
+}
+
+TEST(SettingsPageLayout, OneMonitorOffersThePlacementAndTheSmoothingBesideItsTab) {
+    WindowWorld world;
+    win::SettingsPage& s = *world.Start().tsSettings;
+    EXPECT_TRUE(ShownOnPage(s.rgSSPlacement->box(), s.hwnd()));
+    EXPECT_TRUE(ShownOnPage(s.cbSSZoom, s.hwnd()));
+    ExpectRect(s.rgSSPlacement->box(), 3, 3, 123, 105);
+    ExpectNoOverlaps(s.TabSheet3->hwnd());
+    // The page control moved up; the switch went with it.
+    ExpectInTheFreeCorner(s.pcSingleScreen, s.cbSSSmoothScaling);
+    EXPECT_TRUE(ShownOnPage(s.cbSSSmoothScaling, s.hwnd()));
 }
 
 TEST(SettingsPageMonitorMap, TwoMonitorsWithOneLeftOfThePrimary) {
@@ -199,4 +348,76 @@ TEST(SettingsPageControls, HintsOfTheSwitchesAndColours) {
               L"otherwise they will be processed sequentially.");
     EXPECT_EQ(s.hints->HintOf(s.pnBGColour->hwnd()).rfind(L"These colours are only used", 0), 0u);
     EXPECT_EQ(s.hints->HintOf(s.pnBGColour->hwnd()).back(), L' ');
+}
+
+TEST(SettingsPagePlacement, SavedPlacementsShowOnTheirPagesAndTheUsersChoiceIsSaved) {
+    WindowWorld world;
+    TwoMonitors(world.platform);
+    std::filesystem::create_directories(world.appFolder());
+    WriteFile(world.settingsFile(),
+              "[Settings]\r\nPlacementSame=3\r\nZoomSame=150\r\nPlacementDifferent=1\r\n"
+              "ZoomDifferent=20\r\nPlacementSingle=2\r\nZoomSingle=77\r\nSmoothScaling=1\r\n");
+    win::MainWindow& w = world.Start();
+    win::SettingsPage& s = *w.tsSettings;
+    EXPECT_EQ(s.RadioGroup3->itemIndex(), 3);
+    EXPECT_TRUE(Checked(s.RadioGroup3->button(3)));
+    EXPECT_EQ(Chosen(s.ComboBox1), "150");
+    EXPECT_TRUE(Enabled(s.ComboBox1));
+    EXPECT_TRUE(Enabled(s.Label5));
+    EXPECT_EQ(s.rgPlacementDifferent->itemIndex(), 1);
+    EXPECT_EQ(Chosen(s.cbZoomDifferent), "20");
+    EXPECT_FALSE(Enabled(s.cbZoomDifferent));
+    EXPECT_EQ(s.RadioGroup1->itemIndex(), 2);
+    EXPECT_EQ(Chosen(s.ComboBox2), "100");  // 77 is no choice
+    EXPECT_TRUE(Checked(s.cbSmoothScaling));
+    EXPECT_TRUE(Checked(s.cbSSSmoothScaling));
+    // The one-monitor page shows the "Same" choice too.
+    EXPECT_EQ(s.rgSSPlacement->itemIndex(), 3);
+    EXPECT_EQ(Chosen(s.cbSSZoom), "150");
+
+    // The user's choice reaches the settings at once and the file on leaving.
+    SendMessageW(s.rgPlacementDifferent->button(3), BM_CLICK, 0, 0);
+    EXPECT_TRUE(Enabled(s.cbZoomDifferent));
+    Pick(world, s.cbZoomDifferent, L"175");
+    SendMessageW(s.RadioGroup1->button(1), BM_CLICK, 0, 0);
+    SendMessageW(s.RadioGroup3->button(0), BM_CLICK, 0, 0);
+    EXPECT_FALSE(Enabled(s.ComboBox1));
+    SendMessageW(s.cbSmoothScaling, BM_CLICK, 0, 0);
+    EXPECT_FALSE(Checked(s.cbSSSmoothScaling));
+    const Settings& settings = w.session().settings();
+    EXPECT_EQ(settings.placementSame, (ImagePlacement{PlacementMode::Center, 150}));
+    EXPECT_EQ(settings.placementDifferent, (ImagePlacement{PlacementMode::Zoom, 175}));
+    EXPECT_EQ(settings.placementSingle, (ImagePlacement{PlacementMode::Tile, 100}));
+    EXPECT_FALSE(settings.smoothScaling);
+    w.SetActivePage(win::MainWindow::Page::Settings);
+    w.SelectTab(0);
+    const std::string text = ReadFile(world.settingsFile());
+    EXPECT_TRUE(Has(text, "PlacementSame=0")) << text;
+    EXPECT_TRUE(Has(text, "ZoomSame=150"));
+    EXPECT_TRUE(Has(text, "PlacementDifferent=3"));
+    EXPECT_TRUE(Has(text, "ZoomDifferent=175"));
+    EXPECT_TRUE(Has(text, "PlacementSingle=1"));
+    EXPECT_TRUE(Has(text, "ZoomSingle=100"));
+    EXPECT_TRUE(Has(text, "SmoothScaling=0"));
+}
+
+TEST(SettingsPagePlacement, TheOneMonitorPageIsTheSameChoice) {
+    WindowWorld world;
+    win::MainWindow& w = world.Start();
+    win::SettingsPage& s = *w.tsSettings;
+    SendMessageW(s.rgSSPlacement->button(3), BM_CLICK, 0, 0);
+    EXPECT_TRUE(Enabled(s.cbSSZoom));
+    EXPECT_TRUE(Enabled(s.lSSPercent));
+    EXPECT_EQ(s.RadioGroup3->itemIndex(), 3);
+    Pick(world, s.cbSSZoom, L"50");
+    EXPECT_EQ(Chosen(s.ComboBox1), "50");
+    SendMessageW(s.cbSSSmoothScaling, BM_CLICK, 0, 0);
+    EXPECT_TRUE(Checked(s.cbSmoothScaling));
+    EXPECT_EQ(w.session().settings().placementSame, (ImagePlacement{PlacementMode::Zoom, 50}));
+    EXPECT_TRUE(w.session().settings().smoothScaling);
+    // And back: the "Same" page's controls move the one-monitor page's.
+    SendMessageW(s.RadioGroup3->button(2), BM_CLICK, 0, 0);
+    EXPECT_EQ(s.rgSSPlacement->itemIndex(), 2);
+    EXPECT_FALSE(Enabled(s.cbSSZoom));
+    EXPECT_EQ(w.session().settings().placementSame.mode, PlacementMode::Stretch);
 }
