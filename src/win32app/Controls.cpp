@@ -27,8 +27,10 @@ void Place(const Placed& placed, UINT dpi) {
 RadioGroup::RadioGroup(HWND parent, int firstId, const wchar_t* title,
                        const std::vector<std::wstring>& items)
     : firstId_(firstId) {
+    // A control parent, so the dialog keys reach the buttons inside.
     box_ = MakeControl(parent, L"BUTTON", title,
-                       WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, firstId - 1);
+                       WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, firstId - 1,
+                       WS_EX_CONTROLPARENT);
     MakeContainer(box_);
     for (std::size_t i = 0; i < items.size(); ++i) {
         DWORD style = WS_VISIBLE | BS_AUTORADIOBUTTON | WS_TABSTOP;

@@ -189,9 +189,11 @@ SettingsPage::SettingsPage(HWND parent, int id) {
                                   L"Image Only On Single Screen"});
     groups_.emplace_back(rgMultiScreen.get(), At(448, 3, 193, 108));
 
+    // The page controls hold controls of their own that the dialog keys
+    // reach; the multi-screen choice picks their page from the keyboard.
     pcMultiScreen = MakeControl(page, WC_TABCONTROLW, L"",
                                 WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                                kMultiScreenPagesId);
+                                kMultiScreenPagesId, WS_EX_CONTROLPARENT);
     MakeContainer(pcMultiScreen);
     Add(pcMultiScreen, At(383, 117, 322, 193));
     AddTab(pcMultiScreen, L"Same");
@@ -232,7 +234,7 @@ SettingsPage::SettingsPage(HWND parent, int id) {
 
     pcSingleScreen =
         MakeControl(page, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                    kSingleScreenPagesId);
+                    kSingleScreenPagesId, WS_EX_CONTROLPARENT);
     MakeContainer(pcSingleScreen);
     Add(pcSingleScreen, At(383, 117, 322, 193));
     AddTab(pcSingleScreen, L"Image Placement");

@@ -421,3 +421,31 @@ TEST(SettingsPagePlacement, TheOneMonitorPageIsTheSameChoice) {
     EXPECT_FALSE(Enabled(s.cbSSZoom));
     EXPECT_EQ(w.session().settings().placementSame.mode, PlacementMode::Stretch);
 }
+
+TEST(SettingsPagePlacement, TheTabKeyReachesThePlacementControlsAndTheSmoothing) {
+    WindowWorld world;
+    TwoMonitors(world.platform);
+    win::MainWindow& w = world.Start();
+    w.SetActivePage(win::MainWindow::Page::Settings);
+    ShowWindow(w.hwnd(), SW_SHOW);
+    win::SettingsPage& s = *w.tsSettings;
+    SendMessageW(s.rgMultiScreen->button(1), BM_CLICK, 0, 0);
+    std::vector<HWND> reached;
+    HWND at = GetNextDlgTabItem(w.hwnd(), nullptr, FALSE);
+    for (int i = 0; i < 200 && at != nullptr; ++i) {
+        reached.push_back(at);
+        at = GetNextDlgTabItem(w.hwnd(), at, FALSE);
+        if (at == reached.front()) {
+            break;
+        }
+    }
+    const auto has = [&](HWND control) {
+        return std::find(reached.begin(), reached.end(), control) != reached.end();
+    };
+    EXPECT_TRUE(has(s.rgMultiScreen->button(1)));
+    EXPECT_TRUE(has(s.rgPlacementDifferent->button(0)));
+    EXPECT_TRUE(has(s.cbSmoothScaling));
+    // Only the page shown is visited.
+    EXPECT_FALSE(has(s.RadioGroup3->button(0)));
+    ShowWindow(w.hwnd(), SW_HIDE);
+}
