@@ -72,28 +72,36 @@ wine=$(find_tool wine64 wine) || {
 
 mkdir -p "$TMPDIR"
 
-# The first run creates the prefix (half a minute on a slow machine). Several
-# programs may start at once, so one of them does it under a lock while the
-# others wait.
-if [[ ! -e "$WINEPREFIX.ready" ]]; then
-    (
-        flock 9
-        if [[ ! -e "$WINEPREFIX.ready" ]]; then
-            LC_ALL=$locale "$wine" wineboot.exe --init >/dev/null 2>&1
-            # Wine's display-less driver: top-level windows work, and nothing
-            # ever connects to an X server.
-            LC_ALL=$locale "$wine" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
-                >/dev/null 2>&1
-            "$wineserver" -w
-            touch "$WINEPREFIX.ready"
-        fi
-    ) 9>"$WINEPREFIX.lock"
-fi
-
-# Starting Wine's server and services costs about a second per program; one
-# server kept for a minute after the last program serves a whole test run.
-# (The CTest cleanup test stops it at the end.)
-"$wineserver" -p60 >/dev/null 2>&1 || true
+# The first run creates the prefix (half a minute on a slow machine), and the
+# first program of every server session starts Wine's server and boots the
+# session (services, the desktop process). Programs that start in parallel
+# while that happens can find a server that is still starting or already
+# shutting down, and then end at once, printing nothing. So whichever program
+# comes first does all of it under a lock, with its output away from any test,
+# and the others wait for the lock and find a running, booted server.
+(
+    flock 9
+    if [[ ! -e "$WINEPREFIX.ready" ]]; then
+        LC_ALL=$locale "$wine" wineboot.exe --init >/dev/null 2>&1 9>&-
+        # Wine's display-less driver: top-level windows work, and nothing
+        # ever connects to an X server.
+        LC_ALL=$locale "$wine" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
+            >/dev/null 2>&1 9>&-
+        "$wineserver" -w 9>&-
+        touch "$WINEPREFIX.ready"
+    fi
+    # Starting Wine's server and services costs about a second per program;
+    # one server kept for a while after the last program serves a whole test
+    # run, and it never times out in the middle of one. (The CTest cleanup
+    # test stops it at the end.) Exit status 2: a server is running already.
+    "$wineserver" -p600 >/dev/null 2>&1 9>&-
+    if (($? == 0)); then
+        # A new server: boot its session now, before any test program. (Nothing
+    # started here may keep the lock's descriptor: the server and services
+    # outlive this script.)
+        LC_ALL=$locale "$wine" cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 9>&-
+    fi
+) 9>"$WINEPREFIX.lock"
 
 # Wine's services (started by whichever program comes first) inherit that
 # program's output and hold it open for as long as they run, which would keep
@@ -104,4 +112,8 @@ trap 'rm -f "$output"' EXIT
 LC_ALL=$locale "$wine" "$@" </dev/null >"$output" 2>&1
 status=$?
 cat "$output"
+if ((status != 0)) && [[ ! -s $output ]]; then
+    # Never a silent failure: say which program ended how.
+    echo "wine-run.sh: $1 ended with exit status $status and printed nothing" >&2
+fi
 exit $status
