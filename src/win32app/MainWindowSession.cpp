@@ -5,21 +5,6 @@
 #include "win32app/Pictures.h"
 
 namespace wylo::win {
-namespace {
-
-// The Windows edit control breaks lines at carriage return and line feed.
-std::wstring EditText(const std::string& text) {
-    std::wstring out;
-    for (wchar_t c : Wide(text)) {
-        if (c == L'\n') {
-            out += L'\r';
-        }
-        out += c;
-    }
-    return out;
-}
-
-}  // namespace
 
 void MainWindow::SetStatus(const std::string& text) {
     const std::wstring shown = Wide(text);
@@ -171,7 +156,7 @@ void MainWindow::SelectedChannelChanged(const SelectedChannel& channel) {
     ChannelsPage& page = *tsChannels;
     if (channel.loaded) {
         SetWindowTextW(page.edTitle, Wide(channel.title).c_str());
-        SetWindowTextW(page.edDescription, EditText(channel.description).c_str());
+        SetWindowTextW(page.edDescription, EditControlText(channel.description).c_str());
         SendMessageW(page.cbSubscription, BM_SETCHECK,
                      channel.subscriptionRequired ? BST_CHECKED : BST_UNCHECKED, 0);
         if (channel.hidePreview) {

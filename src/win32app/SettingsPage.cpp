@@ -127,18 +127,6 @@ void AddTab(HWND tabs, const wchar_t* caption) {
                  reinterpret_cast<LPARAM>(&item));
 }
 
-// The Windows edit control breaks lines at carriage return and line feed.
-std::wstring EditLines(const std::string& text) {
-    std::wstring out;
-    for (wchar_t c : Wide(text)) {
-        if (c == L'\n') {
-            out += L'\r';
-        }
-        out += c;
-    }
-    return out;
-}
-
 }  // namespace
 
 SettingsPage::SettingsPage(HWND parent, int id) {
@@ -543,7 +531,7 @@ void SettingsPage::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size 
     if (fonts_ != nullptr) {
         monitorMap->Show(layout, fonts_->dpi, *fonts_);
     }
-    SetWindowTextW(mScreenMetrics, EditLines(MetricsText(layout)).c_str());
+    SetWindowTextW(mScreenMetrics, EditControlText(MetricsText(layout)).c_str());
 }
 
 void SettingsPage::FillMonitorList(int count) {

@@ -46,6 +46,17 @@ std::string Narrow(std::wstring_view text) {
     return Utf8FromWide(text).value_or(std::string());
 }
 
+std::wstring EditControlText(std::string_view text) {
+    std::wstring out;
+    for (wchar_t c : Wide(text)) {
+        if (c == L'\n') {
+            out += L'\r';
+        }
+        out += c;
+    }
+    return out;
+}
+
 std::string WindowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

@@ -11,6 +11,9 @@ namespace wylo::win {
 // that is not valid in its encoding becomes empty.
 std::wstring Wide(std::string_view text);
 std::string Narrow(std::wstring_view text);
+// A text for a multi-line edit control, which breaks lines only at a carriage
+// return followed by a line feed.
+std::wstring EditControlText(std::string_view text);
 
 // The window's text as UTF-8.
 std::string WindowText(HWND window);

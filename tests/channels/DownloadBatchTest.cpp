@@ -14,6 +14,7 @@
 #include "base/Clock.h"
 #include "base/DateTime.h"
 #include "base/Feedback.h"
+#include "base/LocalTime.h"
 #include "channels/Download.h"
 #include "channels/DownloadGate.h"
 #include "channels/HttpClient.h"
@@ -37,8 +38,7 @@ void SetWriteTime(const fs::path& path, std::time_t t) {
 }
 
 DateTime LocalDateTime(std::time_t t) {
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = ToLocalTime(t).value();
     return EncodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                            local.tm_min, local.tm_sec});
 }
