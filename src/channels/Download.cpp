@@ -195,14 +195,19 @@ private:
             return End("The download could not be saved: no free temporary name in " +
                        PathText(fileName_.parent_path()) + ".");
         }
-        out_.open(part_->path(), std::ios::binary | std::ios::trunc);
-        if (!out_) {
-            return End("The download could not be saved: " + PathText(part_->path()) +
-                       " cannot be created.");
-        }
         HttpRequest get;
         get.url = url_;
         get.sink = [this](std::string_view chunk) {
+            // Opened with the first bytes, not when the request is queued: a
+            // batch of thousands would otherwise hold a descriptor each.
+            if (!out_.is_open()) {
+                out_.open(part_->path(), std::ios::binary | std::ios::trunc);
+                if (!out_) {
+                    saveError_ = "The download could not be saved: " + PathText(part_->path()) +
+                                 " cannot be created.";
+                    return false;
+                }
+            }
             out_.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
             written_ += chunk.size();
             return static_cast<bool>(out_);
@@ -212,11 +217,17 @@ private:
     }
 
     std::optional<HttpRequest> AfterGet(const HttpResult& get) {
-        out_.close();
+        const bool opened = out_.is_open();
+        if (opened) {
+            out_.close();
+        }
+        if (!saveError_.empty()) {
+            return End(saveError_);
+        }
         if (!get.ok) {
             return End(get.error.empty() ? std::string("The download failed.") : get.error);
         }
-        if (out_.fail()) {
+        if (opened && out_.fail()) {
             return End("The download could not be saved to " + PathText(part_->path()) + ".");
         }
         if (written_ == 0) {
@@ -249,6 +260,7 @@ private:
     std::optional<PartFile> part_;
     std::ofstream out_;
     std::uintmax_t written_ = 0;
+    std::string saveError_;
     DownloadOutcome outcome_{false, "The download did not run."};
 };
 

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -228,6 +232,33 @@ TEST_F(DownloadBatchTest, TwoEntriesForOneFileRunOneAfterTheOther) {
     EXPECT_EQ(server_.Count("GET", "/same.jpg"), 1);
     EXPECT_EQ(server_.Count("HEAD", "/same.jpg"), 1);
 }
+
+#ifndef _WIN32
+// A channel of thousands of thumbnails is one batch; the files waiting their
+// turn must not each hold a descriptor, or the process runs out of them.
+TEST_F(DownloadBatchTest, ABatchLargerThanTheDescriptorLimitFetchesEveryFile) {
+    constexpr int kFiles = 300;
+    std::vector<DownloadRequest> files;
+    for (int i = 0; i < kFiles; ++i) {
+        server_.Serve("/many" + std::to_string(i) + ".jpg", "thumb " + std::to_string(i));
+        files.push_back(Entry("many" + std::to_string(i) + ".jpg"));
+    }
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 128);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    const std::vector<DownloadOutcome> outcomes = DownloadFiles(client_, files, clock_);
+    setrlimit(RLIMIT_NOFILE, &saved);
+
+    for (int i = 0; i < kFiles; ++i) {
+        EXPECT_TRUE(outcomes[static_cast<std::size_t>(i)].ok)
+            << i << ": " << outcomes[static_cast<std::size_t>(i)].reason;
+    }
+    EXPECT_EQ(ReadFile(File("many299.jpg")), "thumb 299");
+    EXPECT_EQ(PartialFiles(dir_.path()), 0);
+}
+#endif
 
 TEST_F(DownloadBatchTest, BatchStartedInsideAnotherFailsWithoutARequest) {
     server_.Serve("/outer.jpg", "outer");
