@@ -52,7 +52,7 @@ void DesktopChange::ChangeDesktop(std::int32_t index) {
     std::optional<Bitmap> primary = PreparePrimaryMonitor(monitors, index);
     std::optional<OtherMonitorList> others;
     if (monitors.size() > 1) {
-        others = PrepareOtherMonitors(monitors);
+        others = PrepareOtherMonitors(monitors, primary ? &*primary : nullptr);
     }
     std::optional<Bitmap> result;
     const std::int32_t p = PrimaryMonitorIndex(monitors);
@@ -143,27 +143,53 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
     return bitmap;
 }
 
-OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>& monitors) {
+OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>& monitors,
+                                                     const Bitmap* primary) {
     OtherMonitorList list;
     const MultiScreen mode = MultiScreenMode(monitors);
     const std::int32_t target = mode == MultiScreen::Single ? SelectedSingleMonitor(monitors) : -1;
     const std::int32_t p = PrimaryMonitorIndex(monitors);
+    // A monitor of the same size showing the same image as one finished
+    // before gets the same pixels: they are copied instead of filled and
+    // scaled again.
+    const std::int32_t primaryImage = settings_.currentImage;
+    std::vector<std::int32_t> listImages;
     for (std::size_t n = 0; n < monitors.size(); ++n) {
         const auto i = static_cast<std::int32_t>(n);
         if ((target != -1 && i != target) || i == p) {
             continue;
         }
-        Bitmap bitmap = MonitorImage(monitors[n]);
         if (plan_) {
             settings_.currentImage = PlannedImage(i);
         } else if (mode == MultiScreen::Different) {
             settings_.currentImage = NextImageIndex();
         }
-        FillImageBackground(bitmap, settings_.currentImage);
-        if (PrepareMonitorImage(bitmap, settings_.currentImage, settings_.PlacementFor(mode))) {
-            RecordDrawn(i, settings_.currentImage);
-            list.emplace_back(std::to_string(i), std::move(bitmap));
+        const std::int32_t image = settings_.currentImage;
+        const auto fits = [&monitors, n](const Bitmap& picture) {
+            return picture.width() == monitors[n].bounds.Width() &&
+                   picture.height() == monitors[n].bounds.Height();
+        };
+        const Bitmap* same =
+            primary != nullptr && primaryImage == image && fits(*primary) ? primary : nullptr;
+        for (std::size_t k = 0; k < list.size() && same == nullptr; ++k) {
+            if (listImages[k] == image && fits(list[k].second)) {
+                same = &list[k].second;
+            }
         }
+        std::optional<Bitmap> bitmap;
+        if (same != nullptr) {
+            feedback_.SetStatus("Positioning " + channel_.ImageValue("title", image));
+            bitmap.emplace(*same);
+        } else {
+            bitmap.emplace(MonitorImage(monitors[n]));
+            FillImageBackground(*bitmap, image);
+            if (!PrepareMonitorImage(*bitmap, image, settings_.PlacementFor(mode))) {
+                continue;
+            }
+        }
+        RecordDrawn(i, image);
+        list.emplace_back(std::to_string(i), std::move(*bitmap));
+        listImages.push_back(image);
     }
     return list;
 }

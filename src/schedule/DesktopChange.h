@@ -67,7 +67,9 @@ public:
     Bitmap CreateDesktopCanvas() const;
     std::optional<Bitmap> PreparePrimaryMonitor(const std::vector<Monitor>& monitors,
                                                 std::int32_t index);
-    OtherMonitorList PrepareOtherMonitors(const std::vector<Monitor>& monitors);
+    // primary is the primary monitor's finished picture, when it has one.
+    OtherMonitorList PrepareOtherMonitors(const std::vector<Monitor>& monitors,
+                                          const Bitmap* primary);
     // Downloads image index, converts it to a BMP beside it and draws it into
     // bitmap as placement asks. An image already prepared in this change is
     // drawn again from its decoded bitmap, without another download or

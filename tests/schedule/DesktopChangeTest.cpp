@@ -132,6 +132,30 @@ TEST_F(DesktopChangeTest, TheSameImageIsFetchedAndConvertedOncePerChange) {
     ExpectImageAt(Desktop(), 64, 2);
 }
 
+TEST_F(DesktopChangeTest, MonitorsOfOneSizeShareTheirPictureAndOthersGetTheirOwn) {
+    // Two monitors of one size, then a smaller one in the bottom half.
+    platform_.SetMonitors(
+        {{{0, 0, 64, 48}, true}, {{64, 0, 128, 48}, false}, {{128, 24, 160, 48}, false}});
+    Subscribe(3);
+    settings_.multiScreenOpt = MultiScreen::Same;
+
+    change_.ChangeDesktop(1);
+
+    const Bitmap desktop = Desktop();
+    ASSERT_EQ(desktop.width(), 160);
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            ASSERT_EQ(desktop.Pixel(x, y), desktop.Pixel(x + 64, y)) << x << "," << y;
+        }
+    }
+    // The small monitor's picture is fitted to its own 32 x 24, which the
+    // 40 x 30 image fills.
+    EXPECT_TRUE(Near(desktop.Pixel(130, 26), ImageColour(1)));
+    EXPECT_TRUE(Near(desktop.Pixel(144, 36), ImageColour(1)));
+    EXPECT_EQ(desktop.Pixel(144, 10), kUserBackground);
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 1}, Drawn{1, 1}, Drawn{2, 1}));
+}
+
 TEST_F(DesktopChangeTest, EachMultiScreenModeUsesItsOwnPlacement) {
     platform_.SetMonitors({{{0, 0, 64, 48}, true}, {{64, 0, 128, 48}, false}});
     Subscribe(3);
