@@ -82,9 +82,12 @@ ChannelsPage::ChannelsPage(HWND parent, int id) {
                             0, WS_EX_CONTROLPARENT);
     MakeContainer(gbChannels);
     MakeContainer(gbDetails);
-    cbProviders =
-        MakeControl(gbChannels, L"COMBOBOX", L"",
-                    WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kProvidersId);
+    // Owner-drawn, so the subscribed channel can carry its tick and bold
+    // text; it keeps its strings, so the keys and the texts work as before.
+    cbProviders = MakeControl(gbChannels, L"COMBOBOX", L"",
+                              WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
+                                  CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                              kProvidersId);
     sbRefresh = MakeControl(gbChannels, L"BUTTON", L"Refresh",
                             WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kRefreshId);
     lChannelName = MakeControl(gbDetails, L"STATIC", L"Channel Name", WS_VISIBLE | SS_NOPREFIX);
@@ -114,10 +117,104 @@ std::optional<int> ChannelsPage::SelectedChannel() const {
         SendMessageW(cbProviders, CB_GETITEMDATA, static_cast<WPARAM>(entry), 0));
 }
 
+void ChannelsPage::MarkSubscribedChannel(int channel) {
+    markedChannel_ = channel < 0 ? -1 : channel;
+    InvalidateRect(cbProviders, nullptr, TRUE);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetComboBoxInfo(cbProviders, &info) && info.hwndList != nullptr) {
+        InvalidateRect(info.hwndList, nullptr, TRUE);
+    }
+}
+
+bool ChannelsPage::IsMarkedEntry(int entry) const {
+    if (markedChannel_ < 0 || entry < 0) {
+        return false;
+    }
+    const LRESULT data = SendMessageW(cbProviders, CB_GETITEMDATA, static_cast<WPARAM>(entry), 0);
+    return data != CB_ERR && data == markedChannel_;
+}
+
+std::optional<int> ChannelsPage::MarkedEntry() const {
+    const auto count = static_cast<int>(SendMessageW(cbProviders, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        if (IsMarkedEntry(i)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+int ChannelsPage::EntryHeight() const {
+    // As tall as a plain list's entries in the window's font.
+    HDC dc = GetDC(cbProviders);
+    HGDIOBJ old = SelectObject(dc, font_ != nullptr ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(cbProviders, dc);
+    return std::max<int>(metrics.tmHeight + Scaled(2, dpi_), Scaled(13, dpi_));
+}
+
+void ChannelsPage::DrawChannelEntry(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    const RECT& r = item.rcItem;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    const COLORREF fill = GetSysColor(selected && !disabled ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+    const COLORREF ink = GetSysColor(disabled   ? COLOR_GRAYTEXT
+                                     : selected ? COLOR_HIGHLIGHTTEXT
+                                                : COLOR_WINDOWTEXT);
+    HBRUSH brush = CreateSolidBrush(fill);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+    const int entry = static_cast<int>(item.itemID);
+    if (item.itemID != static_cast<UINT>(-1)) {
+        const LRESULT length =
+            SendMessageW(cbProviders, CB_GETLBTEXTLEN, static_cast<WPARAM>(entry), 0);
+        std::wstring text;
+        if (length > 0) {
+            text.assign(static_cast<std::size_t>(length) + 1, L'\0');
+            SendMessageW(cbProviders, CB_GETLBTEXT, static_cast<WPARAM>(entry),
+                         reinterpret_cast<LPARAM>(text.data()));
+            text.resize(static_cast<std::size_t>(length));
+        }
+        const bool marked = IsMarkedEntry(entry);
+        // Every entry leaves the tick's column, so the names line up.
+        const int column = Scaled(14, dpi_);
+        const int left = r.left + Scaled(2, dpi_);
+        if (marked) {
+            // A drawn check mark: no font is needed to have the glyph.
+            const int size = std::min(Scaled(9, dpi_), std::max(3, int(r.bottom - r.top) - 4));
+            const int x = left + (column - size) / 2;
+            const int y = (r.top + r.bottom - size) / 2;
+            HPEN pen = CreatePen(PS_SOLID, std::max(1, Scaled(2, dpi_)), ink);
+            HGDIOBJ oldPen = SelectObject(dc, pen);
+            const POINT tick[] = {{x, y + size / 2},
+                                  {x + size / 3, y + size - 1},
+                                  {x + size, y}};
+            Polyline(dc, tick, 3);
+            SelectObject(dc, oldPen);
+            DeleteObject(pen);
+        }
+        HGDIOBJ oldFont = SelectObject(dc, marked && boldFont_ != nullptr ? boldFont_ : font_);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ink);
+        RECT area = {left + column, r.top, r.right - Scaled(2, dpi_), r.bottom};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+        SelectObject(dc, oldFont);
+    }
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        DrawFocusRect(dc, &r);
+    }
+}
+
 void ChannelsPage::Layout(const Fonts& fonts) {
     const UINT dpi = fonts.dpi;
     dpi_ = dpi;
     font_ = fonts.window.get();
+    boldFont_ = fonts.bold.get();
     auto s = [dpi](int v) { return Scaled(v, dpi); };
     for (HICON* icon : {&refreshIcon_, &subscribeIcon_, &termsIcon_}) {
         if (*icon != nullptr) {
@@ -171,6 +268,10 @@ void ChannelsPage::Layout(const Fonts& fonts) {
                    lDescription, edDescription, sbSubscribe, sbTerms, cbSubscription}) {
         SetFont(w, fonts.window);
     }
+    // An owner-drawn list keeps the height it measured at its creation.
+    const int entryHeight = EntryHeight();
+    SendMessageW(cbProviders, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), entryHeight);
+    SendMessageW(cbProviders, CB_SETITEMHEIGHT, 0, entryHeight);
 }
 
 void ChannelsPage::DrawPictureButton(const DRAWITEMSTRUCT& item) {
@@ -227,6 +328,20 @@ LRESULT ChannelsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (item.CtlType == ODT_BUTTON) {
                 DrawPictureButton(item);
+                return TRUE;
+            }
+            if (item.CtlType == ODT_COMBOBOX && item.hwndItem == cbProviders) {
+                DrawChannelEntry(item);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_MEASUREITEM: {
+            auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            if (item.CtlType == ODT_COMBOBOX && item.CtlID == kProvidersId) {
+                // Sent while the list is made, before its font is set;
+                // Layout sets the heights for the font.
+                item.itemHeight = static_cast<UINT>(Scaled(15, dpi_));
                 return TRUE;
             }
             break;

@@ -51,6 +51,14 @@ public:
     // The channel index carried by the selected entry, or nothing.
     std::optional<int> SelectedChannel() const;
 
+    // Marks the subscribed channel (a channel index; -1 or one not listed
+    // for none): its entry is drawn with a tick and in bold. The mark
+    // follows the channel, so it stays across a rebuilt list.
+    void MarkSubscribedChannel(int channel);
+    int markedChannel() const { return markedChannel_; }
+    // The list entry drawn as subscribed, or nothing.
+    std::optional<int> MarkedEntry() const;
+
     // The user picked a channel, pressed Refresh, Terms or Subscribe.
     std::function<void()> onProvidersChange, onRefresh, onTerms, onSubscribe;
 
@@ -64,11 +72,16 @@ protected:
 
 private:
     void DrawPictureButton(const DRAWITEMSTRUCT& item);
+    void DrawChannelEntry(const DRAWITEMSTRUCT& item);
+    bool IsMarkedEntry(int entry) const;
+    int EntryHeight() const;
     HICON refreshIcon_ = nullptr;
     HICON subscribeIcon_ = nullptr;
     HICON termsIcon_ = nullptr;
     UINT dpi_ = 96;
     HFONT font_ = nullptr;
+    HFONT boldFont_ = nullptr;
+    int markedChannel_ = -1;
 };
 
 }  // namespace wylo::win

@@ -16,7 +16,8 @@ Fonts::Fonts(UINT d)
       title(d, 19, true),
       rowTitle(d, 19, true),
       monitor(d, 43, true),
-      badge(d, 11, true) {}
+      badge(d, 11, true),
+      bold(d, 11, true) {}
 
 void Place(const Placed& placed, UINT dpi) {
     const RECT& r = placed.base;

@@ -19,6 +19,7 @@ struct Fonts {
     Font rowTitle;  // image titles in the images list, 14 point bold
     Font monitor;   // monitor numbers on the map, 32 point bold
     Font badge;     // the desktop mark in the images list, bold
+    Font bold;      // the window's font, bold: the subscribed channel in the list
 };
 
 // A control's place at 100 % in its container; laid out again at every

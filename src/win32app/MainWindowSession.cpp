@@ -179,6 +179,10 @@ void MainWindow::ClearSelectedChannel() {
     ShowWindow(tsChannels->iPreview->hwnd(), SW_HIDE);
 }
 
+void MainWindow::SubscribedChannelMarked(int channel) {
+    tsChannels->MarkSubscribedChannel(channel);
+}
+
 void MainWindow::SubscribedChannelChanged(const SubscribedChannel& channel) {
     const std::wstring title = Wide(channel.title);
     const std::wstring copyright = Wide(channel.copyright);

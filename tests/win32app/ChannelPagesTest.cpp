@@ -96,7 +96,150 @@ int ThumbnailStart(const std::vector<COLORREF>& pixels) {
     return -1;
 }
 
+// Paints one entry of the channel list the way the list asks its parent to,
+// into a white bitmap, and hands back the bitmap's pixels row by row.
+struct PaintedEntry {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+    // Pixels in the columns [left, right) that are not the background.
+    int Inked(int left, int right, COLORREF background) const {
+        int n = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = left; x < right; ++x) {
+                n += at(x, y) != background ? 1 : 0;
+            }
+        }
+        return n;
+    }
+};
+
+PaintedEntry PaintEntry(win::ChannelsPage& page, int entry, UINT state = 0) {
+    PaintedEntry painted;
+    painted.width = 200;
+    painted.height = 15;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, painted.width, painted.height);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, painted.width, painted.height};
+    HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
+    FillRect(dc, &all, magenta);
+    DeleteObject(magenta);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_COMBOBOX;
+    item.CtlID = win::ChannelsPage::kProvidersId;
+    item.itemID = static_cast<UINT>(entry);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = state;
+    item.hwndItem = page.cbProviders;
+    item.hDC = dc;
+    item.rcItem = all;
+    if (entry >= 0) {
+        item.itemData =
+            static_cast<ULONG_PTR>(SendMessageW(page.cbProviders, CB_GETITEMDATA, entry, 0));
+    }
+    // Through the group box, as the list sends it.
+    SendMessageW(GetParent(page.cbProviders), WM_DRAWITEM, win::ChannelsPage::kProvidersId,
+                 reinterpret_cast<LPARAM>(&item));
+    for (int y = 0; y < painted.height; ++y) {
+        for (int x = 0; x < painted.width; ++x) {
+            painted.pixels.push_back(GetPixel(dc, x, y));
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return painted;
+}
+
 }  // namespace
+
+TEST(ChannelPages, TheSubscribedChannelIsMarkedWithATickAndBoldText) {
+    TestHttpServer server;
+    // Twin titles, so the marked entry and the plain one differ only in
+    // their mark.
+    PublishChannels(server, {ChannelSpec("alpha", "Same Title"), ChannelSpec("beta", "Same Title")});
+    WindowWorld world;
+    win::MainWindow& w = world.Start(server.Url("/wylo/wylo.xml"));
+    win::ChannelsPage& c = *w.tsChannels;
+    // An owner-drawn list that keeps its strings.
+    const auto style = GetWindowLongPtrW(c.cbProviders, GWL_STYLE);
+    EXPECT_TRUE(style & CBS_OWNERDRAWFIXED);
+    EXPECT_TRUE(style & CBS_HASSTRINGS);
+    EXPECT_EQ((style & 3), CBS_DROPDOWNLIST);
+    ASSERT_EQ(SendMessageW(c.cbProviders, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(c.cbProviders, CB_GETLBTEXTLEN, 1, 0), 10);
+    EXPECT_GE(SendMessageW(c.cbProviders, CB_GETITEMHEIGHT, 0, 0), 13);
+    // Nothing subscribed: nothing marked, and every entry is drawn alike.
+    EXPECT_EQ(c.MarkedEntry(), std::nullopt);
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    const PaintedEntry plain0 = PaintEntry(c, 0);
+    const PaintedEntry plain1 = PaintEntry(c, 1);
+    EXPECT_EQ(plain0.pixels, plain1.pixels);
+    EXPECT_EQ(plain0.at(199, 0), window);
+    EXPECT_EQ(plain0.Inked(0, 16, window), 0) << "no tick";
+    const int plainText = plain1.Inked(16, 200, window);
+    EXPECT_GT(plainText, 0);
+
+    // Subscribing to the second marks it, from the session's report.
+    SendMessageW(c.cbProviders, CB_SETCURSEL, 1, 0);
+    world.Command(c.cbProviders, CBN_SELCHANGE);
+    world.Command(c.sbSubscribe, BN_CLICKED);
+    ASSERT_EQ(w.session().settings().currentChannel, 1);
+    EXPECT_EQ(c.markedChannel(), 1);
+    EXPECT_EQ(c.MarkedEntry(), 1);
+    const PaintedEntry marked = PaintEntry(c, 1);
+    EXPECT_GT(marked.Inked(0, 16, window), 0) << "a tick";
+    EXPECT_GT(marked.Inked(16, 200, window), plainText) << "bold text";
+    EXPECT_EQ(PaintEntry(c, 0).pixels, plain0.pixels);
+    // Selected and focused, in the selection's colours with the focus frame.
+    const PaintedEntry selected = PaintEntry(c, 1, ODS_SELECTED | ODS_FOCUS);
+    EXPECT_EQ(selected.at(100, 7), GetSysColor(COLOR_HIGHLIGHT));
+    int frame = 0;  // the dotted focus frame along the top edge
+    for (int x = 0; x < selected.width; ++x) {
+        frame += selected.at(x, 0) != GetSysColor(COLOR_HIGHLIGHT) ? 1 : 0;
+    }
+    EXPECT_GT(frame, 0);
+    EXPECT_EQ(PaintEntry(c, 1, ODS_SELECTED).at(100, 0), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_GT(selected.Inked(0, 16, GetSysColor(COLOR_HIGHLIGHT)), 0);
+    // The empty selection field is drawn without an entry.
+    const PaintedEntry none = PaintEntry(c, -1, ODS_COMBOBOXEDIT);
+    EXPECT_EQ(none.Inked(0, 200, window), 0);
+    // Really painted by the list, too.
+    UpdateWindow(c.cbProviders);
+
+    // The mark follows the channel through a rebuilt list.
+    w.SetActivePage(Page::Channels);
+    world.Command(c.sbRefresh, BN_CLICKED);
+    world.Pump();
+    EXPECT_EQ(c.MarkedEntry(), 1);
+
+    // A failed subscription leaves nothing marked.
+    server.Stop();
+    std::filesystem::remove_all(world.appFolder() / "cache");
+    SendMessageW(c.cbProviders, CB_SETCURSEL, 0, 0);
+    world.Command(c.cbProviders, CBN_SELCHANGE);
+    world.Command(c.sbSubscribe, BN_CLICKED);
+    EXPECT_EQ(c.markedChannel(), -1);
+    EXPECT_EQ(c.MarkedEntry(), std::nullopt);
+    EXPECT_EQ(PaintEntry(c, 1).Inked(0, 16, window), 0);
+}
+
+TEST(ChannelPages, AnUnlistedChannelMarksNothing) {
+    TestHttpServer server;
+    PublishChannels(server, {ChannelSpec("alpha", "Alpha Photos")});
+    WindowWorld world;
+    win::ChannelsPage& c = *world.Start(server.Url("/wylo/wylo.xml")).tsChannels;
+    c.MarkSubscribedChannel(0);
+    EXPECT_EQ(c.MarkedEntry(), 0);
+    c.MarkSubscribedChannel(5);
+    EXPECT_EQ(c.MarkedEntry(), std::nullopt);
+    c.MarkSubscribedChannel(-3);
+    EXPECT_EQ(c.markedChannel(), -1);
+    EXPECT_EQ(c.MarkedEntry(), std::nullopt);
+}
 
 TEST(ChannelPages, TheListIsBuiltFromTheDirectoryAndTheFirstChannelIsShown) {
     TestHttpServer server;
