@@ -12,6 +12,8 @@
 #ifndef _WIN32
 #include <cstdio>
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -126,6 +128,79 @@ bool WriteRowsBottomUp(int fd, const Bitmap& bitmap) {
 }
 #endif
 
+// True when path is a plain file that already holds exactly these bytes: the
+// header, then the bitmap's rows last to first. Reading and comparing costs a
+// fraction of writing and replacing a picture of many megabytes, and a change
+// that shows an image again finds its conversion as it left it.
+bool FileHoldsBmp(const fs::path& path, const std::array<std::uint8_t, kBmpHeaderSize>& header,
+                  const Bitmap& bitmap, std::uint64_t fileBytes) {
+    const std::size_t stride = bitmap.stride();
+#ifndef _WIN32
+    // Compared where the system keeps the file, without copying it out. (The
+    // program only ever replaces these files by renaming, so none shrinks
+    // under the mapping.)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    const auto bytes = static_cast<std::size_t>(fileBytes);
+    void* mapped = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                           static_cast<std::uint64_t>(info.st_size) == fileBytes
+                       ? ::mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE, fd, 0)
+                       : MAP_FAILED;
+    ::close(fd);
+    if (mapped == MAP_FAILED) {
+        return false;
+    }
+    const auto* stored = static_cast<const std::uint8_t*>(mapped);
+    bool same = std::memcmp(stored, header.data(), header.size()) == 0;
+    stored += header.size();
+    for (std::int32_t y = bitmap.height() - 1; same && y >= 0; --y, stored += stride) {
+        same = std::memcmp(stored, bitmap.Row(y), stride) == 0;
+    }
+    ::munmap(mapped, bytes);
+    return same;
+#else
+    std::error_code ec;
+    if (fs::symlink_status(path, ec).type() != fs::file_type::regular ||
+        fs::file_size(path, ec) != fileBytes || ec) {
+        return false;
+    }
+    detail::StdioFile file = detail::OpenStdioFile(path, false);
+    if (!file) {
+        return false;
+    }
+    std::array<std::uint8_t, kBmpHeaderSize> stored{};
+    if (std::fread(stored.data(), 1, stored.size(), file.get()) != stored.size() ||
+        stored != header) {
+        return false;
+    }
+    // Many rows per read, so the comparison costs few calls.
+    const std::size_t rowsPerRead = std::max<std::size_t>(1, (std::size_t{1} << 20) / stride);
+    std::vector<std::uint8_t> buffer(rowsPerRead * stride);
+    for (std::int32_t next = bitmap.height() - 1; next >= 0;) {
+        const std::size_t rows = std::min(rowsPerRead, static_cast<std::size_t>(next) + 1);
+        if (std::fread(buffer.data(), 1, rows * stride, file.get()) != rows * stride) {
+            return false;
+        }
+        for (std::size_t r = 0; r < rows; ++r, --next) {
+            if (std::memcmp(buffer.data() + r * stride, bitmap.Row(next), stride) != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+#endif
+}
+
+// Marks a file that already held the picture as written now, as a rewrite
+// would, so whatever compares its time with its source's sees it current.
+void TouchFile(const fs::path& path) {
+    std::error_code ignored;
+    fs::last_write_time(path, fs::file_time_type::clock::now(), ignored);
+}
+
 }  // namespace
 
 void WriteBmpFile(const fs::path& path, const Bitmap& bitmap) {
@@ -156,6 +231,11 @@ void WriteBmpFile(const fs::path& path, const Bitmap& bitmap) {
     PutU32(info + 20, static_cast<std::uint32_t>(imageBytes));
     PutU32(info + 24, static_cast<std::uint32_t>(kPixelsPerMetre));
     PutU32(info + 28, static_cast<std::uint32_t>(kPixelsPerMetre));
+
+    if (FileHoldsBmp(path, header, bitmap, fileBytes)) {
+        TouchFile(path);
+        return;
+    }
 
     fs::path temp = path;
     temp += ".tmp";

@@ -11,7 +11,10 @@ namespace wylo {
 // Saves bitmap as a Windows BMP file: 24 bits per pixel, uncompressed,
 // bottom-up rows. The file is written beside path under a temporary name and
 // then renamed over path, so a reader never sees a half-written file and a
-// failed write leaves any earlier file at path as it was. Throws Error
+// failed write leaves any earlier file at path as it was. A plain file at
+// path that already holds exactly this picture is kept as it is (only its
+// time is set to now), which spares rewriting many megabytes when an image
+// comes round again. Throws Error
 // ("Unable to write <path>: <reason>") when the bitmap is empty or the file
 // cannot be written.
 void WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap);

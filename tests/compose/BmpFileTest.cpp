@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -129,6 +130,48 @@ TEST(BmpFileWrite, ReplacesAnEarlierFileAndLeavesNoTemporaryFile) {
         ++files;
     }
     EXPECT_EQ(files, 1);
+}
+
+TEST(BmpFileWrite, AFileThatAlreadyHoldsThePictureIsKeptAndOnlyItsTimeMoves) {
+    TempDir dir;
+    const auto path = dir / "photo.bmp";
+    const Bitmap picture = Gradient(5, 1300);  // rows padded, more than one read
+    WriteBmpFile(path, picture);
+    const auto longAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+    std::filesystem::last_write_time(path, longAgo);
+#ifndef _WIN32
+    // A second name for the same file shows whether it was replaced.
+    std::filesystem::create_hard_link(path, dir / "link.bmp");
+#endif
+
+    WriteBmpFile(path, picture);
+    EXPECT_GT(std::filesystem::last_write_time(path), longAgo + std::chrono::hours(1));
+#ifndef _WIN32
+    EXPECT_TRUE(std::filesystem::equivalent(path, dir / "link.bmp"));
+#endif
+    EXPECT_FALSE(std::filesystem::exists(dir / "photo.bmp.tmp"));
+
+    // One pixel of a middle row differs: written anew.
+    Bitmap changed = picture;
+    changed.SetPixel(4, 650, MakeColour(1, 2, 3));
+    WriteBmpFile(path, changed);
+    ExpectSamePixels(ReadBmpFile(path), changed);
+#ifndef _WIN32
+    EXPECT_FALSE(std::filesystem::equivalent(path, dir / "link.bmp"));
+#endif
+
+#ifndef _WIN32
+    // A link to a file with the same picture is replaced, never kept.
+    std::filesystem::create_symlink(path, dir / "linked.bmp");
+    WriteBmpFile(dir / "linked.bmp", changed);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "linked.bmp"));
+#endif
+
+    // The same number of bytes in another shape (4x10 and 6x6 both hold 120
+    // bytes of rows): the header tells them apart.
+    WriteBmpFile(dir / "shape.bmp", Gradient(4, 10));
+    WriteBmpFile(dir / "shape.bmp", Gradient(6, 6));
+    ExpectSamePixels(ReadBmpFile(dir / "shape.bmp"), Gradient(6, 6));
 }
 
 TEST(BmpFileWrite, FailureNamesThePathAndKeepsTheEarlierFile) {

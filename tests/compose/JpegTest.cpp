@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 
 #include <gmock/gmock.h>
@@ -124,6 +125,57 @@ TEST(JpegDecode, GivesExactlyWhatTheLibrarysOwnToolGives) {
     }
 }
 
+// The pixels of a binary PGM or PPM file, as djpeg -pnm writes them, in the
+// bitmap's blue, green, red order; empty when it is not such a file.
+Bitmap ReadPnm(const fs::path& path) {
+    const std::string bytes = ReadFile(path);
+    std::istringstream header(bytes);
+    std::string magic;
+    std::int32_t width = 0, height = 0, maxValue = 0;
+    header >> magic >> width >> height >> maxValue;
+    const int channels = magic == "P6" ? 3 : magic == "P5" ? 1 : 0;
+    if (!header || channels == 0 || maxValue != 255 || width <= 0 || height <= 0) {
+        return {};
+    }
+    const std::size_t start = static_cast<std::size_t>(header.tellg()) + 1;
+    if (bytes.size() != start + static_cast<std::size_t>(width) * height * channels) {
+        return {};
+    }
+    Bitmap b(width, height);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data() + start);
+    for (std::int32_t y = 0; y < height; ++y) {
+        for (std::int32_t x = 0; x < width; ++x, p += channels) {
+            b.SetPixel(x, y, channels == 3 ? MakeColour(p[0], p[1], p[2]) : MakeColour(*p, *p, *p));
+        }
+    }
+    return b;
+}
+
+TEST(JpegDecode, LargePicturesDecodedInTwoPartsAreExactlyTheLibrarysOwn) {
+    // Over a million pixels: decoded by two decoders at once, which must meet
+    // without a seam. Odd sizes leave partial blocks at both edges; grey has
+    // rows of blocks half as tall as colour's.
+    if (std::system("command -v djpeg > /dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "djpeg is not installed";
+    }
+    TempDir dir;
+    for (const JpegColour colour : {JpegColour::Colour, JpegColour::Greyscale}) {
+        SCOPED_TRACE(colour == JpegColour::Colour ? "colour" : "grey");
+        WriteJpeg(dir / "p.jpg", test::PhotoPattern(1283, 907, 5),
+                  {.quality = 88, .colour = colour});
+        const std::string command = "djpeg -pnm -outfile '" + (dir / "d.pnm").string() + "' '" +
+                                    (dir / "p.jpg").string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const Bitmap theirs = ReadPnm(dir / "d.pnm");
+        const Bitmap ours = DecodeJpegFile(dir / "p.jpg");
+        ASSERT_EQ(ours.width(), theirs.width());
+        ASSERT_EQ(ours.height(), theirs.height());
+        for (std::int32_t y = 0; y < ours.height(); ++y) {
+            ASSERT_EQ(std::memcmp(ours.Row(y), theirs.Row(y), ours.stride()), 0) << "row " << y;
+        }
+    }
+}
+
 TEST(JpegDecode, GreyscalePictureComesOutAsTwentyFourBitGrey) {
     TempDir dir;
     WriteJpeg(dir / "g.jpg", test::QuadrantPattern(32, 32), {.colour = JpegColour::Greyscale});
@@ -174,6 +226,9 @@ struct BadInput {
 std::vector<BadInput> BadInputs() {
     const std::string jpeg = EncodeJpeg(test::PhotoPattern(120, 80));
     const std::string progressive = EncodeJpeg(test::PhotoPattern(120, 80), {.progressive = true});
+    // Large enough to be decoded in two parts: damage in either part, or
+    // only at the very end, must still be found.
+    const std::string large = EncodeJpeg(test::PhotoPattern(1400, 900));
     return {
         {"png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "Not a JPEG file"},
         {"gif", "GIF89a\x10\x00\x10\x00", "Not a JPEG file"},
@@ -185,6 +240,12 @@ std::vector<BadInput> BadInputs() {
         {"cut before the end marker", jpeg.substr(0, jpeg.size() - 2),
          "Premature end of JPEG file"},
         {"progressive, cut", progressive.substr(0, progressive.size() * 2 / 3),
+         "Premature end of JPEG file"},
+        {"large, cut in the upper part", large.substr(0, large.size() / 4),
+         "Premature end of JPEG file"},
+        {"large, cut in the lower part", large.substr(0, large.size() * 9 / 10),
+         "Premature end of JPEG file"},
+        {"large, cut before the end marker", large.substr(0, large.size() - 2),
          "Premature end of JPEG file"},
         {"over 100 megapixels", WithClaimedSize(jpeg, 12000, 9000), "100 megapixels"},
         {"largest frame", WithClaimedSize(jpeg, 65500, 65500), "65500 x 65500"},
