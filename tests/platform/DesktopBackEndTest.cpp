@@ -174,6 +174,18 @@ TEST(SwayCommands, PathsAreQuotedOrRefused) {
                                         "B", "-i", "/p/b.bmp", "-m", "tile"}));
 }
 
+TEST(FileUri, EscapesWhatAFileUriCannotCarryAndMakesThePathAbsolute) {
+    EXPECT_EQ(FileUri("/home/ann/My Pictures/50%#1.bmp"),
+              "file:///home/ann/My%20Pictures/50%25%231.bmp");
+    // UTF-8 names byte by byte; what a path may carry stays as it is.
+    EXPECT_EQ(FileUri("/tmp/K\xC3\xB6ln/a-b_c.d~e!$&'()*+,;=:@.bmp"),
+              "file:///tmp/K%C3%B6ln/a-b_c.d~e!$&'()*+,;=:@.bmp");
+    EXPECT_EQ(FileUri("/tmp/a?b\nc.bmp"), "file:///tmp/a%3Fb%0Ac.bmp");
+    const std::string relative = FileUri("desktop.bmp");
+    EXPECT_EQ(relative.rfind("file:///", 0), 0u) << relative;
+    EXPECT_TRUE(relative.ends_with("/desktop.bmp")) << relative;
+}
+
 TEST(XfceBackdropMonitor, NameBetweenMonitorAndTheNextSlash) {
     EXPECT_EQ(XfceBackdropMonitor("/backdrop/screen0/monitorHDMI-1/workspace0/last-image"),
               "HDMI-1");

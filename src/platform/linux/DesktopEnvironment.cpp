@@ -9,12 +9,13 @@
 #include <thread>
 
 #include <fcntl.h>
-#include <gio/gio.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "platform/linux/GioLibrary.h"
 
 extern char** environ;
 
@@ -59,41 +60,39 @@ struct SpawnActions {
     SpawnActions& operator=(const SpawnActions&) = delete;
 };
 
+// Deleters for what GIO hands out; only ever made once the library is loaded.
 struct GObjectUnref {
-    void operator()(gpointer p) const { g_object_unref(p); }
+    void operator()(gpointer p) const { Gio()->g_object_unref(p); }
 };
 struct SchemaUnref {
-    void operator()(GSettingsSchema* p) const { g_settings_schema_unref(p); }
+    void operator()(GSettingsSchema* p) const { Gio()->g_settings_schema_unref(p); }
 };
 struct SchemaKeyUnref {
-    void operator()(GSettingsSchemaKey* p) const { g_settings_schema_key_unref(p); }
+    void operator()(GSettingsSchemaKey* p) const { Gio()->g_settings_schema_key_unref(p); }
 };
 struct VariantUnref {
-    void operator()(GVariant* p) const { g_variant_unref(p); }
-};
-struct GFree {
-    void operator()(gpointer p) const { g_free(p); }
-};
-struct ErrorFree {
-    void operator()(GError* p) const { g_error_free(p); }
+    void operator()(GVariant* p) const { Gio()->g_variant_unref(p); }
 };
 
 // True when key exists in the schema as a text key that accepts value and
 // may be written.
-bool CanWrite(GSettings* settings, GSettingsSchema* schema, const char* key, const char* value) {
-    if (!key || !g_settings_schema_has_key(schema, key)) {
+bool CanWrite(const GioLibrary& gio, GSettings* settings, GSettingsSchema* schema, const char* key,
+              const char* value) {
+    if (!key || !gio.g_settings_schema_has_key(schema, key)) {
         return false;
     }
-    std::unique_ptr<GSettingsSchemaKey, SchemaKeyUnref> k(g_settings_schema_get_key(schema, key));
-    if (!g_variant_type_equal(g_settings_schema_key_get_value_type(k.get()),
-                              G_VARIANT_TYPE_STRING)) {
+    std::unique_ptr<GSettingsSchemaKey, SchemaKeyUnref> k(
+        gio.g_settings_schema_get_key(schema, key));
+    if (!gio.g_variant_type_equal(gio.g_settings_schema_key_get_value_type(k.get()),
+                                  G_VARIANT_TYPE_STRING)) {
         return false;
     }
-    std::unique_ptr<GVariant, VariantUnref> v(g_variant_ref_sink(g_variant_new_string(value)));
+    std::unique_ptr<GVariant, VariantUnref> v(
+        gio.g_variant_ref_sink(gio.g_variant_new_string(value)));
     // Checked first: a value outside the key's choices would only log a
     // critical warning.
-    return g_settings_schema_key_range_check(k.get(), v.get()) &&
-           g_settings_is_writable(settings, key);
+    return gio.g_settings_schema_key_range_check(k.get(), v.get()) &&
+           gio.g_settings_is_writable(settings, key);
 }
 
 // A JavaScript string literal holding text.
@@ -191,37 +190,62 @@ std::string DesktopSessionName(const SessionEnvironment& environment) {
 }
 
 std::string FileUri(const std::filesystem::path& file) {
-    std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(file, ignored);
-    GError* raw = nullptr;
-    std::unique_ptr<gchar, GFree> uri(g_filename_to_uri(absolute.c_str(), nullptr, &raw));
-    std::unique_ptr<GError, ErrorFree> error(raw);
-    return uri ? std::string(uri.get()) : std::string();
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    if (error || absolute.empty()) {
+        return {};
+    }
+    // Every byte but letters, digits and those a path may carry as they are
+    // is written as %XX, as file URIs require.
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    static constexpr std::string_view kPlain = "-._~!$&'()*+,;=:@/";
+    std::string uri = "file://";
+    for (const char c : absolute.native()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) && byte < 0x80) {
+            uri += c;
+        } else if (kPlain.find(c) != std::string_view::npos) {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += kHex[byte >> 4];
+            uri += kHex[byte & 0xF];
+        }
+    }
+    return uri;
 }
 
 bool SetGSettingsWallpaper(const GSettingsWallpaperKeys& keys, const std::filesystem::path& file,
                            bool tile) {
-    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    const GioLibrary* loaded = Gio();
+    if (!loaded) {
+        return false;
+    }
+    const GioLibrary& gio = *loaded;
+    GSettingsSchemaSource* source = gio.g_settings_schema_source_get_default();
     if (!source) {
         return false;
     }
     // Looked up first: g_settings_new on a missing schema aborts the program.
     std::unique_ptr<GSettingsSchema, SchemaUnref> schema(
-        g_settings_schema_source_lookup(source, keys.schema, TRUE));
+        gio.g_settings_schema_source_lookup(source, keys.schema, TRUE));
     if (!schema) {
         return false;
     }
     std::unique_ptr<GSettings, GObjectUnref> settings(
-        g_settings_new_full(schema.get(), nullptr, nullptr));
+        gio.g_settings_new_full(schema.get(), nullptr, nullptr));
 
+    const auto canWrite = [&](const char* key, const char* value) {
+        return CanWrite(gio, settings.get(), schema.get(), key, value);
+    };
     const std::string uri = FileUri(file);
     const std::string path = std::filesystem::absolute(file).string();
     const char* pictureKey = nullptr;
     std::string picture;
-    if (!uri.empty() && CanWrite(settings.get(), schema.get(), keys.uriKey, uri.c_str())) {
+    if (!uri.empty() && canWrite(keys.uriKey, uri.c_str())) {
         pictureKey = keys.uriKey;
         picture = uri;
-    } else if (CanWrite(settings.get(), schema.get(), keys.fileKey, path.c_str())) {
+    } else if (canWrite(keys.fileKey, path.c_str())) {
         pictureKey = keys.fileKey;
         picture = path;
     }
@@ -230,15 +254,14 @@ bool SetGSettingsWallpaper(const GSettingsWallpaperKeys& keys, const std::filesy
     }
     // The style first, so the desktop never shows the new picture the old way.
     const char* options = tile ? "wallpaper" : "centered";
-    if (CanWrite(settings.get(), schema.get(), keys.optionsKey, options)) {
-        g_settings_set_string(settings.get(), keys.optionsKey, options);
+    if (canWrite(keys.optionsKey, options)) {
+        gio.g_settings_set_string(settings.get(), keys.optionsKey, options);
     }
-    if (pictureKey == keys.uriKey &&
-        CanWrite(settings.get(), schema.get(), keys.darkUriKey, uri.c_str())) {
-        g_settings_set_string(settings.get(), keys.darkUriKey, uri.c_str());
+    if (pictureKey == keys.uriKey && canWrite(keys.darkUriKey, uri.c_str())) {
+        gio.g_settings_set_string(settings.get(), keys.darkUriKey, uri.c_str());
     }
-    const bool done = g_settings_set_string(settings.get(), pictureKey, picture.c_str());
-    g_settings_sync();
+    const bool done = gio.g_settings_set_string(settings.get(), pictureKey, picture.c_str());
+    gio.g_settings_sync();
     return done;
 }
 
