@@ -202,8 +202,9 @@ bool Decompress(Decoder& d, Bitmap& bitmap, std::uint8_t* cmykRow, JDIMENSION fi
 
 // Where a picture is split between two decoders, or 0 to decode it in one.
 // Only pictures whose data comes in one pass split well: the decoder of the
-// lower part still has to read through the upper part's data, which is about
-// a third of the work of drawing it, so the upper part is the larger one.
+// lower part still has to read through the upper part's data, which costs
+// about half as much as drawing it, so the upper part takes two thirds (the
+// best split measured on photographs).
 JDIMENSION SplitRow(jpeg_decompress_struct& info, bool cmyk) {
     constexpr JDIMENSION kMinRows = 256;
     constexpr std::uint64_t kMinPixels = 1'000'000;
@@ -214,7 +215,7 @@ JDIMENSION SplitRow(jpeg_decompress_struct& info, bool cmyk) {
     }
     // On a boundary of the decoder's rows of blocks, where skipping is cheapest.
     const JDIMENSION block = static_cast<JDIMENSION>(info.max_v_samp_factor * DCTSIZE);
-    const JDIMENSION split = info.output_height * 3 / 5 / block * block;
+    const JDIMENSION split = info.output_height * 2 / 3 / block * block;
     return split > 0 && split < info.output_height ? split : 0;
 }
 
