@@ -14,6 +14,7 @@
 #include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrandr.h>
 #include <sys/ipc.h>
+#include <sys/mman.h>
 #include <sys/shm.h>
 
 #include "base/Error.h"
@@ -541,6 +542,9 @@ public:
         }
         info_.shmaddr = static_cast<char*>(address);
         info_.readOnly = True;
+        // Every page is painted: made present in one call rather than one
+        // fault each (older kernels refuse, and then the faults happen).
+        madvise(address, bytes, MADV_POPULATE_WRITE);
     }
     ~SharedSegment() {
         if (attached_) {
