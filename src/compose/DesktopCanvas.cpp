@@ -65,6 +65,25 @@ Bitmap CreateDesktopCanvas(Size virtualDesktop, Colour fill) {
     return canvas;
 }
 
+bool TilesCanvas(Size canvas, const std::vector<Rect>& parts) {
+    std::int64_t area = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const Rect& r = parts[i];
+        if (r.left < 0 || r.top < 0 || r.right > canvas.width || r.bottom > canvas.height ||
+            r.Width() <= 0 || r.Height() <= 0) {
+            return false;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            const Rect& o = parts[j];
+            if (r.left < o.right && o.left < r.right && r.top < o.bottom && o.top < r.bottom) {
+                return false;
+            }
+        }
+        area += std::int64_t{r.Width()} * r.Height();
+    }
+    return area == std::int64_t{canvas.width} * canvas.height;
+}
+
 std::optional<Bitmap> ComposeDesktop(Bitmap canvas, const std::vector<Monitor>& monitors,
                                      const Bitmap* primary, const OtherMonitorList* others) {
     const std::int32_t p = PrimaryMonitorIndex(monitors);

@@ -15,6 +15,11 @@ namespace wylo {
 // A bitmap the size of the virtual desktop, painted with the fill colour.
 Bitmap CreateDesktopCanvas(Size virtualDesktop, Colour fill);
 
+// True when the rectangles lie inside a canvas of this size, overlap nowhere
+// and together cover all of it: images drawn there hide every pixel of the
+// fill, which then need not be painted.
+bool TilesCanvas(Size canvas, const std::vector<Rect>& parts);
+
 // Monitor images other than the primary's, keyed by the monitor's index as
 // decimal text, in monitor order.
 using OtherMonitorList = std::vector<std::pair<std::string, Bitmap>>;

@@ -62,7 +62,16 @@ void DesktopChange::ChangeDesktop(std::int32_t index) {
         // as composing would make it, without painting and copying a canvas.
         result = std::move(primary);
     } else {
-        result = ComposeDesktop(CreateDesktopCanvas(), monitors, primary ? &*primary : nullptr,
+        std::vector<Rect> drawn;
+        for (const DrawnImage& d : drawn_) {
+            drawn.push_back(monitors[static_cast<std::size_t>(d.monitor)].bounds);
+        }
+        // Monitors side by side from the primary's corner cover the canvas
+        // whole: its fill would never show.
+        Bitmap canvas = TilesCanvas(desktop, drawn)
+                            ? Bitmap::Unpainted(desktop.width, desktop.height)
+                            : CreateDesktopCanvas();
+        result = ComposeDesktop(std::move(canvas), monitors, primary ? &*primary : nullptr,
                                 others ? &*others : nullptr);
     }
     if (result) {

@@ -190,6 +190,22 @@ INSTANTIATE_TEST_SUITE_P(DesktopCanvas, BadKeys,
                          ::testing::Values("", "x", "1x", " 1", "1 ", "+1", "-1", "2",
                                            "99999999999999999999"));
 
+TEST(DesktopCanvas, OnlyMonitorsThatCoverEveryPixelSpareTheFill) {
+    const Size canvas{300, 100};
+    EXPECT_TRUE(TilesCanvas(canvas, {{0, 0, 200, 100}, {200, 0, 300, 100}}));
+    EXPECT_TRUE(TilesCanvas({200, 100}, {{0, 0, 200, 100}}));
+    // A gap: a shorter monitor beside the primary.
+    EXPECT_FALSE(TilesCanvas(canvas, {{0, 0, 200, 100}, {200, 0, 300, 80}}));
+    // The right area, but two overlap and leave a gap elsewhere.
+    EXPECT_FALSE(TilesCanvas(canvas, {{0, 0, 200, 100}, {150, 0, 250, 100}}));
+    // Left of the primary: drawn wrapped, so left to the fill as before.
+    EXPECT_FALSE(TilesCanvas(canvas, {{0, 0, 200, 100}, {-100, 0, 0, 100}}));
+    EXPECT_FALSE(TilesCanvas(canvas, {{0, 0, 200, 100}, {200, 0, 400, 100}}));
+    // A monitor whose picture failed is not drawn: its part keeps the fill.
+    EXPECT_FALSE(TilesCanvas(canvas, {{0, 0, 200, 100}}));
+    EXPECT_FALSE(TilesCanvas(canvas, {}));
+}
+
 TEST(DesktopCanvas, VirtualDesktopOffsetReachesLeftAndUp) {
     EXPECT_EQ(VirtualDesktopOffset({{{0, 0, 1920, 1080}, true}}), (DesktopOffset{0, 0}));
     EXPECT_EQ(VirtualDesktopOffset({{{0, 0, 1920, 1080}, true}, {{1920, 0, 3200, 1024}, false}}),
