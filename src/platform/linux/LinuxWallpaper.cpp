@@ -287,14 +287,15 @@ void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, 
     // it belongs to the X server of X programs and is never on screen.
     bool rootShown = false;
     if (!environment.wayland) {
-        const bool covered = X11DesktopWindowPresent();  // or drawn over by the desktop
+        X11Connection x11;  // one connection for the look and the change
+        const bool covered = X11DesktopWindowPresent(x11);  // or drawn over by the desktop
         if (taken && covered) {
             // The desktop draws its own background: a root pixmap would only
             // cost memory, and the one Wylo left before is freed.
-            X11ReleaseRootWallpaper();
+            X11ReleaseRootWallpaper(x11);
         } else {
             try {
-                X11SetRootWallpaper(bitmap, tile);
+                X11SetRootWallpaper(bitmap, tile, x11);
                 rootShown = !covered;
                 if (covered) {
                     failures.emplace_back("a desktop program draws over the X root window");

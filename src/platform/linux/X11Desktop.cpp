@@ -657,15 +657,27 @@ std::vector<Monitor> X11Monitors() {
     return monitors;
 }
 
+X11Connection::X11Connection() : display_(XOpenDisplay(nullptr)) {}
+
+X11Connection::~X11Connection() {
+    if (display_) {
+        XCloseDisplay(display_);
+    }
+}
+
 void X11SetRootWallpaper(const Bitmap& bitmap, bool tile) {
+    X11Connection connection;
+    X11SetRootWallpaper(bitmap, tile, connection);
+}
+
+void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11Connection& connection) {
     if (bitmap.empty()) {
         throw Error("The wallpaper bitmap is empty");
     }
-    DisplayPtr display = OpenDisplay();
-    if (!display) {
+    Display* d = connection.display();
+    if (!d) {
         throw Error("No X display is available");
     }
-    Display* d = display.get();
     const int screen = DefaultScreen(d);
     const Window root = RootWindow(d, screen);
     Visual* visual = DefaultVisual(d, screen);
@@ -733,11 +745,15 @@ void X11SetRootWallpaper(const Bitmap& bitmap, bool tile) {
 }
 
 void X11ReleaseRootWallpaper() {
-    DisplayPtr display = OpenDisplay();
-    if (!display) {
+    X11Connection connection;
+    X11ReleaseRootWallpaper(connection);
+}
+
+void X11ReleaseRootWallpaper(X11Connection& connection) {
+    Display* d = connection.display();
+    if (!d) {
         return;
     }
-    Display* d = display.get();
     const Window root = DefaultRootWindow(d);
     if (const std::optional<Pixmap> previous = PreviousOwnPixmap(d, root)) {
         FreeOwnPixmap(d, root, *previous);
@@ -749,11 +765,15 @@ void X11ReleaseRootWallpaper() {
 }
 
 bool X11DesktopWindowPresent() {
-    DisplayPtr display = OpenDisplay();
-    if (!display) {
+    X11Connection connection;
+    return X11DesktopWindowPresent(connection);
+}
+
+bool X11DesktopWindowPresent(X11Connection& connection) {
+    Display* d = connection.display();
+    if (!d) {
         return false;
     }
-    Display* d = display.get();
     const Atom type = XInternAtom(d, "_NET_WM_WINDOW_TYPE", True);
     const Atom desktop = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DESKTOP", True);
     if (type == None || desktop == None) {

@@ -39,6 +39,22 @@ constexpr std::int32_t TileCoordinate(std::int64_t position, std::int64_t origin
     return static_cast<std::int32_t>(r < 0 ? r + size : r);
 }
 
+// A connection to the X display named by $DISPLAY, for several of the calls
+// below in a row (each call without one opens its own); closed when it goes.
+// Null display() without a display.
+class X11Connection {
+public:
+    X11Connection();
+    ~X11Connection();
+    X11Connection(const X11Connection&) = delete;
+    X11Connection& operator=(const X11Connection&) = delete;
+
+    _XDisplay* display() const { return display_; }
+
+private:
+    _XDisplay* display_;
+};
+
 // Makes bitmap the background of the X root window. Tiled, the tile grid
 // starts at the primary monitor's top-left, so monitors left of or above it
 // show the far end of the bitmap; untiled, the bitmap is centred on the
@@ -49,17 +65,22 @@ constexpr std::int32_t TileCoordinate(std::int64_t position, std::int64_t origin
 // no other program is ended. Throws Error when there is no display or the
 // display cannot show it.
 void X11SetRootWallpaper(const Bitmap& bitmap, bool tile);
+// The same on a connection of the caller's, which ends up keeping what it
+// made (the pixmap) when it closes: the last call on it.
+void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11Connection& connection);
 
 // Frees the pixmap an earlier X11SetRootWallpaper left, for a desktop that
 // draws its own background; the root properties naming it are removed.
 // Nothing without a display or without such a pixmap.
 void X11ReleaseRootWallpaper();
+void X11ReleaseRootWallpaper(X11Connection& connection);
 
 // True when a window of the desktop type (_NET_WM_WINDOW_TYPE_DESKTOP)
 // exists: a desktop program (file manager, desktop shell) runs and draws the
 // background itself, over the root or into it, so the root window's picture
 // is hidden or replaced.
 bool X11DesktopWindowPresent();
+bool X11DesktopWindowPresent(X11Connection& connection);
 
 // Rings the display's bell; nothing without a display.
 void X11Bell();
