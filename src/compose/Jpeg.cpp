@@ -336,7 +336,7 @@ fs::path ConvertToBmp(const fs::path& jpegPath) {
     return ConvertToBmpKeepingBitmap(jpegPath).bmpPath;
 }
 
-ConvertedImage ConvertToBmpKeepingBitmap(const fs::path& jpegPath) {
+fs::path ConvertedBmpPath(const fs::path& jpegPath) {
     fs::path bmpPath = ReplaceExtension(jpegPath, ".bmp");
     // A download already named ".bmp" would be replaced by its own conversion
     // and then kept in the cache as if it were the download; write beside it.
@@ -344,7 +344,11 @@ ConvertedImage ConvertToBmpKeepingBitmap(const fs::path& jpegPath) {
         bmpPath = jpegPath;
         bmpPath += ".bmp";
     }
-    ConvertedImage converted{std::move(bmpPath), DecodeJpegFile(jpegPath)};
+    return bmpPath;
+}
+
+ConvertedImage ConvertToBmpKeepingBitmap(const fs::path& jpegPath) {
+    ConvertedImage converted{ConvertedBmpPath(jpegPath), DecodeJpegFile(jpegPath)};
     WriteBmpFile(converted.bmpPath, converted.bitmap);
     return converted;
 }

@@ -30,6 +30,10 @@ void JpegFileToBmpFile(const std::filesystem::path& destination,
 // ".bmp") and returns the BMP file's path.
 std::filesystem::path ConvertToBmp(const std::filesystem::path& jpegPath);
 
+// The BMP file a conversion of jpegPath writes: beside it, with the
+// extension replaced by ".bmp" (or ".bmp" added to a name that has it).
+std::filesystem::path ConvertedBmpPath(const std::filesystem::path& jpegPath);
+
 // A conversion with the picture it wrote, so a caller draws from the decoded
 // bitmap instead of reading back the file just written.
 struct ConvertedImage {

@@ -42,8 +42,12 @@ void DesktopChange::ChangeDesktop(std::int32_t index) {
     // The decoded images live only as long as the change, also when it fails.
     struct ForgetPrepared {
         std::map<std::int32_t, std::optional<Bitmap>>& images;
-        ~ForgetPrepared() { images.clear(); }
-    } forget{prepared_};
+        BackgroundBmpWrites& writes;
+        ~ForgetPrepared() {
+            writes.Abandon();  // still reading the images
+            images.clear();
+        }
+    } forget{prepared_, conversions_};
     prepared_.clear();
     // One reading of the monitors for the whole change, so a monitor plugged
     // in or out half-way cannot leave the steps disagreeing.
@@ -74,6 +78,9 @@ void DesktopChange::ChangeDesktop(std::int32_t index) {
         result = ComposeDesktop(std::move(canvas), monitors, primary ? &*primary : nullptr,
                                 others ? &*others : nullptr);
     }
+    // A conversion that could not be written ends the change before it
+    // installs anything, as if it had been written first.
+    conversions_.Finish();
     if (result) {
         sink_(*result);
     }
@@ -230,8 +237,10 @@ const Bitmap* DesktopChange::PreparedImage(std::int32_t index) {
     }
     feedback_.SetStatus("Converting " + title + " to BMP");
     // Converted at every change, so a changed image never shows an old
-    // conversion; drawn from the decoded picture, not from the file.
-    slot = ConvertToBmpKeepingBitmap(path).bitmap;
+    // conversion; drawn from the decoded picture, not from the file, while
+    // the file is written.
+    slot = DecodeJpegFile(path);
+    conversions_.Start(ConvertedBmpPath(path), *slot);
     return &*slot;
 }
 

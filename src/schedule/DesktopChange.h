@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Choices.h"
+#include "compose/BackgroundBmpWrites.h"
 #include "compose/Bitmap.h"
 #include "compose/DesktopCanvas.h"
 #include "platform/Platform.h"
@@ -99,6 +100,9 @@ private:
     // Images decoded during the running change, by index; nothing for one
     // that could not be had. Emptied when the change ends.
     std::map<std::int32_t, std::optional<Bitmap>> prepared_;
+    // Their BMP files, written while the monitors are drawn; finished before
+    // anything is installed.
+    BackgroundBmpWrites conversions_;
 };
 
 }  // namespace wylo

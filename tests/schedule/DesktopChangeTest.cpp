@@ -335,6 +335,31 @@ TEST_F(DesktopChangeTest, AnImageThatIsNotAJpegEndsTheChangeAndInstallsNothing) 
     EXPECT_EQ(platform_.iconColourCalls.size(), 1u);
 }
 
+TEST_F(DesktopChangeTest, AConversionThatCannotBeWrittenEndsTheChangeAndInstallsNothing) {
+    // The BMP beside the download is written while the monitors are drawn;
+    // its failure still ends the change before anything is installed.
+    platform_.SetMonitors({{{0, 0, 64, 48}, true}, {{64, 0, 128, 48}, false}});
+    Subscribe(3);
+    test::WriteFile(DesktopFile(), "the wallpaper before");
+    // A folder where the conversion of image 2 goes: it cannot take the name.
+    std::filesystem::create_directories(AppFolder(platform_) / "cache/dunes/images/img2.bmp/x");
+    settings_.multiScreenOpt = MultiScreen::Different;
+    settings_.currentImage = 0;
+
+    try {
+        change_.ChangeDesktop(-1);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_THAT(e.what(), ::testing::HasSubstr("img2.bmp"));
+    }
+
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+    EXPECT_EQ(test::ReadFile(DesktopFile()), "the wallpaper before");
+    // The other conversion was written whole, and no half-written file is left.
+    EXPECT_NO_THROW(ReadBmpFile(AppFolder(platform_) / "cache/dunes/images/img1.bmp"));
+    EXPECT_FALSE(std::filesystem::exists(AppFolder(platform_) / "cache/dunes/images/img2.bmp.tmp"));
+}
+
 TEST_F(DesktopChangeTest, ImageWithoutATitleShowsTheBarePrefixes) {
     platform_.SetSingleMonitor(64, 48);
     Publish(1);
