@@ -257,26 +257,34 @@ SettingsPage::SettingsPage(HWND parent, int id) {
                          WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN, kMiscId);
     MakeContainer(gbMisc);
     Add(gbMisc, At(448, 316, 193, 116));
-    cbBGOverride = Check(gbMisc, L"Allow Background Colour Override", kBGOverrideId);
-    Add(cbBGOverride, At(3, 17, 187, 17));
-    hints->Add(cbBGOverride,
-               L"Ticking this box means you are happy to use the background colour specified by "
-               L"the photographer for the image being displayed.");
-    cbIconTextOverride = Check(gbMisc, L"Allow Icon Text Colour Override", kIconTextOverrideId);
-    Add(cbIconTextOverride, At(3, 40, 187, 17));
-    hints->Add(cbIconTextOverride,
-               L"Ticking this box means you are happy to use the font colour (for desktop icons) "
-               L"specified by the photographer for the image being displayed.");
-    cbIconTransparancyOverride = Check(gbMisc, L"Transparent Desktop Icons", kIconTransparencyId);
-    Add(cbIconTransparancyOverride, At(3, 63, 187, 17));
-    hints->Add(cbIconTransparancyOverride,
-               L"Ticking this box will enable transparent desktop icons. This will let the desktop "
-               L"image show through the icon text where applicable.");
-    cbRandomOrder = Check(gbMisc, L"Random Order", kRandomOrderId);
-    Add(cbRandomOrder, At(3, 86, 187, 17));
-    hints->Add(cbRandomOrder,
-               L"Ticking this box means Wylo will process the images in a channel randomly, "
-               L"otherwise they will be processed sequentially.");
+    struct MiscBox {
+        HWND& box;
+        const wchar_t* caption;
+        int id;
+        const wchar_t* hint;
+    };
+    const MiscBox miscBoxes[] = {
+        {cbBGOverride, L"Allow Background Colour Override", kBGOverrideId,
+         L"Ticking this box means you are happy to use the background colour specified by the "
+         L"photographer for the image being displayed."},
+        {cbIconTextOverride, L"Allow Icon Text Colour Override", kIconTextOverrideId,
+         L"Ticking this box means you are happy to use the font colour (for desktop icons) "
+         L"specified by the photographer for the image being displayed."},
+        {cbIconTransparancyOverride, L"Transparent Desktop Icons", kIconTransparencyId,
+         L"Ticking this box will enable transparent desktop icons. This will let the desktop "
+         L"image show through the icon text where applicable."},
+        {cbRandomOrder, L"Random Order", kRandomOrderId,
+         L"Ticking this box means Wylo will process the images in a channel randomly, "
+         L"otherwise they will be processed sequentially."},
+    };
+    // One under the other, 23 pixels apart.
+    int top = 17;
+    for (const MiscBox& m : miscBoxes) {
+        m.box = Check(gbMisc, m.caption, m.id);
+        Add(m.box, At(3, top, 187, 17));
+        hints->Add(m.box, m.hint);
+        top += 23;
+    }
 
     gbSchedule =
         MakeControl(page, L"BUTTON", L"Schedule",

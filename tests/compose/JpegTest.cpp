@@ -59,6 +59,15 @@ double MeanDifference(const Bitmap& a, const Bitmap& b) {
     return total / (static_cast<double>(a.width()) * a.height() * 3);
 }
 
+// Every row byte for byte, padding included.
+void ExpectSameRows(const Bitmap& ours, const Bitmap& theirs) {
+    ASSERT_EQ(ours.width(), theirs.width());
+    ASSERT_EQ(ours.height(), theirs.height());
+    for (std::int32_t y = 0; y < ours.height(); ++y) {
+        ASSERT_EQ(std::memcmp(ours.Row(y), theirs.Row(y), ours.stride()), 0) << "row " << y;
+    }
+}
+
 std::string DecodeError(const fs::path& path) {
     try {
         DecodeJpegFile(path);
@@ -118,11 +127,7 @@ TEST(JpegDecode, GivesExactlyWhatTheLibrarysOwnToolGives) {
     ASSERT_EQ(std::system(command.c_str()), 0);
     const Bitmap theirs = ReadBmpFile(dir / "d.bmp");
     const Bitmap ours = DecodeJpegFile(dir / "p.jpg");
-    ASSERT_EQ(ours.width(), theirs.width());
-    ASSERT_EQ(ours.height(), theirs.height());
-    for (std::int32_t y = 0; y < ours.height(); ++y) {
-        ASSERT_EQ(std::memcmp(ours.Row(y), theirs.Row(y), ours.stride()), 0) << "row " << y;
-    }
+    ExpectSameRows(ours, theirs);
 }
 
 // The pixels of a binary PGM or PPM file, as djpeg -pnm writes them, in the
@@ -168,11 +173,7 @@ TEST(JpegDecode, LargePicturesDecodedInTwoPartsAreExactlyTheLibrarysOwn) {
         ASSERT_EQ(std::system(command.c_str()), 0);
         const Bitmap theirs = ReadPnm(dir / "d.pnm");
         const Bitmap ours = DecodeJpegFile(dir / "p.jpg");
-        ASSERT_EQ(ours.width(), theirs.width());
-        ASSERT_EQ(ours.height(), theirs.height());
-        for (std::int32_t y = 0; y < ours.height(); ++y) {
-            ASSERT_EQ(std::memcmp(ours.Row(y), theirs.Row(y), ours.stride()), 0) << "row " << y;
-        }
+        ExpectSameRows(ours, theirs);
     }
 }
 
