@@ -29,7 +29,9 @@ else
     export WINEPREFIX="$state/prefix-${locale//[^A-Za-z0-9_]/_}"
 fi
 export TMPDIR="$state/tmp"
-export WINEDEBUG=-all
+# WYLO_WINEDEBUG shows Wine's own messages while looking into a failure
+# (err+all: its errors).
+export WINEDEBUG="${WYLO_WINEDEBUG:--all}"
 # No .NET or Gecko installers, no menu entries, and no debugger: without
 # winedbg.exe=d a crashing program can end with exit code 0.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
@@ -71,6 +73,19 @@ wine=$(find_tool wine64 wine) || {
 }
 
 mkdir -p "$TMPDIR"
+
+# Debian's Wine puts its server's socket in /run/user/UID/wine when that
+# folder exists. Otherwise it uses a randomly named folder under TMPDIR, whose
+# name every Wine program and server reads back from the prefix's
+# "wineserver" file at start, through getline() on an uninitialised pointer:
+# undefined behaviour at every start, and the likely reason a program of a
+# long test run now and then ended at once with status 1 and no output. The
+# runtime folder avoids that path; it holds only the servers' sockets, in a
+# folder of each prefix's own.
+runtime="/run/user/$(id -u)"
+if [[ ! -d $runtime ]]; then
+    mkdir -p -m 0700 "$runtime" 2>/dev/null || true
+fi
 
 # The first run creates the prefix (half a minute on a slow machine), and the
 # first program of every server session starts Wine's server and boots the
