@@ -72,9 +72,11 @@ void DesktopChange::ChangeDesktop(std::int32_t index) {
         }
         // Monitors side by side from the primary's corner cover the canvas
         // whole: its fill would never show.
+        // The size read at the start: asking the system again costs a
+        // round trip to the display on Linux.
         Bitmap canvas = TilesCanvas(desktop, drawn)
                             ? Bitmap::Unpainted(desktop.width, desktop.height)
-                            : CreateDesktopCanvas();
+                            : CreateDesktopCanvas(desktop, settings_.bgColour);
         result = ComposeDesktop(std::move(canvas), monitors, primary ? &*primary : nullptr,
                                 others ? &*others : nullptr);
     }
@@ -132,10 +134,6 @@ Size DesktopChange::DesktopSize() const {
         throw Error("The system reports no monitor to put a wallpaper on");
     }
     return size;
-}
-
-Bitmap DesktopChange::CreateDesktopCanvas() const {
-    return wylo::CreateDesktopCanvas(DesktopSize(), settings_.bgColour);
 }
 
 std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Monitor>& monitors,

@@ -65,7 +65,6 @@ public:
     std::int32_t SelectedSingleMonitor(const std::vector<Monitor>& monitors) const;
     // The virtual desktop's size; Error when the system reports no monitor.
     Size DesktopSize() const;
-    Bitmap CreateDesktopCanvas() const;
     std::optional<Bitmap> PreparePrimaryMonitor(const std::vector<Monitor>& monitors,
                                                 std::int32_t index);
     // primary is the primary monitor's finished picture, when it has one.
