@@ -13,6 +13,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrandr.h>
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/mman.h>
 #include <sys/shm.h>
@@ -50,6 +51,10 @@ public:
     }
     XErrorTrap(const XErrorTrap&) = delete;
     XErrorTrap& operator=(const XErrorTrap&) = delete;
+
+    // True when an error has arrived, without asking the server for the ones
+    // still on their way.
+    static bool ErrorArrived() { return errors_ != 0; }
 
     // True when a request since the trap was set (or last checked) failed.
     bool Failed() {
@@ -485,14 +490,19 @@ bool DirectBgr(const Visual& visual, const XImage& image) {
            visual.green_mask == 0xFF00 && visual.blue_mask == 0xFF;
 }
 
-// Paints the root's rows strip by strip into image and hands each to send.
-template <typename Send>
+// Paints the root's rows strip by strip into image and hands each to send;
+// before each strip, ready() says whether image may be painted (false ends
+// the painting).
+template <typename Ready, typename Send>
 void PaintStrips(XImage* image, const Visual& visual, const Bitmap& bitmap, bool tile,
                  const Rect& primary, int rootWidth, int rootHeight, int stripRows,
-                 const Send& send) {
+                 const Ready& ready, const Send& send) {
     const PixelFormat format(visual);
     RowPainter painter(bitmap, tile, primary, rootWidth, format, DirectBgr(visual, *image));
     for (int top = 0; top < rootHeight; top += stripRows) {
+        if (!ready()) {
+            return;
+        }
         const int rows = std::min(stripRows, rootHeight - top);
         for (int line = 0; line < rows; ++line) {
             painter.Paint(image, line, top + line);
@@ -517,11 +527,13 @@ bool UploadThroughRequests(Display* d, Visual* visual, int depth, Pixmap pixmap,
     std::vector<char> memory(static_cast<std::size_t>(image->bytes_per_line) *
                              static_cast<std::size_t>(stripRows));
     image->data = memory.data();
-    PaintStrips(image.get(), *visual, bitmap, tile, primary, rootWidth, rootHeight, stripRows,
-                [&](int top, int rows) {
-                    XPutImage(d, pixmap, gc, image.get(), 0, 0, 0, top,
-                              static_cast<unsigned>(rootWidth), static_cast<unsigned>(rows));
-                });
+    PaintStrips(
+        image.get(), *visual, bitmap, tile, primary, rootWidth, rootHeight, stripRows,
+        [] { return true; },
+        [&](int top, int rows) {
+            XPutImage(d, pixmap, gc, image.get(), 0, 0, 0, top, static_cast<unsigned>(rootWidth),
+                      static_cast<unsigned>(rows));
+        });
     return true;
 }
 
@@ -585,9 +597,26 @@ private:
     bool attached_ = false;
 };
 
+// Waits for the server to report that it has read the oldest strip still
+// in flight. False when an error arrived instead: a strip the server refused
+// is never reported.
+bool AwaitStripRead(Display* d, int completionType) {
+    XEvent event;
+    while (!XCheckTypedEvent(d, completionType, &event)) {
+        if (XErrorTrap::ErrorArrived()) {
+            return false;
+        }
+        pollfd connection{ConnectionNumber(d), POLLIN, 0};
+        poll(&connection, 1, -1);
+    }
+    return true;
+}
+
 // The pixels are written where the server reads them (MIT-SHM), which saves
-// copying them through the connection. False when the server or the system
-// does not offer it; nothing has been drawn then.
+// copying them through the connection. The segment holds two strips, so one
+// is painted while the server reads the other. False when the server or the
+// system does not offer it; nothing has been drawn then. A strip the server
+// refuses ends the drawing, and the error is left to the caller's trap.
 bool UploadThroughSharedMemory(Display* d, Visual* visual, int depth, Pixmap pixmap, GC gc,
                                const Bitmap& bitmap, bool tile, const Rect& primary, int rootWidth,
                                int rootHeight) {
@@ -602,21 +631,41 @@ bool UploadThroughSharedMemory(Display* d, Visual* visual, int depth, Pixmap pix
     if (!image) {
         return false;
     }
-    SharedSegment shared(
-        d, static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(stripRows));
+    const std::size_t stripBytes =
+        static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(stripRows);
+    SharedSegment shared(d, stripBytes * 2);
     if (!shared.Attach()) {
         return false;
     }
-    image->data = shared.info()->shmaddr;
     image->obdata = reinterpret_cast<char*>(shared.info());
-    PaintStrips(image.get(), *visual, bitmap, tile, primary, rootWidth, rootHeight, stripRows,
-                [&](int top, int rows) {
-                    XShmPutImage(d, pixmap, gc, image.get(), 0, 0, 0, top,
-                                 static_cast<unsigned>(rootWidth), static_cast<unsigned>(rows),
-                                 False);
-                    // The server must have read the strip before it is painted over.
-                    XSync(d, False);
-                });
+    const int completionType = XShmGetEventBase(d) + ShmCompletion;
+    int sent = 0;
+    int inFlight = 0;
+    PaintStrips(
+        image.get(), *visual, bitmap, tile, primary, rootWidth, rootHeight, stripRows,
+        [&] {
+            // The half painted next must have been read.
+            if (inFlight == 2) {
+                if (!AwaitStripRead(d, completionType)) {
+                    return false;
+                }
+                --inFlight;
+            }
+            image->data = shared.info()->shmaddr + static_cast<std::size_t>(sent % 2) * stripBytes;
+            return true;
+        },
+        [&](int top, int rows) {
+            XShmPutImage(d, pixmap, gc, image.get(), 0, 0, 0, top, static_cast<unsigned>(rootWidth),
+                         static_cast<unsigned>(rows), True);
+            XFlush(d);
+            ++sent;
+            ++inFlight;
+        });
+    // Every strip read before the segment goes; the reports are not needed.
+    XSync(d, False);
+    XEvent event;
+    while (XCheckTypedEvent(d, completionType, &event)) {
+    }
     return true;
 }
 
