@@ -42,6 +42,12 @@ public:
         static_cast<void>(picture);
         SetWallpaper(path, tile);
     }
+    // A change is about to make a wallpaper: a back-end may get ready for it
+    // while the pictures are decoded (the X root's makes its pixmap). The
+    // next SetWallpaper or SetWallpaperWritten uses what was made;
+    // ForgetPreparedWallpaper, for a change that installs nothing, drops it.
+    virtual void PrepareWallpaper() {}
+    virtual void ForgetPreparedWallpaper() {}
     // Recolours the captions of the desktop icons; quietly does nothing where
     // the desktop has no icon list.
     virtual void SetDesktopIconColours(Colour text, Colour background, bool transparent) = 0;

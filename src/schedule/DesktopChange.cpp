@@ -43,12 +43,15 @@ void DesktopChange::ChangeDesktop(std::int32_t index) {
     struct ForgetPrepared {
         std::map<std::int32_t, std::optional<Bitmap>>& images;
         BackgroundBmpWrites& writes;
+        Platform& installer;
         ~ForgetPrepared() {
             writes.Abandon();  // still reading the images
             images.clear();
+            installer.ForgetPreparedWallpaper();  // nothing once installed
         }
-    } forget{prepared_, conversions_};
+    } forget{prepared_, conversions_, *installer_};
     prepared_.clear();
+    installerPrepared_ = false;
     // One reading of the monitors for the whole change, so a monitor plugged
     // in or out half-way cannot leave the steps disagreeing.
     const std::vector<Monitor> monitors = platform_.Monitors();
@@ -237,6 +240,11 @@ const Bitmap* DesktopChange::PreparedImage(std::int32_t index) {
     // Converted at every change, so a changed image never shows an old
     // conversion; drawn from the decoded picture, not from the file, while
     // the file is written.
+    if (!installerPrepared_) {
+        // The installing side makes ready meanwhile (the X root's pixmap).
+        installerPrepared_ = true;
+        installer_->PrepareWallpaper();
+    }
     slot = DecodeJpegFile(path);
     conversions_.Start(ConvertedBmpPath(path), *slot);
     return &*slot;

@@ -46,6 +46,10 @@ public:
 
     void SetDesktopSink(DesktopSink sink) { sink_ = std::move(sink); }
     const DesktopSink& desktopSink() const { return sink_; }
+    // The platform whose wallpaper the sink sets, told to get ready before
+    // the first picture is decoded and to forget it when the change ends
+    // without installing; by default the platform the change reads.
+    void SetInstallingPlatform(Platform& platform) { installer_ = &platform; }
 
     // Composes and hands on a new desktop for image index, or for the next
     // image by the rotation rule when index is -1. Errors reach the caller.
@@ -89,6 +93,8 @@ private:
     const Bitmap* PreparedImage(std::int32_t index);
 
     Platform& platform_;
+    Platform* installer_ = &platform_;
+    bool installerPrepared_ = false;
     Settings& settings_;
     ChannelSource& channel_;
     Feedback& feedback_;

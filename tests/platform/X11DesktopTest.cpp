@@ -23,6 +23,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
 
 namespace wylo {
 namespace {
@@ -254,6 +255,52 @@ TEST_F(RootWallpaper, FreesThePixmapOfThePreviousSetter) {
     EXPECT_NE(first, second);
     EXPECT_FALSE(PixmapExists(first)) << "every change would leak a screen-sized pixmap";
     EXPECT_TRUE(PixmapExists(second));
+}
+
+// The number of clients the server holds, retained ones included.
+int ClientCount(Display* d) {
+    int count = 0;
+    XResClient* clients = nullptr;
+    if (!XResQueryClients(d, &count, &clients)) {
+        ADD_FAILURE() << "the server cannot list its clients";
+        return -1;
+    }
+    XFree(clients);
+    return count;
+}
+
+TEST_F(RootWallpaper, PixmapMadeAheadShowsTheSameAndOneLeftUnusedLeavesNothingBehind) {
+    int eventBase = 0;
+    int errorBase = 0;
+    ASSERT_TRUE(XResQueryExtension(d_, &eventBase, &errorBase));
+    X11SetRootWallpaper(CoordinatePattern(40, 30), true);
+    const Pixmap first = *PixmapProperty("_XROOTPMAP_ID");
+    const int clients = ClientCount(d_);
+
+    // A change that ends without a wallpaper: the root keeps its own, and the
+    // pixmap made ahead goes with its connection.
+    { X11RootPreparation unused; }
+    EXPECT_EQ(*PixmapProperty("_XROOTPMAP_ID"), first);
+    EXPECT_TRUE(PixmapExists(first));
+    EXPECT_EQ(ClientCount(d_), clients);
+
+    // Used, it shows exactly what a wallpaper set in one go shows, and the
+    // earlier pixmap is freed as always.
+    const Bitmap tile = CoordinatePattern(97, 61);
+    {
+        X11RootPreparation prepared;
+        X11SetRootWallpaper(tile, true, prepared);
+    }
+    const auto second = PixmapProperty("_XROOTPMAP_ID");
+    ASSERT_TRUE(second);
+    EXPECT_NE(*second, first);
+    EXPECT_FALSE(PixmapExists(first));
+    EXPECT_EQ(PixmapProperty("ESETROOT_PMAP_ID"), second);
+    ImagePtr image = Capture(*second);
+    ASSERT_TRUE(image);
+    ExpectTiledFromPrimary(image.get(), tile);
+    // The one retained client is the new wallpaper's, in place of the old.
+    EXPECT_EQ(ClientCount(d_), clients);
 }
 
 TEST_F(RootWallpaper, LeavesAPixmapOfAnotherProgramAlone) {

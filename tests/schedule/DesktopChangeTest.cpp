@@ -204,6 +204,12 @@ TEST_F(DesktopChangeTest, DifferentModeAdvancesOncePerMonitorInMonitorOrder) {
     // The captions follow the primary's image.
     ASSERT_EQ(platform_.iconColourCalls.size(), 1u);
     EXPECT_EQ(platform_.iconColourCalls[0].text, FontOf(5));
+    // The wallpaper's side got ready once, while the first image decoded, and
+    // the installation used what it made.
+    EXPECT_EQ(platform_.preparations, 1);
+    ASSERT_EQ(platform_.wallpaperCalls.size(), 1u);
+    EXPECT_TRUE(platform_.wallpaperCalls[0].prepared);
+    EXPECT_EQ(platform_.forgottenPreparations, 0);
 }
 
 TEST_F(DesktopChangeTest, DifferentModeInRandomOrderNeverRepeatsThePreviousMonitorsImage) {
@@ -329,6 +335,9 @@ TEST_F(DesktopChangeTest, AnImageThatIsNotAJpegEndsTheChangeAndInstallsNothing) 
     EXPECT_THROW(change_.ChangeDesktop(-1), Error);
 
     EXPECT_TRUE(platform_.wallpaperCalls.empty());
+    // What the wallpaper's side made ready for it is dropped.
+    EXPECT_EQ(platform_.preparations, 1);
+    EXPECT_EQ(platform_.forgottenPreparations, 1);
     EXPECT_EQ(test::ReadFile(DesktopFile()), "the wallpaper before");
     EXPECT_EQ(feedback_.statuses.back(), "Converting Image 1 to BMP");
     // The captions were recoloured before the image was fetched.

@@ -24,7 +24,18 @@ void FakePlatform::SetWallpaper(const std::filesystem::path& path, bool tile) {
     if (failWallpaper_) {
         throw Error("No wallpaper back-end could take " + path.string());
     }
-    wallpaperCalls.push_back({path, tile});
+    wallpaperCalls.push_back({path, tile, prepared_});
+    prepared_ = false;
+}
+
+void FakePlatform::PrepareWallpaper() {
+    ++preparations;
+    prepared_ = true;
+}
+
+void FakePlatform::ForgetPreparedWallpaper() {
+    forgottenPreparations += prepared_ ? 1 : 0;
+    prepared_ = false;
 }
 
 void FakePlatform::SetDesktopIconColours(Colour text, Colour background, bool transparent) {

@@ -15,6 +15,7 @@ public:
     struct WallpaperCall {
         std::filesystem::path path;
         bool tile = false;
+        bool prepared = false;  // PrepareWallpaper came before it
     };
     struct IconColoursCall {
         Colour text = 0;
@@ -28,6 +29,8 @@ public:
     std::vector<Monitor> Monitors() const override { return monitors_; }
     Size VirtualDesktopSize() const override;
     void SetWallpaper(const std::filesystem::path& path, bool tile) override;
+    void PrepareWallpaper() override;
+    void ForgetPreparedWallpaper() override;
     void SetDesktopIconColours(Colour text, Colour background, bool transparent) override;
     void OpenUrl(const std::string& url) override;
     void Beep() override { ++beeps; }
@@ -50,11 +53,15 @@ public:
     std::vector<IconColoursCall> iconColourCalls;
     std::vector<std::string> openedUrls;
     int beeps = 0;
+    int preparations = 0;
+    // Preparations dropped by ForgetPreparedWallpaper, unused.
+    int forgottenPreparations = 0;
 
 private:
     std::filesystem::path sharedDataFolder_;
     std::vector<Monitor> monitors_;
     bool failWallpaper_ = false;
+    bool prepared_ = false;
 };
 
 }  // namespace wylo

@@ -59,12 +59,29 @@ Size LinuxPlatform::VirtualDesktopSize() const {
 }
 
 void LinuxPlatform::SetWallpaper(const std::filesystem::path& path, bool tile) {
+    preparedRoot_.reset();
     Report([&] { SetLinuxWallpaper(path, tile, SessionEnvironment::FromProcess()); });
 }
 
 void LinuxPlatform::SetWallpaperWritten(const std::filesystem::path& path, const Bitmap& picture,
                                         bool tile) {
-    Report([&] { SetLinuxWallpaper(path, picture, tile, SessionEnvironment::FromProcess()); });
+    const std::unique_ptr<X11RootPreparation> prepared = std::move(preparedRoot_);
+    Report([&] {
+        SetLinuxWallpaper(path, picture, tile, SessionEnvironment::FromProcess(), prepared.get());
+    });
+}
+
+void LinuxPlatform::PrepareWallpaper() {
+    // Only where the root shows the wallpaper: a desktop that takes the
+    // picture itself would leave the pixmap unused.
+    preparedRoot_.reset();
+    if (RootShowsTheWallpaper(SessionEnvironment::FromProcess())) {
+        preparedRoot_ = std::make_unique<X11RootPreparation>();
+    }
+}
+
+void LinuxPlatform::ForgetPreparedWallpaper() {
+    preparedRoot_.reset();
 }
 
 template <typename Install>

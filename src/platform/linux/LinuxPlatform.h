@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/linux/X11Desktop.h"
 
 namespace wylo {
 
@@ -17,6 +19,8 @@ public:
     void SetWallpaper(const std::filesystem::path& path, bool tile) override;
     void SetWallpaperWritten(const std::filesystem::path& path, const Bitmap& picture,
                              bool tile) override;
+    void PrepareWallpaper() override;
+    void ForgetPreparedWallpaper() override;
     void SetDesktopIconColours(Colour text, Colour background, bool transparent) override;
     void OpenUrl(const std::string& url) override;
     void Beep() override;
@@ -30,6 +34,8 @@ private:
     void Report(const Install& install);
     // The last wallpaper failure reported, so it is not reported again.
     std::string lastFailure_;
+    // The X root's next pixmap, made while the change decodes its pictures.
+    std::unique_ptr<X11RootPreparation> preparedRoot_;
 };
 
 }  // namespace wylo

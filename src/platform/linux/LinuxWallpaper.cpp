@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -180,8 +181,12 @@ void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
     SetLinuxWallpaper(path, ReadBmpFile(path), tile, environment);
 }
 
+bool RootShowsTheWallpaper(const SessionEnvironment& environment) {
+    return !environment.wayland && !DetectDesktopSession(environment).Any();
+}
+
 void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, bool tile,
-                       const SessionEnvironment& environment) {
+                       const SessionEnvironment& environment, X11RootPreparation* prepared) {
     const DesktopSession session = DetectDesktopSession(environment);
     std::vector<std::string> failures;
     DesktopFiles files(path);
@@ -287,7 +292,9 @@ void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, 
     // it belongs to the X server of X programs and is never on screen.
     bool rootShown = false;
     if (!environment.wayland) {
-        X11Connection x11;  // one connection for the look and the change
+        // One connection for the look and the change.
+        std::optional<X11Connection> own;
+        X11Connection& x11 = prepared ? prepared->connection() : own.emplace();
         const bool covered = X11DesktopWindowPresent(x11);  // or drawn over by the desktop
         if (taken && covered) {
             // The desktop draws its own background: a root pixmap would only
@@ -295,7 +302,11 @@ void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, 
             X11ReleaseRootWallpaper(x11);
         } else {
             try {
-                X11SetRootWallpaper(bitmap, tile, x11);
+                if (prepared) {
+                    X11SetRootWallpaper(bitmap, tile, *prepared);
+                } else {
+                    X11SetRootWallpaper(bitmap, tile, x11);
+                }
                 rootShown = !covered;
                 if (covered) {
                     failures.emplace_back("a desktop program draws over the X root window");

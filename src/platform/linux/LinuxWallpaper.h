@@ -7,6 +7,7 @@
 #include "compose/Bitmap.h"
 #include "compose/DesktopCanvas.h"
 #include "platform/linux/DesktopEnvironment.h"
+#include "platform/linux/X11Desktop.h"
 
 namespace wylo {
 
@@ -64,9 +65,14 @@ void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
                        const SessionEnvironment& environment);
 
 // The same for the picture the file at path was just written from; it is
-// not read back.
+// not read back. The X root is drawn into prepared when there is one.
 void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& picture, bool tile,
-                       const SessionEnvironment& environment);
+                       const SessionEnvironment& environment,
+                       X11RootPreparation* prepared = nullptr);
+
+// True when the X root window is where the session shows its wallpaper: an
+// X session without a desktop that takes the picture itself.
+bool RootShowsTheWallpaper(const SessionEnvironment& environment);
 
 // The same, the session named by currentDesktop alone (no Wayland).
 void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,

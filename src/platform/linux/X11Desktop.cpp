@@ -37,8 +37,14 @@ DisplayPtr OpenDisplay() {
 // the end. The program has one thread, so a process-wide count is enough.
 class XErrorTrap {
 public:
-    explicit XErrorTrap(Display* d) : display_(d) {
-        XSync(display_, False);
+    // Errors of requests sent before the trap go to the handler before it,
+    // unless they are taken: then those still unread count here too.
+    enum class Earlier { ToPrevious, Taken };
+
+    explicit XErrorTrap(Display* d, Earlier earlier = Earlier::ToPrevious) : display_(d) {
+        if (earlier == Earlier::ToPrevious) {
+            XSync(display_, False);
+        }
         saved_ = errors_;
         errors_ = 0;
         previous_ = XSetErrorHandler(&Count);
@@ -719,6 +725,118 @@ void X11SetRootWallpaper(const Bitmap& bitmap, bool tile) {
     X11SetRootWallpaper(bitmap, tile, connection);
 }
 
+// What a root wallpaper is drawn into, asked for before the picture is
+// there. The pixmap and its GC are requested without waiting for the
+// server, which makes them while the caller goes on; whether it could is
+// read under the trap of DrawRootWallpaper, so nothing may read from the
+// connection in between.
+struct X11RootPreparation::Target {
+    Window root = None;
+    Visual* visual = nullptr;
+    int depth = 0;
+    int width = 0;
+    int height = 0;
+    std::optional<Pixmap> previous;
+    Pixmap pixmap = None;
+    GC gc = nullptr;
+    bool refused = false;  // the server's error to the pixmap was read early
+};
+
+namespace {
+
+X11RootPreparation::Target BeginRootWallpaper(Display* d) {
+    X11RootPreparation::Target t;
+    const int screen = DefaultScreen(d);
+    t.root = RootWindow(d, screen);
+    t.visual = DefaultVisual(d, screen);
+    t.depth = DefaultDepth(d, screen);
+    if (t.visual->c_class != TrueColor || t.depth < 15) {
+        throw Error("The X display's colour mode is not supported (it needs true colour)");
+    }
+    t.width = DisplayWidth(d, screen);
+    t.height = DisplayHeight(d, screen);
+    // Before anything is made here (see PreviousOwnPixmap).
+    t.previous = PreviousOwnPixmap(d, t.root);
+    t.pixmap = XCreatePixmap(d, t.root, static_cast<unsigned>(t.width),
+                             static_cast<unsigned>(t.height), static_cast<unsigned>(t.depth));
+    t.gc = XCreateGC(d, t.pixmap, 0, nullptr);
+    XFlush(d);
+    return t;
+}
+
+// Frees what target holds on an unused connection, errors included.
+void DropRootWallpaper(Display* d, X11RootPreparation::Target& t) {
+    XErrorTrap trap(d, XErrorTrap::Earlier::Taken);
+    if (t.gc) {
+        XFreeGC(d, t.gc);
+    }
+    XFreePixmap(d, t.pixmap);
+    t.gc = nullptr;
+    t.pixmap = None;
+}
+
+void DrawRootWallpaper(Display* d, X11RootPreparation::Target& t, const Bitmap& bitmap, bool tile) {
+    XErrorTrap trap(d, XErrorTrap::Earlier::Taken);
+    const auto drop = [&] {
+        XFreeGC(d, t.gc);
+        XFreePixmap(d, t.pixmap);
+        t.gc = nullptr;
+        t.pixmap = None;
+    };
+    if (trap.Failed() || t.refused) {
+        // Usually BadAlloc: the server has no room for a pixmap this large.
+        drop();
+        throw Error("The X server could not make room for a " + std::to_string(t.width) + " x " +
+                    std::to_string(t.height) + " wallpaper");
+    }
+    const Rect primary = PrimaryBounds(RootMonitors(d));
+    if (!UploadThroughSharedMemory(d, t.visual, t.depth, t.pixmap, t.gc, bitmap, tile, primary,
+                                   t.width, t.height) &&
+        !UploadThroughRequests(d, t.visual, t.depth, t.pixmap, t.gc, bitmap, tile, primary, t.width,
+                               t.height)) {
+        drop();
+        throw Error("The X display's pixel format is not supported");
+    }
+    XFreeGC(d, t.gc);
+    t.gc = nullptr;
+    const Pixmap pixmap = t.pixmap;
+    const auto fail = [&](const char* what) {
+        XFreePixmap(d, pixmap);
+        t.pixmap = None;
+        throw Error(what);
+    };
+    if (trap.Failed()) {
+        fail("The X server refused the wallpaper image");
+    }
+
+    if (t.previous && *t.previous != pixmap) {
+        FreeOwnPixmap(d, t.root, *t.previous);
+    }
+    const Atom rootPmap = RootPixmapAtom(d, "_XROOTPMAP_ID", true);
+    const Atom esetroot = RootPixmapAtom(d, "ESETROOT_PMAP_ID", true);
+    XChangeProperty(d, t.root, rootPmap, XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
+    XChangeProperty(d, t.root, esetroot, XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
+    XSetWindowBackgroundPixmap(d, t.root, pixmap);
+    XClearWindow(d, t.root);
+    if (trap.Failed()) {
+        fail("The X server did not accept the wallpaper");
+    }
+    WriteOwnPixmapProperty(d, t.root,
+                           {pixmap, static_cast<unsigned>(t.width), static_cast<unsigned>(t.height),
+                            static_cast<unsigned>(t.depth)});
+    // The pixmap has to outlive this connection: the root window, compositors
+    // and terminals keep using it. Wylo's next change frees it (see above);
+    // other setters that free a pixmap named equally in both properties do
+    // so too, as is the custom.
+    XSetCloseDownMode(d, RetainPermanent);
+    XSync(d, False);
+    t.pixmap = None;  // the root's now
+}
+
+}  // namespace
+
 void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11Connection& connection) {
     if (bitmap.empty()) {
         throw Error("The wallpaper bitmap is empty");
@@ -727,70 +845,44 @@ void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11Connection& connect
     if (!d) {
         throw Error("No X display is available");
     }
-    const int screen = DefaultScreen(d);
-    const Window root = RootWindow(d, screen);
-    Visual* visual = DefaultVisual(d, screen);
-    const int depth = DefaultDepth(d, screen);
-    if (visual->c_class != TrueColor || depth < 15) {
-        throw Error("The X display's colour mode is not supported (it needs true colour)");
-    }
-    const int rootWidth = DisplayWidth(d, screen);
-    const int rootHeight = DisplayHeight(d, screen);
-    const Rect primary = PrimaryBounds(RootMonitors(d));
-    // Before anything is made here (see PreviousOwnPixmap).
-    const std::optional<Pixmap> previous = PreviousOwnPixmap(d, root);
+    X11RootPreparation::Target target = BeginRootWallpaper(d);
+    DrawRootWallpaper(d, target, bitmap, tile);
+}
 
-    XErrorTrap trap(d);
-    const Pixmap pixmap =
-        XCreatePixmap(d, root, static_cast<unsigned>(rootWidth), static_cast<unsigned>(rootHeight),
-                      static_cast<unsigned>(depth));
-    const GC gc = XCreateGC(d, pixmap, 0, nullptr);
-    if (trap.Failed()) {
-        // Usually BadAlloc: the server has no room for a pixmap this large.
-        XFreeGC(d, gc);
-        XFreePixmap(d, pixmap);
-        throw Error("The X server could not make room for a " + std::to_string(rootWidth) + " x " +
-                    std::to_string(rootHeight) + " wallpaper");
+X11RootPreparation::X11RootPreparation() {
+    if (Display* d = connection_.display()) {
+        try {
+            target_ = std::make_unique<Target>(BeginRootWallpaper(d));
+        } catch (const Error&) {
+            // Told when the wallpaper is set without it.
+        }
     }
+}
 
-    if (!UploadThroughSharedMemory(d, visual, depth, pixmap, gc, bitmap, tile, primary, rootWidth,
-                                   rootHeight) &&
-        !UploadThroughRequests(d, visual, depth, pixmap, gc, bitmap, tile, primary, rootWidth,
-                               rootHeight)) {
-        XFreeGC(d, gc);
-        XFreePixmap(d, pixmap);
-        throw Error("The X display's pixel format is not supported");
+X11Connection& X11RootPreparation::connection() {
+    if (target_ && target_->pixmap != None && !target_->refused) {
+        XErrorTrap trap(connection_.display(), XErrorTrap::Earlier::Taken);
+        target_->refused = trap.Failed();
     }
-    XFreeGC(d, gc);
-    if (trap.Failed()) {
-        XFreePixmap(d, pixmap);
-        throw Error("The X server refused the wallpaper image");
-    }
+    return connection_;
+}
 
-    if (previous && *previous != pixmap) {
-        FreeOwnPixmap(d, root, *previous);
+X11RootPreparation::~X11RootPreparation() {
+    if (target_ && target_->pixmap != None) {
+        DropRootWallpaper(connection_.display(), *target_);
     }
-    const Atom rootPmap = RootPixmapAtom(d, "_XROOTPMAP_ID", true);
-    const Atom esetroot = RootPixmapAtom(d, "ESETROOT_PMAP_ID", true);
-    XChangeProperty(d, root, rootPmap, XA_PIXMAP, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
-    XChangeProperty(d, root, esetroot, XA_PIXMAP, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
-    XSetWindowBackgroundPixmap(d, root, pixmap);
-    XClearWindow(d, root);
-    if (trap.Failed()) {
-        XFreePixmap(d, pixmap);
-        throw Error("The X server did not accept the wallpaper");
+}
+
+void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11RootPreparation& prepared) {
+    if (!prepared.target_ || prepared.target_->pixmap == None) {
+        X11SetRootWallpaper(bitmap, tile, prepared.connection_);
+        return;
     }
-    WriteOwnPixmapProperty(d, root,
-                           {pixmap, static_cast<unsigned>(rootWidth),
-                            static_cast<unsigned>(rootHeight), static_cast<unsigned>(depth)});
-    // The pixmap has to outlive this connection: the root window, compositors
-    // and terminals keep using it. Wylo's next change frees it (see above);
-    // other setters that free a pixmap named equally in both properties do
-    // so too, as is the custom.
-    XSetCloseDownMode(d, RetainPermanent);
-    XSync(d, False);
+    if (bitmap.empty()) {
+        DropRootWallpaper(prepared.connection_.display(), *prepared.target_);
+        throw Error("The wallpaper bitmap is empty");
+    }
+    DrawRootWallpaper(prepared.connection_.display(), *prepared.target_, bitmap, tile);
 }
 
 void X11ReleaseRootWallpaper() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,6 +69,35 @@ void X11SetRootWallpaper(const Bitmap& bitmap, bool tile);
 // The same on a connection of the caller's, which ends up keeping what it
 // made (the pixmap) when it closes: the last call on it.
 void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11Connection& connection);
+
+// The root's next wallpaper, begun before its picture is ready: a
+// connection of its own on which the server makes a root-sized pixmap while
+// the picture is still being decoded. Nothing shows until
+// X11SetRootWallpaper draws it; dropped unused, the pixmap is freed. The
+// connection is for that call and for looking at the desktop before it.
+class X11RootPreparation {
+public:
+    X11RootPreparation();
+    ~X11RootPreparation();
+    X11RootPreparation(const X11RootPreparation&) = delete;
+    X11RootPreparation& operator=(const X11RootPreparation&) = delete;
+
+    // For other calls before X11SetRootWallpaper: the server's answer to
+    // the pixmap is read first, so those calls see no error of it.
+    X11Connection& connection();
+
+    struct Target;
+
+private:
+    friend void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11RootPreparation& prepared);
+
+    X11Connection connection_;
+    std::unique_ptr<Target> target_;  // none without a display that can show it
+};
+
+// X11SetRootWallpaper into the pixmap made ahead (or, when none could be
+// made, as without it).
+void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11RootPreparation& prepared);
 
 // Frees the pixmap an earlier X11SetRootWallpaper left, for a desktop that
 // draws its own background; the root properties naming it are removed.

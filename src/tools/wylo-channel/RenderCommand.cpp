@@ -216,6 +216,9 @@ int RunRender(const RenderOptions& o) {
     PrintingFeedback feedback;
     DesktopChange change(platform, settings, source, feedback);
     const fs::path out = o.out;
+    if (system) {
+        change.SetInstallingPlatform(*system);
+    }
     change.SetDesktopSink([&out, &system](const Bitmap& desktop) {
         WriteBmpFile(out, desktop);
         if (system) {
