@@ -11,6 +11,7 @@ wylo_build_dependencies(
     DIR "${WYLO_LINUX_DEPENDENCIES_DIR}"
     PROJECT "${CMAKE_CURRENT_LIST_DIR}/linux-deps"
     PACKAGES curl
+    INPUTS "${CMAKE_CURRENT_LIST_DIR}/LeanCurlOptions.cmake"
     HINT "Run scripts/setup first, or configure with -DWYLO_SYSTEM_CURL=ON to link the system's libcurl.")
 
 find_package(CURL CONFIG REQUIRED PATHS "${WYLO_DEPENDENCIES_PREFIX}" NO_DEFAULT_PATH)

@@ -18,7 +18,7 @@ wylo_build_dependencies(
     PROJECT "${CMAKE_CURRENT_LIST_DIR}/windows-deps"
     PACKAGES curl pugixml libjpeg-turbo fmtlib cli11 cpp-httplib
     ARGS "-DWYLO_DEPS_TOOLCHAIN=${CMAKE_TOOLCHAIN_FILE}"
-    INPUTS "${CMAKE_TOOLCHAIN_FILE}"
+    INPUTS "${CMAKE_TOOLCHAIN_FILE}" "${CMAKE_CURRENT_LIST_DIR}/LeanCurlOptions.cmake"
     HINT "Without them, configure with -DWYLO_WITH_NETWORK_AND_JPEG=OFF.")
 
 set(WYLO_WINDOWS_DEPENDENCIES_PREFIX "${WYLO_DEPENDENCIES_PREFIX}")

@@ -104,34 +104,11 @@ std::optional<std::vector<Rgb>> SampleOutput(const std::string& output, const st
     return samples;
 }
 
-// The pixmap a root property names, when it names one.
-std::optional<unsigned long> RootLong(Display* d, const char* name) {
-    const Atom atom = XInternAtom(d, name, True);
-    if (atom == None) {
-        return std::nullopt;
-    }
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    std::optional<unsigned long> value;
-    if (XGetWindowProperty(d, DefaultRootWindow(d), atom, 0, 1, False, AnyPropertyType, &type,
-                           &format, &items, &after, &data) == Success &&
-        data) {
-        if (format == 32 && items == 1) {
-            value = reinterpret_cast<unsigned long*>(data)[0];
-        }
-        XFree(data);
-    }
-    return value;
-}
-
 // The clients of the X server that hold pixmaps and nothing else, which is
 // what a program leaves when it keeps its pixmap after closing its
 // connection, and whose pixmap no root property names: a wallpaper nobody
 // can free any more. Live programs hold windows, graphics contexts and
-// more; a desktop's own root pixmap, and Wylo's, are named. -1 when the
+// more; the root pixmap that shows, a desktop's or Wylo's, is named. -1 when the
 // server cannot tell (XRes calls return nonzero on success).
 int UnnamedPixmapClients() {
     Display* d = XOpenDisplay(nullptr);
@@ -147,8 +124,8 @@ int UnnamedPixmapClients() {
         return -1;
     }
     std::vector<unsigned long> named;
-    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID", "_WYLO_ROOT_PIXMAP"}) {
-        if (const auto pixmap = RootLong(d, name)) {
+    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+        if (const auto pixmap = wylo::RootPixmapProperty(d, name)) {
             named.push_back(*pixmap);
         }
     }
