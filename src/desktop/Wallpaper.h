@@ -15,6 +15,12 @@ std::filesystem::path DesktopBitmapPath(const Platform& platform);
 // fails the earlier file stays, nothing is installed and Error is thrown.
 void SaveDesktop(Platform& platform, const Bitmap& canvas);
 
+// Writes canvas to file and makes it the tiled wallpaper, as SaveDesktop
+// does: the back-end may draw the picture while the file is written, but
+// nothing is installed unless the file was written whole.
+void WriteAndInstallWallpaper(Platform& platform, const std::filesystem::path& file,
+                              const Bitmap& canvas);
+
 // Makes desktop.bmp the wallpaper, tiled from the primary monitor's origin.
 void InstallDesktop(Platform& platform);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,9 +43,20 @@ public:
         static_cast<void>(picture);
         SetWallpaper(path, tile);
     }
+    // The same while the file is still being written from picture, on
+    // another thread: written() returns once the file is whole, or throws
+    // what stopped it. A back-end may start on the picture meanwhile but
+    // shows nothing, and hands the path to nobody, before written() has
+    // returned; an error from it leaves the wallpaper as it was and goes to
+    // the caller. By default it waits first.
+    virtual void SetWallpaperWhileWritten(const std::filesystem::path& path, const Bitmap& picture,
+                                          bool tile, const std::function<void()>& written) {
+        written();
+        SetWallpaperWritten(path, picture, tile);
+    }
     // A change is about to make a wallpaper: a back-end may get ready for it
     // while the pictures are decoded (the X root's makes its pixmap). The
-    // next SetWallpaper or SetWallpaperWritten uses what was made;
+    // next SetWallpaper call of any kind uses what was made;
     // ForgetPreparedWallpaper, for a change that installs nothing, drops it.
     virtual void PrepareWallpaper() {}
     virtual void ForgetPreparedWallpaper() {}

@@ -13,6 +13,7 @@
 #include "base/Error.h"
 #include "compose/BmpFile.h"
 #include "compose/DesktopCanvas.h"
+#include "desktop/Wallpaper.h"
 #include "platform/linux/DesktopEnvironment.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxWallpaper.h"
@@ -470,6 +471,38 @@ TEST_F(RootWallpaper, WithoutDesktopEnvironmentOnlyTheRootIsSet) {
     ASSERT_TRUE(image);
     ExpectTiledFromPrimary(image.get(), canvas);
     EXPECT_FALSE(std::filesystem::exists(dir / "desktop-a.bmp")) << "no desktop was told a file";
+}
+
+TEST_F(RootWallpaper, AWallpaperFileThatCannotBeWrittenLeavesTheRootAsItWasEveryTime) {
+    // Only the root shows the wallpaper here, so it is drawn while the file
+    // is written; the failed write must still keep it from showing.
+    ScopedEnv desktop("XDG_CURRENT_DESKTOP", nullptr);
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    LinuxPlatform platform;
+    const Bitmap before = CoordinatePattern(40, 30);
+    X11SetRootWallpaper(before, true);
+    const Pixmap shown = *PixmapProperty("_XROOTPMAP_ID");
+
+    TempDir dir;
+    std::filesystem::create_directories(dir / "desktop.bmp" / "in the way");
+    const Bitmap canvas = CoordinatePattern(rootWidth_, rootHeight_);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // Twice: a repeated failure is no less the caller's to hear.
+        platform.PrepareWallpaper();
+        EXPECT_THROW(WriteAndInstallWallpaper(platform, dir / "desktop.bmp", canvas), Error);
+        EXPECT_EQ(*PixmapProperty("_XROOTPMAP_ID"), shown);
+        EXPECT_EQ(*PixmapProperty("ESETROOT_PMAP_ID"), shown);
+    }
+    ImagePtr image = Capture(shown);
+    ASSERT_TRUE(image);
+    ExpectTiledFromPrimary(image.get(), before);
+
+    // Written, the same call shows it.
+    WriteAndInstallWallpaper(platform, dir / "elsewhere.bmp", canvas);
+    ImagePtr after = Capture(*PixmapProperty("_XROOTPMAP_ID"));
+    ASSERT_TRUE(after);
+    ExpectTiledFromPrimary(after.get(), canvas);
+    EXPECT_EQ(ReadBmpFile(dir / "elsewhere.bmp").width(), rootWidth_);
 }
 
 TEST_F(RootWallpaper, DesktopEnvironmentTilingItsCopyShowsWhatTheRootShows) {

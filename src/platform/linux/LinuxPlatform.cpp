@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include <cstdlib>
+#include <exception>
 #include <ctime>
 #include <string>
 
@@ -69,6 +70,36 @@ void LinuxPlatform::SetWallpaperWritten(const std::filesystem::path& path, const
     Report([&] {
         SetLinuxWallpaper(path, picture, tile, SessionEnvironment::FromProcess(), prepared.get());
     });
+}
+
+void LinuxPlatform::SetWallpaperWhileWritten(const std::filesystem::path& path,
+                                             const Bitmap& picture, bool tile,
+                                             const std::function<void()>& written) {
+    const std::unique_ptr<X11RootPreparation> prepared = std::move(preparedRoot_);
+    // A failed write is the caller's error every time, never one of the
+    // installation failures that are told only once.
+    std::exception_ptr writeFailure;
+    const auto wait = [&] {
+        try {
+            written();
+        } catch (...) {
+            writeFailure = std::current_exception();
+            throw;
+        }
+    };
+    try {
+        Report([&] {
+            SetLinuxWallpaper(path, picture, tile, SessionEnvironment::FromProcess(),
+                              prepared.get(), wait);
+        });
+    } catch (...) {
+        if (!writeFailure) {
+            throw;
+        }
+    }
+    if (writeFailure) {
+        std::rethrow_exception(writeFailure);
+    }
 }
 
 void LinuxPlatform::PrepareWallpaper() {

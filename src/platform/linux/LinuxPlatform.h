@@ -19,6 +19,8 @@ public:
     void SetWallpaper(const std::filesystem::path& path, bool tile) override;
     void SetWallpaperWritten(const std::filesystem::path& path, const Bitmap& picture,
                              bool tile) override;
+    void SetWallpaperWhileWritten(const std::filesystem::path& path, const Bitmap& picture,
+                                  bool tile, const std::function<void()>& written) override;
     void PrepareWallpaper() override;
     void ForgetPreparedWallpaper() override;
     void SetDesktopIconColours(Colour text, Colour background, bool transparent) override;

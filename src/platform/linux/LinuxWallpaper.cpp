@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -186,8 +187,26 @@ bool RootShowsTheWallpaper(const SessionEnvironment& environment) {
 }
 
 void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, bool tile,
-                       const SessionEnvironment& environment, X11RootPreparation* prepared) {
+                       const SessionEnvironment& environment, X11RootPreparation* prepared,
+                       const std::function<void()>& fileWritten) {
     const DesktopSession session = DetectDesktopSession(environment);
+    // The desktops read the file: it is whole before any is told of it. Only
+    // the X root, drawn from memory, need not wait.
+    const bool rootOnly = !environment.wayland && !session.Any();
+    if (fileWritten && !rootOnly) {
+        fileWritten();
+    }
+    // A failed write ends the installation with its own error, not as one
+    // more way that did not take the picture.
+    std::exception_ptr writeFailure;
+    const std::function<void()> waitForFile = [&] {
+        try {
+            fileWritten();
+        } catch (...) {
+            writeFailure = std::current_exception();
+            throw;
+        }
+    };
     std::vector<std::string> failures;
     DesktopFiles files(path);
     bool taken = false;  // by a desktop's own setting
@@ -302,16 +321,21 @@ void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, 
             X11ReleaseRootWallpaper(x11);
         } else {
             try {
+                const std::function<void()> wait =
+                    fileWritten && rootOnly ? waitForFile : std::function<void()>();
                 if (prepared) {
-                    X11SetRootWallpaper(bitmap, tile, *prepared);
+                    X11SetRootWallpaper(bitmap, tile, *prepared, wait);
                 } else {
-                    X11SetRootWallpaper(bitmap, tile, x11);
+                    X11SetRootWallpaper(bitmap, tile, x11, wait);
                 }
                 rootShown = !covered;
                 if (covered) {
                     failures.emplace_back("a desktop program draws over the X root window");
                 }
             } catch (const Error& e) {
+                if (writeFailure) {
+                    std::rethrow_exception(writeFailure);
+                }
                 failures.emplace_back(e.what());
             }
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -65,10 +66,15 @@ void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
                        const SessionEnvironment& environment);
 
 // The same for the picture the file at path was just written from; it is
-// not read back. The X root is drawn into prepared when there is one.
+// not read back. The X root is drawn into prepared when there is one. With
+// fileWritten, the file is still being written: that returns once it is
+// whole (or throws why not, which reaches the caller before anything shows)
+// and is called before any desktop is handed the path; where only the X root
+// shows the wallpaper, the picture goes to the server meanwhile.
 void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& picture, bool tile,
                        const SessionEnvironment& environment,
-                       X11RootPreparation* prepared = nullptr);
+                       X11RootPreparation* prepared = nullptr,
+                       const std::function<void()>& fileWritten = {});
 
 // True when the X root window is where the session shows its wallpaper: an
 // X session without a desktop that takes the picture itself.

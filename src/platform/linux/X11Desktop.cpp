@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -775,7 +776,8 @@ void DropRootWallpaper(Display* d, X11RootPreparation::Target& t) {
     t.pixmap = None;
 }
 
-void DrawRootWallpaper(Display* d, X11RootPreparation::Target& t, const Bitmap& bitmap, bool tile) {
+void DrawRootWallpaper(Display* d, X11RootPreparation::Target& t, const Bitmap& bitmap, bool tile,
+                       const std::function<void()>& beforeShowing) {
     XErrorTrap trap(d, XErrorTrap::Earlier::Taken);
     const auto drop = [&] {
         XFreeGC(d, t.gc);
@@ -808,6 +810,15 @@ void DrawRootWallpaper(Display* d, X11RootPreparation::Target& t, const Bitmap& 
     if (trap.Failed()) {
         fail("The X server refused the wallpaper image");
     }
+    if (beforeShowing) {
+        try {
+            beforeShowing();
+        } catch (...) {
+            XFreePixmap(d, pixmap);
+            t.pixmap = None;
+            throw;
+        }
+    }
 
     if (t.previous && *t.previous != pixmap) {
         FreeOwnPixmap(d, t.root, *t.previous);
@@ -837,7 +848,8 @@ void DrawRootWallpaper(Display* d, X11RootPreparation::Target& t, const Bitmap& 
 
 }  // namespace
 
-void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11Connection& connection) {
+void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11Connection& connection,
+                         const std::function<void()>& beforeShowing) {
     if (bitmap.empty()) {
         throw Error("The wallpaper bitmap is empty");
     }
@@ -846,7 +858,7 @@ void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11Connection& connect
         throw Error("No X display is available");
     }
     X11RootPreparation::Target target = BeginRootWallpaper(d);
-    DrawRootWallpaper(d, target, bitmap, tile);
+    DrawRootWallpaper(d, target, bitmap, tile, beforeShowing);
 }
 
 X11RootPreparation::X11RootPreparation() {
@@ -873,16 +885,18 @@ X11RootPreparation::~X11RootPreparation() {
     }
 }
 
-void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11RootPreparation& prepared) {
+void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11RootPreparation& prepared,
+                         const std::function<void()>& beforeShowing) {
     if (!prepared.target_ || prepared.target_->pixmap == None) {
-        X11SetRootWallpaper(bitmap, tile, prepared.connection_);
+        X11SetRootWallpaper(bitmap, tile, prepared.connection_, beforeShowing);
         return;
     }
     if (bitmap.empty()) {
         DropRootWallpaper(prepared.connection_.display(), *prepared.target_);
         throw Error("The wallpaper bitmap is empty");
     }
-    DrawRootWallpaper(prepared.connection_.display(), *prepared.target_, bitmap, tile);
+    DrawRootWallpaper(prepared.connection_.display(), *prepared.target_, bitmap, tile,
+                      beforeShowing);
 }
 
 void X11ReleaseRootWallpaper() {

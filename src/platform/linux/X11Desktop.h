@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -68,7 +69,11 @@ private:
 void X11SetRootWallpaper(const Bitmap& bitmap, bool tile);
 // The same on a connection of the caller's, which ends up keeping what it
 // made (the pixmap) when it closes: the last call on it.
-void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11Connection& connection);
+// With beforeShowing, that is called once the picture is in the server,
+// before anything shows; an exception from it leaves the root as it was and
+// goes to the caller.
+void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11Connection& connection,
+                         const std::function<void()>& beforeShowing = {});
 
 // The root's next wallpaper, begun before its picture is ready: a
 // connection of its own on which the server makes a root-sized pixmap while
@@ -89,7 +94,8 @@ public:
     struct Target;
 
 private:
-    friend void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11RootPreparation& prepared);
+    friend void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11RootPreparation& prepared,
+                                    const std::function<void()>& beforeShowing);
 
     X11Connection connection_;
     std::unique_ptr<Target> target_;  // none without a display that can show it
@@ -97,7 +103,8 @@ private:
 
 // X11SetRootWallpaper into the pixmap made ahead (or, when none could be
 // made, as without it).
-void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11RootPreparation& prepared);
+void X11SetRootWallpaper(const Bitmap& bitmap, bool tile, X11RootPreparation& prepared,
+                         const std::function<void()>& beforeShowing = {});
 
 // Frees the pixmap an earlier X11SetRootWallpaper left, for a desktop that
 // draws its own background; the root properties naming it are removed.

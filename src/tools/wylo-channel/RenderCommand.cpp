@@ -22,6 +22,7 @@
 #include "channels/ChannelSession.h"
 #include "channels/HttpClient.h"
 #include "compose/BmpFile.h"
+#include "desktop/Wallpaper.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "schedule/ChannelSource.h"
 #include "schedule/DesktopChange.h"
@@ -220,9 +221,10 @@ int RunRender(const RenderOptions& o) {
         change.SetInstallingPlatform(*system);
     }
     change.SetDesktopSink([&out, &system](const Bitmap& desktop) {
-        WriteBmpFile(out, desktop);
         if (system) {
-            system->SetWallpaperWritten(out, desktop, true);
+            WriteAndInstallWallpaper(*system, out, desktop);
+        } else {
+            WriteBmpFile(out, desktop);
         }
     });
 
