@@ -190,9 +190,7 @@ void ChannelsPage::DrawChannelEntry(const DRAWITEMSTRUCT& item) {
             const int y = (r.top + r.bottom - size) / 2;
             HPEN pen = CreatePen(PS_SOLID, std::max(1, Scaled(2, dpi_)), ink);
             HGDIOBJ oldPen = SelectObject(dc, pen);
-            const POINT tick[] = {{x, y + size / 2},
-                                  {x + size / 3, y + size - 1},
-                                  {x + size, y}};
+            const POINT tick[] = {{x, y + size / 2}, {x + size / 3, y + size - 1}, {x + size, y}};
             Polyline(dc, tick, 3);
             SelectObject(dc, oldPen);
             DeleteObject(pen);

@@ -160,7 +160,8 @@ TEST(ChannelPages, TheSubscribedChannelIsMarkedWithATickAndBoldText) {
     TestHttpServer server;
     // Twin titles, so the marked entry and the plain one differ only in
     // their mark.
-    PublishChannels(server, {ChannelSpec("alpha", "Same Title"), ChannelSpec("beta", "Same Title")});
+    PublishChannels(server,
+                    {ChannelSpec("alpha", "Same Title"), ChannelSpec("beta", "Same Title")});
     WindowWorld world;
     win::MainWindow& w = world.Start(server.Url("/wylo/wylo.xml"));
     win::ChannelsPage& c = *w.tsChannels;

@@ -1,8 +1,8 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include <cstdlib>
-#include <exception>
 #include <ctime>
+#include <exception>
 #include <string>
 
 #include <langinfo.h>
