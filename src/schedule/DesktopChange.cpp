@@ -237,14 +237,15 @@ const Bitmap* DesktopChange::PreparedImage(std::int32_t index) {
         return nullptr;
     }
     feedback_.SetStatus("Converting " + title + " to BMP");
-    // Converted at every change, so a changed image never shows an old
-    // conversion; drawn from the decoded picture, not from the file, while
-    // the file is written.
     if (!installerPrepared_) {
-        // The installing side makes ready meanwhile (the X root's pixmap).
+        // The installing side makes ready while this decodes (the X root's
+        // pixmap).
         installerPrepared_ = true;
         installer_->PrepareWallpaper();
     }
+    // Converted at every change, so a changed image never shows an old
+    // conversion; drawn from the decoded picture, not from the file, while
+    // the file is written.
     slot = DecodeJpegFile(path);
     conversions_.Start(ConvertedBmpPath(path), *slot);
     return &*slot;

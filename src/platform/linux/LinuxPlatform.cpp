@@ -66,10 +66,7 @@ void LinuxPlatform::SetWallpaper(const std::filesystem::path& path, bool tile) {
 
 void LinuxPlatform::SetWallpaperWritten(const std::filesystem::path& path, const Bitmap& picture,
                                         bool tile) {
-    const std::unique_ptr<X11RootPreparation> prepared = std::move(preparedRoot_);
-    Report([&] {
-        SetLinuxWallpaper(path, picture, tile, SessionEnvironment::FromProcess(), prepared.get());
-    });
+    SetWallpaperWhileWritten(path, picture, tile, [] {});
 }
 
 void LinuxPlatform::SetWallpaperWhileWritten(const std::filesystem::path& path,
