@@ -192,7 +192,7 @@ void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, 
     const DesktopSession session = DetectDesktopSession(environment);
     // The desktops read the file: it is whole before any is told of it. Only
     // the X root, drawn from memory, need not wait.
-    const bool rootOnly = !environment.wayland && !session.Any();
+    const bool rootOnly = RootShowsTheWallpaper(environment);
     if (fileWritten && !rootOnly) {
         fileWritten();
     }
