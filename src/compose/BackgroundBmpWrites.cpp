@@ -12,7 +12,7 @@ void BackgroundBmpWrites::Start(const std::filesystem::path& path, const Bitmap&
         return;
     }
     writes_.push_back(
-        {path, std::async(std::launch::async, [path, &bitmap] { WriteBmpFile(path, bitmap); })});
+        {path, std::make_unique<SideTask>([path, &bitmap] { WriteBmpFile(path, bitmap); })});
 }
 
 void BackgroundBmpWrites::Finish() {
@@ -20,16 +20,16 @@ void BackgroundBmpWrites::Finish() {
     writes_.clear();
     // Every write is waited for before the first error leaves.
     for (Write& w : writes) {
-        w.done.wait();
+        w.done->Wait();
     }
     for (Write& w : writes) {
-        w.done.get();
+        w.done->Get();
     }
 }
 
 void BackgroundBmpWrites::Abandon() {
     for (Write& w : writes_) {
-        w.done.wait();
+        w.done->Wait();
     }
     writes_.clear();
 }

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <filesystem>
-#include <future>
+#include <memory>
 #include <vector>
 
+#include "base/SideTask.h"
 #include "compose/Bitmap.h"
 
 namespace wylo {
@@ -33,7 +34,7 @@ public:
 private:
     struct Write {
         std::filesystem::path path;
-        std::future<void> done;
+        std::unique_ptr<SideTask> done;
     };
     std::vector<Write> writes_;
 };

@@ -9,10 +9,11 @@
 #include <csetjmp>
 #include <cstring>
 #include <string>
-#include <thread>
+#include <thread>  // hardware_concurrency
 #include <vector>
 
 #include "base/Error.h"
+#include "base/SideTask.h"
 #include "compose/BmpFile.h"
 #include "compose/StdioFile.h"
 
@@ -315,9 +316,9 @@ Bitmap DecodeJpegFile(const fs::path& path) {
     // thirds of the time. The lower part's decoder reads the whole file, so
     // damage anywhere is still found.
     std::string lowerFailure;
-    std::thread lower([&] { lowerFailure = DecodeLowerPart(path, bitmap, split, decoder.cmyk); });
+    SideTask lower([&] { lowerFailure = DecodeLowerPart(path, bitmap, split, decoder.cmyk); });
     const bool upperDecoded = Decompress(decoder, bitmap, cmykRow.data(), 0, split, false);
-    lower.join();
+    lower.Get();
     if (!upperDecoded) {
         DecodeFailed(path, decoder.errors.message);
     }

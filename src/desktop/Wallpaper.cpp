@@ -1,7 +1,6 @@
 #include "desktop/Wallpaper.h"
 
-#include <future>
-
+#include "base/SideTask.h"
 #include "compose/BmpFile.h"
 #include "platform/AppFolder.h"
 #include "platform/Platform.h"
@@ -22,13 +21,11 @@ void WriteAndInstallWallpaper(Platform& platform, const std::filesystem::path& f
     // WriteBmpFile writes beside the target and renames over it. The canvas
     // goes along, so a back-end that draws it need not read the file back,
     // and can draw it while the file is written.
-    std::future<void> writing = std::async(std::launch::async, [&] { WriteBmpFile(file, canvas); });
-    platform.SetWallpaperWhileWritten(file, canvas, true, [&writing] { writing.get(); });
+    SideTask writing([&] { WriteBmpFile(file, canvas); });
+    platform.SetWallpaperWhileWritten(file, canvas, true, [&writing] { writing.Get(); });
     // A back-end that returned without waiting (none should) still does not
     // hide a failed write.
-    if (writing.valid()) {
-        writing.get();
-    }
+    writing.Get();
 }
 
 void InstallDesktop(Platform& platform) {
