@@ -7,8 +7,10 @@
 // clang-format on
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <system_error>
 #include <thread>  // hardware_concurrency
 #include <vector>
 
@@ -31,6 +33,11 @@ constexpr int kMaxScans = 1000;
 constexpr const char* kStalled = "the decoder stopped before the end of the picture";
 // Rows handed to the decoder per call.
 constexpr int kRowBatch = 16;
+// Files up to this size are read whole and decoded from memory, where the
+// library's fast path takes every block; from a stream it gets 4 KB at a time
+// and falls back near each end (measured: 6% less time on a 2560x1600
+// photograph). Far larger than any real photograph.
+constexpr std::uintmax_t kMaxInMemoryBytes = std::uintmax_t{64} << 20;
 
 // libjpeg reports errors through these callbacks. They jump back to the
 // setjmp of the stage that called into the library; C++ exceptions must not
@@ -112,13 +119,25 @@ struct Decoder {
 // destructor, so jumping back into them skips nothing. Each returns false with
 // the decoder's message in errors.message when the library gave up.
 
-bool ReadHeader(Decoder& d, std::FILE* file) {
+// What a decoder reads: its stream, or without one the file's bytes.
+struct JpegInput {
+    const unsigned char* bytes = nullptr;
+    std::size_t size = 0;
+    std::FILE* stream = nullptr;
+};
+
+bool ReadHeader(Decoder& d, const JpegInput& input) {
     if (setjmp(d.errors.jump)) {
         return false;
     }
     jpeg_create_decompress(&d.info);
     d.info.progress = &d.progress;
-    jpeg_stdio_src(&d.info, file);
+    if (input.stream) {
+        jpeg_stdio_src(&d.info, input.stream);
+    } else {
+        // An empty file is the library's error here, as from a stream.
+        jpeg_mem_src(&d.info, input.bytes, static_cast<unsigned long>(input.size));
+    }
     jpeg_read_header(&d.info, TRUE);
     switch (d.info.jpeg_color_space) {
         case JCS_GRAYSCALE:
@@ -239,36 +258,66 @@ bool SameIgnoringAsciiCase(const fs::path& a, const fs::path& b) {
     return true;
 }
 
-// A decoder reading path with its own stream and buffer; each of the two
-// parts of a split picture has one.
+// A JPEG file and a decoder reading it. The file is read whole when it is
+// small enough, and both parts of a split picture decode from those bytes;
+// a larger one is read as a stream, one per part.
 struct FileDecoder {
-    // The decoder asks for 4 KB at a time; a larger stream buffer reads the
-    // file in a few calls. Declared before the file, which uses it.
-    std::vector<char> buffer = std::vector<char>(std::size_t{256} << 10);
+    // A stream's buffer: the decoder asks for 4 KB at a time, and a larger
+    // buffer reads the file in a few calls. Declared before the file, which
+    // uses it.
+    std::vector<char> buffer;
     // Declared before the decoder, so it is closed after the decoder is gone.
     detail::StdioFile file;
+    std::vector<unsigned char> contents;
+    bool inMemory = false;
     Decoder decoder;
 
-    // False with errno set when the file cannot be opened.
+    // False with errno set when the file cannot be opened or read.
     bool Open(const fs::path& path) {
         errno = 0;
         file = detail::OpenStdioFile(path, false);
         if (!file) {
             return false;
         }
+        std::error_code unknown;
+        const std::uintmax_t size = fs::file_size(path, unknown);
+        if (!unknown && size <= kMaxInMemoryBytes) {
+            contents.resize(static_cast<std::size_t>(size));
+            // A file that shrank meanwhile reads shorter, and the decoder
+            // then finds it cut off.
+            contents.resize(std::fread(contents.data(), 1, contents.size(), file.get()));
+            if (std::ferror(file.get())) {
+                return false;
+            }
+            inMemory = true;
+            return true;
+        }
+        buffer.resize(std::size_t{256} << 10);
         std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
         return true;
     }
+
+    JpegInput Input() const {
+        if (inMemory) {
+            return {contents.data(), contents.size(), nullptr};
+        }
+        return {nullptr, 0, file.get()};
+    }
 };
 
-// Decodes rows [first, height) of path into bitmap with a decoder of its own;
-// empty when it did, else the reason.
-std::string DecodeLowerPart(const fs::path& path, Bitmap& bitmap, JDIMENSION first, bool cmyk) {
+// Decodes rows [first, height) of upper's file into bitmap with a decoder of
+// its own; empty when it did, else the reason.
+std::string DecodeLowerPart(const fs::path& path, const FileDecoder& upper, Bitmap& bitmap,
+                            JDIMENSION first, bool cmyk) {
     FileDecoder lower;
-    if (!lower.Open(path)) {
-        return detail::ErrnoText(errno);
+    JpegInput input = upper.Input();
+    if (!upper.inMemory) {
+        if (!lower.Open(path)) {
+            return detail::ErrnoText(errno);
+        }
+        input = lower.Input();
     }
-    if (!ReadHeader(lower.decoder, lower.file.get())) {
+    if (!ReadHeader(lower.decoder, input)) {
         return lower.decoder.errors.message;
     }
     if (lower.decoder.cmyk != cmyk) {
@@ -289,7 +338,7 @@ Bitmap DecodeJpegFile(const fs::path& path) {
         throw Error("Unable to read " + PathText(path) + ": " + detail::ErrnoText(errno));
     }
     Decoder& decoder = upper.decoder;
-    if (!ReadHeader(decoder, upper.file.get())) {
+    if (!ReadHeader(decoder, upper.Input())) {
         DecodeFailed(path, decoder.errors.message);
     }
     const std::uint64_t width = decoder.info.output_width;
@@ -316,7 +365,8 @@ Bitmap DecodeJpegFile(const fs::path& path) {
     // thirds of the time. The lower part's decoder reads the whole file, so
     // damage anywhere is still found.
     std::string lowerFailure;
-    SideTask lower([&] { lowerFailure = DecodeLowerPart(path, bitmap, split, decoder.cmyk); });
+    SideTask lower(
+        [&] { lowerFailure = DecodeLowerPart(path, upper, bitmap, split, decoder.cmyk); });
     const bool upperDecoded = Decompress(decoder, bitmap, cmykRow.data(), 0, split, false);
     lower.Get();
     if (!upperDecoded) {

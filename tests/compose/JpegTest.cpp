@@ -177,6 +177,16 @@ TEST(JpegDecode, LargePicturesDecodedInTwoPartsAreExactlyTheLibrarysOwn) {
     }
 }
 
+TEST(JpegDecode, FilesTooLongToReadWholeDecodeAlikeFromAStream) {
+    // Past 64 MB a file is read as a stream, one per part of a split
+    // picture. What follows the picture's end is never read (sparse here).
+    TempDir dir;
+    WriteJpeg(dir / "p.jpg", test::PhotoPattern(1283, 907, 5), {.quality = 88});
+    fs::copy_file(dir / "p.jpg", dir / "long.jpg");
+    fs::resize_file(dir / "long.jpg", (std::uintmax_t{64} << 20) + 1);
+    ExpectSameRows(DecodeJpegFile(dir / "long.jpg"), DecodeJpegFile(dir / "p.jpg"));
+}
+
 TEST(JpegDecode, GreyscalePictureComesOutAsTwentyFourBitGrey) {
     TempDir dir;
     WriteJpeg(dir / "g.jpg", test::QuadrantPattern(32, 32), {.colour = JpegColour::Greyscale});
