@@ -124,11 +124,18 @@ fi
 # into a file, shown once it has ended.
 output=$(mktemp "$TMPDIR/output.XXXXXX")
 trap 'rm -f "$output"' EXIT
-LC_ALL=$locale "$wine" "$@" </dev/null >"$output" 2>&1
-status=$?
-cat "$output"
-if ((status != 0)) && [[ ! -s $output ]]; then
+# Every program run here is a GoogleTest program, which prints before it
+# does anything. One that fails having printed nothing never started: Wine
+# still does that now and then, so it gets two more tries. A program that really fails prints its failures, or fails the
+# same way three times.
+for attempt in 1 2 3; do
+    LC_ALL=$locale "$wine" "$@" </dev/null >"$output" 2>&1
+    status=$?
+    if ((status == 0)) || [[ -s $output ]]; then
+        break
+    fi
     # Never a silent failure: say which program ended how.
-    echo "wine-run.sh: $1 ended with exit status $status and printed nothing" >&2
-fi
+    echo "wine-run.sh: $1 ended with exit status $status and printed nothing (try $attempt of 3)" >&2
+done
+cat "$output"
 exit $status
