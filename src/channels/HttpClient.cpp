@@ -1,6 +1,7 @@
 #include "channels/HttpClient.h"
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
 #include <exception>
 #include <string>
@@ -130,7 +131,8 @@ struct HttpClient::Impl {
     TransferObserver* observer = nullptr;
     std::string lastError;
     bool busy = false;
-    bool cancelled = false;
+    // Set from any thread: the program is closing.
+    std::atomic<bool> cancelled{false};
 
     // The batch being run.
     bool perTransferProgress = false;
@@ -646,6 +648,10 @@ void HttpClient::Run(std::vector<HttpRequest> requests) {
 
 void HttpClient::Cancel() {
     impl_->cancelled = true;
+    // A transfer waiting on a silent network hears of it at once.
+    if (impl_->multi) {
+        curl_multi_wakeup(impl_->multi.get());
+    }
 }
 
 bool HttpClient::cancelled() const {

@@ -62,7 +62,7 @@ struct HttpRequest {
 // request carries User-Agent "Wylo/1.04", Accept "text/html, */*" and itself
 // as the Referer. A reply outside 200-299 (a redirect included) is a failure.
 //
-// Used from one thread. Requests run one at a time (Head, Get) or as a batch
+// Used from one thread (Cancel from any). Requests run one at a time (Head, Get) or as a batch
 // that keeps up to kMaxConnectionsPerHost transfers in flight on that same
 // thread (Run). A request made while another is in progress (from a progress
 // callback that let other events run) fails at once instead of disturbing the
@@ -112,7 +112,7 @@ public:
     void Run(std::vector<HttpRequest> requests);
 
     // Ends the transfers in flight and makes every later request fail at
-    // once: the program is closing. Safe to call from inside the observer.
+    // once: the program is closing. Safe to call from any thread, also from inside the observer.
     void Cancel();
     bool cancelled() const;
 

@@ -8,13 +8,8 @@
 
 namespace wylo {
 
-Scheduler::Scheduler(const Platform& platform, Settings& settings, Feedback& feedback,
-                     ChannelSource& channel, DesktopChange& change)
-    : platform_(platform),
-      settings_(settings),
-      feedback_(feedback),
-      channel_(channel),
-      change_(change) {}
+Scheduler::Scheduler(const Platform& platform, const Settings& settings)
+    : platform_(platform), settings_(settings) {}
 
 bool Scheduler::IsChangeDue(DateTime now) const {
     return wylo::IsChangeDue(now, settings_.lastChange, settings_.scheduleType,
@@ -27,53 +22,25 @@ std::string Scheduler::NextChangeText() const {
 }
 
 std::string Scheduler::StatusText() const {
-    if (!notice.empty()) {
-        return notice;
+    if (!notice_.empty()) {
+        return notice_;
     }
     if (!settings_.enableScheduler) {
         // No change is coming: a time would promise one.
-        return desktopName;
+        return desktopName_;
     }
-    return desktopName.empty() ? NextChangeText() : desktopName + " - " + NextChangeText();
+    return desktopName_.empty() ? NextChangeText() : desktopName_ + " - " + NextChangeText();
 }
 
-void Scheduler::ShowNextChange() {
-    feedback_.SetStatus(StatusText());
-}
-
-bool Scheduler::Tick(DateTime now) {
-    ShowNextChange();
-    if (!forceChange && !IsChangeDue(now)) {
-        return false;
-    }
-    if (settings_.currentChannel < 0) {
-        // Nothing to show yet: keep the user's own wallpaper rather than a
-        // plain colour, and keep the change due for the first subscription.
-        forceChange = false;
-        return false;
-    }
-    settings_.lastChange = now;
-    forceChange = false;
-    const BusyScope busy(feedback_);
-    channel_.RefreshControlFile(settings_.currentChannel);
-    if (const std::string why = channel_.LastDownloadError(); !why.empty()) {
+void RunScheduledChange(ChannelSource& channel, DesktopChange& change, Feedback& feedback,
+                        std::int32_t channelIndex) {
+    const BusyScope busy(feedback);
+    channel.RefreshControlFile(channelIndex);
+    if (const std::string why = channel.LastDownloadError(); !why.empty()) {
         // The change goes on with the copy in the cache, if there is one.
-        feedback_.SetStatus("Could not download the channel's control file: " + why);
+        feedback.SetStatus("Could not download the channel's control file: " + why);
     }
-    // The new wallpaper comes first; the pages, whose thumbnails may all need
-    // a check over the network, are refilled after it, also when it failed.
-    try {
-        change_.ChangeDesktop(-1);
-    } catch (...) {
-        if (showSubscribedChannel) {
-            showSubscribedChannel();
-        }
-        throw;
-    }
-    if (showSubscribedChannel) {
-        showSubscribedChannel();
-    }
-    return true;
+    change.ChangeDesktop(-1);
 }
 
 }  // namespace wylo

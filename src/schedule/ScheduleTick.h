@@ -1,6 +1,6 @@
 #pragma once
 
-#include <functional>
+#include <cstdint>
 #include <string>
 
 #include "base/DateTime.h"
@@ -13,26 +13,13 @@ class Feedback;
 class Platform;
 struct Settings;
 
-// The logic of the schedule's one-second tick, free of any timer: the front
-// end stops its timer around Tick and skips a tick while a change runs.
+// What the schedule's one-second tick decides and shows, free of any timer
+// and of the change itself: whether a change is due, and the text that
+// names the desktop and the next change time.
 class Scheduler {
 public:
     // Everything passed in must outlive the object.
-    Scheduler(const Platform& platform, Settings& settings, Feedback& feedback,
-              ChannelSource& channel, DesktopChange& change);
-
-    // Set by "Change Now": the next tick changes the desktop whatever the
-    // schedule says.
-    bool forceChange = false;
-    // Called after the control file was refreshed and the desktop changed, so
-    // the front end can refill the pages of the subscribed channel.
-    std::function<void()> showSubscribedChannel;
-    // The name of what is on the desktop, shown in front of the next change
-    // time ("Dunes - Next Change : ..."); empty shows the time alone.
-    std::string desktopName;
-    // A problem the user should know about until it is solved; while set it
-    // is shown instead of the next change time.
-    std::string notice;
+    Scheduler(const Platform& platform, const Settings& settings);
 
     bool IsChangeDue(DateTime now) const;
     // "Next Change : " and the time the schedule points at.
@@ -40,23 +27,29 @@ public:
     // What each tick shows: the notice, or the desktop's name and the next
     // change time (the name alone while the schedule is off).
     std::string StatusText() const;
-    void ShowNextChange();
 
-    // Shows the next change time; when a change is due or forced, moves the
-    // last change to now, refreshes the subscribed channel's control file,
-    // changes the desktop to the next image and refills the pages. True when a change ran. While no
-    // channel is subscribed nothing changes and the last change stays, so the
-    // first tick after subscribing changes the desktop. An error of the change
-    // reaches the caller after the busy cursor is back; the last change has
-    // moved by then, so a failing change is not retried every second.
-    bool Tick(DateTime now);
+    // The name of what is on the desktop, shown in front of the next change
+    // time ("Dunes - Next Change : ..."); empty shows the time alone.
+    void SetDesktopName(std::string name) { desktopName_ = std::move(name); }
+    // A problem the user should know about until it is solved; while set it
+    // is shown instead of the next change time. Empty clears it.
+    void SetNotice(std::string notice) { notice_ = std::move(notice); }
+    const std::string& notice() const { return notice_; }
 
 private:
     const Platform& platform_;
-    Settings& settings_;
-    Feedback& feedback_;
-    ChannelSource& channel_;
-    DesktopChange& change_;
+    const Settings& settings_;
+    std::string desktopName_;
+    std::string notice_;
 };
+
+// The change the schedule makes: refreshes (or confirms) the control file of
+// the channel at channelIndex in the directory, then changes the desktop to
+// the next image by the rotation rule. A control file that cannot be fetched
+// is said in the status line and the change goes on with the copy in the
+// cache, if there is one. Errors of the change reach the caller after the
+// busy cursor is back.
+void RunScheduledChange(ChannelSource& channel, DesktopChange& change, Feedback& feedback,
+                        std::int32_t channelIndex);
 
 }  // namespace wylo

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "session/SessionObserver.h"
@@ -48,6 +49,10 @@ std::string DesktopImages::MarkText(int row) const {
         text += std::to_string(monitors[i] + 1);
     }
     return text;
+}
+
+void SessionObserver::ShowExitProblem(const std::string& message) {
+    std::fprintf(stderr, "Wylo: %s\n", message.c_str());
 }
 
 }  // namespace wylo

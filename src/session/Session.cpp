@@ -1,10 +1,13 @@
 #include "session/Session.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
+#include <mutex>
 #include <utility>
 
 #include "base/Clock.h"
+#include "channels/ChannelSession.h"
 #include "channels/ChannelText.h"
 #include "channels/Download.h"
 #include "channels/HttpClient.h"
@@ -14,8 +17,8 @@
 #include "platform/Platform.h"
 #include "schedule/ChannelSource.h"
 #include "schedule/DesktopChange.h"
-#include "schedule/ScheduleTick.h"
 #include "session/HistorySource.h"
+#include "session/PostedFeedback.h"
 #include "settings/SettingsFile.h"
 
 namespace wylo {
@@ -31,6 +34,10 @@ constexpr const char* kLoadProblem =
 // Row height for an image without a thumbnail.
 constexpr int kDefaultRowHeight = 16;
 
+// How long a close waits for the job that runs once it was cancelled; a job
+// that takes longer (a system call that cannot be interrupted) is left behind.
+constexpr std::chrono::milliseconds kCloseWait{700};
+
 // "30 seconds", "1 minute", "15 minutes".
 std::string DelayText(int seconds) {
     if (seconds < 60) {
@@ -40,29 +47,238 @@ std::string DelayText(int seconds) {
     return std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
 }
 
+bool IsColourText(const std::string& colour) {
+    return colour.size() == 7 && colour[0] == '#' &&
+           colour.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos;
+}
+
 }  // namespace
+
+// Where the window's calls reach the observer from the worker: open until the
+// session finishes, so a job left behind at the close calls nobody.
+struct Session::Mailbox {
+    std::mutex mutex;
+    bool open = true;
+    SessionObserver* observer = nullptr;
+
+    // Runs work on the window's thread, unless the session has gone by then.
+    void Post(std::weak_ptr<int> life, std::function<void()> work) {
+        const std::lock_guard lock(mutex);
+        if (open) {
+            observer->RunSoon([life = std::move(life), work = std::move(work)] {
+                if (life.lock()) {
+                    work();
+                }
+            });
+        }
+    }
+    void Close() {
+        const std::lock_guard lock(mutex);
+        open = false;
+    }
+};
+
+// Everything the jobs work on, touched only on the worker: the HTTP client,
+// the channel directory and the loaded control file, the desktop change and
+// the copy of the settings that the job runs with. Shared with the worker so
+// that a job left behind at the close still has it.
+struct Session::Backstage {
+    Backstage(Platform& system, const Clock& clock, std::string directoryUrl, Feedback& target,
+              PostedFeedback::Post post)
+        : platform(system),
+          feedback(target, std::move(post)),
+          channels(http, clock, AppFolder(platform), std::move(directoryUrl)),
+          source(channels),
+          change(platform, settings, source, feedback) {
+        change.SetDesktopSink([this](const Bitmap& desktop) { Install(desktop); });
+    }
+
+    // A change that a close cut short lacks the images it was fetching; the
+    // desktop keeps the wallpaper it has rather than a plain colour.
+    void Install(const Bitmap& desktop) {
+        if (cancelled) {
+            return;
+        }
+        SaveDesktop(platform, desktop);
+        installed = true;
+    }
+
+    // Makes the subscribed channel's control file the loaded one, from the
+    // cache: the channel list may have loaded another since. False when
+    // the directory no longer holds channelId at channel.
+    bool LoadSubscribed(int channel, const std::string& channelId) {
+        if (channelId.empty() || channels.directory().ChannelValue("id", channel) != channelId) {
+            return false;
+        }
+        channels.setSelectedChannelId(channelId);
+        return channels.LoadControlFile(channel);
+    }
+
+    Platform& platform;
+    PostedFeedback feedback;
+    HttpClient http;
+    ChannelSession channels;
+    SessionChannelSource source;
+    Settings settings;
+    DesktopChange change;
+    std::atomic<bool> cancelled{false};
+    bool installed = false;
+};
+
+// The subscribed channel's pages as a job made them.
+struct Session::ChannelPages {
+    SubscribedChannel shown;
+    std::string channelId;
+    // The rows were made; otherwise they wait for later.
+    bool withRows = false;
+    int widestThumbnail = 0;
+    std::vector<ListedRow> rows;
+
+    static ChannelPages Of(ChannelSession& channels, bool withRows) {
+        const ControlFile& file = channels.controlFile();
+        ChannelPages pages;
+        pages.channelId = channels.selectedChannelId();
+        pages.shown.title = file.ControlFileValue("title");
+        pages.shown.copyright = file.ControlFileValue("copyright");
+        pages.shown.news = file.ControlFileValue("news");
+        pages.withRows = withRows;
+        if (!withRows) {
+            return pages;
+        }
+        // Every thumbnail is fetched or confirmed at once before the rows are
+        // measured.
+        const std::vector<std::filesystem::path> thumbnails = channels.FetchThumbnails();
+        const int count = file.ImageCount();
+        for (int i = 0; i < count; ++i) {
+            const std::string loc = file.ImageValue("loc", i);
+            int height = kDefaultRowHeight;
+            const std::filesystem::path& thumbnail = thumbnails[static_cast<std::size_t>(i)];
+            if (!thumbnail.empty()) {
+                const Size size = MeasureThumbnail(thumbnail);
+                height = size.height + 4;
+                pages.widestThumbnail = std::max(pages.widestThumbnail, size.width);
+            }
+            pages.shown.rows.push_back({ImageCaption(file.ImageValue("title", i), loc), i, height});
+            pages.rows.push_back({FileNameFromUrl(loc), thumbnail});
+        }
+        return pages;
+    }
+};
+
+// What a fetch of the channel directory came to.
+struct Session::SelectOutcome {
+    SelectedChannel shown;
+    std::string channelId;
+    std::string termsUrl;
+    std::string previewUrl;
+    std::string error;
+
+    // Fetches and loads the control file of the channel at index and its
+    // preview. Whatever happens, the page's buttons follow the channel.
+    static SelectOutcome Of(ChannelSession& channels, int index) {
+        SelectOutcome outcome;
+        SelectedChannel& shown = outcome.shown;
+        try {
+            channels.setSelectedChannelId(channels.directory().ChannelValue("id", index));
+            if (channels.DownloadControlFile(index)) {
+                channels.LoadControlFile(index);
+                const ControlFile& file = channels.controlFile();
+                shown.loaded = true;
+                shown.title = file.ControlFileValue("title");
+                shown.description = ShownDescription(file.ControlFileValue("description"));
+                shown.subscriptionRequired =
+                    IsSubscriptionRequired(file.ControlFileValue("subscription"));
+                outcome.termsUrl = file.ControlFileValue("legal");
+                outcome.previewUrl = file.ControlFileValue("preview");
+                if (outcome.previewUrl.empty()) {
+                    shown.hidePreview = true;
+                } else {
+                    shown.previewFile = channels.FetchPreview(outcome.previewUrl);
+                }
+            }
+        } catch (const std::exception& e) {
+            outcome.error = e.what();
+        }
+        outcome.channelId = channels.selectedChannelId();
+        shown.selectable = !outcome.channelId.empty();
+        return outcome;
+    }
+};
+
+struct Session::DirectoryOutcome {
+    bool opened = false;
+    std::string fetchError;
+    std::string openError;
+    std::vector<ChannelSession::ChannelListEntry> list;
+    std::string news;
+    int channelCount = 0;
+    std::optional<SelectOutcome> selected;
+};
+
+// What a change came to, from the worker's copy of the settings and the
+// channel's control file.
+struct Session::ChangeOutcome {
+    bool installed = false;
+    std::int32_t currentImage = 0;
+    // The wallpaper for the history; no images when none was drawn.
+    PastWallpaper wallpaper;
+    std::optional<ChannelPages> pages;
+    std::string error;
+    // Steps through the history: the entry put back.
+    std::optional<std::size_t> historyEntry;
+    std::string status;
+
+    static PastWallpaper Drawn(Backstage& b, int channel) {
+        const ControlFile& file = b.channels.controlFile();
+        PastWallpaper wallpaper;
+        wallpaper.channel = channel;
+        wallpaper.channelId = b.channels.selectedChannelId();
+        for (const DesktopChange::DrawnImage& d : b.change.drawnImages()) {
+            const std::string loc = file.ImageValue("loc", d.image);
+            PastWallpaper::Image image;
+            image.monitor = d.monitor;
+            image.image = d.image;
+            image.fileName = FileNameFromUrl(loc);
+            image.title = ImageCaption(file.ImageValue("title", d.image), loc);
+            image.background = file.ImageValue("background", d.image);
+            image.font = file.ImageValue("font", d.image);
+            // Only what the history file can hold and read back: a picture
+            // that was drawn has a safe name, and colours the channel wrote
+            // oddly are left to the defaults.
+            if (!IsSafeName(image.fileName)) {
+                continue;
+            }
+            for (std::string* colour : {&image.background, &image.font}) {
+                if (!IsColourText(*colour)) {
+                    colour->clear();
+                }
+            }
+            wallpaper.images.push_back(std::move(image));
+        }
+        return wallpaper;
+    }
+};
 
 Session::Session(Platform& platform, const Clock& clock, std::string directoryUrl,
                  SessionObserver& observer)
     : platform_(platform), clock_(clock), observer_(observer) {
-    http_ = std::make_unique<HttpClient>();
-    http_->SetObserver(&observer_);
-    channels_ = std::make_unique<ChannelSession>(*http_, clock_, AppFolder(platform_),
-                                                 std::move(directoryUrl));
-    source_ = std::make_unique<SessionChannelSource>(*channels_);
-    change_ = std::make_unique<DesktopChange>(platform_, settings_, *source_, observer_);
-    // A change that a close cut short lacks the images it was fetching; the
-    // desktop keeps the wallpaper it has rather than a plain colour.
-    change_->SetDesktopSink([this](const Bitmap& desktop) {
-        if (!closing_) {
-            SaveDesktop(platform_, desktop);
-        }
-    });
-    scheduler_ = std::make_unique<Scheduler>(platform_, settings_, observer_, *source_, *change_);
-    scheduler_->showSubscribedChannel = [this] { ShowSubscribedChannel(); };
+    mailbox_ = std::make_shared<Mailbox>();
+    mailbox_->observer = &observer_;
+    backstage_ = std::make_shared<Backstage>(
+        platform_, clock_, std::move(directoryUrl), observer_,
+        [mailbox = mailbox_, life = std::weak_ptr<int>(life_)](std::function<void()> work) {
+            mailbox->Post(life, std::move(work));
+        });
+    backstage_->http.SetObserver(&backstage_->feedback);
 }
 
-Session::~Session() = default;
+Session::~Session() {
+    closing_ = true;
+    backstage_->cancelled = true;
+    backstage_->http.Cancel();
+    mailbox_->Close();
+    worker_.Stop(std::chrono::milliseconds::max());
+}
 
 template <typename Step>
 void Session::Guarded(Step&& step) {
@@ -76,12 +292,63 @@ void Session::Guarded(Step&& step) {
     }
 }
 
+// The queue.
+
+void Session::Enqueue(Request request) {
+    if (closing_) {
+        return;
+    }
+    pending_.push_back(std::move(request));
+    StartNext();
+}
+
+bool Session::Pending(Kind kind) const {
+    return std::any_of(pending_.begin(), pending_.end(),
+                       [kind](const Request& r) { return r.kind == kind; });
+}
+
+void Session::StartNext() {
+    while (!running_ && !closing_ && !pending_.empty()) {
+        Request request = std::move(pending_.front());
+        pending_.pop_front();
+        Job job;
+        Guarded([&] { job = request.begin(); });
+        if (!job) {
+            continue;
+        }
+        running_ = true;
+        runningKind_ = request.kind;
+        // The worker reaches the session only through what it posts back.
+        worker_.Run([this, b = backstage_, mailbox = mailbox_, life = std::weak_ptr<int>(life_),
+                     job = std::move(job)] {
+            Finisher finish;
+            try {
+                finish = job(*b);
+            } catch (const std::exception& e) {
+                finish = [this, message = std::string(e.what())] {
+                    if (!closing_) {
+                        observer_.ShowError(message);
+                    }
+                };
+            }
+            // Only the window's thread touches the session; the worker hands
+            // it the result and goes back to wait.
+            mailbox->Post(life, [this, finish = std::move(finish)] {
+                running_ = false;
+                if (!closing_ && finish) {
+                    Guarded(finish);
+                }
+                StartNext();
+            });
+        });
+    }
+}
+
+// Start-up and settings.
+
 void Session::Start() {
-    WorkScope work(*this);
-    scheduler_->forceChange = false;
     maxThumbWidth_ = 0;
     EnsureAppFolder(platform_);
-    RemoveLeftovers(AppFolder(platform_));
     Guarded([this] { LoadHistory(); });
     observer_.ShowStartPages();
     Guarded([this] {
@@ -91,16 +358,13 @@ void Session::Start() {
             observer_.FillMonitorList(singleMonitorEntries_);
         }
     });
-    Guarded([this] { FetchAndLoadDirectory(); });
-    if (channelList_.empty()) {
-        ChannelDirectoryUnavailable(clock_.Now());
-    }
     Guarded(
         [this] { observer_.ArrangeSettingsPage(static_cast<int>(platform_.Monitors().size())); });
     Guarded([this] {
         observer_.ShowScreenMetrics(platform_.Monitors(), platform_.VirtualDesktopSize());
     });
     Guarded([this] { LoadSettings(); });
+    Enqueue(DirectoryRequest(DirectoryReason::Start));
 }
 
 void Session::LoadSettings() {
@@ -109,15 +373,6 @@ void Session::LoadSettings() {
     settingsLoaded_ = true;
     observer_.SettingsLoaded();
     observer_.SetSchedulerRunning(TimerNeeded());
-    if (settings_.currentChannel != -1 && IsListed(settings_.currentChannel)) {
-        // When the first tick changes the desktop anyway, the images list is
-        // filled after that change: the wallpaper does not wait for every
-        // thumbnail to be checked twice.
-        deferRows_ =
-            SchedulerRuns() && (scheduler_->forceChange || scheduler_->IsChangeDue(clock_.Now()));
-        Subscribe(settings_.currentChannel);
-        deferRows_ = false;
-    }
     observer_.ShowCurrentImage(settings_.currentImage);
     ShowDesktopImages();
 }
@@ -126,27 +381,139 @@ void Session::SaveSettings() {
     wylo::SaveSettings(SettingsFilePath(platform_), settings_, platform_);
 }
 
-bool Session::FetchChannelDirectory() {
-    WorkScope work(*this);
-    return channels_->FetchChannelDirectory();
+bool Session::Finish() {
+    if (finished_) {
+        return workStopped_;
+    }
+    finished_ = true;
+    closing_ = true;
+    pending_.clear();
+    backstage_->cancelled = true;
+    backstage_->http.Cancel();
+    observer_.SetSchedulerRunning(false);
+    try {
+        SaveSettings();
+    } catch (const std::exception& e) {
+        observer_.ShowExitProblem(e.what());
+    }
+    // From here on a job left running reaches nobody.
+    mailbox_->Close();
+    workStopped_ = worker_.Stop(kCloseWait);
+    running_ = false;
+    return workStopped_;
 }
 
-bool Session::LoadChannelDirectory() {
-    WorkScope work(*this);
-    if (!channels_->OpenChannelDirectory()) {
-        return false;
+// The channel directory and list.
+
+Session::Request Session::DirectoryRequest(DirectoryReason reason) {
+    return {Kind::Directory, [this, reason]() -> Job {
+                const int current = settings_.currentChannel;
+                return [this, reason, current](Backstage& b) -> Finisher {
+                    DirectoryOutcome outcome;
+                    if (reason == DirectoryReason::Start) {
+                        RemoveLeftovers(b.channels.appFolder());
+                    } else {
+                        b.channels.directory().Close();
+                    }
+                    const bool fetched = b.channels.FetchChannelDirectory();
+                    if (!fetched) {
+                        outcome.fetchError = b.channels.LastDownloadError();
+                    }
+                    if (fetched || std::filesystem::exists(b.channels.DirectoryPath())) {
+                        try {
+                            outcome.opened = b.channels.OpenChannelDirectory();
+                            if (outcome.opened) {
+                                outcome.list = b.channels.BuildChannelList();
+                                outcome.news = b.channels.directory().DirectoryProperty("news");
+                                outcome.channelCount = b.channels.directory().ChannelCount();
+                                const bool listed = std::any_of(
+                                    outcome.list.begin(), outcome.list.end(),
+                                    [current](const auto& e) { return e.index == current; });
+                                if (listed) {
+                                    outcome.selected = SelectOutcome::Of(b.channels, current);
+                                }
+                            }
+                        } catch (const std::exception& e) {
+                            outcome.openError = e.what();
+                        }
+                    }
+                    return [this, reason, outcome = std::move(outcome)]() mutable {
+                        DirectoryFinished(reason, std::move(outcome));
+                    };
+                };
+            }};
+}
+
+void Session::DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome) {
+    directoryError_ = outcome.fetchError;
+    if (outcome.opened) {
+        directoryChannelCount_ = outcome.channelCount;
+        channelList_ = std::move(outcome.list);
+        observer_.ChannelListChanged(channelList_, settings_.currentChannel);
+        observer_.SubscribedChannelMarked(openChannel_);
+        if (outcome.selected) {
+            ShowSelected(*outcome.selected);
+            if (!outcome.selected->error.empty()) {
+                observer_.ShowError(outcome.selected->error);
+            }
+        }
+        if (!outcome.news.empty()) {
+            observer_.ShowWelcomePage(outcome.news);
+        }
     }
-    channelList_ = channels_->BuildChannelList();
-    observer_.ChannelListChanged(channelList_, settings_.currentChannel);
-    observer_.SubscribedChannelMarked(openChannel_);
-    if (IsListed(settings_.currentChannel)) {
-        SelectChannel(settings_.currentChannel);
+    const bool listed = outcome.opened && !channelList_.empty();
+    const DateTime now = clock_.Now();
+    switch (reason) {
+        case DirectoryReason::Start:
+            if (!outcome.openError.empty()) {
+                observer_.ShowError(outcome.openError);
+            }
+            if (channelList_.empty()) {
+                ChannelDirectoryUnavailable(now);
+            }
+            break;
+        case DirectoryReason::Refresh:
+            observer_.ClearSelectedChannel();
+            if (!outcome.openError.empty()) {
+                observer_.ShowError(outcome.openError);
+            }
+            if (listed && directoryRetry_.pending()) {
+                // The user's refresh reached the host: no more retries.
+                directoryRetry_.Succeeded();
+                scheduler_.SetNotice({});
+                ShowDesktopImages();
+            }
+            break;
+        case DirectoryReason::Retry:
+            if (!listed) {
+                // Said in the status line: a box at every retry would nag.
+                if (!outcome.openError.empty()) {
+                    directoryError_ = outcome.openError;
+                }
+                ChannelDirectoryUnavailable(now);
+                return;
+            }
+            directoryRetry_.Succeeded();
+            scheduler_.SetNotice({});
+            observer_.SetSchedulerRunning(TimerNeeded());
+            ShowDesktopImages();
+            break;
     }
-    const std::string news = channels_->directory().DirectoryProperty("news");
-    if (!news.empty()) {
-        observer_.ShowWelcomePage(news);
+    ReopenSubscription();
+}
+
+void Session::ChannelDirectoryUnavailable(DateTime now) {
+    directoryRetry_.Failed(now);
+    std::string text = "The channel directory could not be fetched";
+    if (!directoryError_.empty()) {
+        text += " (" + ShortenedText(directoryError_, 120) + ")";
+    } else if (directoryChannelCount_ > 0) {
+        text = "No channel of the directory could be fetched";
     }
-    return true;
+    text += "; Wylo will try again in " + DelayText(directoryRetry_.delaySeconds());
+    scheduler_.SetNotice(text);
+    observer_.SetStatus(text);
+    observer_.SetSchedulerRunning(TimerNeeded());
 }
 
 bool Session::IsListed(int channel) const {
@@ -155,50 +522,37 @@ bool Session::IsListed(int channel) const {
 }
 
 void Session::SelectChannel(int index) {
-    WorkScope work(*this);
-    SelectedChannel shown;
-    // Whatever happens below, the page's buttons follow the channel now
-    // selected.
-    const auto report = [this, &shown] {
-        shown.selectable = !channels_->selectedChannelId().empty();
-        shown.termsUrl = termsUrl_;
-        observer_.SelectedChannelChanged(shown);
-    };
-    try {
-        channels_->setSelectedChannelId(channels_->directory().ChannelValue("id", index));
-        if (channels_->DownloadControlFile(index)) {
-            channels_->LoadControlFile(index);
-            const ControlFile& file = channels_->controlFile();
-            shown.loaded = true;
-            shown.title = file.ControlFileValue("title");
-            shown.description = ShownDescription(file.ControlFileValue("description"));
-            shown.subscriptionRequired =
-                IsSubscriptionRequired(file.ControlFileValue("subscription"));
-            termsUrl_ = file.ControlFileValue("legal");
-            previewUrl_ = file.ControlFileValue("preview");
-            if (previewUrl_.empty()) {
-                shown.hidePreview = true;
-            } else {
-                shown.previewFile = channels_->FetchPreview(previewUrl_);
-            }
-        }
-    } catch (...) {
-        report();
-        throw;
+    // Only the last choice matters: one still waiting is replaced.
+    pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
+                                  [](const Request& r) { return r.kind == Kind::Select; }),
+                   pending_.end());
+    Enqueue({Kind::Select, [this, index]() -> Job {
+                 return [this, index](Backstage& b) -> Finisher {
+                     SelectOutcome outcome = SelectOutcome::Of(b.channels, index);
+                     return [this, outcome = std::move(outcome)] {
+                         ShowSelected(outcome);
+                         if (!outcome.error.empty()) {
+                             observer_.ShowError(outcome.error);
+                         }
+                     };
+                 };
+             }});
+}
+
+void Session::ShowSelected(const SelectOutcome& outcome) {
+    selectedChannelId_ = outcome.channelId;
+    if (outcome.shown.loaded) {
+        termsUrl_ = outcome.termsUrl;
+        previewUrl_ = outcome.previewUrl;
     }
-    report();
+    SelectedChannel shown = outcome.shown;
+    shown.termsUrl = termsUrl_;
+    observer_.SelectedChannelChanged(shown);
 }
 
 void Session::RefreshChannelList() {
-    WorkScope work(*this);
-    channels_->directory().Close();
-    FetchChannelDirectory();
-    LoadChannelDirectory();
-    observer_.ClearSelectedChannel();
-    if (!channelList_.empty() && directoryRetry_.pending()) {
-        // The user's refresh reached the host: no more retries.
-        directoryRetry_.Succeeded();
-        scheduler_->notice.clear();
+    if (!Pending(Kind::Directory)) {
+        Enqueue(DirectoryRequest(DirectoryReason::Refresh));
     }
 }
 
@@ -211,224 +565,288 @@ void Session::OpenUrl(const std::string& url) {
     platform_.OpenUrl(url);
 }
 
+// The subscription and its pages.
+
 void Session::Subscribe(int index) {
-    WorkScope work(*this);
     maxThumbWidth_ = 0;
-    settings_.currentChannel = index;
     // On failure the channel stays chosen, so the next start tries it again.
-    const auto failed = [this](const char* message) {
-        openChannel_ = -1;
-        observer_.SubscribedChannelMarked(openChannel_);
-        observer_.SubscriptionFailed(message);
-    };
-    if (!channels_->DownloadControlFile(index)) {
-        if (!closing_) {
-            failed(kDownloadProblem);
-        }
+    settings_.currentChannel = index;
+    Enqueue(SubscribeRequest(index, true));
+}
+
+Session::Request Session::SubscribeRequest(int index, bool withRows) {
+    return {Kind::Subscribe, [this, index, withRows]() -> Job {
+                return [this, index, withRows](Backstage& b) -> Finisher {
+                    const char* problem = nullptr;
+                    std::optional<ChannelPages> pages;
+                    bool hasNews = false;
+                    if (!b.channels.DownloadControlFile(index)) {
+                        problem = kDownloadProblem;
+                    } else if (!b.channels.LoadControlFile(index)) {
+                        problem = kLoadProblem;
+                    } else {
+                        pages = ChannelPages::Of(b.channels, withRows);
+                        hasNews = !pages->shown.news.empty();
+                    }
+                    return [this, index, problem, pages = std::move(pages), hasNews] {
+                        if (problem) {
+                            openChannel_ = -1;
+                            observer_.SubscribedChannelMarked(openChannel_);
+                            observer_.SubscriptionFailed(problem);
+                            return;
+                        }
+                        openChannel_ = index;
+                        observer_.SubscribedChannelMarked(openChannel_);
+                        ShowPages(*pages);
+                        observer_.SubscriptionOpened(hasNews);
+                    };
+                };
+            }};
+}
+
+void Session::ReopenSubscription() {
+    const int channel = settings_.currentChannel;
+    if (channel == -1 || openChannel_ == channel || !IsListed(channel) ||
+        Pending(Kind::Subscribe) || Running(Kind::Subscribe)) {
         return;
     }
-    if (!channels_->LoadControlFile(index)) {
-        if (!closing_) {
-            failed(kLoadProblem);
-        }
-        return;
-    }
-    openChannel_ = index;
-    observer_.SubscribedChannelMarked(openChannel_);
-    if (deferRows_) {
-        rowsPending_ = true;
-        ShowSubscribedChannelTexts();
-    } else {
-        ShowSubscribedChannel();
-    }
-    observer_.SubscriptionOpened(!channels_->controlFile().ControlFileValue("news").empty());
+    // When a change is due anyway, the images list is filled after it: the
+    // wallpaper does not wait for every thumbnail to be checked.
+    const DateTime now = clock_.Now();
+    const bool changeFirst = SchedulerRuns() && (changeAsked_ || scheduler_.IsChangeDue(now));
+    rowsPending_ = changeFirst;
+    Enqueue(SubscribeRequest(channel, !changeFirst));
+    StartDueChange(now);
 }
 
-SubscribedChannel Session::SubscribedChannelTexts() const {
-    const ControlFile& file = channels_->controlFile();
-    SubscribedChannel shown;
-    shown.title = file.ControlFileValue("title");
-    shown.copyright = file.ControlFileValue("copyright");
-    shown.news = file.ControlFileValue("news");
-    return shown;
-}
-
-void Session::ShowSubscribedChannelTexts() {
-    observer_.SubscribedChannelChanged(SubscribedChannelTexts());
-}
-
-void Session::ShowSubscribedChannel() {
-    rowsPending_ = false;
-    const ControlFile& file = channels_->controlFile();
-    SubscribedChannel shown = SubscribedChannelTexts();
-    // Every thumbnail is fetched or confirmed at once before the rows are
-    // measured, one by one as before.
-    const std::vector<std::filesystem::path> thumbnails = channels_->FetchThumbnails();
-    const int count = file.ImageCount();
-    listedChannelId_ = channels_->selectedChannelId();
-    listedFiles_.clear();
-    for (int i = 0; i < count; ++i) {
-        listedFiles_.push_back(FileNameFromUrl(file.ImageValue("loc", i)));
-        int height = kDefaultRowHeight;
-        const std::filesystem::path& thumbnail = thumbnails[static_cast<std::size_t>(i)];
-        if (!thumbnail.empty()) {
-            const Size size = MeasureThumbnail(thumbnail);
-            height = size.height + 4;
-            maxThumbWidth_ = std::max(maxThumbWidth_, size.width);
-        }
-        shown.rows.push_back(
-            {ImageCaption(file.ImageValue("title", i), file.ImageValue("loc", i)), i, height});
+void Session::ShowPages(const ChannelPages& pages) {
+    if (pages.withRows) {
+        rowsPending_ = false;
+        listedChannelId_ = pages.channelId;
+        listedRows_ = pages.rows;
+        maxThumbWidth_ = std::max(maxThumbWidth_, pages.widestThumbnail);
     }
-    observer_.SubscribedChannelChanged(shown);
-    // The refilled list marks the desktop's images again.
-    ShowDesktopImages();
+    observer_.SubscribedChannelChanged(pages.shown);
+    if (pages.withRows) {
+        // The refilled list marks the desktop's images again.
+        ShowDesktopImages();
+    }
 }
 
-void Session::ShowPendingRows() {
-    if (rowsPending_ && !isWorking()) {
-        WorkScope work(*this);
-        ShowSubscribedChannel();
-    }
+Session::Request Session::RowsRequest() {
+    return {Kind::Rows, [this]() -> Job {
+                if (!rowsPending_ || openChannel_ < 0) {
+                    return {};
+                }
+                const int channel = openChannel_;
+                return [this, channel](Backstage& b) -> Finisher {
+                    const std::string id = b.channels.directory().ChannelValue("id", channel);
+                    if (!b.LoadSubscribed(channel, id)) {
+                        return {};
+                    }
+                    ChannelPages pages = ChannelPages::Of(b.channels, true);
+                    return [this, pages = std::move(pages)] {
+                        if (rowsPending_) {
+                            ShowPages(pages);
+                        }
+                    };
+                };
+            }};
 }
 
 std::filesystem::path Session::ThumbnailPath(int image) const {
-    return channels_->ThumbnailPath(image);
+    if (image < 0 || static_cast<std::size_t>(image) >= listedRows_.size()) {
+        return {};
+    }
+    return listedRows_[static_cast<std::size_t>(image)].thumbnail;
 }
 
 std::optional<ThumbnailPicture> Session::ThumbnailBitmap(const std::filesystem::path& thumbnail) {
     return thumbnails_.Picture(thumbnail);
 }
 
+// The schedule and the changes.
+
 void Session::Tick(DateTime now) {
-    // A tick that finds other work running is skipped; the next one decides
-    // afresh.
-    if (isWorking() || !settingsLoaded_) {
+    if (!settingsLoaded_ || closing_) {
         return;
     }
-    observer_.SetSchedulerRunning(false);
-    if (directoryRetry_.IsDue(now)) {
-        RetryChannelDirectory(now);
+    if (directoryRetry_.IsDue(now) && !Pending(Kind::Directory) && !Running(Kind::Directory)) {
+        Enqueue(DirectoryRequest(DirectoryReason::Retry));
     }
     if (!SchedulerRuns()) {
-        // The timer ran for the retry alone; the schedule stays off.
-        observer_.SetSchedulerRunning(TimerNeeded());
         return;
     }
-    std::string error;
-    {
-        WorkScope work(*this);
-        try {
-            if (scheduler_->Tick(now)) {
-                RecordChange();
-                observer_.ShowCurrentImage(settings_.currentImage);
-                ShowDesktopImages();
-            }
-        } catch (const std::exception& e) {
-            error = e.what();
+    // While work runs, its own texts stay in the status line.
+    if (!running_) {
+        observer_.SetStatus(scheduler_.StatusText());
+    }
+    StartDueChange(now);
+}
+
+void Session::StartDueChange(DateTime now) {
+    if (!SchedulerRuns() || closing_) {
+        return;
+    }
+    if (settings_.currentChannel < 0) {
+        // Nothing to show yet: the user's own wallpaper stays, and the change
+        // stays due for the first subscription.
+        changeAsked_ = false;
+        return;
+    }
+    if (Pending(Kind::Change)) {
+        return;  // one waits already
+    }
+    if (!changeAsked_) {
+        const bool due =
+            scheduler_.IsChangeDue(now) && (!changeRetry_.pending() || changeRetry_.IsDue(now));
+        // A scheduled change that runs decides by its own result.
+        if (!due || Running(Kind::Change)) {
+            return;
         }
     }
-    observer_.SetSchedulerRunning(TimerNeeded());
-    // A tick without a change still fills rows put off at start-up.
-    ShowPendingRows();
-    if (!error.empty() && !closing_) {
-        observer_.ShowError(error);
-    }
+    Enqueue(ChangeRequest());
 }
 
 void Session::ChangeNow() {
-    scheduler_->forceChange = true;
-}
-
-bool Session::forceChange() const {
-    return scheduler_->forceChange;
+    changeAsked_ = true;
+    StartDueChange(clock_.Now());
 }
 
 void Session::SetSchedulerEnabled(bool enabled) {
     settings_.enableScheduler = enabled;
     observer_.SetSchedulerRunning(TimerNeeded());
-    if (!SchedulerRuns()) {
-        // No tick will come to fill rows put off at start-up.
-        observer_.RunSoon([this] { ShowPendingRows(); });
+    if (SchedulerRuns()) {
+        StartDueChange(clock_.Now());
+    } else if (rowsPending_) {
+        // No change will come to fill the rows put off at start-up.
+        Enqueue(RowsRequest());
     }
+}
+
+Session::Request Session::ChangeRequest() {
+    return {Kind::Change, [this]() -> Job {
+                changeAsked_ = false;
+                const int channel = settings_.currentChannel;
+                if (channel < 0) {
+                    return {};
+                }
+                const DateTime changeTime = clock_.Now();
+                return [this, snapshot = settings_, channel, changeTime](Backstage& b) -> Finisher {
+                    b.settings = snapshot;
+                    b.installed = false;
+                    ChangeOutcome outcome;
+                    try {
+                        RunScheduledChange(b.source, b.change, b.feedback, channel);
+                    } catch (const std::exception& e) {
+                        outcome.error = e.what();
+                    }
+                    outcome.installed = b.installed;
+                    outcome.currentImage = b.settings.currentImage;
+                    outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
+                    // The new wallpaper comes first; the pages, whose
+                    // thumbnails may all need a check over the network, are
+                    // refilled after it, also when it failed.
+                    if (!b.cancelled) {
+                        outcome.pages = ChannelPages::Of(b.channels, true);
+                    }
+                    return [this, outcome = std::move(outcome), changeTime] {
+                        ChangeFinished(outcome, changeTime);
+                        if (!outcome.installed) {
+                            changeRetry_.Failed(clock_.Now());
+                        }
+                        if (outcome.pages) {
+                            ShowPages(*outcome.pages);
+                        }
+                        if (!outcome.error.empty()) {
+                            observer_.ShowError(outcome.error);
+                        }
+                    };
+                };
+            }};
+}
+
+void Session::ChangeFinished(const ChangeOutcome& outcome, DateTime changeTime) {
+    if (!outcome.installed) {
+        return;
+    }
+    changeRetry_.Succeeded();
+    settings_.currentImage = outcome.currentImage;
+    settings_.lastChange = changeTime;
+    RecordChange(outcome.wallpaper);
+    observer_.ShowCurrentImage(settings_.currentImage);
+    ShowDesktopImages();
 }
 
 void Session::PickImage(int row) {
-    if (isWorking()) {
-        // Put on the desktop when the running work ends, so the user's pick
-        // comes last.
-        pendingPick_ = row;
-        return;
-    }
-    PutImageOnDesktop(row);
+    Enqueue(PickRequest(row));
 }
 
-void Session::PutImageOnDesktop(int row) {
-    WorkScope work(*this);
-    const BusyScope busy(observer_);
-    try {
-        settings_.currentImage = row;
-        change_->ChangeDesktop(row);
-        RecordChange();
-        observer_.ShowCurrentImage(row);
-        ShowDesktopImages();
-        settings_.lastChange = clock_.Now();
-        SaveSettings();
-    } catch (const std::exception&) {
-        // A failed hand-picked change ends quietly: what was done stays, the
-        // rest is skipped.
+Session::Request Session::PickRequest(int row) {
+    // The picture the user saw on the row, named now.
+    std::string channelId = listedChannelId_;
+    std::string fileName;
+    if (row >= 0 && static_cast<std::size_t>(row) < listedRows_.size()) {
+        fileName = listedRows_[static_cast<std::size_t>(row)].fileName;
+    } else {
+        row = -1;
     }
+    return {Kind::Pick,
+            [this, row, channelId = std::move(channelId), fileName = std::move(fileName)]() -> Job {
+                const int channel = settings_.currentChannel;
+                if (channel < 0) {
+                    return {};
+                }
+                return [this, snapshot = settings_, channel, row, channelId,
+                        fileName](Backstage& b) -> Finisher {
+                    b.settings = snapshot;
+                    b.installed = false;
+                    ChangeOutcome outcome;
+                    std::int32_t image = row;
+                    const BusyScope busy(b.feedback);
+                    if (!b.LoadSubscribed(channel, channelId)) {
+                        image = -2;
+                    } else if (row >= 0 && FileNameFromUrl(b.channels.controlFile().ImageValue(
+                                               "loc", row)) != fileName) {
+                        // The channel changed since the list was filled: the
+                        // same picture elsewhere, or none.
+                        image = -2;
+                        const int count = b.channels.controlFile().ImageCount();
+                        for (int i = 0; i < count; ++i) {
+                            if (FileNameFromUrl(b.channels.controlFile().ImageValue("loc", i)) ==
+                                fileName) {
+                                image = i;
+                                break;
+                            }
+                        }
+                    }
+                    if (image == -2) {
+                        outcome.status = "The picture you chose is no longer in the channel";
+                    } else {
+                        try {
+                            b.settings.currentImage = image;
+                            b.change.ChangeDesktop(image);
+                        } catch (const std::exception&) {
+                            // A failed hand-picked change ends quietly.
+                        }
+                    }
+                    outcome.installed = b.installed;
+                    outcome.currentImage = b.settings.currentImage;
+                    outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
+                    return [this, outcome = std::move(outcome)] {
+                        if (!outcome.status.empty()) {
+                            observer_.SetStatus(outcome.status);
+                        }
+                        ChangeFinished(outcome, clock_.Now());
+                        if (outcome.installed) {
+                            Guarded([this] { SaveSettings(); });
+                        }
+                    };
+                };
+            }};
 }
 
-bool Session::RequestClose() {
-    if (isWorking()) {
-        // Closing in the middle of a download or a change would pull the
-        // window from under it; it closes when the work is done. The
-        // transfers in flight end now, leaving every cached copy as it was,
-        // so the work left runs on what is cached and ends soon.
-        pendingClose_ = true;
-        closing_ = true;
-        http_->Cancel();
-        return false;
-    }
-    return true;
-}
-
-void Session::Finish() {
-    if (finished_) {
-        return;
-    }
-    finished_ = true;
-    observer_.SetSchedulerRunning(false);
-    Guarded([this] { SaveSettings(); });
-}
-
-void Session::AfterWork() {
-    observer_.WorkEnded();
-    if (closing_) {
-        // The user asked to go; a pick made before that is not worth the wait.
-        pendingPick_.reset();
-    }
-    if (!pendingPick_ && !pendingClose_) {
-        return;
-    }
-    // Runs outside the handler that just finished.
-    observer_.RunSoon([this] {
-        if (isWorking()) {
-            return;
-        }
-        if (const std::optional<int> row = std::exchange(pendingPick_, std::nullopt)) {
-            PutImageOnDesktop(*row);
-        }
-        if (pendingClose_ && !isWorking()) {
-            pendingClose_ = false;
-            observer_.CloseNow();
-        }
-    });
-}
-
-}  // namespace wylo
-
-namespace wylo {
+// The wallpaper history.
 
 void Session::LoadHistory() {
     WallpaperHistoryLoad loaded =
@@ -452,46 +870,14 @@ void Session::SaveHistory() {
     }
 }
 
-void Session::RecordChange() {
-    const std::vector<DesktopChange::DrawnImage>& drawn = change_->drawnImages();
-    if (drawn.empty()) {
+void Session::RecordChange(PastWallpaper wallpaper) {
+    if (wallpaper.images.empty() || !IsSafeName(wallpaper.channelId)) {
         // A plain background is nothing to go back to.
         desktopFromHistory_ = false;
         NotifyHistory();
         return;
     }
-    const ControlFile& file = channels_->controlFile();
-    PastWallpaper wallpaper;
     wallpaper.time = clock_.Now();
-    wallpaper.channel = settings_.currentChannel;
-    wallpaper.channelId = channels_->selectedChannelId();
-    for (const DesktopChange::DrawnImage& d : drawn) {
-        const std::string loc = file.ImageValue("loc", d.image);
-        PastWallpaper::Image image;
-        image.monitor = d.monitor;
-        image.image = d.image;
-        image.fileName = FileNameFromUrl(loc);
-        image.title = ImageCaption(file.ImageValue("title", d.image), loc);
-        image.background = file.ImageValue("background", d.image);
-        image.font = file.ImageValue("font", d.image);
-        // Only what the history file can hold and read back: a picture that
-        // was drawn has a safe name, and colours the channel wrote oddly are
-        // left to the defaults.
-        if (!IsSafeName(image.fileName)) {
-            continue;
-        }
-        for (std::string* colour : {&image.background, &image.font}) {
-            if (colour->size() != 7 || (*colour)[0] != '#' ||
-                colour->find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos) {
-                colour->clear();
-            }
-        }
-        wallpaper.images.push_back(std::move(image));
-    }
-    if (wallpaper.images.empty() || !IsSafeName(wallpaper.channelId)) {
-        desktopFromHistory_ = false;
-        return;
-    }
     history_.Add(std::move(wallpaper));
     desktopFromHistory_ = true;
     SaveHistory();
@@ -506,61 +892,89 @@ void Session::NotifyHistory() {
 }
 
 void Session::GoBack() {
-    StepThroughHistory(-1);
+    Enqueue(StepRequest(-1));
 }
 
 void Session::GoForward() {
-    StepThroughHistory(+1);
+    Enqueue(StepRequest(+1));
 }
 
-void Session::StepThroughHistory(int step) {
-    // User input waits while work runs, so this comes only from outside it.
-    const std::optional<std::size_t> position = history_.position();
-    if (isWorking() || !position || (step > 0 && !desktopFromHistory_)) {
-        return;
-    }
-    WorkScope work(*this);
-    const BusyScope busy(observer_);
-    // After a change that drew nothing, "Previous" goes to the current entry.
-    std::ptrdiff_t i = static_cast<std::ptrdiff_t>(*position);
-    if (desktopFromHistory_) {
-        i += step;
-    }
-    const auto count = static_cast<std::ptrdiff_t>(history_.entries().size());
-    int passedOver = 0;
-    for (; i >= 0 && i < count; i += step) {
-        const PastWallpaper& wallpaper = history_.entries()[static_cast<std::size_t>(i)];
-        HistorySource source(AppFolder(platform_), wallpaper);
-        if (!source.IsCached()) {
-            ++passedOver;
-            continue;
-        }
-        std::vector<DesktopChange::DrawnImage> plan;
-        for (const PastWallpaper::Image& image : wallpaper.images) {
-            plan.push_back({image.monitor, image.image});
-        }
-        // The program's own change, on the history's pictures: the same
-        // steps and the same place for the result.
-        DesktopChange change(platform_, settings_, source, observer_);
-        change.SetDesktopSink(change_->desktopSink());
-        try {
-            change.ChangeDesktopTo(plan);
-        } catch (const std::exception& e) {
-            observer_.ShowError(e.what());
-            return;
-        }
-        history_.MoveTo(static_cast<std::size_t>(i));
-        desktopFromHistory_ = true;
-        SaveHistory();
-        NotifyHistory();
-        ShowDesktopImages();
-        return;
-    }
-    observer_.SetStatus(
-        passedOver > 0 ? std::string("The pictures of the ") + (step < 0 ? "earlier" : "later") +
-                             " wallpapers are no longer in the cache"
-                       : std::string("There is no ") + (step < 0 ? "earlier" : "later") +
-                             " wallpaper in the history");
+Session::Request Session::StepRequest(int step) {
+    return {Kind::Step, [this, step]() -> Job {
+                const std::optional<std::size_t> position = history_.position();
+                if (!position || (step > 0 && !desktopFromHistory_)) {
+                    return {};
+                }
+                // After a change that drew nothing, "Previous" goes to the
+                // current entry.
+                std::ptrdiff_t i = static_cast<std::ptrdiff_t>(*position);
+                if (desktopFromHistory_) {
+                    i += step;
+                }
+                // The entries to try, nearest first, each with its place.
+                std::vector<std::pair<std::size_t, PastWallpaper>> candidates;
+                const auto count = static_cast<std::ptrdiff_t>(history_.entries().size());
+                for (; i >= 0 && i < count; i += step) {
+                    candidates.emplace_back(static_cast<std::size_t>(i),
+                                            history_.entries()[static_cast<std::size_t>(i)]);
+                }
+                return [this, snapshot = settings_, step,
+                        candidates = std::move(candidates)](Backstage& b) -> Finisher {
+                    b.settings = snapshot;
+                    b.installed = false;
+                    ChangeOutcome outcome;
+                    const BusyScope busy(b.feedback);
+                    int passedOver = 0;
+                    for (const auto& [place, wallpaper] : candidates) {
+                        HistorySource source(b.channels.appFolder(), wallpaper);
+                        if (!source.IsCached()) {
+                            ++passedOver;
+                            continue;
+                        }
+                        std::vector<DesktopChange::DrawnImage> plan;
+                        for (const PastWallpaper::Image& image : wallpaper.images) {
+                            plan.push_back({image.monitor, image.image});
+                        }
+                        // The program's own change, on the history's
+                        // pictures: the same steps and the same place for
+                        // the result.
+                        DesktopChange change(b.platform, b.settings, source, b.feedback);
+                        change.SetDesktopSink(b.change.desktopSink());
+                        try {
+                            change.ChangeDesktopTo(plan);
+                        } catch (const std::exception& e) {
+                            outcome.error = e.what();
+                            break;
+                        }
+                        outcome.installed = b.installed;
+                        outcome.historyEntry = place;
+                        break;
+                    }
+                    if (!outcome.historyEntry && outcome.error.empty()) {
+                        const char* way = step < 0 ? "earlier" : "later";
+                        outcome.status =
+                            passedOver > 0
+                                ? std::string("The pictures of the ") + way +
+                                      " wallpapers are no longer in the cache"
+                                : std::string("There is no ") + way + " wallpaper in the history";
+                    }
+                    return [this, outcome = std::move(outcome)] {
+                        if (outcome.installed && outcome.historyEntry) {
+                            history_.MoveTo(*outcome.historyEntry);
+                            desktopFromHistory_ = true;
+                            SaveHistory();
+                            NotifyHistory();
+                            ShowDesktopImages();
+                        }
+                        if (!outcome.status.empty()) {
+                            observer_.SetStatus(outcome.status);
+                        }
+                        if (!outcome.error.empty()) {
+                            observer_.ShowError(outcome.error);
+                        }
+                    };
+                };
+            }};
 }
 
 DesktopImages Session::DesktopNow() const {
@@ -575,8 +989,8 @@ DesktopImages Session::DesktopNow() const {
         i.title = image.title;
         // The row of the same picture: same channel, same place, same file.
         const auto row = static_cast<std::size_t>(image.image);
-        if (wallpaper->channelId == listedChannelId_ && row < listedFiles_.size() &&
-            listedFiles_[row] == image.fileName) {
+        if (wallpaper->channelId == listedChannelId_ && row < listedRows_.size() &&
+            listedRows_[row].fileName == image.fileName) {
             i.row = image.image;
         }
         shown.images.push_back(std::move(i));
@@ -586,58 +1000,10 @@ DesktopImages Session::DesktopNow() const {
 
 void Session::ShowDesktopImages() {
     const DesktopImages shown = DesktopNow();
-    scheduler_->desktopName = shown.Name();
+    scheduler_.SetDesktopName(shown.Name());
     observer_.DesktopImagesChanged(shown);
-    if (const std::string text = scheduler_->StatusText(); settingsLoaded_ && !text.empty()) {
+    if (const std::string text = scheduler_.StatusText(); settingsLoaded_ && !text.empty()) {
         observer_.SetStatus(text);
-    }
-}
-
-bool Session::FetchAndLoadDirectory() {
-    directoryError_.clear();
-    if (!FetchChannelDirectory()) {
-        directoryError_ = channels_->LastDownloadError();
-        if (!std::filesystem::exists(channels_->DirectoryPath())) {
-            return false;
-        }
-    }
-    LoadChannelDirectory();
-    return !channelList_.empty();
-}
-
-void Session::ChannelDirectoryUnavailable(DateTime now) {
-    directoryRetry_.Failed(now);
-    std::string text = "The channel directory could not be fetched";
-    if (!directoryError_.empty()) {
-        text += " (" + ShortenedText(directoryError_, 120) + ")";
-    } else if (channels_->directory().ChannelCount() > 0) {
-        text = "No channel of the directory could be fetched";
-    }
-    text += "; Wylo will try again in " + DelayText(directoryRetry_.delaySeconds());
-    scheduler_->notice = text;
-    observer_.SetStatus(text);
-    observer_.SetSchedulerRunning(TimerNeeded());
-}
-
-void Session::RetryChannelDirectory(DateTime now) {
-    WorkScope work(*this);
-    bool listed = false;
-    try {
-        listed = FetchAndLoadDirectory();
-    } catch (const std::exception& e) {
-        // Said in the status line: a box at every retry would nag.
-        directoryError_ = e.what();
-    }
-    if (!listed) {
-        ChannelDirectoryUnavailable(now);
-        return;
-    }
-    directoryRetry_.Succeeded();
-    scheduler_->notice.clear();
-    // The subscription that could not be reopened at start opens now.
-    if (settings_.currentChannel != -1 && openChannel_ != settings_.currentChannel &&
-        IsListed(settings_.currentChannel)) {
-        Guarded([this] { Subscribe(settings_.currentChannel); });
     }
 }
 

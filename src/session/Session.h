@@ -1,67 +1,64 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/DateTime.h"
-#include "channels/ChannelSession.h"
+#include "schedule/ScheduleTick.h"
 #include "session/RetryBackoff.h"
 #include "session/SessionObserver.h"
 #include "session/Thumbnails.h"
 #include "session/WallpaperHistory.h"
+#include "session/WorkerThread.h"
 #include "settings/Settings.h"
 
 namespace wylo {
 
 class Clock;
-class DesktopChange;
-class HttpClient;
 class Platform;
-class Scheduler;
-class SessionChannelSource;
 
-// The program itself, without a window: it owns the settings, the HTTP
-// client, the channels, the desktop change and the scheduler, and runs the
-// start-up, the channel list, the subscription, the schedule's tick, "Change
-// Now", the hand-picked image, saving and closing. A window binds its
-// controls to it and shows what it reports through the observer.
+// The program itself, without a window: it owns the settings, the channels,
+// the schedule and the wallpaper history, and runs the start-up, the channel
+// list, the subscription, the schedule's tick, "Change Now", the hand-picked
+// image, the steps through the history, saving and closing. A window binds
+// its controls to it and shows what it reports through the observer.
 //
-// All work runs on one thread. While work runs, the observer may let paint
-// and timer events through, so calls can arrive in the middle of it; none
-// nests: a tick is skipped, a hand-picked image is put on the desktop after
-// the work, and a close waits for it.
+// Every call is made on the window's thread and returns at once. Whatever is
+// slow (the network, decoding, composing, writing, installing) runs as a job
+// on a thread beside the window, one job after another in the order asked
+// for; a job works on its own copy of what it needs, and its result comes
+// back to the window's thread through the observer's RunSoon, where only the
+// session's own state changes.
 class Session {
 public:
     // Everything passed in must outlive the session. directoryUrl is where the
     // channel directory is fetched from.
     Session(Platform& platform, const Clock& clock, std::string directoryUrl,
             SessionObserver& observer);
+    // Cancels the work and waits for the job that runs; saves nothing.
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // The start-up sequence, run once: the app folder, the window's own
-    // steps, the channel directory and list, and the settings (which may
-    // reopen the subscribed channel). A step that fails is reported and the
-    // next one runs.
+    // The start-up sequence, run once: the app folder, the history, the
+    // window's own steps and the settings at once; then, beside the window,
+    // the channel directory and list, the subscribed channel and a change
+    // that is due. A step that fails is reported and the next one runs.
     void Start();
 
     // The user's settings. The window writes the user's changes here as they
-    // are made.
+    // are made; a job takes a copy when it begins.
     Settings& settings() { return settings_; }
     const Settings& settings() const { return settings_; }
-    void LoadSettings();
     // Throws Error("Unable to write to <path>") when the file cannot be written.
     void SaveSettings();
 
-    // Channel directory and list.
-    bool FetchChannelDirectory();
-    // Builds the channel list from the local copy of the directory; false
-    // when there is none. Throws Error when it does not parse.
-    bool LoadChannelDirectory();
     // The channel at index in the directory was chosen in the list: fetches
     // and shows its details.
     void SelectChannel(int index);
@@ -74,22 +71,24 @@ public:
 
     // Subscribes to the channel at index in the directory and shows its pages.
     void Subscribe(int index);
-    // Refills the subscribed channel's pages from the loaded control file.
-    // Every thumbnail is fetched or confirmed, all at once, before the rows
-    // are measured.
-    void ShowSubscribedChannel();
 
-    // The schedule's one-second tick.
+    // The one-second tick: shows the next change time, and starts a change
+    // that is due or a retry of the channel directory.
     void Tick(DateTime now);
-    // "Change Now": the next tick changes the desktop.
+    // "Change Now": a change starts at once, or right after the one that
+    // runs; asking again while one waits adds nothing. While the schedule is
+    // off it waits until it is on again.
     void ChangeNow();
-    bool forceChange() const;
-    // The scheduler's check box; no tick runs before the settings are read.
+    // A "Change Now" waits for its turn or for the schedule.
+    bool changeAsked() const { return changeAsked_; }
+    // The scheduler's check box.
     void SetSchedulerEnabled(bool enabled);
     bool SchedulerRuns() const { return settingsLoaded_ && settings_.enableScheduler; }
 
-    // The user picked image row: puts it on the desktop now, or after the
-    // work that runs, and saves the settings.
+    // The user picked the picture of image row in the images list: it goes on
+    // the desktop after the work asked for before, and the settings are
+    // saved. The picture is named now, so a list refilled meanwhile cannot
+    // swap in another; -1 (no row) takes the next image by the rotation.
     void PickImage(int row);
 
     // "Previous" and "Next": put the wallpaper before or after the current
@@ -106,113 +105,146 @@ public:
     // While the channel directory could not be had at start, the tick fetches
     // it again with growing pauses until the host answers.
     const RetryBackoff& directoryRetry() const { return directoryRetry_; }
+    // A scheduled change that put nothing on the desktop is tried again
+    // with the same growing pauses, not at every tick.
+    const RetryBackoff& changeRetry() const { return changeRetry_; }
     // The one-second timer is needed: for the schedule, or for a retry.
     bool TimerNeeded() const {
         return SchedulerRuns() || (settingsLoaded_ && directoryRetry_.pending());
     }
 
-    // True when the window may close now; false while work runs, in which
-    // case the transfers in flight are cancelled, every later one fails at
-    // once, and the observer's CloseNow comes once the work has ended.
-    bool RequestClose();
-    // The window goes: saves the settings (an error is reported). Runs once.
-    void Finish();
+    // The window goes, at once: the work asked for is dropped, the job that
+    // runs is cancelled, the settings are saved (a failure is reported
+    // through ShowExitProblem, which holds nothing up) and the worker is
+    // given a moment to end. False when the job still ran then: it is left
+    // behind, and the program should end without running more of its own
+    // code. Runs once.
+    bool Finish();
+
+    // Work runs or waits.
+    bool busy() const { return running_ || !pending_.empty(); }
 
     // State the pages show.
-    bool isWorking() const { return workDepth_ > 0; }
     const std::string& termsUrl() const { return termsUrl_; }
     const std::string& previewUrl() const { return previewUrl_; }
+    // The channel whose details were fetched last.
+    const std::string& selectedChannelId() const { return selectedChannelId_; }
     int maxThumbWidth() const { return maxThumbWidth_; }
-    // The images list's pictures: where image's thumbnail is kept (empty when
-    // it has none), and the picture of a thumbnail file.
+    // The images list's pictures: where the thumbnail of image is kept (empty
+    // when it has none), and the picture of a thumbnail file.
     std::filesystem::path ThumbnailPath(int image) const;
     std::optional<ThumbnailPicture> ThumbnailBitmap(const std::filesystem::path& thumbnail);
     void ReleaseThumbnails() { thumbnails_.Release(); }
 
-    ChannelSession& channels() { return *channels_; }
-    DesktopChange& desktopChange() { return *change_; }
-
-    // Marks work in progress for its lifetime; the last one out runs what was
-    // asked for meanwhile.
-    class WorkScope {
-    public:
-        explicit WorkScope(Session& session) : session_(session) { ++session_.workDepth_; }
-        ~WorkScope() {
-            if (--session_.workDepth_ == 0) {
-                session_.AfterWork();
-            }
-        }
-        WorkScope(const WorkScope&) = delete;
-        WorkScope& operator=(const WorkScope&) = delete;
-
-    private:
-        Session& session_;
-    };
-
 private:
-    void PutImageOnDesktop(int row);
-    SubscribedChannel SubscribedChannelTexts() const;
-    // The subscribed channel's texts, with the rows still to come.
-    void ShowSubscribedChannelTexts();
-    // Fills the rows put off at start-up, unless work runs.
-    void ShowPendingRows();
-    void AfterWork();
+    struct Backstage;
+    struct Mailbox;
+    struct ChannelPages;
+    struct DirectoryOutcome;
+    struct SelectOutcome;
+    struct ChangeOutcome;
+    // What runs on the window's thread once a job has ended.
+    using Finisher = std::function<void()>;
+    // A job: runs beside the window on the backstage and returns its finisher.
+    using Job = std::function<Finisher(Backstage&)>;
+    enum class Kind { Directory, Select, Subscribe, Change, Pick, Step, Rows };
+    // Work asked for. Its job is made when its turn comes, so it starts from
+    // what the work before it left; an empty job means nothing is left to do.
+    struct Request {
+        Kind kind;
+        std::function<Job()> begin;
+    };
+    enum class DirectoryReason { Start, Refresh, Retry };
+
+    void Enqueue(Request request);
+    void StartNext();
+    bool Pending(Kind kind) const;
+    bool Running(Kind kind) const { return running_ && runningKind_ == kind; }
+
+    void LoadSettings();
+    Request DirectoryRequest(DirectoryReason reason);
+    void DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome);
+    void ShowSelected(const SelectOutcome& outcome);
+    Request SubscribeRequest(int index, bool withRows);
+    // Opens the subscribed channel once the list holds it, the change that
+    // is due first when there is one.
+    void ReopenSubscription();
+    void ShowPages(const ChannelPages& pages);
+    Request ChangeRequest();
+    Request PickRequest(int row);
+    Request StepRequest(int step);
+    Request RowsRequest();
+    // Starts the change the schedule or "Change Now" asks for, unless one
+    // runs or waits.
+    void StartDueChange(DateTime now);
+    // A change is over: when it reached the desktop, the current image, the
+    // last change and the history move.
+    void ChangeFinished(const ChangeOutcome& outcome, DateTime changeTime);
+    bool IsListed(int channel) const;
+
     // The history: read at start, a new entry after each change, a step.
     void LoadHistory();
-    void RecordChange();
+    void RecordChange(PastWallpaper wallpaper);
     void SaveHistory();
     void NotifyHistory();
-    void StepThroughHistory(int step);
     // Tells the window and the status text what is on the desktop now.
     void ShowDesktopImages();
-    // Fetches the directory and builds the list; false when no list came of it.
-    bool FetchAndLoadDirectory();
     void ChannelDirectoryUnavailable(DateTime now);
-    void RetryChannelDirectory(DateTime now);
     // Runs one step of a sequence; an error it throws is reported.
     template <typename Step>
     void Guarded(Step&& step);
-    bool IsListed(int channel) const;
 
     Platform& platform_;
     const Clock& clock_;
     SessionObserver& observer_;
     Settings settings_;
-    std::unique_ptr<HttpClient> http_;
-    std::unique_ptr<ChannelSession> channels_;
-    std::unique_ptr<SessionChannelSource> source_;
-    std::unique_ptr<DesktopChange> change_;
-    std::unique_ptr<Scheduler> scheduler_;
+    Scheduler scheduler_{platform_, settings_};
     ThumbnailCache thumbnails_;
+
+    std::shared_ptr<Mailbox> mailbox_;
+    // Alive as long as the session: a result posted for a session that has
+    // gone is dropped.
+    std::shared_ptr<int> life_ = std::make_shared<int>(0);
+    std::shared_ptr<Backstage> backstage_;
+    std::deque<Request> pending_;
+    bool running_ = false;
+    Kind runningKind_ = Kind::Directory;
+    WorkerThread worker_;
 
     std::vector<ChannelSession::ChannelListEntry> channelList_;
     std::string termsUrl_;
     std::string previewUrl_;
+    std::string selectedChannelId_;
     int maxThumbWidth_ = 0;
     int singleMonitorEntries_ = 0;
-    int workDepth_ = 0;
     bool settingsLoaded_ = false;
     bool finished_ = false;
-    bool pendingClose_ = false;
-    // A close was asked for: no more network, no more message boxes.
+    bool workStopped_ = true;
+    // A close was asked for: no more work, no more message boxes.
     bool closing_ = false;
-    // The start-up subscription fills the rows after the first change.
-    bool deferRows_ = false;
+    bool changeAsked_ = false;
+    // The subscribed channel's rows wait for the change due at start.
     bool rowsPending_ = false;
-    std::optional<int> pendingPick_;
 
     WallpaperHistory history_;
     // The desktop shows the history's current wallpaper; false after a
     // change that could draw no image.
     bool desktopFromHistory_ = false;
     RetryBackoff directoryRetry_;
+    RetryBackoff changeRetry_;
     std::string directoryError_;
+    int directoryChannelCount_ = 0;
     // The channel whose pages are open; -1 none.
     int openChannel_ = -1;
-    // The channel and the file name of each row of the images list, so a
-    // wallpaper of the history is marked only on the row of its own picture.
+    // The channel, and the picture and thumbnail of each row of the images
+    // list, so a pick names its picture and a wallpaper of the history is
+    // marked only on the row of its own picture.
     std::string listedChannelId_;
-    std::vector<std::string> listedFiles_;
+    struct ListedRow {
+        std::string fileName;
+        std::filesystem::path thumbnail;
+    };
+    std::vector<ListedRow> listedRows_;
 };
 
 }  // namespace wylo

@@ -74,8 +74,9 @@ struct DesktopImages {
 
 // How the session reaches the window. Besides the status text, the progress
 // and the busy cursor, it asks the window to do its own steps of the
-// start-up and to show what the session's work produced. The window runs
-// nothing of the program's logic itself.
+// start-up and to show what the session's work produced. Every call but
+// RunSoon comes on the window's thread. The window runs nothing of the
+// program's logic itself.
 class SessionObserver : public Feedback {
 public:
     // Start-up, in this order; a step that throws is reported and the next
@@ -129,15 +130,14 @@ public:
 
     // An error that ended a piece of work, for the program's default error box.
     virtual void ShowError(const std::string& /*message*/) {}
+    // The settings could not be saved as the program ends. Nothing may wait
+    // for the user here: a logout waits for the program. By default the
+    // message goes to the standard error stream.
+    virtual void ShowExitProblem(const std::string& message);
 
-    // The last piece of work has ended: input held back meanwhile may go
-    // through now.
-    virtual void WorkEnded() {}
-
-    // Runs work once the event being handled has ended.
+    // Runs work on the window's thread once the event being handled has
+    // ended, in the order asked. Called from any thread.
     virtual void RunSoon(std::function<void()> work) = 0;
-    // A close asked for during work may now go ahead.
-    virtual void CloseNow() {}
 };
 
 }  // namespace wylo

@@ -16,6 +16,7 @@
 #include "platform/AppFolder.h"
 #include "platform/fake/FakePlatform.h"
 #include "session/Session.h"
+#include "support/PostedWork.h"
 #include "support/PublishedChannels.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
@@ -50,7 +51,7 @@ public:
     }
     void SubscribedChannelMarked(int channel) override { markedChannel = channel; }
     void ShowError(const std::string& message) override { errors.push_back(message); }
-    void RunSoon(std::function<void()> work) override { work(); }
+    void RunSoon(std::function<void()> work) override { posted.Post(std::move(work)); }
 
     std::vector<std::string> statuses;
     std::vector<std::string> errors;
@@ -61,7 +62,13 @@ public:
     bool timerRunning = false;
     int markedChannel = -2;
     int opened = 0;
+    test::PostedWork posted;
 };
+
+// Runs what the session posts back until its work is done.
+void Settle(Session& session, Observer& observer) {
+    ASSERT_TRUE(observer.posted.RunUntil([&] { return !session.busy(); }));
+}
 
 class HistorySessionTest : public ::testing::Test {
 protected:
@@ -81,11 +88,13 @@ protected:
         test::PublishFlatChannel(server_, count);
         WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
         session_.Start();
+        Settle();
         ASSERT_EQ(observer_.opened, 1);
     }
+    void Settle() { wylo::Settle(session_, observer_); }
     void ChangeNow() {
         session_.ChangeNow();
-        session_.Tick(clock_.Now());
+        Settle();
     }
     // The image whose picture fills the middle of the (first) monitor.
     int ImageOnDesktop() const { return ImageAt(160, 100); }
@@ -130,6 +139,7 @@ TEST_F(HistorySessionTest, TheDesktopsImageIsNamedAndMarked) {
     EXPECT_THAT(observer_.statuses.back(), StartsWith("Image 1 - Next Change : "));
     clock_.Advance(10.0 / kSecondsPerDay);
     session_.Tick(clock_.Now());
+    Settle();
     EXPECT_THAT(observer_.statuses.back(), StartsWith("Image 1 - Next Change : "));
 }
 
@@ -137,7 +147,9 @@ TEST_F(HistorySessionTest, WithTheScheduleOffTheStatusNamesThePictureWithoutATim
     test::PublishFlatChannel(server_, 3);
     WriteSettings("CurrentChannel=0\nEnableScheduler=0\n");
     session_.Start();
+    Settle();
     session_.PickImage(2);
+    Settle();
     EXPECT_EQ(observer_.statuses.back(), "Image 2");
     EXPECT_FALSE(observer_.timerRunning);
 }
@@ -147,6 +159,7 @@ TEST_F(HistorySessionTest, DifferentModeMarksOneRowPerMonitor) {
     test::PublishFlatChannel(server_, 4);
     WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nMultiScreenOpt=1\n");
     session_.Start();
+    Settle();
     ChangeNow();
     ASSERT_EQ(observer_.desktop.images.size(), 2u);
     EXPECT_EQ(observer_.desktop.MonitorsShowing(1), std::vector<int>{0});
@@ -159,12 +172,15 @@ TEST_F(HistorySessionTest, GoingBackPutsEachMonitorsImageBack) {
     test::PublishFlatChannel(server_, 5);
     WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nMultiScreenOpt=1\n");
     session_.Start();
+    Settle();
     ChangeNow();  // images 1 and 2
     ChangeNow();  // images 3 and 4
     EXPECT_EQ(ImageOnDesktop(), 3);
     EXPECT_EQ(ImageAt(480, 100), 4);
 
     session_.GoBack();
+
+    Settle();
     EXPECT_EQ(ImageOnDesktop(), 1);
     EXPECT_EQ(ImageAt(480, 100), 2);
     EXPECT_EQ(session_.settings().currentImage, 4);
@@ -186,15 +202,18 @@ TEST_F(HistorySessionTest, PreviousAndNextWalkTheHistoryWithoutDisturbingTheSche
     server_.Stop();
     clock_.Advance(5.0 / kSecondsPerDay);
     session_.GoBack();
+    Settle();
     EXPECT_EQ(ImageOnDesktop(), 2);
     EXPECT_EQ(platform_.wallpaperCalls.size(), wallpapers + 1);
     EXPECT_EQ(observer_.desktop.images[0].row, 2);
     EXPECT_THAT(observer_.statuses.back(), StartsWith("Image 2 - Next Change : "));
     session_.GoBack();
+    Settle();
     EXPECT_EQ(ImageOnDesktop(), 1);
     EXPECT_FALSE(observer_.canGoBack);
     EXPECT_TRUE(observer_.canGoForward);
     session_.GoBack();
+    Settle();
     EXPECT_EQ(ImageOnDesktop(), 1);
     EXPECT_EQ(observer_.statuses.back(), "There is no earlier wallpaper in the history");
 
@@ -203,14 +222,18 @@ TEST_F(HistorySessionTest, PreviousAndNextWalkTheHistoryWithoutDisturbingTheSche
     EXPECT_EQ(session_.settings().currentImage, 3);
 
     session_.GoForward();
+
+    Settle();
     EXPECT_EQ(ImageOnDesktop(), 2);
     session_.GoForward();
+    Settle();
     EXPECT_EQ(ImageOnDesktop(), 3);
     EXPECT_FALSE(observer_.canGoForward);
 
     // Back once more, then the schedule goes on after the image it showed
     // last, and the new wallpaper is the newest in the history.
     session_.GoBack();
+    Settle();
     server_.Restart();
     ChangeNow();
     EXPECT_EQ(ImageOnDesktop(), 0);
@@ -230,6 +253,7 @@ TEST_F(HistorySessionTest, TheHistoryOutlivesTheProgramAndKeepsFifty) {
     Observer second;
     Session again(platform_, clock_, server_.Url("/wylo.xml"), second);
     again.Start();
+    wylo::Settle(again, second);
     ASSERT_EQ(again.history().entries().size(), 50u);
     // The desktop still shows the last wallpaper: named and marked at start.
     ASSERT_EQ(second.desktop.images.size(), 1u);
@@ -237,6 +261,7 @@ TEST_F(HistorySessionTest, TheHistoryOutlivesTheProgramAndKeepsFifty) {
     int steps = 0;
     while (second.canGoBack) {
         again.GoBack();
+        wylo::Settle(again, second);
         ++steps;
     }
     EXPECT_EQ(steps, 49);
@@ -270,6 +295,7 @@ TEST_F(HistorySessionTest, AChannelThatShrankStillGivesBackTheRightPictures) {
     // Image 3 is gone from the channel but its picture is in the cache: it
     // comes back as it was, and no row of the list claims it.
     session_.GoBack();
+    Settle();
     EXPECT_EQ(ImageOnDesktop(), 3);
     ASSERT_EQ(observer_.desktop.images.size(), 1u);
     EXPECT_EQ(observer_.desktop.images[0].row, -1);
@@ -278,6 +304,7 @@ TEST_F(HistorySessionTest, AChannelThatShrankStillGivesBackTheRightPictures) {
     // A wallpaper whose picture has left the cache is passed over.
     std::filesystem::remove(AppDir() / "cache" / "dunes" / "images" / "img2.jpg");
     session_.GoBack();
+    Settle();
     EXPECT_EQ(ImageOnDesktop(), 1);
     EXPECT_THAT(observer_.errors, IsEmpty());
 }
@@ -287,6 +314,7 @@ TEST_F(HistorySessionTest, AStartWithoutTheHostSaysSoAndFillsTheListWhenItAnswer
     WriteSettings("CurrentChannel=0\nEnableScheduler=0\n");
     server_.Stop();
     session_.Start();
+    Settle();
 
     EXPECT_THAT(observer_.channelList, IsEmpty());
     EXPECT_THAT(observer_.statuses.back(), HasSubstr("The channel directory could not be fetched"));
@@ -298,6 +326,7 @@ TEST_F(HistorySessionTest, AStartWithoutTheHostSaysSoAndFillsTheListWhenItAnswer
     // Still down at the first retry: the pause doubles.
     clock_.Advance(31.0 / kSecondsPerDay);
     session_.Tick(clock_.Now());
+    Settle();
     EXPECT_THAT(observer_.statuses.back(), HasSubstr("try again in 1 minute"));
     const int requests = server_.Count("GET", "/wylo.xml") + server_.Count("HEAD", "/wylo.xml");
     clock_.Advance(30.0 / kSecondsPerDay);
@@ -309,6 +338,7 @@ TEST_F(HistorySessionTest, AStartWithoutTheHostSaysSoAndFillsTheListWhenItAnswer
     server_.Restart();
     clock_.Advance(31.0 / kSecondsPerDay);
     session_.Tick(clock_.Now());
+    Settle();
     ASSERT_EQ(observer_.channelList.size(), 1u);
     EXPECT_EQ(observer_.opened, 1);
     EXPECT_EQ(observer_.markedChannel, 0);
@@ -323,9 +353,11 @@ TEST_F(HistorySessionTest, RetriesOfADamagedDirectoryDoNotRepeatTheErrorBox) {
     WriteFile(AppDir() / "wylo.xml", "<wylo><PROVIDERS>");
     server_.Stop();
     session_.Start();
+    Settle();
     ASSERT_EQ(observer_.errors.size(), 1u);
     clock_.Advance(31.0 / kSecondsPerDay);
     session_.Tick(clock_.Now());
+    Settle();
     EXPECT_EQ(observer_.errors.size(), 1u);
     EXPECT_TRUE(session_.directoryRetry().pending());
     EXPECT_THAT(observer_.statuses.back(), HasSubstr("try again in 1 minute"));
@@ -338,6 +370,7 @@ TEST_F(HistorySessionTest, RetriesOfADamagedDirectoryDoNotRepeatTheErrorBox) {
     server_.Restart();
     clock_.Advance(61.0 / kSecondsPerDay);
     session_.Tick(clock_.Now());
+    Settle();
     EXPECT_EQ(observer_.channelList.size(), 1u);
     EXPECT_FALSE(session_.directoryRetry().pending());
 }

@@ -17,6 +17,8 @@
 #include "platform/AppFolder.h"
 #include "platform/fake/FakePlatform.h"
 #include "session/Session.h"
+#include "support/JpegWriter.h"
+#include "support/PostedWork.h"
 #include "support/PublishedChannels.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
@@ -33,16 +35,11 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-// An observer that remembers what the window would have shown, and can act
-// in the middle of work the way a paint or timer event can.
+// An observer that remembers what the window would have shown; what the
+// session posts back waits until the test runs it, as a window's events do.
 class RecordingObserver : public SessionObserver {
 public:
-    void SetStatus(const std::string& text) override {
-        statuses.push_back(text);
-        if (duringWork) {
-            duringWork(text);
-        }
-    }
+    void SetStatus(const std::string& text) override { statuses.push_back(text); }
     void SettingsLoaded() override { ++settingsLoads; }
     void ShowCurrentImage(int image) override { shownImages.push_back(image); }
     void SetSchedulerRunning(bool running) override { schedulerRunning = running; }
@@ -57,36 +54,20 @@ public:
     void SubscriptionOpened(bool hasNews) override { opened.push_back(hasNews); }
     void SubscriptionFailed(const std::string& message) override { failures.push_back(message); }
     void ShowError(const std::string& message) override { errors.push_back(message); }
-    void RunSoon(std::function<void()> work) override { soon.push_back(std::move(work)); }
-    void CloseNow() override { ++closes; }
-    void TransferPulse() override {
-        if (duringTransfer) {
-            duringTransfer();
-        }
-    }
+    void ShowExitProblem(const std::string& message) override { exitProblems.push_back(message); }
+    void RunSoon(std::function<void()> work) override { posted.Post(std::move(work)); }
 
-    // Runs what was put off, as the event loop would once the handler ends.
-    void RunPending() {
-        while (!soon.empty()) {
-            auto work = std::move(soon.front());
-            soon.pop_front();
-            work();
-        }
-    }
-
-    std::function<void(const std::string&)> duringWork;
-    std::function<void()> duringTransfer;
     std::vector<std::string> statuses;
     std::vector<std::string> errors;
+    std::vector<std::string> exitProblems;
     std::vector<std::string> failures;
     std::vector<bool> opened;
     std::vector<int> shownImages;
     std::vector<ChannelSession::ChannelListEntry> channelList;
     SelectedChannel selected;
     SubscribedChannel subscribed;
-    std::deque<std::function<void()>> soon;
+    test::PostedWork posted;
     int settingsLoads = 0;
-    int closes = 0;
     bool schedulerRunning = false;
 };
 
@@ -104,9 +85,32 @@ protected:
         WriteFile(SettingsFile(), "[Settings]\n" + body);
     }
 
+    // Runs what the session posts back until its work is done.
+    void Settle() {
+        ASSERT_TRUE(observer_.posted.RunUntil([this] { return !session_.busy(); }));
+    }
+    // Runs what the session posts back until pred holds.
+    void RunUntil(const std::function<bool()>& pred) {
+        ASSERT_TRUE(observer_.posted.RunUntil(pred));
+    }
     Session& Started() {
         session_.Start();
+        Settle();
         return session_;
+    }
+    // The picture of image k of the channel is held by the host until the
+    // gate opens; the session is told when the host has been asked for it.
+    void HoldImage(const std::string& channel, int k, std::shared_ptr<test::Gate> gate) {
+        const std::string path = "/c/" + channel + "/images/i" + std::to_string(k) + ".jpg";
+        Bitmap picture(64, 48);
+        picture.Fill(MakeColour(200, 100, 40 * k));
+        const std::string body = test::EncodeJpeg(picture);
+        server_.Route(path, [gate, body](const httplib::Request& req, httplib::Response& res) {
+            if (req.method != "HEAD") {
+                gate->Wait(std::chrono::seconds(30));
+            }
+            res.set_content(body, "image/jpeg");
+        });
     }
 
     TempDir root_;
@@ -139,42 +143,72 @@ TEST_F(SessionTest, StartBuildsTheListAndReopensTheSubscribedChannel) {
     EXPECT_THAT(observer_.errors, IsEmpty());
 }
 
+TEST_F(SessionTest, StartReturnsBeforeTheNetworkAnswers) {
+    test::GateOpener opener;
+    auto gate = opener.gate;
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    server_.Route("/wylo/wylo.xml", [gate](const httplib::Request&, httplib::Response& res) {
+        gate->Wait(std::chrono::seconds(30));
+        res.set_content("<wylo/>", "text/xml");
+    });
+    WriteSettings("CurrentChannel=0\nEnableScheduler=0\n");
+
+    session_.Start();
+
+    // The window has its settings at once; the list follows the host.
+    EXPECT_EQ(observer_.settingsLoads, 1);
+    EXPECT_TRUE(session_.busy());
+    EXPECT_THAT(observer_.channelList, IsEmpty());
+    gate->Open();
+    Settle();
+    EXPECT_FALSE(session_.busy());
+}
+
 TEST_F(SessionTest, WithAChangeDueAtStartTheRowsComeAfterTheFirstWallpaper) {
     test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
     WriteSettings(
         "CurrentChannel=0\nScheduleType=0\nScheduleFrequency=5\nRandomOrder=0\n"
         "CurrentImage=0\nLastChange=08/12/2026 11:00:00\n");
+    std::vector<std::string> order;
+    server_.Route("/c/sea/thumbs/t0.jpg", [&](const httplib::Request&, httplib::Response& res) {
+        order.push_back("thumbnail");
+        res.status = 404;
+    });
 
-    Started();
+    session_.Start();
+    RunUntil([&] { return !observer_.opened.empty(); });
     EXPECT_EQ(observer_.subscribed.title, "The Sea");
     EXPECT_THAT(observer_.subscribed.rows, IsEmpty());
-    // No thumbnail was fetched before the wallpaper.
-    EXPECT_FALSE(std::filesystem::exists(AppDir() / "cache" / "sea" / "thumbs"));
 
-    session_.Tick(clock_.Now());
+    // The change starts without waiting for a tick.
+    Settle();
     EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
-    // Measured exactly as a start without a change due would have.
     ASSERT_EQ(observer_.subscribed.rows.size(), 3u);
-    EXPECT_EQ(observer_.subscribed.rows[0].height, 79);
-    EXPECT_EQ(session_.maxThumbWidth(), 120);
+    EXPECT_EQ(observer_.subscribed.rows[1].height, 79);
     EXPECT_THAT(observer_.shownImages, ElementsAre(0, 1));
+    EXPECT_EQ(session_.settings().lastChange, clock_.Now());
+    EXPECT_THAT(order, ElementsAre("thumbnail"));
 }
 
-TEST_F(SessionTest, RowsPutOffAtStartComeWithTheFirstTickOrWhenTheSchedulerStops) {
+TEST_F(SessionTest, RowsPutOffAtStartComeWhenTheSchedulerStops) {
+    test::GateOpener opener;
     test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    // The change due at start waits on its picture.
+    HoldImage("sea", 1, opener.gate);
     WriteSettings(
-        "CurrentChannel=0\nScheduleType=0\nScheduleFrequency=5\n"
+        "CurrentChannel=0\nScheduleType=0\nScheduleFrequency=5\nRandomOrder=0\nCurrentImage=0\n"
         "LastChange=08/12/2026 11:00:00\n");
-    Started();
+    session_.Start();
+    RunUntil([&] { return !observer_.opened.empty(); });
     ASSERT_THAT(observer_.subscribed.rows, IsEmpty());
 
     session_.SetSchedulerEnabled(false);
-    observer_.RunPending();
+    opener.gate->Open();
+    Settle();
     EXPECT_EQ(observer_.subscribed.rows.size(), 3u);
-    EXPECT_TRUE(platform_.wallpaperCalls.empty());
 }
 
-TEST_F(SessionTest, ACloseDuringNetworkWorkCancelsItAndKeepsTheSettings) {
+TEST_F(SessionTest, ACloseDuringNetworkWorkEndsAtOnceAndKeepsTheSettings) {
     test::GateOpener opener;
     auto gate = opener.gate;
     server_.Route("/wylo/wylo.xml", [gate](const httplib::Request&, httplib::Response& res) {
@@ -182,28 +216,24 @@ TEST_F(SessionTest, ACloseDuringNetworkWorkCancelsItAndKeepsTheSettings) {
         res.set_content("<wylo/>", "text/xml");
     });
     WriteSettings("CurrentChannel=1\nCurrentImage=2\n");
-    bool asked = false;
-    observer_.duringTransfer = [&] {
-        if (!asked && server_.Count("GET", "/wylo/wylo.xml") > 0) {
-            asked = true;
-            EXPECT_FALSE(session_.RequestClose());
-        }
-    };
+    session_.Start();
+    RunUntil([&] { return server_.Count("GET", "/wylo/wylo.xml") > 0; });
 
-    Started();
-    ASSERT_TRUE(asked);
-    // The transfer ended at the close, not at the read timeout.
-    EXPECT_THAT(session_.channels().LastDownloadError(), HasSubstr("cancelled"));
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_TRUE(session_.Finish());
+    // Cancelled, not left to the read timeout.
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
     EXPECT_FALSE(std::filesystem::exists(AppDir() / "wylo.xml"));
+    observer_.posted.RunPosted();
     EXPECT_THAT(observer_.errors, IsEmpty());
     EXPECT_THAT(observer_.failures, IsEmpty());
-    observer_.RunPending();
-    EXPECT_EQ(observer_.closes, 1);
-
     // The settings were read before they are written back.
-    session_.Finish();
     EXPECT_THAT(ReadFile(SettingsFile()), HasSubstr("CurrentChannel=1"));
     EXPECT_THAT(ReadFile(SettingsFile()), HasSubstr("CurrentImage=2"));
+    // Nothing more happens: the window has gone.
+    session_.ChangeNow();
+    session_.Tick(clock_.Now());
+    EXPECT_FALSE(session_.busy());
 }
 
 TEST_F(SessionTest, AFailingStartStepIsReportedAndTheSettingsAreStillRead) {
@@ -229,6 +259,7 @@ TEST_F(SessionTest, ASubscriptionThatCannotBeHadSaysWhyAndKeepsTheChoice) {
     // A newer control file that does not parse.
     server_.Serve("/c/bad/Channel.xml", "<provider><images>", std::time(nullptr) + 3600);
     session_.Subscribe(1);
+    Settle();
     ASSERT_EQ(observer_.failures.size(), 1u);
     EXPECT_THAT(observer_.failures[0], HasSubstr("problem loading the channel control file"));
     EXPECT_EQ(session_.settings().currentChannel, 1);
@@ -236,6 +267,7 @@ TEST_F(SessionTest, ASubscriptionThatCannotBeHadSaysWhyAndKeepsTheChoice) {
     server_.Stop();
     std::filesystem::remove(AppDir() / "cache" / "good" / "Channel.xml");
     session_.Subscribe(0);
+    Settle();
     ASSERT_EQ(observer_.failures.size(), 2u);
     EXPECT_THAT(observer_.failures[1], HasSubstr("problem downloading the channel control file"));
     EXPECT_EQ(session_.settings().currentChannel, 0);
@@ -249,6 +281,7 @@ TEST_F(SessionTest, APickedImageGoesOnTheDesktopAndIsSaved) {
     clock_.Advance(1.0);
 
     session_.PickImage(2);
+    Settle();
 
     EXPECT_EQ(session_.settings().currentImage, 2);
     EXPECT_EQ(session_.settings().lastChange, clock_.Now());
@@ -256,56 +289,151 @@ TEST_F(SessionTest, APickedImageGoesOnTheDesktopAndIsSaved) {
     EXPECT_THAT(ReadFile(SettingsFile()), HasSubstr("CurrentImage=2"));
 }
 
-TEST_F(SessionTest, WorkNeverNests) {
+TEST_F(SessionTest, WorkAskedForDuringAChangeRunsAfterItInOrder) {
+    test::GateOpener opener;
     test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
     WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
     Started();
+    HoldImage("sea", 1, opener.gate);
+
     session_.ChangeNow();
-
-    // In the middle of the change: a tick and a pick arrive.
-    bool asked = false;
-    observer_.duringWork = [&](const std::string& status) {
-        if (asked || status.rfind("Downloading", 0) != 0) {
-            return;
-        }
-        asked = true;
-        session_.Tick(clock_.Now());
-        session_.PickImage(2);
-    };
+    RunUntil([&] { return server_.Count("GET", "/c/sea/images/i1.jpg") > 0; });
+    // In the middle of the change: every call returns at once and queues.
     session_.Tick(clock_.Now());
-    ASSERT_TRUE(asked);
-    // The nested tick changed nothing; the pick waits for the change to end.
-    EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
-    EXPECT_EQ(session_.settings().currentImage, 1);
+    session_.PickImage(2);
+    session_.ChangeNow();
+    session_.ChangeNow();  // asked twice while one waits: one change
+    EXPECT_TRUE(session_.busy());
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
 
-    observer_.RunPending();
-    EXPECT_EQ(platform_.wallpaperCalls.size(), 2u);
-    EXPECT_EQ(session_.settings().currentImage, 2);
-    EXPECT_TRUE(session_.RequestClose());
-    EXPECT_EQ(observer_.closes, 0);
+    opener.gate->Open();
+    Settle();
+    // The change, the pick, one more change: images 1, 2, 0.
+    EXPECT_EQ(platform_.wallpaperCalls.size(), 3u);
+    EXPECT_THAT(observer_.shownImages, ElementsAre(0, 1, 2, 0));
+    EXPECT_EQ(session_.settings().currentImage, 0);
+    EXPECT_FALSE(session_.changeAsked());
 }
 
-TEST_F(SessionTest, AChangeCutShortByACloseLeavesTheWallpaperAlone) {
-    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+TEST_F(SessionTest, APickNamesThePictureNotTheRow) {
+    test::GateOpener opener;
+    ChannelSpec sea("sea", "The Sea");
+    sea.imageTitles = {"Bay", "Cliff", "Dune"};
+    test::PublishChannels(server_, {sea});
     WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
     Started();
+    // The channel puts its pictures in another order; the next change sees
+    // it and refills the list.
+    const std::string url = server_.Url("/c/sea/images/");
+    std::string images;
+    for (int k : {2, 0, 1}) {
+        const std::string n = std::to_string(k);
+        images += "<image><loc>" + url + "i" + n + ".jpg</loc><title>" +
+                  sea.imageTitles[static_cast<std::size_t>(k)] + "</title></image>";
+    }
+    server_.Serve("/c/sea/Channel.xml",
+                  "<provider><title>The Sea</title><images>" + images + "</images></provider>",
+                  std::time(nullptr) + 3600);
+    HoldImage("sea", 0, opener.gate);
     session_.ChangeNow();
-    observer_.duringWork = [&](const std::string& status) {
-        if (status.rfind("Downloading", 0) == 0) {
-            session_.PickImage(2);
-            EXPECT_FALSE(session_.RequestClose());
-        }
-    };
+    RunUntil([&] { return server_.Count("GET", "/c/sea/images/i0.jpg") > 0; });
 
-    session_.Tick(clock_.Now());
+    // Meanwhile the user double-clicks "Dune", the third row of the list
+    // they see.
+    session_.PickImage(2);
+    opener.gate->Open();
+    Settle();
 
-    // Not the plain colour of a change without its image.
+    const PastWallpaper* shown = session_.history().Current();
+    ASSERT_NE(shown, nullptr);
+    ASSERT_EQ(shown->images.size(), 1u);
+    EXPECT_EQ(shown->images[0].title, "Dune");
+    EXPECT_EQ(shown->images[0].fileName, "i2.jpg");
+    // Its row is the first now.
+    EXPECT_EQ(session_.settings().currentImage, 0);
+    EXPECT_EQ(session_.DesktopNow().images[0].row, 0);
+}
+
+TEST_F(SessionTest, AChannelChosenInTheListDuringAChangeCannotReachIntoIt) {
+    test::GateOpener opener;
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea"), ChannelSpec("alps", "Alps")});
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
+    Started();
+    HoldImage("sea", 1, opener.gate);
+    session_.ChangeNow();
+    RunUntil([&] { return server_.Count("GET", "/c/sea/images/i1.jpg") > 0; });
+
+    session_.SelectChannel(1);
+    session_.PickImage(2);
+    opener.gate->Open();
+    Settle();
+
+    EXPECT_EQ(observer_.selected.title, "Alps");
+    EXPECT_EQ(session_.selectedChannelId(), "alps");
+
+    // Both changes drew the subscribed channel's pictures.
+    ASSERT_EQ(session_.history().entries().size(), 2u);
+    for (const PastWallpaper& w : session_.history().entries()) {
+        EXPECT_EQ(w.channelId, "sea");
+    }
+    EXPECT_EQ(server_.Count("GET", "/c/alps/images/i2.jpg"), 0);
+}
+
+TEST_F(SessionTest, AChangeCutShortByACloseRecordsNothing) {
+    test::GateOpener opener;
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings(
+        "CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nLastChange=08/12/2026 12:00:00\n");
+    Started();
+    HoldImage("sea", 1, opener.gate);
+    session_.ChangeNow();
+    RunUntil([&] { return server_.Count("GET", "/c/sea/images/i1.jpg") > 0; });
+    session_.PickImage(2);
+
+    EXPECT_TRUE(session_.Finish());
+    observer_.posted.RunPosted();
+
+    // Not the plain colour of a change without its image, and the pick
+    // asked for before the close is dropped with it.
     EXPECT_TRUE(platform_.wallpaperCalls.empty());
     EXPECT_THAT(observer_.errors, IsEmpty());
-    // The pick asked for before the close is dropped with it.
-    observer_.RunPending();
-    EXPECT_EQ(observer_.closes, 1);
+    EXPECT_TRUE(session_.history().empty());
+    EXPECT_THAT(ReadFile(SettingsFile()), HasSubstr("CurrentImage=0"));
+    EXPECT_THAT(ReadFile(SettingsFile()), HasSubstr("LastChange=08/12/2026 12:00:00"));
+}
+
+TEST_F(SessionTest, AChangeThatDrewNothingIsTriedAgainLaterNotEverySecond) {
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings(
+        "CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nScheduleType=0\nScheduleFrequency=5\n"
+        "LastChange=08/12/2026 11:00:00\n");
+    // The next picture does not decode: nothing reaches the desktop.
+    server_.Serve("/c/sea/images/i1.jpg", "GIF89a not a jpeg", std::nullopt, "image/gif");
+    Started();
+    ASSERT_EQ(observer_.errors.size(), 1u);
     EXPECT_TRUE(platform_.wallpaperCalls.empty());
+    EXPECT_EQ(session_.settings().currentImage, 0);
+    EXPECT_EQ(session_.settings().lastChange, EncodeDateTime({2026, 12, 8, 11, 0, 0}));
+    EXPECT_TRUE(session_.changeRetry().pending());
+
+    for (int second = 1; second <= 20; ++second) {
+        clock_.Advance(1.0 / kSecondsPerDay);
+        session_.Tick(clock_.Now());
+        Settle();
+    }
+    EXPECT_EQ(observer_.errors.size(), 1u);
+
+    // The picture is mended; the retry puts it up.
+    Bitmap mended(64, 48);
+    mended.Fill(MakeColour(200, 100, 40));
+    server_.Serve("/c/sea/images/i1.jpg", test::EncodeJpeg(mended), std::time(nullptr) + 3600,
+                  "image/jpeg");
+    clock_.Advance(15.0 / kSecondsPerDay);
+    session_.Tick(clock_.Now());
+    Settle();
+    EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
+    EXPECT_EQ(session_.settings().currentImage, 1);
+    EXPECT_FALSE(session_.changeRetry().pending());
 }
 
 TEST_F(SessionTest, EachChangeShowsTheImageNowOnTheDesktop) {
@@ -315,22 +443,40 @@ TEST_F(SessionTest, EachChangeShowsTheImageNowOnTheDesktop) {
     EXPECT_THAT(observer_.shownImages, ElementsAre(0));
 
     session_.ChangeNow();
-    session_.Tick(clock_.Now());
+    Settle();
     session_.PickImage(0);
+    Settle();
     // A tick with nothing due changes nothing and shows nothing new.
     session_.Tick(clock_.Now());
+    Settle();
     EXPECT_THAT(observer_.shownImages, ElementsAre(0, 1, 0));
+}
+
+TEST_F(SessionTest, ChangeNowWaitsWhileTheScheduleIsOff) {
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nEnableScheduler=0\n");
+    Started();
+    session_.ChangeNow();
+    Settle();
+    EXPECT_TRUE(session_.changeAsked());
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+
+    session_.SetSchedulerEnabled(true);
+    Settle();
+    EXPECT_FALSE(session_.changeAsked());
+    EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
 }
 
 TEST_F(SessionTest, NoTickRunsBeforeTheSettingsAreRead) {
     test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
     session_.ChangeNow();
     session_.Tick(clock_.Now());
+    EXPECT_FALSE(session_.busy());
     EXPECT_THAT(observer_.statuses, IsEmpty());
     EXPECT_TRUE(platform_.wallpaperCalls.empty());
 }
 
-TEST_F(SessionTest, FinishSavesOnceAndReportsAFailedSave) {
+TEST_F(SessionTest, FinishSavesOnceAndReportsAFailedSaveWithoutABox) {
     Started();
     std::filesystem::remove(SettingsFile());
     session_.Finish();
@@ -343,8 +489,9 @@ TEST_F(SessionTest, FinishSavesOnceAndReportsAFailedSave) {
     std::filesystem::remove_all(AppDir());
     WriteFile(root_.path() / "shared" / "Wylo", "a file where the folder should be");
     other.Finish();
-    ASSERT_EQ(observer_.errors.size(), 1u);
-    EXPECT_THAT(observer_.errors[0], HasSubstr("Unable to write to"));
+    EXPECT_THAT(observer_.errors, IsEmpty());
+    ASSERT_EQ(observer_.exitProblems.size(), 1u);
+    EXPECT_THAT(observer_.exitProblems[0], HasSubstr("Unable to write to"));
 }
 
 }  // namespace
