@@ -219,6 +219,25 @@ void Hints::Add(HWND control, const std::wstring& text) {
     SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+void Hints::Set(HWND control, const std::wstring& text) {
+    for (auto& [window, hint] : hints_) {
+        if (window != control) {
+            continue;
+        }
+        hint = text;
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND;
+        tool.hwnd = GetParent(control);
+        tool.uId = reinterpret_cast<UINT_PTR>(control);
+        // The tooltip keeps its own copy of the text.
+        tool.lpszText = const_cast<wchar_t*>(text.c_str());
+        SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    Add(control, text);
+}
+
 void Hints::AddArea(HWND window, UINT id, const RECT& area, const std::wstring& text) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;

@@ -114,6 +114,8 @@ public:
     Hints(const Hints&) = delete;
     Hints& operator=(const Hints&) = delete;
     void Add(HWND control, const std::wstring& text);
+    // Gives control this hint, replacing the one it had.
+    void Set(HWND control, const std::wstring& text);
     // A hint for a rectangle of a window, replacing the window's earlier ones.
     void AddArea(HWND window, UINT id, const RECT& area, const std::wstring& text);
     void Clear(HWND window, UINT count);

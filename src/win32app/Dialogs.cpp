@@ -1,5 +1,7 @@
 #include "win32app/Dialogs.h"
 
+#include <utility>
+
 #include <commdlg.h>
 
 #include "win32app/Window.h"
@@ -8,10 +10,28 @@ namespace wylo::win {
 namespace {
 
 bool recording = false;
+bool boxOpen = false;
 std::vector<MessageBoxes::Shown>& RecordedBoxes() {
     static std::vector<MessageBoxes::Shown> list;
     return list;
 }
+MessageBoxes::Overflow& OverflowTarget() {
+    static MessageBoxes::Overflow overflow;
+    return overflow;
+}
+std::function<void()>& WhileOpen() {
+    static std::function<void()> work;
+    return work;
+}
+
+// Marks a box open for as long as it is shown.
+class OpenBox {
+public:
+    OpenBox() { boxOpen = true; }
+    ~OpenBox() { boxOpen = false; }
+    OpenBox(const OpenBox&) = delete;
+    OpenBox& operator=(const OpenBox&) = delete;
+};
 
 bool nextAnswerSet = false;
 std::optional<Colour> nextAnswer;
@@ -21,12 +41,35 @@ COLORREF customColours[16] = {};
 
 }  // namespace
 
-void MessageBoxes::Error(HWND owner, const std::string& caption, const std::string& text) {
+bool MessageBoxes::Error(HWND owner, const std::string& caption, const std::string& text) {
+    if (boxOpen) {
+        if (OverflowTarget()) {
+            OverflowTarget()(text);
+        }
+        return false;
+    }
+    const OpenBox box;
     if (recording) {
         RecordedBoxes().push_back({caption, text});
-        return;
+        if (WhileOpen()) {
+            WhileOpen()();
+        }
+        return true;
     }
     MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK | MB_ICONERROR);
+    return true;
+}
+
+bool MessageBoxes::open() {
+    return boxOpen;
+}
+
+void MessageBoxes::SetOverflow(Overflow overflow) {
+    OverflowTarget() = std::move(overflow);
+}
+
+void MessageBoxes::SetWhileOpenForTests(std::function<void()> work) {
+    WhileOpen() = std::move(work);
 }
 
 void MessageBoxes::SetRecording(bool on) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include <commctrl.h>
 
@@ -15,7 +16,6 @@ namespace wylo::win {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"WyloMainWindow";
-constexpr UINT kRunSoonMessage = WM_APP + 2;
 constexpr int kTabsId = 100;
 constexpr int kStatusBarId = 300;
 // The client area at creation and the smallest outer size, at 100 %.
@@ -56,6 +56,12 @@ constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 
 }  // namespace
 
+template <typename Request>
+void MainWindow::Ask(Request&& request) {
+    Guarded(hwnd_, std::forward<Request>(request));
+    FollowBusy();
+}
+
 MainWindow::MainWindow(Platform& platform, const Clock& clock, std::string directoryUrl)
     : platform_(platform), clock_(clock), directoryUrl_(std::move(directoryUrl)) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -94,6 +100,13 @@ MainWindow::MainWindow(Platform& platform, const Clock& clock, std::string direc
     }
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    postTo_ = hwnd_;
+    // While a box is open, a further error is said in the status line.
+    MessageBoxes::SetOverflow([this](const std::string& text) {
+        if (Panel2 != nullptr && hwnd_ != nullptr) {
+            SetStatus(text);
+        }
+    });
 
     Build();
     session_ = std::make_unique<Session>(platform_, clock_, directoryUrl_,
@@ -108,13 +121,15 @@ MainWindow::MainWindow(Platform& platform, const Clock& clock, std::string direc
 }
 
 MainWindow::~MainWindow() {
+    MessageBoxes::SetOverflow({});
     if (hwnd_ != nullptr) {
         if (!destroyed_) {
             FormDestroy();
         }
         DestroyWindow(hwnd_);
     }
-    // The session's work must not report into controls that are gone.
+    // Finish closed the session's way back to the window, and a job it left
+    // behind is not waited for.
     session_.reset();
     if (tabPictures_ != nullptr) {
         ImageList_Destroy(tabPictures_);
@@ -150,22 +165,24 @@ void MainWindow::Build() {
 void MainWindow::BindControls() {
     ChannelsPage& c = *tsChannels;
     c.onProvidersChange = [this] {
-        Guarded(hwnd_, [this] {
+        Ask([this] {
             if (const std::optional<int> channel = tsChannels->SelectedChannel()) {
                 session_->SelectChannel(*channel);
             }
         });
     };
-    c.onRefresh = [this] { Guarded(hwnd_, [this] { session_->RefreshChannelList(); }); };
-    c.onTerms = [this] { session_->OpenTerms(); };
+    c.onRefresh = [this] { Ask([this] { session_->RefreshChannelList(); }); };
+    c.onTerms = [this] { Ask([this] { session_->OpenTerms(); }); };
     c.onSubscribe = [this] {
-        Guarded(hwnd_, [this] {
+        Ask([this] {
             if (const std::optional<int> channel = tsChannels->SelectedChannel()) {
                 session_->Subscribe(*channel);
             }
         });
     };
-    tsCurrentChannel->lbImages->onPick = [this](int row) { session_->PickImage(row); };
+    tsCurrentChannel->lbImages->onPick = [this](int row) {
+        Ask([this, row] { session_->PickImage(row); });
+    };
 
     SettingsPage& s = *tsSettings;
     s.onChanged = [this] { SyncSettingsFromControls(); };
@@ -179,13 +196,18 @@ void MainWindow::BindControls() {
 }
 
 void MainWindow::FormCreate() {
-    session_->Start();
+    Ask([this] { session_->Start(); });
 }
 
 void MainWindow::FormDestroy() {
     destroyed_ = true;
     SyncSettingsFromControls();
-    session_->Finish();
+    // Whatever still waits to be shown is for a window that is going.
+    {
+        const std::lock_guard lock(pendingMutex_);
+        pending_.clear();
+    }
+    workLeftBehind_ = !session_->Finish();
 }
 
 Panel* MainWindow::PagePanel(Page page) const {
@@ -362,7 +384,7 @@ void MainWindow::cbEnableSchedulerClick() {
     const bool on = tsSettings->schedulerTicked();
     tsSettings->EnableScheduleControls(on);
     SyncSettingsFromControls();
-    session_->SetSchedulerEnabled(on);
+    Ask([this, on] { session_->SetSchedulerEnabled(on); });
 }
 
 void MainWindow::ApplySettingsToControls() {
@@ -397,11 +419,58 @@ bool MainWindow::PreTranslateMessage(MSG& message) {
 }
 
 void MainWindow::RunPendingWork() {
-    while (!pending_.empty()) {
-        std::function<void()> work = std::move(pending_.front());
-        pending_.pop_front();
+    // One piece at a time: a piece may open a message box, whose own loop
+    // runs the pieces after it, in order.
+    while (hwnd_ != nullptr && !destroyed_) {
+        std::function<void()> work;
+        {
+            const std::lock_guard lock(pendingMutex_);
+            if (pending_.empty()) {
+                break;
+            }
+            work = std::move(pending_.front());
+            pending_.pop_front();
+        }
         Guarded(hwnd_, work);
     }
+    if (hwnd_ != nullptr && !destroyed_) {
+        FollowBusy();
+    }
+}
+
+bool MainWindow::HasPendingWork() const {
+    const std::lock_guard lock(pendingMutex_);
+    return !pending_.empty();
+}
+
+void MainWindow::FollowBusy() {
+    const bool working = session_ != nullptr && (session_->busy() || busyDepth_ > 0);
+    if (working == showsWorking_) {
+        return;
+    }
+    showsWorking_ = working;
+    // The pointer changes where it rests, without waiting for it to move.
+    POINT at;
+    if (hwnd_ == nullptr || !GetCursorPos(&at)) {
+        return;
+    }
+    HWND under = WindowFromPoint(at);
+    if (under != nullptr && GetAncestor(under, GA_ROOT) == hwnd_) {
+        const auto hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+        SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
+                     MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE));
+    }
+}
+
+bool MainWindow::OnSetCursor(WPARAM, LPARAM lParam) {
+    // Over the client area only: the frame keeps its sizing arrows. The
+    // arrow with the hourglass says that work goes on and the window still
+    // takes clicks.
+    if (!showsWorking_ || LOWORD(lParam) != HTCLIENT) {
+        return false;
+    }
+    SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+    return true;
 }
 
 void MainWindow::OnResize(WPARAM kind, int width, int height) {
@@ -435,13 +504,15 @@ void MainWindow::RestoreFromTray() {
 }
 
 void MainWindow::OnTrayMessage(LPARAM event) {
+    if (!tray) {
+        return;
+    }
     switch (LOWORD(event)) {
         case WM_RBUTTONUP:
         case WM_CONTEXTMENU:
-            // The menu runs a loop of its own; while work runs it waits.
-            if (!session_->isWorking()) {
-                tray->ShowMenu();
-            }
+            // Also while work runs: its results keep arriving in the menu's
+            // own loop.
+            tray->ShowMenu();
             break;
         case WM_LBUTTONDBLCLK:
             RestoreFromTray();
@@ -452,14 +523,16 @@ void MainWindow::OnTrayMessage(LPARAM event) {
 }
 
 void MainWindow::OnClose() {
-    if (destroyed_) {
-        DestroyWindow(hwnd_);
+    if (hwnd_ == nullptr) {
         return;
     }
-    if (!session_->RequestClose()) {
-        return;
+    // The window and its icon go at once; saving and ending the work follow
+    // out of sight.
+    ShowWindow(hwnd_, SW_HIDE);
+    tray.reset();
+    if (!destroyed_) {
+        FormDestroy();
     }
-    FormDestroy();
     DestroyWindow(hwnd_);
 }
 
@@ -525,18 +598,18 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             switch (LOWORD(wParam)) {
                 case StatusBar::kChangeNowId:
                 case TrayIcon::kChangeNowId:
-                    session_->ChangeNow();
+                    Ask([this] { session_->ChangeNow(); });
                     return 0;
                 case StatusBar::kPreviousId:
                 case TrayIcon::kPreviousId:
-                    session_->GoBack();
+                    Ask([this] { session_->GoBack(); });
                     return 0;
                 case StatusBar::kNextId:
                 case TrayIcon::kNextId:
-                    session_->GoForward();
+                    Ask([this] { session_->GoForward(); });
                     return 0;
                 case TrayIcon::kExitId:
-                    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+                    OnClose();
                     return 0;
                 default:
                     break;
@@ -544,13 +617,12 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_TIMER:
             if (wParam == kScheduleTimerId) {
-                session_->Tick(clock_.Now());
+                Ask([this] { session_->Tick(clock_.Now()); });
                 return 0;
             }
             break;
         case WM_SETCURSOR:
-            if (busyDepth_ > 0) {
-                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            if (OnSetCursor(wParam, lParam)) {
                 return TRUE;
             }
             break;
@@ -558,11 +630,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             OnTrayMessage(lParam);
             return 0;
         case kRunSoonMessage:
-            if (!pending_.empty()) {
-                std::function<void()> work = std::move(pending_.front());
-                pending_.pop_front();
-                Guarded(hwnd_, work);
-            }
+            RunPendingWork();
             return 0;
         case WM_CLOSE:
             OnClose();
@@ -572,8 +640,8 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ENDSESSION:
             // The logon ends: the settings are saved before the system ends
             // the program.
-            if (wParam != FALSE && !destroyed_) {
-                FormDestroy();
+            if (wParam != FALSE) {
+                OnClose();
             }
             return 0;
         case WM_DESTROY:

@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "session/Session.h"
@@ -25,12 +26,16 @@ namespace wylo::win {
 // The main window "Wylo": five pages in a tab control, a status bar with the
 // "Change Now" button and the download progress, and the icon in the
 // notification area. It binds the controls to the session, which runs the
-// program, and shows what the session reports.
+// program, and shows what the session reports. The session's slow work runs
+// beside the window; its results arrive as posted messages, so the window
+// answers at any time and runs no message loop of its own.
 class MainWindow : private SessionObserver {
 public:
     enum class Page { Welcome, Channels, News, Images, Settings };
     static constexpr UINT_PTR kScheduleTimerId = 1;
     static constexpr UINT kScheduleIntervalMs = 1000;
+    // Work posted from the session waits; the handler runs it.
+    static constexpr UINT kRunSoonMessage = WM_APP + 2;
 
     // platform and clock must outlive the window. directoryUrl is where the
     // channel directory is fetched from. The window is created hidden.
@@ -44,11 +49,16 @@ public:
     void FormCreate();
     // Closing the window ends the message loop.
     void SetQuitOnClose(bool quit) { quitOnClose_ = quit; }
+    // The window has closed while a job still ran: the program should end
+    // at once, without waiting for it or running more of its own code.
+    bool workLeftBehind() const { return workLeftBehind_; }
     // The window's keyboard handling for a message about to be dispatched:
     // Alt+X and moving between controls with Tab; true when it was used.
     bool PreTranslateMessage(MSG& message);
-    // Runs the work asked for with RunSoon, as the message loop would.
+    // Runs the work posted with RunSoon so far, as the message loop would.
     void RunPendingWork();
+    // Work posted with RunSoon waits to run.
+    bool HasPendingWork() const;
 
     Session& session() { return *session_; }
 
@@ -64,7 +74,8 @@ public:
     int TabCount() const;
 
     bool timerRunning() const { return timerRunning_; }
-    bool busy() const { return busyDepth_ > 0; }
+    // The pointer over the window shows that work goes on in the background.
+    bool showsWorking() const { return showsWorking_; }
 
     HWND PageControl1 = nullptr;
     std::unique_ptr<WelcomePage> tsWelcome;
@@ -90,8 +101,12 @@ private:
     void FormDestroy();
     void HideToTray();
     void RestoreFromTray();
-    void LetPaintAndTimersRun();
-    bool TakeWayOut(UINT kind, WPARAM which);
+    // Runs a request to the session; an error it throws is shown, and the
+    // pointer follows whether work now runs.
+    template <typename Request>
+    void Ask(Request&& request);
+    void FollowBusy();
+    bool OnSetCursor(WPARAM wParam, LPARAM lParam);
     void tsSettingsHide();
     void cbEnableSchedulerClick();
     void SyncSettingsFromControls();
@@ -104,7 +119,6 @@ private:
     void TransferBegin(std::int64_t expected) override;
     void TransferWork(std::int64_t count) override;
     void TransferEnd() override;
-    void TransferPulse() override;
     void RunSoon(std::function<void()> work) override;
     void ShowStartPages() override;
     void FillMonitorList(int count) override;
@@ -123,7 +137,7 @@ private:
     void SubscriptionOpened(bool hasNews) override;
     void SubscriptionFailed(const std::string& message) override;
     void ShowError(const std::string& message) override;
-    void CloseNow() override;
+    void ShowExitProblem(const std::string& message) override;
     void HistoryChanged(bool canGoBack, bool canGoForward) override;
     void DesktopImagesChanged(const DesktopImages& shown) override;
 
@@ -137,6 +151,10 @@ private:
     HACCEL accelerators_ = nullptr;
     std::unique_ptr<Fonts> fonts_;
     std::unique_ptr<Session> session_;
+    // Where RunSoon posts, set before the session exists; RunSoon reads it
+    // from the worker's thread.
+    HWND postTo_ = nullptr;
+    mutable std::mutex pendingMutex_;
     std::deque<std::function<void()>> pending_;
     bool visible_[5] = {true, true, true, true, true};
     Page active_ = Page::Welcome;
@@ -144,10 +162,11 @@ private:
     bool dpiChanging_ = false;
     bool timerRunning_ = false;
     int busyDepth_ = 0;
-    HCURSOR cursorBeforeBusy_ = nullptr;
+    bool showsWorking_ = false;
     bool syncBlocked_ = false;
     bool destroyed_ = false;
     bool quitOnClose_ = false;
+    bool workLeftBehind_ = false;
 };
 
 }  // namespace wylo::win

@@ -13,74 +13,41 @@ void MainWindow::SetStatus(const std::string& text) {
         tray->SetHint(L"Wylo - " + shown);
         tray->SetNextChange(shown);
     }
-    LetPaintAndTimersRun();
-}
-
-void MainWindow::LetPaintAndTimersRun() {
-    // Paint, timer and posted messages run so the window stays alive; user
-    // input waits until the work is done, so a click cannot start other work
-    // in the middle of it. The ways out do not wait: Alt+X and the close box
-    // ask for the close, which cancels the transfers in flight.
-    MSG message;
-    if (TakeWayOut(WM_SYSKEYDOWN, 'X') || TakeWayOut(WM_NCLBUTTONDOWN, HTCLOSE)) {
-        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-    }
-    while (PeekMessageW(&message, nullptr, 0, 0,
-                        PM_REMOVE | PM_QS_PAINT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        DispatchMessageW(&message);
-    }
-}
-
-bool MainWindow::TakeWayOut(UINT kind, WPARAM which) {
-    // Only the first waiting message of the kind is looked at; anything else
-    // stays queued for when the work is done.
-    MSG message;
-    if (!PeekMessageW(&message, nullptr, kind, kind, PM_NOREMOVE) || message.wParam != which) {
-        return false;
-    }
-    PeekMessageW(&message, nullptr, kind, kind, PM_REMOVE);
-    return true;
 }
 
 void MainWindow::BusyBegin() {
-    if (busyDepth_++ == 0) {
-        cursorBeforeBusy_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    }
+    ++busyDepth_;
+    FollowBusy();
 }
 
 void MainWindow::BusyEnd() {
-    if (busyDepth_ > 0 && --busyDepth_ == 0) {
-        SetCursor(cursorBeforeBusy_ != nullptr ? cursorBeforeBusy_
-                                               : LoadCursorW(nullptr, IDC_ARROW));
+    if (busyDepth_ > 0) {
+        --busyDepth_;
     }
+    FollowBusy();
 }
 
 void MainWindow::TransferBegin(std::int64_t expected) {
     Panel2->TransferBegin(expected);
-    LetPaintAndTimersRun();
 }
 
 void MainWindow::TransferWork(std::int64_t count) {
     Panel2->TransferWork(count);
-    LetPaintAndTimersRun();
 }
 
 void MainWindow::TransferEnd() {
     Panel2->TransferEnd();
-    LetPaintAndTimersRun();
-}
-
-void MainWindow::TransferPulse() {
-    LetPaintAndTimersRun();
 }
 
 void MainWindow::RunSoon(std::function<void()> work) {
-    pending_.push_back(std::move(work));
-    PostMessageW(hwnd_, WM_APP + 2, 0, 0);
+    {
+        const std::lock_guard lock(pendingMutex_);
+        pending_.push_back(std::move(work));
+    }
+    // The handler runs all that waits; a message finding nothing left is
+    // harmless. One message per piece keeps the work coming also inside the
+    // loop of a message box or a menu.
+    PostMessageW(postTo_, kRunSoonMessage, 0, 0);
 }
 
 void MainWindow::ShowStartPages() {
@@ -221,6 +188,13 @@ void MainWindow::ShowError(const std::string& message) {
     ShowDefaultError(hwnd_, message);
 }
 
+void MainWindow::ShowExitProblem(const std::string& message) {
+    // The window has gone and a logout may be waiting: no box. A debugger
+    // or a debug viewer sees it, and so does a console that started Wylo.
+    OutputDebugStringW((L"Wylo: " + Wide(message) + L"\n").c_str());
+    SessionObserver::ShowExitProblem(message);
+}
+
 void MainWindow::DesktopImagesChanged(const DesktopImages& shown) {
     tsCurrentChannel->lbImages->ShowDesktopImages(shown);
 }
@@ -230,10 +204,6 @@ void MainWindow::HistoryChanged(bool canGoBack, bool canGoForward) {
     if (tray) {
         tray->SetHistory(canGoBack, canGoForward);
     }
-}
-
-void MainWindow::CloseNow() {
-    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 }  // namespace wylo::win

@@ -40,8 +40,12 @@ StatusBar::StatusBar(HWND parent, int id) {
     hints->Add(sbChangeNow, L"Put the next picture on the desktop now");
     hints->Add(sbPrevious, L"Put the wallpaper before this one back on the desktop");
     hints->Add(sbNext, L"Go forward again to the wallpaper that followed");
-    lStatus = MakeControl(hwnd(), L"STATIC", L"",
-                          WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS);
+    hints->Add(lStatus, L"");
+    // SS_NOTIFY lets the label see the pointer, so its hint can show the
+    // whole of a text cut short.
+    lStatus = MakeControl(
+        hwnd(), L"STATIC", L"",
+        WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY);
     pbHTTPProgress = MakeControl(hwnd(), PROGRESS_CLASSW, L"", WS_VISIBLE);
     SendMessageW(pbHTTPProgress, PBM_SETRANGE32, 0, 100);
 }
@@ -67,6 +71,9 @@ void StatusBar::Layout(int top, int width, UINT dpi, const Font& font) {
     for (HWND control : {sbChangeNow, sbPrevious, sbNext, lStatus}) {
         SetFont(control, font);
     }
+    // A centred text moves when the label's width changes; a label repaints
+    // only the part a resize uncovered, which would leave the old text there.
+    InvalidateRect(lStatus, nullptr, TRUE);
 }
 
 void StatusBar::SetHistory(bool canGoBack, bool canGoForward) {
@@ -76,6 +83,7 @@ void StatusBar::SetHistory(bool canGoBack, bool canGoForward) {
 
 void StatusBar::SetStatus(const std::wstring& text) {
     SetWindowTextW(lStatus, text.c_str());
+    hints->Set(lStatus, text);
 }
 
 void StatusBar::SetMarquee(bool on) {

@@ -42,6 +42,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
             }
         }
         result = static_cast<int>(message.wParam);
+        if (window.workLeftBehind()) {
+            // The settings are saved and the window is gone, but a job did
+            // not end when asked (a system call that cannot be cut short).
+            // Nothing more of Wylo runs: the process ends here, that job
+            // with it.
+            ExitProcess(static_cast<UINT>(result));
+        }
     } catch (const std::exception& e) {
         MessageBoxW(nullptr, wylo::win::Wide(e.what()).c_str(), L"Wylo", MB_OK | MB_ICONERROR);
         result = 1;

@@ -43,6 +43,12 @@ void PublishFlatThumbnails(TestHttpServer& server, const std::vector<int>& width
                                   "</url></p></PROVIDERS></wylo>");
 }
 
+// The user picks the channel at entry of the channel list.
+void Choose(WindowWorld& world, win::ChannelsPage& page, int entry) {
+    SendMessageW(page.cbProviders, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+    world.Command(page.cbProviders, CBN_SELCHANGE);
+}
+
 bool NearColour(COLORREF pixel, Colour expected) {
     const auto within = [](int a, int b) { return std::abs(a - b) <= 8; };
     return within(GetRValue(pixel), RedOf(expected)) &&
@@ -185,8 +191,7 @@ TEST(ChannelPages, TheSubscribedChannelIsMarkedWithATickAndBoldText) {
     EXPECT_GT(plainText, 0);
 
     // Subscribing to the second marks it, from the session's report.
-    SendMessageW(c.cbProviders, CB_SETCURSEL, 1, 0);
-    world.Command(c.cbProviders, CBN_SELCHANGE);
+    Choose(world, c, 1);
     world.Command(c.sbSubscribe, BN_CLICKED);
     ASSERT_EQ(w.session().settings().currentChannel, 1);
     EXPECT_EQ(c.markedChannel(), 1);
@@ -220,8 +225,7 @@ TEST(ChannelPages, TheSubscribedChannelIsMarkedWithATickAndBoldText) {
     // A failed subscription leaves nothing marked.
     server.Stop();
     std::filesystem::remove_all(world.appFolder() / "cache");
-    SendMessageW(c.cbProviders, CB_SETCURSEL, 0, 0);
-    world.Command(c.cbProviders, CBN_SELCHANGE);
+    Choose(world, c, 0);
     world.Command(c.sbSubscribe, BN_CLICKED);
     EXPECT_EQ(c.markedChannel(), -1);
     EXPECT_EQ(c.MarkedEntry(), std::nullopt);
@@ -260,7 +264,7 @@ TEST(ChannelPages, TheListIsBuiltFromTheDirectoryAndTheFirstChannelIsShown) {
     win::ChannelsPage& c = *w.tsChannels;
     ASSERT_EQ(SendMessageW(c.cbProviders, CB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(SendMessageW(c.cbProviders, CB_GETITEMDATA, 1, 0), 1);
-    EXPECT_EQ(SendMessageW(c.cbProviders, CB_GETCURSEL, 0, 0), 0);
+    Choose(world, c, 0);
     EXPECT_EQ(Text(c.edTitle), "Alpha Photos");
     EXPECT_EQ(Text(c.edDescription), "Line one\r\nLinetwo");
     EXPECT_TRUE(Visible(c.sbSubscribe));
@@ -272,8 +276,7 @@ TEST(ChannelPages, TheListIsBuiltFromTheDirectoryAndTheFirstChannelIsShown) {
     EXPECT_EQ(world.platform.openedUrls[0], server.Url("/terms.html"));
 
     // Picking the second channel shows it; it names no terms.
-    SendMessageW(c.cbProviders, CB_SETCURSEL, 1, 0);
-    world.Command(c.cbProviders, CBN_SELCHANGE);
+    Choose(world, c, 1);
     EXPECT_EQ(Text(c.edTitle), "Beta Photos");
     EXPECT_FALSE(Visible(c.sbTerms));
 
@@ -294,6 +297,7 @@ TEST(ChannelPages, SubscribingShowsTheNewsPageThenTheImages) {
     // The welcome page was asked for.
     EXPECT_EQ(w.tsWelcome->wbWelcome->url(), server.Url("/welcome.html"));
 
+    Choose(world, *w.tsChannels, 0);
     world.Command(w.tsChannels->sbSubscribe, BN_CLICKED);
     EXPECT_EQ(w.ActivePage(), Page::News);
     EXPECT_TRUE(w.IsPageTabVisible(Page::News));
@@ -312,6 +316,7 @@ TEST(ChannelPages, AFailedSubscriptionIsReportedInABoxCaptionedError) {
     PublishChannels(server, {ChannelSpec("alpha", "Alpha Photos")});
     WindowWorld world;
     win::MainWindow& w = world.Start(server.Url("/wylo/wylo.xml"));
+    Choose(world, *w.tsChannels, 0);
     server.Stop();
     std::filesystem::remove_all(world.appFolder() / "cache");
     w.SetActivePage(Page::Settings);
@@ -331,6 +336,7 @@ TEST(ImagesList, ThumbnailsAreCentredInTheColumnOfTheWidest) {
     PublishFlatThumbnails(server, {120, 80, 100});
     WindowWorld world;
     win::MainWindow& w = world.Start(server.Url("/flat.xml"));
+    Choose(world, *w.tsChannels, 0);
     world.Command(w.tsChannels->sbSubscribe, BN_CLICKED);
     ASSERT_EQ(w.ActivePage(), Page::Images);
     ASSERT_EQ(w.session().maxThumbWidth(), 120);
@@ -351,6 +357,7 @@ TEST(ImagesList, ADoubleClickPutsTheImageOnTheDesktopAndSavesTheSettings) {
     PublishFlatThumbnails(server, {60, 60});
     WindowWorld world;
     win::MainWindow& w = world.Start(server.Url("/flat.xml"));
+    Choose(world, *w.tsChannels, 0);
     world.Command(w.tsChannels->sbSubscribe, BN_CLICKED);
     win::ImagesList& list = *w.tsCurrentChannel->lbImages;
     list.SelectRow(1);
@@ -411,6 +418,7 @@ TEST(ImagesList, EnterPutsTheSelectedImageOnTheDesktop) {
     PublishFlatThumbnails(server, {60, 60});
     WindowWorld world;
     win::MainWindow& w = world.Start(server.Url("/flat.xml"));
+    Choose(world, *w.tsChannels, 0);
     world.Command(w.tsChannels->sbSubscribe, BN_CLICKED);
     win::ImagesList& list = *w.tsCurrentChannel->lbImages;
     // Without a selection Enter does nothing.

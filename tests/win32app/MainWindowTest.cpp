@@ -70,7 +70,7 @@ TEST(MainWindow, StartsOnWelcomeWithTheSubscribedChannelsTabsHidden) {
 
 TEST(MainWindow, StatusBarHoldsChangeNowTheCentredTextAndTheProgressBar) {
     WindowWorld world;
-    win::MainWindow& w = world.Start();
+    win::MainWindow& w = world.StartSubscribed();
     const win::StatusBar& bar = *w.Panel2;
     EXPECT_EQ(Text(bar.sbChangeNow), "Change Now");
     EXPECT_EQ(bar.hints->HintOf(bar.sbChangeNow), L"Put the next picture on the desktop now");
@@ -88,9 +88,10 @@ TEST(MainWindow, StatusBarHoldsChangeNowTheCentredTextAndTheProgressBar) {
     SendMessageW(bar.sbChangeNow, WM_SETFOCUS,
                  reinterpret_cast<WPARAM>(w.tsSettings->cbRandomOrder), 0);
     EXPECT_EQ(GetFocus(), w.tsSettings->cbRandomOrder);
-    // And asks for a change.
+    // And changes the desktop.
     world.Command(bar.sbChangeNow, BN_CLICKED);
-    EXPECT_TRUE(w.session().forceChange());
+    EXPECT_EQ(world.platform.wallpaperCalls.size(), 1u);
+    EXPECT_EQ(w.session().settings().currentImage, 1);
 }
 
 TEST(MainWindow, TrayShowsTheIconAndTheMenuReadsMooBeforeAnyStatus) {
@@ -131,13 +132,15 @@ TEST(MainWindow, EachTickShowsTheNextChangeInStatusLineTooltipAndMenu) {
 
 TEST(MainWindow, ChangeNowFromTheTrayMenuAndExitCloses) {
     WindowWorld world;
-    win::MainWindow& w = world.Start();
+    win::MainWindow& w = world.StartSubscribed();
     SendMessageW(w.hwnd(), WM_COMMAND, win::TrayIcon::kChangeNowId, 0);
-    EXPECT_TRUE(w.session().forceChange());
+    world.Pump();
+    EXPECT_EQ(world.platform.wallpaperCalls.size(), 1u);
     SendMessageW(w.hwnd(), WM_COMMAND, win::TrayIcon::kExitId, 0);
     world.Pump();
     EXPECT_EQ(w.hwnd(), nullptr);
-    EXPECT_TRUE(std::filesystem::exists(world.settingsFile()));
+    EXPECT_FALSE(w.workLeftBehind());
+    EXPECT_NE(ReadFile(world.settingsFile()).find("CurrentImage=1"), std::string::npos);
 }
 
 TEST(MainWindow, ResizeBeepsOnceForEachChangeOfSizeAndNeverForAMove) {

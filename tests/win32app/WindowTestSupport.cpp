@@ -1,5 +1,9 @@
 #include "WindowTestSupport.h"
 
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
 #include "base/DateTime.h"
 #include "support/PublishedChannels.h"
 #include "win32app/Dialogs.h"
@@ -42,26 +46,66 @@ win::MainWindow& WindowWorld::StartHealthy() {
     return Start(server->Url("/wylo/wylo.xml"));
 }
 
+win::MainWindow& WindowWorld::StartSubscribed() {
+    std::filesystem::create_directories(appFolder());
+    WriteFile(settingsFile(),
+              "[Settings]\r\nCurrentChannel=0\r\nCurrentImage=0\r\nRandomOrder=0\r\n"
+              "LastChange=08/12/2026 09:59:00\r\n");
+    win::MainWindow& w = StartHealthy();
+    EXPECT_EQ(w.tsCurrentChannel->lbImages->count(), 3);
+    return w;
+}
+
 void WindowWorld::Close() {
     SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
     Pump();
 }
 
-void WindowWorld::Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    if (window && window->hwnd() != nullptr) {
-        window->RunPendingWork();
+bool WindowWorld::Idle() const {
+    // A window that has gone has nothing more to show.
+    return !window || window->hwnd() == nullptr ||
+           (!window->session().busy() && !window->HasPendingWork());
+}
+
+bool WindowWorld::PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (window && window->hwnd() != nullptr) {
+            window->RunPendingWork();
+        }
+        if (done()) {
+            return true;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        // Woken by what the worker posts.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                                  static_cast<DWORD>(std::min<long long>(left.count(), 50)),
+                                  QS_ALLINPUT);
     }
 }
 
-void WindowWorld::Command(HWND control, int code) {
+void WindowWorld::Pump() {
+    EXPECT_TRUE(PumpUntil([this] { return Idle(); })) << "the session's work did not end";
+}
+
+void WindowWorld::Send(HWND control, int code) {
     SendMessageW(GetParent(control), WM_COMMAND,
                  MAKEWPARAM(GetDlgCtrlID(control), static_cast<WORD>(code)),
                  reinterpret_cast<LPARAM>(control));
+}
+
+void WindowWorld::Command(HWND control, int code) {
+    Send(control, code);
+    Pump();
 }
 
 RECT RectInParent(HWND control) {

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,14 +41,28 @@ public:
     // follows the schedule alone (a directory that cannot be had is fetched
     // again by the tick).
     win::MainWindow& StartHealthy();
+    // The window started subscribed to the channel "alpha" (three pictures)
+    // on a host of its own, its last change a minute ago, so no change is
+    // due for a day; the channel's pages are filled.
+    win::MainWindow& StartSubscribed();
     // The window created but not started.
     win::MainWindow& Make(const std::string& directoryUrl = "http://127.0.0.1:9/wylo.xml");
     void Close();
 
-    // Runs the messages waiting for the window, and the work asked for later.
+    // Runs the window's messages and the work the session posts back until
+    // the session has nothing left to do; a test fails when that takes
+    // longer than a generous limit.
     void Pump();
-    // The user's command from a control (a button click, a list's choice).
+    // The same until done() holds; false when it did not within limit.
+    bool PumpUntil(const std::function<bool()>& done,
+                   std::chrono::milliseconds limit = std::chrono::seconds(20));
+    // The user's command from a control (a button click, a list's choice),
+    // and what it set off, to its end.
     void Command(HWND control, int code);
+    // The command alone: the work it asks for may still run.
+    void Send(HWND control, int code);
+    // The session's work is done and nothing waits to be shown.
+    bool Idle() const;
 
     std::filesystem::path appFolder() const { return folder / "Wylo"; }
     std::filesystem::path settingsFile() const { return appFolder() / "Wylo.ini"; }
