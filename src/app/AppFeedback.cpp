@@ -4,10 +4,9 @@
 #include <QApplication>
 #include <QCursor>
 #include <QLabel>
+#include <QMetaObject>
 #include <QProgressBar>
-#include <QTimer>
 
-#include "app/InputHold.h"
 #include "app/TrayIcon.h"
 
 namespace wylo::app {
@@ -16,10 +15,10 @@ AppFeedback::AppFeedback() = default;
 AppFeedback::AppFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress) {
     BindFeedback(status, tray, progress);
 }
-AppFeedback::~AppFeedback() = default;
-
-void AppFeedback::HoldInputWhile(std::function<bool()> working, QAction* exit) {
-    hold_ = std::make_unique<InputHold>(std::move(working), exit);
+AppFeedback::~AppFeedback() {
+    while (busyDepth_ > 0) {
+        BusyEnd();
+    }
 }
 
 void AppFeedback::BindFeedback(QLabel* status, TrayIcon* tray, QProgressBar* progress) {
@@ -35,14 +34,19 @@ void AppFeedback::SetStatus(const std::string& text) {
     status_->setToolTip(t);
     tray_->setHint(QStringLiteral("Wylo - ") + t);
     tray_->NextChange->setText(t);
-    LetPaintAndTimersRun();
 }
 
 void AppFeedback::BusyBegin() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Work runs beside the window, which still takes every click: the
+    // pointer says so rather than showing the hourglass.
+    if (busyDepth_++ == 0) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    }
 }
 void AppFeedback::BusyEnd() {
-    QApplication::restoreOverrideCursor();
+    if (busyDepth_ > 0 && --busyDepth_ == 0) {
+        QApplication::restoreOverrideCursor();
+    }
 }
 
 int AppFeedback::Low32(std::int64_t count) {
@@ -54,14 +58,12 @@ void AppFeedback::TransferBegin(std::int64_t expected) {
     const int maximum = Low32(expected);
     // Without a length the bar cannot show a share; it shows that work goes on.
     progress_->setRange(0, maximum > 0 ? maximum : 0);
-    LetPaintAndTimersRun();
 }
 
 void AppFeedback::TransferWork(std::int64_t count) {
     if (progress_->maximum() > 0) {
         progress_->setValue(Low32(count));
     }
-    LetPaintAndTimersRun();
 }
 
 void AppFeedback::TransferEnd() {
@@ -69,31 +71,12 @@ void AppFeedback::TransferEnd() {
         progress_->setRange(0, 1);
     }
     progress_->setValue(0);
-    LetPaintAndTimersRun();
-}
-
-void AppFeedback::TransferPulse() {
-    LetPaintAndTimersRun();
-}
-
-void AppFeedback::WorkEnded() {
-    if (hold_) {
-        // Delivered by the event loop once the handler that worked returns.
-        hold_->Release();
-    }
 }
 
 void AppFeedback::RunSoon(std::function<void()> work) {
-    QTimer::singleShot(0, status_, std::move(work));
-}
-
-void AppFeedback::LetPaintAndTimersRun() {
-    if (hold_ && hold_->active()) {
-        // Input reaches the hold, which keeps all but the ways out.
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    } else {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
+    // Queued to the status line's thread, the window's, from whichever thread
+    // asks; dropped when the window has gone.
+    QMetaObject::invokeMethod(status_, std::move(work), Qt::QueuedConnection);
 }
 
 }  // namespace wylo::app

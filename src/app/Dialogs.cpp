@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace wylo::app {
 namespace {
@@ -23,8 +24,19 @@ void MessageBox::Error(QWidget* parent, const QString& caption, const QString& t
         Recorded().append({caption, text});
         return;
     }
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
-    box.exec();
+    // No event loop of its own: the program goes on while the box is up. A
+    // box already open with the same caption shows the newest text instead
+    // of a second box piling on it.
+    static QPointer<QMessageBox> open;
+    if (open && open->isVisible() && open->windowTitle() == caption) {
+        open->setText(text);
+        open->raise();
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    open = box;
 }
 
 void MessageBox::setRecording(bool on) {

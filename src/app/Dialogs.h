@@ -10,8 +10,8 @@ class QWidget;
 
 namespace wylo::app {
 
-// Modal message boxes. Tests switch them to recording, so no box waits for a
-// click that never comes and the test can read what would have been shown.
+// Message boxes. Tests switch them to recording, so no box waits for a click
+// that never comes and the test can read what would have been shown.
 class MessageBox {
 public:
     struct Shown {
@@ -19,7 +19,8 @@ public:
         QString text;
     };
 
-    // A modal error box with the one button "OK".
+    // An error box with the one button "OK", modal to its window but without
+    // an event loop of its own: it returns at once.
     static void Error(QWidget* parent, const QString& caption, const QString& text);
 
     static void setRecording(bool recording);

@@ -47,7 +47,6 @@ TFormMain::TFormMain(Platform& platform, const Clock& clock, std::string directo
     BindFeedback(lStatus, tray, pbHTTPProgress);
     session_ = std::make_unique<Session>(platform_, clock_, std::move(directoryUrl),
                                          static_cast<SessionObserver&>(*this));
-    HoldInputWhile([this] { return session_ && session_->isWorking(); }, tray->Exit2);
     tsCurrentChannel->lbImages->setThumbnails(ImagesList::ThumbnailsOf(*session_));
     BindControls();
 }
@@ -170,7 +169,7 @@ void TFormMain::FormDestroy() {
     tsWelcome->wbWelcome->Release();
     tsChannelNews->wbBrowser->Release();
     SyncSettingsFromControls();
-    session_->Finish();
+    workEnded_ = session_->Finish();
 }
 
 void TFormMain::SetStatus(const QString& text) {
@@ -187,10 +186,6 @@ void TFormMain::ShowError(const std::string& message) {
     ShowDefaultError(this, QString::fromStdString(message));
 }
 
-void TFormMain::CloseNow() {
-    close();
-}
-
 void TFormMain::Exit2Click() {
     close();
 }
@@ -204,10 +199,7 @@ bool TFormMain::isPageTabVisible(QWidget* page) const {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if (!session_->RequestClose()) {
-        event->ignore();
-        return;
-    }
+    // At any moment: the work that runs is cancelled, not waited for.
     event->accept();
     if (!destroyed_) {
         FormDestroy();

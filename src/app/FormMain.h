@@ -46,7 +46,8 @@ public:
     // The start-up sequence; run once, right after construction. A step that
     // fails shows its error and the next steps still run.
     void FormCreate();
-    // Saves the settings; runs once, when the window closes (or goes).
+    // Cancels the work and saves the settings; runs once, when the window
+    // closes (or goes).
     void FormDestroy();
 
     // Shows text in the status line, the tray hint and the tray menu's first
@@ -62,7 +63,6 @@ public:
     // ignored.
     void ShellOpen(const QString& target);
     void sbSubscribeClick();
-    void ShowSubscribedChannel();
     void tScheduleTimer();
     void sbChangeNowClick();
     // "Previous" and "Next", in the status bar and the tray menu.
@@ -79,12 +79,15 @@ public:
     Session& session() { return *session_; }
     Settings& settings() { return session_->settings(); }
     std::int32_t CurrentChannel() const { return session_->settings().currentChannel; }
-    bool ForceChange() const { return session_->forceChange(); }
+    bool ForceChange() const { return session_->changeAsked(); }
     int MaxThumbWidth() const { return session_->maxThumbWidth(); }
-    QString SelectedChannelId() const { return Q(session_->channels().selectedChannelId()); }
+    QString SelectedChannelId() const { return Q(session_->selectedChannelId()); }
     QString TermsUrl() const { return Q(session_->termsUrl()); }
     QString PreviewUrl() const { return Q(session_->previewUrl()); }
-    bool isWorking() const { return session_->isWorking(); }
+    bool isWorking() const { return session_->busy(); }
+    // False when the close left work running that would not end: the
+    // program should end without running more of its own code.
+    bool workEnded() const { return workEnded_; }
 
     // Pages and controls.
     QTabWidget* PageControl1;
@@ -138,7 +141,6 @@ private:
     void SubscriptionOpened(bool hasNews) override;
     void SubscriptionFailed(const std::string& message) override;
     void ShowError(const std::string& message) override;
-    void CloseNow() override;
 
     void BuildWindow();
     void BindControls();
@@ -154,6 +156,7 @@ private:
     QWidget* lastPage_ = nullptr;
     bool syncBlocked_ = false;
     bool destroyed_ = false;
+    bool workEnded_ = true;
 };
 
 }  // namespace wylo::app

@@ -41,10 +41,6 @@ void TFormMain::sbSubscribeClick() {
     }
 }
 
-void TFormMain::ShowSubscribedChannel() {
-    session_->ShowSubscribedChannel();
-}
-
 void TFormMain::ChannelListChanged(const std::vector<ChannelSession::ChannelListEntry>& entries,
                                    int currentChannel) {
     QComboBox* list = tsChannels->cbProviders;

@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "app/FormMain.h"
@@ -43,7 +45,14 @@ int main(int argc, char** argv) {
 
         form.show();
         form.FormCreate();
-        return QApplication::exec();
+        const int status = QApplication::exec();
+        if (!form.workEnded()) {
+            // The settings are saved; what still runs beside the window uses
+            // what the program would now take down under it.
+            std::fflush(nullptr);
+            std::_Exit(status);
+        }
+        return status;
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QStringLiteral("Wylo"), QString::fromStdString(e.what()));
         return 1;

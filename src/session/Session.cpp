@@ -206,6 +206,8 @@ struct Session::SelectOutcome {
 };
 
 struct Session::DirectoryOutcome {
+    // The channel the list opens on.
+    int current = -1;
     bool opened = false;
     std::string fetchError;
     std::string openError;
@@ -407,7 +409,12 @@ bool Session::Finish() {
 
 Session::Request Session::DirectoryRequest(DirectoryReason reason) {
     return {Kind::Directory, [this, reason]() -> Job {
-                const int current = settings_.currentChannel;
+                // At start the list opens on the subscribed channel, or on
+                // the directory's first when there is none.
+                const int current =
+                    reason == DirectoryReason::Start && settings_.currentChannel == -1
+                        ? 0
+                        : settings_.currentChannel;
                 return [this, reason, current](Backstage& b) -> Finisher {
                     DirectoryOutcome outcome;
                     if (reason == DirectoryReason::Start) {
@@ -437,6 +444,7 @@ Session::Request Session::DirectoryRequest(DirectoryReason reason) {
                             outcome.openError = e.what();
                         }
                     }
+                    outcome.current = current;
                     return [this, reason, outcome = std::move(outcome)]() mutable {
                         DirectoryFinished(reason, std::move(outcome));
                     };
@@ -449,7 +457,7 @@ void Session::DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome
     if (outcome.opened) {
         directoryChannelCount_ = outcome.channelCount;
         channelList_ = std::move(outcome.list);
-        observer_.ChannelListChanged(channelList_, settings_.currentChannel);
+        observer_.ChannelListChanged(channelList_, outcome.current);
         observer_.SubscribedChannelMarked(openChannel_);
         if (outcome.selected) {
             ShowSelected(*outcome.selected);
@@ -571,12 +579,12 @@ void Session::Subscribe(int index) {
     maxThumbWidth_ = 0;
     // On failure the channel stays chosen, so the next start tries it again.
     settings_.currentChannel = index;
-    Enqueue(SubscribeRequest(index, true));
+    Enqueue(SubscribeRequest(index, true, false));
 }
 
-Session::Request Session::SubscribeRequest(int index, bool withRows) {
-    return {Kind::Subscribe, [this, index, withRows]() -> Job {
-                return [this, index, withRows](Backstage& b) -> Finisher {
+Session::Request Session::SubscribeRequest(int index, bool withRows, bool reopened) {
+    return {Kind::Subscribe, [this, index, withRows, reopened]() -> Job {
+                return [this, index, withRows, reopened](Backstage& b) -> Finisher {
                     const char* problem = nullptr;
                     std::optional<ChannelPages> pages;
                     bool hasNews = false;
@@ -588,7 +596,7 @@ Session::Request Session::SubscribeRequest(int index, bool withRows) {
                         pages = ChannelPages::Of(b.channels, withRows);
                         hasNews = !pages->shown.news.empty();
                     }
-                    return [this, index, problem, pages = std::move(pages), hasNews] {
+                    return [this, index, problem, pages = std::move(pages), hasNews, reopened] {
                         if (problem) {
                             openChannel_ = -1;
                             observer_.SubscribedChannelMarked(openChannel_);
@@ -598,6 +606,11 @@ Session::Request Session::SubscribeRequest(int index, bool withRows) {
                         openChannel_ = index;
                         observer_.SubscribedChannelMarked(openChannel_);
                         ShowPages(*pages);
+                        if (reopened && pages->withRows) {
+                            // The list opens on the image shown last.
+                            observer_.ShowCurrentImage(settings_.currentImage);
+                            ShowDesktopImages();
+                        }
                         observer_.SubscriptionOpened(hasNews);
                     };
                 };
@@ -615,7 +628,7 @@ void Session::ReopenSubscription() {
     const DateTime now = clock_.Now();
     const bool changeFirst = SchedulerRuns() && (changeAsked_ || scheduler_.IsChangeDue(now));
     rowsPending_ = changeFirst;
-    Enqueue(SubscribeRequest(channel, !changeFirst));
+    Enqueue(SubscribeRequest(channel, !changeFirst, true));
     StartDueChange(now);
 }
 

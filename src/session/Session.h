@@ -165,7 +165,8 @@ private:
     Request DirectoryRequest(DirectoryReason reason);
     void DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome);
     void ShowSelected(const SelectOutcome& outcome);
-    Request SubscribeRequest(int index, bool withRows);
+    // reopened: the subscription of an earlier run, opened again.
+    Request SubscribeRequest(int index, bool withRows, bool reopened);
     // Opens the subscribed channel once the list holds it, the change that
     // is due first when there is one.
     void ReopenSubscription();

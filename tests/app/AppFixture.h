@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QMenu>
 #include <QTest>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -50,11 +52,31 @@ public:
     std::unique_ptr<app::TFormMain> MakeForm() {
         return std::make_unique<app::TFormMain>(platform, clock, directoryUrl());
     }
-    // A window that has run its start-up sequence.
+    // A window that has run its start-up sequence, and the work it started.
     std::unique_ptr<app::TFormMain> StartForm() {
         auto form = MakeForm();
         form->FormCreate();
+        if (!Settle(*form)) {
+            QTest::qFail("the start-up's work did not end", __FILE__, __LINE__);
+        }
         return form;
+    }
+
+    // Lets the window's event loop run until the work the session runs beside
+    // the window has ended and its results are shown. False when that takes
+    // longer than limit.
+    [[nodiscard]] static bool Settle(app::TFormMain& form,
+                                     std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+        QDeadlineTimer deadline(limit);
+        while (!deadline.hasExpired()) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            if (!form.isWorking()) {
+                return true;
+            }
+            QTest::qWait(1);
+        }
+        return false;
     }
 
     static QList<app::MessageBox::Shown> Boxes() { return app::MessageBox::recorded(); }

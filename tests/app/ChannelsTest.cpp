@@ -28,6 +28,7 @@ const QString kLoadMessage = QStringLiteral(
 void Pick(app::TFormMain& form, int entry) {
     form.tsChannels->cbProviders->setCurrentIndex(entry);
     form.cbProvidersChange();
+    QVERIFY(AppWorld::Settle(form));
 }
 
 }  // namespace
@@ -128,8 +129,7 @@ void ChannelsTest::unreadablePreviewIsAnErrorAndTheButtonsStillFollow() {
                                                world.server.Url("/c/a/preview.png") +
                                                "</preview></provider>");
     world.server.Serve("/c/a/preview.png", "not really a picture");
-    auto form = world.MakeForm();
-    form->FormCreate();
+    auto form = world.StartForm();
     const auto boxes = AppWorld::Boxes();
     QCOMPARE(boxes.size(), 1);
     QVERIFY(boxes[0].text.contains(QStringLiteral("preview")));
@@ -145,9 +145,11 @@ void ChannelsTest::termsOpenOnlyWebAddresses() {
     world.Publish({web, local});
     auto form = world.StartForm();
     form->sbTermsClick();
+    QVERIFY(AppWorld::Settle(*form));
     Pick(*form, 1);
     QVERIFY(!form->tsChannels->sbTerms->isHidden());
     form->sbTermsClick();
+    QVERIFY(AppWorld::Settle(*form));
     form->ShellOpen(QStringLiteral("/usr/bin/xterm"));
     QCOMPARE(world.platform.openedUrls, std::vector<std::string>{"https://example.com/terms"});
 }
@@ -158,6 +160,7 @@ void ChannelsTest::refreshOfflineRebuildsFromTheCacheAndEmptiesTheDetails() {
     auto form = world.StartForm();
     world.server.Stop();
     form->sbRefreshClick();
+    QVERIFY(AppWorld::Settle(*form));
     app::ChannelsPage* page = form->tsChannels;
     QCOMPARE(page->cbProviders->count(), 2);
     QVERIFY(page->edTitle->text().isEmpty());
@@ -177,6 +180,7 @@ void ChannelsTest::subscribingWithNewsEndsOnTheNewsPage() {
     auto form = world.StartForm();
     Pick(*form, 1);
     form->sbSubscribeClick();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(form->CurrentChannel(), 1);
     QVERIFY(form->isPageTabVisible(form->tsChannelNews));
     QVERIFY(form->isPageTabVisible(form->tsCurrentChannel));
@@ -196,6 +200,7 @@ void ChannelsTest::subscribingWithoutNewsEndsOnTheImagesPage() {
     world.Publish({{"a", "Alpha"}});
     auto form = world.StartForm();
     form->sbSubscribeClick();
+    QVERIFY(AppWorld::Settle(*form));
     QVERIFY(!form->isPageTabVisible(form->tsChannelNews));
     QVERIFY(form->isPageTabVisible(form->tsCurrentChannel));
     QCOMPARE(form->PageControl1->currentWidget(), form->tsCurrentChannel);
@@ -211,6 +216,7 @@ void ChannelsTest::subscriptionDownloadFailure() {
     world.server.Remove("/c/b/Channel.xml");
     std::filesystem::remove(world.appFolder() / "cache" / "b" / "Channel.xml");
     form->sbSubscribeClick();
+    QVERIFY(AppWorld::Settle(*form));
     const auto boxes = AppWorld::Boxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].caption, QStringLiteral("Error"));
@@ -231,6 +237,7 @@ void ChannelsTest::subscriptionLoadFailure() {
     world.server.Remove("/c/a/Channel.xml");
     WriteFile(world.appFolder() / "cache" / "a" / "Channel.xml", "<provider><title>");
     form->sbSubscribeClick();
+    QVERIFY(AppWorld::Settle(*form));
     const auto boxes = AppWorld::Boxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].caption, QStringLiteral("Error"));
@@ -271,6 +278,7 @@ void ChannelsTest::rowCaptionsFallBackToTheFileName() {
     world.Publish({a});
     auto form = world.StartForm();
     form->sbSubscribeClick();
+    QVERIFY(AppWorld::Settle(*form));
     app::ImagesList* list = form->tsCurrentChannel->lbImages;
     QCOMPARE(list->item(0)->text(), QStringLiteral("i0.jpg"));
     QCOMPARE(list->item(1)->text(), QStringLiteral("Named"));

@@ -34,7 +34,7 @@ std::unique_ptr<app::TFormMain> Subscribed(AppWorld& world, const std::string& s
 
 void ChangeNow(app::TFormMain& form) {
     form.sbChangeNowClick();
-    form.tScheduleTimer();
+    QVERIFY(AppWorld::Settle(form));
 }
 
 // The rows that carry a mark.
@@ -94,8 +94,10 @@ void DesktopTest::theImageOnTheDesktopIsMarkedNamedAndKeptInView() {
 
     // Later ticks keep the name; a refill keeps the mark and the selection.
     form->tScheduleTimer();
+    QVERIFY(AppWorld::Settle(*form));
     QVERIFY(form->lStatus->text().startsWith(QStringLiteral("Sossusvlei - ")));
-    form->ShowSubscribedChannel();
+    form->sbSubscribeClick();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(MarkedRows(list), QList<int>{1});
     QCOMPARE(list->selectedRow(), 1);
 }
@@ -145,6 +147,8 @@ void DesktopTest::previousAndNextFromTheButtonsAndTheTray() {
     const DateTime lastChange = form->settings().lastChange;
 
     form->sbPrevious->click();
+
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(MarkedRows(list), QList<int>{1});
     QCOMPARE(list->selectedRow(), 1);
     QVERIFY(form->lStatus->text().startsWith(QStringLiteral("Sossusvlei - ")));
@@ -154,6 +158,8 @@ void DesktopTest::previousAndNextFromTheButtonsAndTheTray() {
     QCOMPARE(form->settings().lastChange, lastChange);
 
     form->tray->Next1->trigger();
+
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(MarkedRows(list), QList<int>{2});
     QVERIFY(!form->sbNext->isEnabled());
     QCOMPARE(world.platform.wallpaperCalls.size(), 4u);
@@ -173,6 +179,7 @@ void DesktopTest::theSubscribedChannelIsTicked() {
 
     list->setCurrentIndex(0);
     form->sbSubscribeClick();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(form->tsChannels->markedChannel(), 0);
     QVERIFY(!list->itemIcon(0).isNull());
     QVERIFY(list->itemIcon(1).isNull());
@@ -207,11 +214,13 @@ void DesktopTest::aStartWithoutTheHostSaysSoUntilItAnswers() {
     QVERIFY(AppWorld::Boxes().isEmpty());
     // The ticks keep saying so rather than "Next Change".
     form->tScheduleTimer();
+    QVERIFY(AppWorld::Settle(*form));
     QVERIFY(form->lStatus->text().contains(QStringLiteral("try again")));
 
     world.server.Restart();
     world.clock.Advance(31.0 / kSecondsPerDay);
     form->tScheduleTimer();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(form->tsChannels->cbProviders->count(), 1);
     QVERIFY(form->isPageTabVisible(form->tsCurrentChannel));
     QVERIFY(form->lStatus->text().startsWith(QStringLiteral("Next Change : ")));

@@ -10,6 +10,7 @@
 #include "app/ImagesList.h"
 #include "app/SubscribedPages.h"
 #include "channels/ChannelSession.h"
+#include "channels/DownloadGate.h"
 #include "compose/BmpFile.h"
 #include "session/Session.h"
 #include "settings/Settings.h"
@@ -47,6 +48,9 @@ std::unique_ptr<app::TFormMain> Subscribed(AppWorld& world, ChannelSpec channel)
     world.Publish({std::move(channel)});
     auto form = world.StartForm();
     form->sbSubscribeClick();
+    if (!AppWorld::Settle(*form)) {
+        QTest::qFail("the subscription did not end", __FILE__, __LINE__);
+    }
     return form;
 }
 
@@ -66,7 +70,7 @@ private slots:
     void doubleClickPutsTheImageOnTheDesktopThenSaves();
     void doubleClickWithoutSelectionTakesTheNextImage();
     void failedHandPickedChangeEndsQuietly();
-    void doubleClickDuringWorkRunsAfterIt();
+    void doubleClickDuringAChangeRunsAfterIt();
 };
 
 void ImagesListTest::rowsAreAsTallAsTheirThumbnails() {
@@ -186,6 +190,7 @@ void ImagesListTest::unfetchableThumbnailKeepsTheDefaultHeight() {
     world.server.Remove("/c/c/thumbs/t1.jpg");
     auto form = world.StartForm();
     form->sbSubscribeClick();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(RowHeight(List(*form), 1), 16);
     QCOMPARE(form->MaxThumbWidth(), 120);
 }
@@ -199,18 +204,25 @@ void ImagesListTest::thumbnailColumnFollowsTheNewSubscriptionOnly() {
     world.Publish({wide, narrow});
     auto form = world.StartForm();
     form->sbSubscribeClick();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(form->MaxThumbWidth(), 150);
     form->tsChannels->cbProviders->setCurrentIndex(1);
     form->sbSubscribeClick();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(form->MaxThumbWidth(), 90);
-    // Refilling without a new subscription never narrows the column.
-    form->session().channels().LoadControlFile(0);
-    form->session().channels().setSelectedChannelId("wide");
-    form->ShowSubscribedChannel();
+    form->tsChannels->cbProviders->setCurrentIndex(0);
+    form->sbSubscribeClick();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(form->MaxThumbWidth(), 150);
-    form->session().channels().LoadControlFile(1);
-    form->session().channels().setSelectedChannelId("narrow");
-    form->ShowSubscribedChannel();
+
+    // The channel's thumbnail gets narrower; refilling the list at the next
+    // change never narrows the column.
+    narrow.id = "wide";
+    world.PublishChannel(narrow);
+    std::filesystem::remove_all(world.appFolder() / "cache" / "wide" / "thumbs");
+    form->sbChangeNowClick();
+    QVERIFY(AppWorld::Settle(*form));
+    QCOMPARE(RowHeight(List(*form), 0), 79);
     QCOMPARE(form->MaxThumbWidth(), 150);
 }
 
@@ -221,6 +233,7 @@ void ImagesListTest::doubleClickPutsTheImageOnTheDesktopThenSaves() {
     world.clock.Advance(0.5);
     List(*form)->selectRow(2);
     form->lbImagesDblClick();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(world.platform.wallpaperCalls.size(), 1u);
     QCOMPARE(form->settings().currentImage, 2);
     QCOMPARE(form->settings().lastChange, world.clock.Now());
@@ -235,6 +248,7 @@ void ImagesListTest::doubleClickWithoutSelectionTakesTheNextImage() {
     auto form = Subscribed(world, ChannelSpec("c", "C"));
     List(*form)->clearSelection();
     form->lbImagesDblClick();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(world.platform.wallpaperCalls.size(), 1u);
     // No row: the current image becomes -1, and the rotation goes on from it.
     QCOMPARE(form->settings().currentImage, 0);
@@ -245,28 +259,43 @@ void ImagesListTest::failedHandPickedChangeEndsQuietly() {
     auto form = Subscribed(world, ChannelSpec("c", "C"));
     std::filesystem::remove(world.settingsFile());
     const DateTime before = form->settings().lastChange;
+    const int image = form->settings().currentImage;
     world.clock.Advance(1);
     world.platform.FailWallpaper(true);
     List(*form)->selectRow(1);
     form->lbImagesDblClick();
+    QVERIFY(AppWorld::Settle(*form));
     QVERIFY(AppWorld::Boxes().isEmpty());
-    QCOMPARE(form->settings().currentImage, 1);
+    // Nothing reached the desktop: the rotation stays where it was.
+    QCOMPARE(form->settings().currentImage, image);
     QCOMPARE(form->settings().lastChange, before);
     QVERIFY(!std::filesystem::exists(world.settingsFile()));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
-void ImagesListTest::doubleClickDuringWorkRunsAfterIt() {
+void ImagesListTest::doubleClickDuringAChangeRunsAfterIt() {
     AppWorld world;
+    GateOpener opener;
+    world.WriteSettings("RandomOrder=0\nCurrentImage=0\n");
     auto form = Subscribed(world, ChannelSpec("c", "C"));
-    List(*form)->selectRow(1);
-    {
-        Session::WorkScope work(form->session());
-        form->lbImagesDblClick();
-        QCOMPARE(world.platform.wallpaperCalls.size(), 0u);
-    }
-    QTRY_COMPARE(world.platform.wallpaperCalls.size(), 1u);
-    QCOMPARE(form->settings().currentImage, 1);
+    const auto gate = opener.gate;
+    world.server.Route("/c/c/images/i1.jpg",
+                       [gate](const httplib::Request&, httplib::Response& res) {
+                           gate->Wait(std::chrono::seconds(30));
+                           res.status = 404;
+                       });
+    form->sbChangeNowClick();
+    QTRY_VERIFY(world.server.Count("GET", "/c/c/images/i1.jpg") > 0);
+
+    List(*form)->selectRow(2);
+    form->lbImagesDblClick();
+    QCOMPARE(world.platform.wallpaperCalls.size(), 0u);
+    opener.gate->Open();
+    QVERIFY(AppWorld::Settle(*form));
+    // The change, then the picture picked meanwhile.
+    QCOMPARE(world.platform.wallpaperCalls.size(), 2u);
+    QCOMPARE(form->settings().currentImage, 2);
+    QCOMPARE(List(*form)->selectedRow(), 2);
 }
 
 QTEST_MAIN(ImagesListTest)

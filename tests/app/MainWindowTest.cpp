@@ -3,11 +3,14 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -18,7 +21,10 @@
 #include "app/Icons.h"
 #include "app/SettingsPage.h"
 #include "app/TrayIcon.h"
+#include "channels/DownloadGate.h"
+#include "compose/Bitmap.h"
 #include "session/Session.h"
+#include "support/JpegWriter.h"
 #include "support/TempDir.h"
 
 using namespace wylo;
@@ -39,10 +45,10 @@ private slots:
     void resizeBeepsOnlyWhenTheSizeChanges();
     void minimisingWithoutTrayKeepsTheWindowReachable();
     void closingSavesTheSettings();
-    void closeDuringWorkWaitsForTheWorkToEnd();
-    void inputDuringWorkWaitsForTheWorkToEnd();
-    void exitShortcutDuringWorkClosesOnceTheWorkEnds();
-    void messageBoxDuringWorkCanBeAnswered();
+    void closeDuringADownloadEndsAtOnceAndRecordsNothing();
+    void clicksDuringADownloadAreAnsweredAtOnce();
+    void exitShortcutDuringADownloadClosesAtOnce();
+    void errorBoxesNeitherWaitNorPileUp();
     void appFolderIsCreatedWithItsParents();
     void timerStartsOnlyAfterTheSettingsAreRead();
 };
@@ -249,78 +255,111 @@ void MainWindowTest::closingSavesTheSettings() {
     QSignalSpy closed(form.get(), &app::TFormMain::closed);
     std::filesystem::remove(world.settingsFile());
     form->Exit2Click();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(closed.count(), 1);
     const std::string saved = ReadFile(world.settingsFile());
     QVERIFY(saved.find("CurrentChannel=-1") != std::string::npos);
     QVERIFY(saved.find("IconTransparancy=1") != std::string::npos);
 }
 
-void MainWindowTest::closeDuringWorkWaitsForTheWorkToEnd() {
-    AppWorld world;
+// A window subscribed to a channel whose next picture the host holds back
+// until the gate opens; "Change Now" has started fetching it.
+std::unique_ptr<app::TFormMain> FetchingSlowly(AppWorld& world, std::shared_ptr<Gate> gate) {
+    world.Publish({ChannelSpec("sea", "The Sea")});
+    world.WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
     auto form = world.StartForm();
-    QSignalSpy closed(form.get(), &app::TFormMain::closed);
-    {
-        Session::WorkScope work(form->session());
-        QVERIFY(!form->close());
-        QCOMPARE(closed.count(), 0);
+    Bitmap picture(64, 48);
+    picture.Fill(MakeColour(10, 20, 30));
+    const std::string body = EncodeJpeg(picture);
+    world.server.Route("/c/sea/images/i1.jpg",
+                       [gate, body](const httplib::Request& req, httplib::Response& res) {
+                           if (req.method != "HEAD") {
+                               gate->Wait(std::chrono::seconds(30));
+                           }
+                           res.set_content(body, "image/jpeg");
+                       });
+    form->sbChangeNowClick();
+    if (!QTest::qWaitFor([&] { return world.server.Count("GET", "/c/sea/images/i1.jpg") > 0; })) {
+        QTest::qFail("the picture was never asked for", __FILE__, __LINE__);
     }
-    QTRY_COMPARE(closed.count(), 1);
+    return form;
 }
 
-void MainWindowTest::inputDuringWorkWaitsForTheWorkToEnd() {
+void MainWindowTest::closeDuringADownloadEndsAtOnceAndRecordsNothing() {
     AppWorld world;
-    auto form = world.StartForm();
+    GateOpener opener;
+    auto form = FetchingSlowly(world, opener.gate);
+    QVERIFY(form->isWorking());
+    const DateTime lastChange = form->settings().lastChange;
+    QSignalSpy closed(form.get(), &app::TFormMain::closed);
+    std::filesystem::remove(world.settingsFile());
+
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(form->close());
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(timer.elapsed() < 2000);
+    QVERIFY(form->workEnded());
+    // Saved, without the change that never reached the desktop.
+    const std::string saved = ReadFile(world.settingsFile());
+    QVERIFY(saved.find("CurrentImage=0") != std::string::npos);
+    QCOMPARE(form->settings().lastChange, lastChange);
+    QVERIFY(world.platform.wallpaperCalls.empty());
+}
+
+void MainWindowTest::clicksDuringADownloadAreAnsweredAtOnce() {
+    AppWorld world;
+    GateOpener opener;
+    auto form = FetchingSlowly(world, opener.gate);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QVERIFY(form->isWorking());
+
+    // Through the window, as the window system delivers it.
+    QTabBar* tabs = form->PageControl1->tabBar();
+    const int settings = form->PageControl1->indexOf(form->tsSettings);
+    QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
+                      tabs->mapTo(form.get(), tabs->tabRect(settings).center()));
+    QCOMPARE(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->tsSettings));
     QSignalSpy clicks(form->sbChangeNow, &QToolButton::clicked);
-    {
-        Session::WorkScope work(form->session());
-        // The click arrives while a status report lets events run.
-        // Through the window, as the window system delivers it.
-        QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
-                          form->sbChangeNow->mapTo(form.get(), form->sbChangeNow->rect().center()));
-        form->SetStatus(QStringLiteral("Working"));
-        QCOMPARE(clicks.count(), 0);
-    }
-    QTRY_COMPARE(clicks.count(), 1);
-    QVERIFY(form->session().forceChange());
+    QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
+                      form->sbChangeNow->mapTo(form.get(), form->sbChangeNow->rect().center()));
+    QCOMPARE(clicks.count(), 1);
+    QVERIFY(form->isWorking());
+
+    // The change that ran and the one asked for meanwhile, in turn.
+    opener.gate->Open();
+    QVERIFY(AppWorld::Settle(*form));
+    QCOMPARE(world.platform.wallpaperCalls.size(), 2u);
+    QCOMPARE(form->settings().currentImage, 2);
 }
 
-void MainWindowTest::exitShortcutDuringWorkClosesOnceTheWorkEnds() {
+void MainWindowTest::exitShortcutDuringADownloadClosesAtOnce() {
     AppWorld world;
-    auto form = world.StartForm();
+    GateOpener opener;
+    auto form = FetchingSlowly(world, opener.gate);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     QSignalSpy closed(form.get(), &app::TFormMain::closed);
-    {
-        Session::WorkScope work(form->session());
-        QTest::keyClick(form.get(), Qt::Key_X, Qt::AltModifier);
-        form->SetStatus(QStringLiteral("Working"));
-        QCOMPARE(closed.count(), 0);
-        // The close cancelled the network: nothing more is fetched.
-        QVERIFY(!form->session().channels().FetchChannelDirectory());
-        QVERIFY(form->session().channels().LastDownloadError().find("cancelled") !=
-                std::string::npos);
-    }
-    QTRY_COMPARE(closed.count(), 1);
+    QTest::keyClick(form.get(), Qt::Key_X, Qt::AltModifier);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(world.platform.wallpaperCalls.empty());
 }
 
-void MainWindowTest::messageBoxDuringWorkCanBeAnswered() {
+void MainWindowTest::errorBoxesNeitherWaitNorPileUp() {
     AppWorld world;
     auto form = world.StartForm();
     form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    Session::WorkScope work(form->session());
-    // An error box that the work brings up blocks the window, so the input
-    // it gets cannot start other work.
-    QDialog box(form.get());
-    auto* ok = new QPushButton(QStringLiteral("OK"), &box);
-    box.setModal(true);
-    box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
-    QSignalSpy clicked(ok, &QPushButton::clicked);
-    QTest::mouseClick(box.windowHandle(), Qt::LeftButton, {}, ok->geometry().center());
-    QCOMPARE(clicked.count(), 1);
+    app::MessageBox::setRecording(false);
+    // Each call returns at once; the second box is the first with new words.
+    app::ShowDefaultError(form.get(), QStringLiteral("First"));
+    app::ShowDefaultError(form.get(), QStringLiteral("Second"));
+    const auto boxes = form->findChildren<QMessageBox*>();
+    app::MessageBox::setRecording(true);
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0]->text(), QStringLiteral("Second"));
+    QVERIFY(boxes[0]->isVisible());
+    boxes[0]->close();
 }
 
 void MainWindowTest::appFolderIsCreatedWithItsParents() {

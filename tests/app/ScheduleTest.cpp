@@ -9,6 +9,7 @@
 #include "AppFixture.h"
 #include "app/SettingsPage.h"
 #include "app/TrayIcon.h"
+#include "channels/DownloadGate.h"
 #include "session/Session.h"
 #include "settings/Settings.h"
 
@@ -32,7 +33,7 @@ private slots:
     void dueChangeRunsAtTheTick();
     void changeNowWithTheSchedulerOffWaitsUntilItIsOn();
     void changeNowFromTheTrayMenu();
-    void tickDuringOtherWorkIsSkipped();
+    void tickDuringAChangeLeavesItsStatusAlone();
     void errorInAChangeIsShownAndTheScheduleGoesOn();
     void noTickBeforeTheSettingsAreRead();
 };
@@ -43,6 +44,7 @@ void ScheduleTest::tickShowsTheNextChangeInThreePlaces() {
     world.WriteSettings("ScheduleType=1\nScheduleFrequency=2\nLastChange=08/12/2026 11:00:00\n");
     auto form = world.StartForm();
     form->tScheduleTimer();
+    QVERIFY(AppWorld::Settle(*form));
     const QString expected = QStringLiteral("Next Change : 08/12/2026 13:00:00");
     QCOMPARE(form->lStatus->text(), expected);
     QCOMPARE(form->tray->hint(), QStringLiteral("Wylo - ") + expected);
@@ -56,11 +58,13 @@ void ScheduleTest::dueChangeRunsAtTheTick() {
                                "ScheduleType=0\nScheduleFrequency=5\nRandomOrder=0\n"
                                "CurrentImage=0\nLastChange=08/12/2026 11:00:00\n");
     form->tScheduleTimer();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(world.platform.wallpaperCalls.size(), 1u);
     QCOMPARE(form->settings().currentImage, 1);
     QCOMPARE(form->settings().lastChange, world.clock.Now());
     // Not due again until the period has passed.
     form->tScheduleTimer();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(world.platform.wallpaperCalls.size(), 1u);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
@@ -69,6 +73,7 @@ void ScheduleTest::changeNowWithTheSchedulerOffWaitsUntilItIsOn() {
     AppWorld world;
     auto form = SubscribedForm(world, "EnableScheduler=0\nScheduleType=2\n");
     form->sbChangeNow->click();
+    QVERIFY(AppWorld::Settle(*form));
     QVERIFY(form->ForceChange());
     QTest::qWait(1500);
     QCOMPARE(world.platform.wallpaperCalls.size(), 0u);
@@ -81,42 +86,56 @@ void ScheduleTest::changeNowFromTheTrayMenu() {
     AppWorld world;
     auto form = SubscribedForm(world, "ScheduleType=2\n");
     form->tray->ChangeNow1->trigger();
-    QVERIFY(form->ForceChange());
+    QVERIFY(AppWorld::Settle(*form));
+    // At once, not at the next tick.
+    QVERIFY(!form->ForceChange());
+    QCOMPARE(world.platform.wallpaperCalls.size(), 1u);
     form->tScheduleTimer();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(world.platform.wallpaperCalls.size(), 1u);
 }
 
-void ScheduleTest::tickDuringOtherWorkIsSkipped() {
+void ScheduleTest::tickDuringAChangeLeavesItsStatusAlone() {
     AppWorld world;
-    auto form = SubscribedForm(world, "ScheduleType=2\n");
+    GateOpener opener;
+    auto form = SubscribedForm(world, "ScheduleType=2\nRandomOrder=0\nCurrentImage=0\n");
+    const auto gate = opener.gate;
+    world.server.Route("/c/c/images/i1.jpg",
+                       [gate](const httplib::Request&, httplib::Response& res) {
+                           gate->Wait(std::chrono::seconds(30));
+                           res.status = 404;
+                       });
     form->sbChangeNowClick();
-    form->lStatus->clear();
-    {
-        Session::WorkScope work(form->session());
-        form->tScheduleTimer();
-        QCOMPARE(world.platform.wallpaperCalls.size(), 0u);
-        QCOMPARE(form->lStatus->text(), QString());
-    }
-    QVERIFY(form->ForceChange());
+    QTRY_VERIFY(form->lStatus->text().startsWith(QStringLiteral("Downloading ")));
     form->tScheduleTimer();
+    QVERIFY(form->lStatus->text().startsWith(QStringLiteral("Downloading ")));
+    QVERIFY(!form->ForceChange());
+    opener.gate->Open();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(world.platform.wallpaperCalls.size(), 1u);
 }
 
 void ScheduleTest::errorInAChangeIsShownAndTheScheduleGoesOn() {
     AppWorld world;
     auto form = SubscribedForm(world, "ScheduleType=2\n");
+    const DateTime lastChange = form->settings().lastChange;
+    const int image = form->settings().currentImage;
     world.platform.FailWallpaper(true);
     world.clock.Advance(0.25);
     form->sbChangeNowClick();
-    form->tScheduleTimer();
+    QVERIFY(AppWorld::Settle(*form));
     const auto boxes = AppWorld::Boxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].caption, QStringLiteral("Wylo"));
     QVERIFY(form->tSchedule->isActive());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    // The last change has moved, so the failure is not retried every second.
-    QCOMPARE(form->settings().lastChange, world.clock.Now());
+    // Nothing reached the desktop, so nothing moved; the failure is tried
+    // again after a pause, not every second.
+    QCOMPARE(form->settings().lastChange, lastChange);
+    QCOMPARE(form->settings().currentImage, image);
+    QVERIFY(form->session().changeRetry().pending());
     form->tScheduleTimer();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(AppWorld::Boxes().size(), 1);
 }
 
@@ -124,7 +143,9 @@ void ScheduleTest::noTickBeforeTheSettingsAreRead() {
     AppWorld world;
     auto form = world.MakeForm();
     form->sbChangeNowClick();
+    QVERIFY(AppWorld::Settle(*form));
     form->tScheduleTimer();
+    QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(form->lStatus->text(), QString());
     QVERIFY(form->ForceChange());
 }

@@ -85,12 +85,18 @@ int main(int argc, char** argv) {
     form->show();
     form->FormCreate();
     // Three changes and a step back: "Sossusvlei" is on the desktop and marked
-    // in the images list, with both "Previous" and "Next" to go to.
+    // in the images list, with both "Previous" and "Next" to go to. The work
+    // queues beside the window and runs in turn.
     for (int i = 0; i < 3; ++i) {
         form->sbChangeNowClick();
-        form->tScheduleTimer();
+        if (!AppWorld::Settle(*form)) {
+            return 1;
+        }
     }
     form->sbPreviousClick();
+    if (!AppWorld::Settle(*form)) {
+        return 1;
+    }
     Settle(500);
 
     const struct {

@@ -21,6 +21,7 @@ void TrayTest::minimisingHidesToTheTrayAndTheIconRestores() {
     auto form = world.MakeForm();
     form->show();
     form->FormCreate();
+    QVERIFY(AppWorld::Settle(*form));
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     QVERIFY(form->tray->tiTray->isVisible());
     form->showMinimized();
