@@ -375,7 +375,7 @@ void Session::LoadSettings() {
     settingsLoaded_ = true;
     observer_.SettingsLoaded();
     observer_.SetSchedulerRunning(TimerNeeded());
-    observer_.ShowCurrentImage(settings_.currentImage);
+    // The images list selects the image shown last once its rows are there.
     ShowDesktopImages();
 }
 
