@@ -1,8 +1,10 @@
 #include "settings/SettingsFile.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <type_traits>
+#include <vector>
 
 #include "base/Error.h"
 #include "base/WebAddress.h"
@@ -22,8 +24,7 @@ constexpr bool kUnsupported = false;
 // Reads one key as the type of its default; the default stands in for a
 // missing key and for a text that is not of that type.
 template <typename T>
-T ReadSetting(const IniFile& ini, const Platform& platform, std::string_view key, T def) {
-    const std::optional<std::string> text = ini.Read(kSection, key);
+T ReadSetting(const std::optional<std::string>& text, const Platform& platform, T def) {
     if (!text) {
         return def;
     }
@@ -135,6 +136,122 @@ std::filesystem::path SettingsFilePath(const Platform& platform) {
     return AppFolder(platform) / "Wylo.ini";
 }
 
+namespace {
+
+// One key of the settings file: how its text becomes the setting (text is
+// empty for a missing key) and how the setting becomes text.
+struct SettingKey {
+    std::string_view name;
+    std::function<void(Settings&, const std::optional<std::string>& text)> read;
+    std::function<void(IniFile&, std::string_view name, const Settings&)> write;
+};
+
+// What the keys need besides the settings: the user's date and time formats,
+// the time a file without "LastChange" starts from, and how many entries the
+// single-monitor list has.
+struct KeyContext {
+    const Platform& platform;
+    DateTime now;
+    int singleMonitorEntries;
+};
+
+// A key that holds a field of the settings as it is; fallback stands for a
+// missing key and for a text that is not of the field's type.
+template <typename T>
+SettingKey Plain(std::string_view name, T Settings::*field, T fallback, const KeyContext& c) {
+    const Platform* platform = &c.platform;
+    return {name,
+            [field, fallback, platform](Settings& s, const std::optional<std::string>& text) {
+                s.*field = ReadSetting(text, *platform, fallback);
+            },
+            [field, platform](IniFile& ini, std::string_view key, const Settings& s) {
+                WriteSetting(ini, *platform, s.*field, key);
+            }};
+}
+
+// A key that holds a number the field is made from and written back as.
+template <typename T>
+SettingKey Converted(std::string_view name, T Settings::*field, std::int32_t fallback,
+                     std::function<T(std::int32_t)> from, std::function<std::int32_t(T)> to,
+                     const KeyContext& c) {
+    const Platform* platform = &c.platform;
+    return {name,
+            [=](Settings& s, const std::optional<std::string>& text) {
+                s.*field = from(ReadSetting(text, *platform, fallback));
+            },
+            [=](IniFile& ini, std::string_view key, const Settings& s) {
+                WriteSetting(ini, *platform, to(s.*field), key);
+            }};
+}
+
+// Every key of section "Settings", in the order they are written. A setting
+// kept in the file is declared here once.
+std::vector<SettingKey> SettingKeys(const KeyContext& c) {
+    const auto unit = [](std::int32_t position) { return ScheduleUnitAt(position); };
+    const auto unitPosition = [](ScheduleUnit u) { return ScheduleUnitPosition(u); };
+    std::vector<SettingKey> keys = {
+        Plain("CurrentChannel", &Settings::currentChannel, std::int32_t{-1}, c),
+        Plain("CurrentImage", &Settings::currentImage, std::int32_t{0}, c),
+        Converted<MultiScreen>(
+            "MultiScreenOpt", &Settings::multiScreenOpt, 0,
+            [](std::int32_t p) { return MultiScreenChoice(std::clamp<std::int32_t>(p, -1, 2)); },
+            [](MultiScreen m) { return MultiScreenChoicePosition(m); }, c),
+        Plain("IconTransparancy", &Settings::iconTransparency, true, c),
+        Plain("RandomOrder", &Settings::randomOrder, true, c),
+        Converted<std::int32_t>(
+            "ActiveSingleMonitor", &Settings::activeSingleMonitor, 0,
+            [entries = c.singleMonitorEntries](std::int32_t i) {
+                return ListIndexOrNone(i, entries);
+            },
+            [](std::int32_t i) { return i; }, c),
+        Plain("EnableScheduler", &Settings::enableScheduler, true, c),
+        Plain("LastChange", &Settings::lastChange, c.now, c),
+        // The unit list's own default is hours, but a file without the key
+        // means minutes.
+        Converted<ScheduleUnit>("ScheduleType", &Settings::scheduleType, 0, unit, unitPosition, c),
+        {"ScheduleFrequency",
+         [platform = &c.platform](Settings& s, const std::optional<std::string>& text) {
+             const std::int32_t f = ReadSetting(text, *platform, std::int32_t{1});
+             s.scheduleFrequency = std::max(s.frequencyMin, std::min(f, s.frequencyMax));
+         },
+         [platform = &c.platform](IniFile& ini, std::string_view key, const Settings& s) {
+             WriteSetting(ini, *platform, s.scheduleFrequency, key);
+         }},
+        Plain("BGColour", &Settings::bgColour, Colour{kBlack}, c),
+        Plain("FGColour", &Settings::fgColour, Colour{kWhite}, c),
+    };
+    // Added after the twelve keys of old files; their defaults give the old
+    // fit-and-centre desktop.
+    const auto placement = [&](std::string_view placementKey, std::string_view zoomKey,
+                               ImagePlacement Settings::*field) {
+        const Platform* platform = &c.platform;
+        keys.push_back({placementKey,
+                        [=](Settings& s, const std::optional<std::string>& text) {
+                            (s.*field).mode = PlacementModeAt(ReadSetting(text, *platform, 0))
+                                                  .value_or(PlacementMode::Center);
+                        },
+                        [=](IniFile& ini, std::string_view key, const Settings& s) {
+                            WriteSetting(ini, *platform, PlacementModePosition((s.*field).mode),
+                                         key);
+                        }});
+        keys.push_back({zoomKey,
+                        [=](Settings& s, const std::optional<std::string>& text) {
+                            const std::int32_t zoom = ReadSetting(text, *platform, kDefaultZoom);
+                            (s.*field).zoom = IsZoomPercentage(zoom) ? zoom : kDefaultZoom;
+                        },
+                        [=](IniFile& ini, std::string_view key, const Settings& s) {
+                            WriteSetting(ini, *platform, (s.*field).zoom, key);
+                        }});
+    };
+    placement("PlacementSame", "ZoomSame", &Settings::placementSame);
+    placement("PlacementDifferent", "ZoomDifferent", &Settings::placementDifferent);
+    placement("PlacementSingle", "ZoomSingle", &Settings::placementSingle);
+    keys.push_back(Plain("SmoothScaling", &Settings::smoothScaling, false, c));
+    return keys;
+}
+
+}  // namespace
+
 void LoadSettings(const std::filesystem::path& file, Settings& settings, const Platform& platform,
                   const Clock& clock, int singleMonitorEntries) {
     IniFile ini;
@@ -143,42 +260,9 @@ void LoadSettings(const std::filesystem::path& file, Settings& settings, const P
     } catch (const Error&) {
         // A file that cannot be read counts as missing; the next save reports it.
     }
-    const auto read = [&](std::string_view key, auto def) {
-        return ReadSetting(ini, platform, key, def);
-    };
-
-    settings.currentChannel = read("CurrentChannel", std::int32_t{-1});
-    settings.currentImage = read("CurrentImage", std::int32_t{0});
-    settings.multiScreenOpt =
-        MultiScreenChoice(std::clamp<std::int32_t>(read("MultiScreenOpt", std::int32_t{0}), -1, 2));
-    settings.iconTransparency = read("IconTransparancy", true);
-    settings.randomOrder = read("RandomOrder", true);
-    settings.activeSingleMonitor =
-        ListIndexOrNone(read("ActiveSingleMonitor", std::int32_t{0}), singleMonitorEntries);
-    settings.lastChange = read("LastChange", DateTime{clock.Now()});
-    settings.enableScheduler = read("EnableScheduler", true);
-    // The unit list's own default is hours, but a file without the key means
-    // minutes.
-    settings.scheduleType = ScheduleUnitAt(read("ScheduleType", std::int32_t{0}));
-    const std::int32_t frequency = read("ScheduleFrequency", std::int32_t{1});
-    settings.scheduleFrequency =
-        std::max(settings.frequencyMin, std::min(frequency, settings.frequencyMax));
-    settings.bgColour = read("BGColour", Colour{kBlack});
-    settings.fgColour = read("FGColour", Colour{kWhite});
-    // Added after the twelve keys of old files; their defaults give the old
-    // fit-and-centre desktop.
-    const auto readPlacement = [&](std::string_view placementKey, std::string_view zoomKey) {
-        ImagePlacement placement;
-        placement.mode =
-            PlacementModeAt(read(placementKey, std::int32_t{0})).value_or(PlacementMode::Center);
-        const std::int32_t zoom = read(zoomKey, kDefaultZoom);
-        placement.zoom = IsZoomPercentage(zoom) ? zoom : kDefaultZoom;
-        return placement;
-    };
-    settings.placementSame = readPlacement("PlacementSame", "ZoomSame");
-    settings.placementDifferent = readPlacement("PlacementDifferent", "ZoomDifferent");
-    settings.placementSingle = readPlacement("PlacementSingle", "ZoomSingle");
-    settings.smoothScaling = read("SmoothScaling", false);
+    for (const SettingKey& key : SettingKeys({platform, clock.Now(), singleMonitorEntries})) {
+        key.read(settings, ini.Read(kSection, key.name));
+    }
 }
 
 void SaveSettings(const std::filesystem::path& file, const Settings& settings,
@@ -190,32 +274,9 @@ void SaveSettings(const std::filesystem::path& file, const Settings& settings,
         // Saving over a file that could not be read would lose what it holds.
         throw Error("Unable to write to " + FullPathText(file));
     }
-    const auto write = [&](auto value, std::string_view key) {
-        WriteSetting(ini, platform, value, key);
-    };
-
-    write(settings.currentChannel, "CurrentChannel");
-    write(settings.currentImage, "CurrentImage");
-    write(MultiScreenChoicePosition(settings.multiScreenOpt), "MultiScreenOpt");
-    write(settings.iconTransparency, "IconTransparancy");
-    write(settings.randomOrder, "RandomOrder");
-    write(settings.activeSingleMonitor, "ActiveSingleMonitor");
-    write(settings.enableScheduler, "EnableScheduler");
-    write(settings.lastChange, "LastChange");
-    write(ScheduleUnitPosition(settings.scheduleType), "ScheduleType");
-    write(settings.scheduleFrequency, "ScheduleFrequency");
-    write(settings.bgColour, "BGColour");
-    write(settings.fgColour, "FGColour");
-    const auto writePlacement = [&](const ImagePlacement& placement, std::string_view placementKey,
-                                    std::string_view zoomKey) {
-        write(PlacementModePosition(placement.mode), placementKey);
-        write(placement.zoom, zoomKey);
-    };
-    writePlacement(settings.placementSame, "PlacementSame", "ZoomSame");
-    writePlacement(settings.placementDifferent, "PlacementDifferent", "ZoomDifferent");
-    writePlacement(settings.placementSingle, "PlacementSingle", "ZoomSingle");
-    write(settings.smoothScaling, "SmoothScaling");
-
+    for (const SettingKey& key : SettingKeys({platform, 0, 0})) {
+        key.write(ini, key.name, settings);
+    }
     ini.Save(file);
 }
 
