@@ -59,8 +59,12 @@ ColourPanel::ColourPanel(QWidget* parent) : QFrame(parent) {
 }
 
 void ColourPanel::setColour(Colour colour) {
+    const Colour before = colour_;
     colour_ = colour & 0xFFFFFF;
     update();
+    if (colour_ != before) {
+        emit colourChanged();
+    }
 }
 
 void ColourPanel::paintEvent(QPaintEvent* event) {

@@ -50,6 +50,8 @@ public:
 
 signals:
     void doubleClicked();
+    // It shows another colour now.
+    void colourChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

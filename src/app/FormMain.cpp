@@ -17,6 +17,7 @@
 #include "app/Icons.h"
 #include "app/ImagesList.h"
 #include "app/PageControl.h"
+#include "app/SettingsBinding.h"
 #include "app/SettingsPage.h"
 #include "app/StatusBar.h"
 #include "app/SubscribedPages.h"
@@ -147,17 +148,8 @@ void TFormMain::BindControls() {
 
     // Every other change of a setting goes straight into the settings the
     // core reads.
-    const auto sync = [this] { SyncSettingsFromControls(); };
-    connect(s->rgMultiScreen, &RadioGroup::clicked, this, sync);
-    connect(s->cbSingleMonitorToUse, &QComboBox::currentIndexChanged, this, sync);
-    connect(s->cbScheduleType, &QComboBox::currentIndexChanged, this, sync);
-    connect(s->seScheduleFrequency, &QSpinBox::valueChanged, this, sync);
-    connect(s, &SettingsPage::colourChanged, this, sync);
-    connect(s, &SettingsPage::placementChanged, this, sync);
-    for (QCheckBox* box : {s->cbBGOverride, s->cbIconTextOverride, s->cbIconTransparancyOverride,
-                           s->cbRandomOrder}) {
-        connect(box, &QCheckBox::toggled, this, sync);
-    }
+    binding_ = new SettingsBinding(session_->settings(), this);
+    s->BindSettings(*binding_);
 }
 
 void TFormMain::FormCreate() {
@@ -168,7 +160,6 @@ void TFormMain::FormDestroy() {
     destroyed_ = true;
     tsWelcome->wbWelcome->Release();
     tsChannelNews->wbBrowser->Release();
-    SyncSettingsFromControls();
     workEnded_ = session_->Finish();
 }
 

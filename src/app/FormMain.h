@@ -26,6 +26,7 @@ namespace wylo::app {
 class ChannelsPage;
 class ImagesPage;
 class NewsPage;
+class SettingsBinding;
 class SettingsPage;
 class TrayIcon;
 class WelcomePage;
@@ -146,15 +147,12 @@ private:
     void BindControls();
     void HideToTray();
     void RestoreFromTray();
-    // Reads the user's settings from the controls into the session's.
-    void SyncSettingsFromControls();
-    void ApplySettingsToControls();
 
     Platform& platform_;
     const Clock& clock_;
     std::unique_ptr<Session> session_;
     QWidget* lastPage_ = nullptr;
-    bool syncBlocked_ = false;
+    SettingsBinding* binding_ = nullptr;
     bool destroyed_ = false;
     bool workEnded_ = true;
 };

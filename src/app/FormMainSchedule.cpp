@@ -41,7 +41,6 @@ void TFormMain::cbEnableSchedulerClick() {
     s->Label7->setEnabled(on);
     s->seScheduleFrequency->setEnabled(on);
     s->cbScheduleType->setEnabled(on);
-    SyncSettingsFromControls();
     session_->SetSchedulerEnabled(on);
 }
 

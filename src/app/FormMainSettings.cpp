@@ -8,6 +8,7 @@
 #include "app/Dialogs.h"
 #include "app/FormMain.h"
 #include "app/ImagesList.h"
+#include "app/SettingsBinding.h"
 #include "app/SettingsPage.h"
 #include "app/SubscribedPages.h"
 #include "session/Session.h"
@@ -15,7 +16,7 @@
 namespace wylo::app {
 
 void TFormMain::SettingsLoaded() {
-    ApplySettingsToControls();
+    binding_->ShowAll();
     const std::int32_t channel = session_->settings().currentChannel;
     if (channel != -1) {
         QComboBox* list = tsChannels->cbProviders;
@@ -24,7 +25,6 @@ void TFormMain::SettingsLoaded() {
 }
 
 void TFormMain::SaveSettings() {
-    SyncSettingsFromControls();
     session_->SaveSettings();
 }
 
@@ -47,21 +47,6 @@ void TFormMain::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size vir
 
 void TFormMain::tsSettingsHide() {
     Guarded(this, [this] { SaveSettings(); });
-}
-
-void TFormMain::ApplySettingsToControls() {
-    // Each control is set as the user would set it; the settings are read
-    // back once all are set.
-    syncBlocked_ = true;
-    tsSettings->ShowSettings(session_->settings());
-    syncBlocked_ = false;
-    SyncSettingsFromControls();
-}
-
-void TFormMain::SyncSettingsFromControls() {
-    if (!syncBlocked_) {
-        tsSettings->ReadSettings(session_->settings());
-    }
 }
 
 }  // namespace wylo::app

@@ -13,6 +13,7 @@
 #include "app/Controls.h"
 #include "app/Dialogs.h"
 #include "app/MonitorMapWidget.h"
+#include "app/SettingsBinding.h"
 #include "settings/PlacementChoice.h"
 
 namespace wylo::app {
@@ -403,56 +404,24 @@ bool SettingsPage::pnFGColourDblClick() {
     return PickColour(pnFGColour);
 }
 
-void SettingsPage::ShowSettings(const Settings& settings) {
-    SettingsPage* s = this;
-    s->rgMultiScreen->setItemIndex(MultiScreenChoicePosition(settings.multiScreenOpt));
-    s->cbIconTransparancyOverride->setChecked(settings.iconTransparency);
-    s->cbRandomOrder->setChecked(settings.randomOrder);
-    s->cbSingleMonitorToUse->setCurrentIndex(settings.activeSingleMonitor);
-    s->cbEnableScheduler->setChecked(settings.enableScheduler);
-    s->cbScheduleType->setCurrentIndex(ScheduleUnitPosition(settings.scheduleType));
-    s->seScheduleFrequency->setAllowedRange(settings.frequencyMin, settings.frequencyMax);
-    s->seScheduleFrequency->setClampedValue(settings.scheduleFrequency);
-    s->pnBGColour->setColour(settings.bgColour);
-    s->pnFGColour->setColour(settings.fgColour);
-    s->cbBGOverride->setChecked(settings.bgOverride);
-    s->cbIconTextOverride->setChecked(settings.iconTextOverride);
-    ShowPlacement(settings.placementSame, RadioGroup3, ComboBox1);
-    ShowPlacement(settings.placementDifferent, rgPlacementDifferent, cbZoomDifferent);
-    ShowPlacement(settings.placementSingle, RadioGroup1, ComboBox2);
-    cbSmoothScaling->setChecked(settings.smoothScaling);
-    rgPlacementDifferentClick();
-}
-
-void SettingsPage::ShowPlacement(const ImagePlacement& placement, RadioGroup* group,
-                                 QComboBox* zoom) {
-    group->setItemIndex(PlacementModePosition(placement.mode));
-    zoom->setCurrentIndex(ZoomPosition(placement.zoom));
-}
-
-ImagePlacement SettingsPage::ReadPlacement(const RadioGroup* group, const QComboBox* zoom) {
-    return PlacementAt(group->itemIndex(), zoom->currentIndex());
-}
-
-void SettingsPage::ReadSettings(Settings& settings) const {
-    const SettingsPage* s = this;
-    settings.multiScreenOpt = MultiScreenChoice(s->rgMultiScreen->itemIndex());
-    settings.iconTransparency = s->cbIconTransparancyOverride->isChecked();
-    settings.randomOrder = s->cbRandomOrder->isChecked();
-    settings.activeSingleMonitor = s->cbSingleMonitorToUse->currentIndex();
-    settings.enableScheduler = s->cbEnableScheduler->isChecked();
-    settings.scheduleType = ScheduleUnitAt(s->cbScheduleType->currentIndex());
-    settings.scheduleFrequency = s->seScheduleFrequency->value();
-    settings.frequencyMin = s->seScheduleFrequency->allowedMinimum();
-    settings.frequencyMax = s->seScheduleFrequency->allowedMaximum();
-    settings.bgColour = s->pnBGColour->colour();
-    settings.fgColour = s->pnFGColour->colour();
-    settings.bgOverride = s->cbBGOverride->isChecked();
-    settings.iconTextOverride = s->cbIconTextOverride->isChecked();
-    settings.placementSame = ReadPlacement(RadioGroup3, ComboBox1);
-    settings.placementDifferent = ReadPlacement(rgPlacementDifferent, cbZoomDifferent);
-    settings.placementSingle = ReadPlacement(RadioGroup1, ComboBox2);
-    settings.smoothScaling = cbSmoothScaling->isChecked();
+void SettingsPage::BindSettings(SettingsBinding& b) {
+    b.Bind(rgMultiScreen, &Settings::multiScreenOpt);
+    b.Bind(cbIconTransparancyOverride, &Settings::iconTransparency);
+    b.Bind(cbRandomOrder, &Settings::randomOrder);
+    b.Bind(cbSingleMonitorToUse, &Settings::activeSingleMonitor);
+    b.Bind(cbEnableScheduler, &Settings::enableScheduler);
+    b.Bind(cbScheduleType, &Settings::scheduleType);
+    b.Bind(seScheduleFrequency, &Settings::scheduleFrequency);
+    b.Bind(pnBGColour, &Settings::bgColour);
+    b.Bind(pnFGColour, &Settings::fgColour);
+    b.Bind(cbBGOverride, &Settings::bgOverride);
+    b.Bind(cbIconTextOverride, &Settings::iconTextOverride);
+    b.Bind(RadioGroup3, ComboBox1, &Settings::placementSame);
+    b.Bind(rgPlacementDifferent, cbZoomDifferent, &Settings::placementDifferent);
+    b.Bind(RadioGroup1, ComboBox2, &Settings::placementSingle);
+    b.Bind(cbSmoothScaling, &Settings::smoothScaling);
+    // The zoom boxes follow the placements shown.
+    connect(&b, &SettingsBinding::shown, this, &SettingsPage::rgPlacementDifferentClick);
 }
 
 }  // namespace wylo::app

@@ -18,6 +18,7 @@ namespace wylo::app {
 class ColourPanel;
 class MonitorMap;
 class RadioGroup;
+class SettingsBinding;
 class SpinEdit;
 
 // The "Settings" page: what is known of the screens, how several monitors are
@@ -34,10 +35,8 @@ public:
     // Fills the screen metrics text and builds the monitor map in Panel1.
     void ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualDesktop);
 
-    // Sets every control from the settings, as the user would set it.
-    void ShowSettings(const Settings& settings);
-    // The user's settings as the controls show them.
-    void ReadSettings(Settings& settings) const;
+    // Ties each control to its setting.
+    void BindSettings(SettingsBinding& binding);
 
     // Shows the multi-screen page of the option chosen.
     void rgMultiScreenClick();
@@ -104,8 +103,6 @@ private:
     void KeepInStep(RadioGroup* a, RadioGroup* b);
     void KeepInStep(QComboBox* a, QComboBox* b);
     void KeepInStep(QCheckBox* a, QCheckBox* b);
-    static void ShowPlacement(const ImagePlacement& placement, RadioGroup* group, QComboBox* zoom);
-    static ImagePlacement ReadPlacement(const RadioGroup* group, const QComboBox* zoom);
 };
 
 }  // namespace wylo::app
