@@ -380,6 +380,35 @@ TEST_F(SessionTest, AChannelChosenInTheListDuringAChangeCannotReachIntoIt) {
     EXPECT_EQ(server_.Count("GET", "/c/alps/images/i2.jpg"), 0);
 }
 
+TEST_F(SessionTest, PreviousAndNextDuringAChangeRunAfterItInTurn) {
+    test::GateOpener opener;
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
+    Started();
+    session_.ChangeNow();  // image 1
+    Settle();
+    session_.ChangeNow();  // image 2
+    Settle();
+    HoldImage("sea", 0, opener.gate);
+    session_.ChangeNow();  // image 0, held
+    RunUntil([&] { return server_.Count("GET", "/c/sea/images/i0.jpg") > 0; });
+
+    // Asked for while the third change downloads: back twice, forward once.
+    session_.GoBack();
+    session_.GoBack();
+    session_.GoForward();
+    opener.gate->Open();
+    Settle();
+
+    // From the third wallpaper back to the first, then forward to the second.
+    ASSERT_EQ(session_.history().entries().size(), 3u);
+    EXPECT_EQ(session_.history().position(), 1u);
+    EXPECT_EQ(session_.history().Current()->images[0].fileName, "i2.jpg");
+    EXPECT_EQ(platform_.wallpaperCalls.size(), 6u);
+    // The rotation goes on from the last image the schedule chose.
+    EXPECT_EQ(session_.settings().currentImage, 0);
+}
+
 TEST_F(SessionTest, AChangeCutShortByACloseRecordsNothing) {
     test::GateOpener opener;
     test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
