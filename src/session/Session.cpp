@@ -707,6 +707,12 @@ void Session::StartDueChange(DateTime now) {
         changeAsked_ = false;
         return;
     }
+    if (openChannel_ != settings_.currentChannel && !Pending(Kind::Subscribe) &&
+        !Running(Kind::Subscribe)) {
+        // The channel is not open yet (its host was away at start): the
+        // change comes once it is.
+        return;
+    }
     if (Pending(Kind::Change)) {
         return;  // one waits already
     }

@@ -347,6 +347,33 @@ TEST_F(HistorySessionTest, AStartWithoutTheHostSaysSoAndFillsTheListWhenItAnswer
     EXPECT_THAT(observer_.errors, IsEmpty());
 }
 
+TEST_F(HistorySessionTest, AChangeDueWhileTheHostIsAwayComesOnceTheChannelOpens) {
+    test::PublishFlatChannel(server_, 3);
+    WriteSettings(
+        "CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nScheduleType=0\nScheduleFrequency=5\n"
+        "LastChange=08/12/2026 10:00:00\n");
+    server_.Stop();
+    session_.Start();
+    Settle();
+    // Nothing to change to, and nothing to complain of but the directory.
+    for (int second = 0; second < 40; ++second) {
+        clock_.Advance(1.0 / kSecondsPerDay);
+        session_.Tick(clock_.Now());
+        Settle();
+    }
+    EXPECT_THAT(observer_.errors, IsEmpty());
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+
+    server_.Restart();
+    clock_.Advance(60.0 / kSecondsPerDay);
+    session_.Tick(clock_.Now());
+    Settle();
+    EXPECT_EQ(observer_.opened, 1);
+    EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
+    EXPECT_EQ(ImageOnDesktop(), 1);
+    EXPECT_THAT(observer_.errors, IsEmpty());
+}
+
 TEST_F(HistorySessionTest, RetriesOfADamagedDirectoryDoNotRepeatTheErrorBox) {
     test::PublishFlatChannel(server_, 3);
     std::filesystem::create_directories(AppDir());
