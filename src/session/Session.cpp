@@ -127,32 +127,43 @@ struct Session::Backstage {
 
 // The subscribed channel's pages as a job made them.
 struct Session::ChannelPages {
+    // How the rows' thumbnails are had: fetched or confirmed over the
+    // network, or only what the cache holds (rows that come at once, before
+    // a change that goes first).
+    enum class Thumbnails { Fetched, Cached };
+
     SubscribedChannel shown;
     std::string channelId;
-    // The rows were made; otherwise they wait for later.
-    bool withRows = false;
+    Thumbnails thumbnails = Thumbnails::Fetched;
     int widestThumbnail = 0;
     std::vector<ListedRow> rows;
 
-    static ChannelPages Of(ChannelSession& channels, bool withRows) {
+    static ChannelPages Of(ChannelSession& channels, Thumbnails thumbnails) {
         const ControlFile& file = channels.controlFile();
         ChannelPages pages;
         pages.channelId = channels.selectedChannelId();
         pages.shown.title = file.ControlFileValue("title");
         pages.shown.copyright = file.ControlFileValue("copyright");
         pages.shown.news = file.ControlFileValue("news");
-        pages.withRows = withRows;
-        if (!withRows) {
-            return pages;
-        }
+        pages.thumbnails = thumbnails;
+        const int count = file.ImageCount();
         // Every thumbnail is fetched or confirmed at once before the rows are
         // measured.
-        const std::vector<std::filesystem::path> thumbnails = channels.FetchThumbnails();
-        const int count = file.ImageCount();
+        std::vector<std::filesystem::path> paths;
+        if (thumbnails == Thumbnails::Fetched) {
+            paths = channels.FetchThumbnails();
+        } else {
+            for (int i = 0; i < count; ++i) {
+                std::filesystem::path path = channels.ThumbnailPath(i);
+                std::error_code ignored;
+                paths.push_back(std::filesystem::exists(path, ignored) ? path
+                                                                       : std::filesystem::path());
+            }
+        }
         for (int i = 0; i < count; ++i) {
             const std::string loc = file.ImageValue("loc", i);
             int height = kDefaultRowHeight;
-            const std::filesystem::path& thumbnail = thumbnails[static_cast<std::size_t>(i)];
+            const std::filesystem::path& thumbnail = paths[static_cast<std::size_t>(i)];
             if (!thumbnail.empty()) {
                 const Size size = MeasureThumbnail(thumbnail);
                 height = size.height + 4;
@@ -582,9 +593,9 @@ void Session::Subscribe(int index) {
     Enqueue(SubscribeRequest(index, true, false));
 }
 
-Session::Request Session::SubscribeRequest(int index, bool withRows, bool reopened) {
-    return {Kind::Subscribe, [this, index, withRows, reopened]() -> Job {
-                return [this, index, withRows, reopened](Backstage& b) -> Finisher {
+Session::Request Session::SubscribeRequest(int index, bool fetchThumbnails, bool reopened) {
+    return {Kind::Subscribe, [this, index, fetchThumbnails, reopened]() -> Job {
+                return [this, index, fetchThumbnails, reopened](Backstage& b) -> Finisher {
                     const char* problem = nullptr;
                     std::optional<ChannelPages> pages;
                     bool hasNews = false;
@@ -593,7 +604,9 @@ Session::Request Session::SubscribeRequest(int index, bool withRows, bool reopen
                     } else if (!b.channels.LoadControlFile(index)) {
                         problem = kLoadProblem;
                     } else {
-                        pages = ChannelPages::Of(b.channels, withRows);
+                        pages = ChannelPages::Of(
+                            b.channels, fetchThumbnails ? ChannelPages::Thumbnails::Fetched
+                                                        : ChannelPages::Thumbnails::Cached);
                         hasNews = !pages->shown.news.empty();
                     }
                     return [this, index, problem, pages = std::move(pages), hasNews, reopened] {
@@ -606,7 +619,7 @@ Session::Request Session::SubscribeRequest(int index, bool withRows, bool reopen
                         openChannel_ = index;
                         observer_.SubscribedChannelMarked(openChannel_);
                         ShowPages(*pages);
-                        if (reopened && pages->withRows) {
+                        if (reopened) {
                             // The list opens on the image shown last.
                             observer_.ShowCurrentImage(settings_.currentImage);
                             ShowDesktopImages();
@@ -623,8 +636,9 @@ void Session::ReopenSubscription() {
         Pending(Kind::Subscribe) || Running(Kind::Subscribe)) {
         return;
     }
-    // When a change is due anyway, the images list is filled after it: the
-    // wallpaper does not wait for every thumbnail to be checked.
+    // When a change is due anyway, the images list shows what the cache holds
+    // and is checked over the network after it: the wallpaper does not wait
+    // for every thumbnail to be checked.
     const DateTime now = clock_.Now();
     const bool changeFirst = SchedulerRuns() && (changeAsked_ || scheduler_.IsChangeDue(now));
     rowsPending_ = changeFirst;
@@ -633,17 +647,15 @@ void Session::ReopenSubscription() {
 }
 
 void Session::ShowPages(const ChannelPages& pages) {
-    if (pages.withRows) {
+    if (pages.thumbnails == ChannelPages::Thumbnails::Fetched) {
         rowsPending_ = false;
-        listedChannelId_ = pages.channelId;
-        listedRows_ = pages.rows;
-        maxThumbWidth_ = std::max(maxThumbWidth_, pages.widestThumbnail);
     }
+    listedChannelId_ = pages.channelId;
+    listedRows_ = pages.rows;
+    maxThumbWidth_ = std::max(maxThumbWidth_, pages.widestThumbnail);
     observer_.SubscribedChannelChanged(pages.shown);
-    if (pages.withRows) {
-        // The refilled list marks the desktop's images again.
-        ShowDesktopImages();
-    }
+    // The refilled list marks the desktop's images again.
+    ShowDesktopImages();
 }
 
 Session::Request Session::RowsRequest() {
@@ -657,7 +669,8 @@ Session::Request Session::RowsRequest() {
                     if (!b.LoadSubscribed(channel, id)) {
                         return {};
                     }
-                    ChannelPages pages = ChannelPages::Of(b.channels, true);
+                    ChannelPages pages =
+                        ChannelPages::Of(b.channels, ChannelPages::Thumbnails::Fetched);
                     return [this, pages = std::move(pages)] {
                         if (rowsPending_) {
                             ShowPages(pages);
@@ -767,7 +780,8 @@ Session::Request Session::ChangeRequest() {
                     // thumbnails may all need a check over the network, are
                     // refilled after it, also when it failed.
                     if (!b.cancelled) {
-                        outcome.pages = ChannelPages::Of(b.channels, true);
+                        outcome.pages =
+                            ChannelPages::Of(b.channels, ChannelPages::Thumbnails::Fetched);
                     }
                     return [this, outcome = std::move(outcome), changeTime] {
                         ChangeFinished(outcome, changeTime);

@@ -166,7 +166,7 @@ private:
     void DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome);
     void ShowSelected(const SelectOutcome& outcome);
     // reopened: the subscription of an earlier run, opened again.
-    Request SubscribeRequest(int index, bool withRows, bool reopened);
+    Request SubscribeRequest(int index, bool fetchThumbnails, bool reopened);
     // Opens the subscribed channel once the list holds it, the change that
     // is due first when there is one.
     void ReopenSubscription();
@@ -224,7 +224,8 @@ private:
     // A close was asked for: no more work, no more message boxes.
     bool closing_ = false;
     bool changeAsked_ = false;
-    // The subscribed channel's rows wait for the change due at start.
+    // The subscribed channel's thumbnails wait to be checked over the network
+    // after the change due at start.
     bool rowsPending_ = false;
 
     WallpaperHistory history_;
