@@ -9,6 +9,7 @@
 #include "base/Clock.h"
 #include "platform/Platform.h"
 #include "schedule/FrequencyRange.h"
+#include "schedule/Schedule.h"
 #include "win32app/Dialogs.h"
 #include "win32app/Resources.h"
 
@@ -155,6 +156,10 @@ void MainWindow::Build() {
     tsChannelNews = std::make_unique<NewsPage>(hwnd_, 202, open);
     tsSettings = std::make_unique<SettingsPage>(hwnd_, 204);
     Panel2 = std::make_unique<StatusBar>(hwnd_, kStatusBarId);
+    // The text the status line shows most of the time, with a date and time
+    // of wide digits in the user's formats.
+    Panel2->SetRoomFor(Wide(NextChangeText(platform_, EncodeDateTime({2028, 12, 28, 20, 58, 58, 0}),
+                                           ScheduleUnit::Hours, 0)));
     tray = std::make_unique<TrayIcon>(
         hwnd_, smallIcon_ != nullptr ? smallIcon_ : LoadIconW(nullptr, IDI_APPLICATION));
     // Alt+X ends the program from the window as well as from the tray menu.
@@ -483,6 +488,10 @@ void MainWindow::OnResize(WPARAM kind, int width, int height) {
         return;
     }
     Layout();
+    // A control repaints only the strip a resize uncovered: a centred or
+    // right-aligned text, an ellipsis or a group's frame would stay drawn
+    // where it was.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     // A beep for every change of size; none for the first layout, a restore
     // to the same size or a change of scaling.
     if (lastSize_.cx >= 0 && (lastSize_.cx != width || lastSize_.cy != height) && !dpiChanging_) {

@@ -61,6 +61,12 @@ enum Id : int {
 const std::vector<std::wstring> kPlacements = {L"Center", L"Tile", L"Stretch", L"Zoom"};
 // A drop-down list's window includes its open list.
 constexpr int kDropDownHeight = 200;
+// What the page's controls keep when the page is short, at 100 %: the
+// monitor map's height, the multi-screen choice's (its caption and three
+// buttons) and the gap between two controls.
+constexpr int kLeastMapHeight = 130;
+constexpr int kLeastChoiceHeight = 75;
+constexpr int kLeastGap = 3;
 
 const wchar_t kSmoothScalingHint[] =
     L"Ticking this box blends neighbouring pixels when an image is made smaller or larger, "
@@ -366,15 +372,95 @@ RECT SettingsPage::BaseRect(HWND control) const {
     return {};
 }
 
+RECT SettingsPage::PageRect(HWND control) const {
+    for (const auto& [window, rect] : fitted_) {
+        if (window == control) {
+            return rect;
+        }
+    }
+    return BaseRect(control);
+}
+
+void SettingsPage::FitToHeight(int available) {
+    fitted_.clear();
+    struct Item {
+        HWND window;
+        int least;  // its least height; its own height when it cannot shrink
+    };
+    const auto fit = [&](const std::vector<Item>& column) {
+        std::vector<RECT> rects;
+        for (const Item& item : column) {
+            rects.push_back(BaseRect(item.window));
+        }
+        int over = rects.back().bottom - available;
+        if (over <= 0) {
+            return;
+        }
+        // A unit more, for the rounding of places and sizes at any scaling.
+        ++over;
+        std::vector<int> heights;
+        std::vector<int> gaps = {0};
+        for (std::size_t i = 0; i < rects.size(); ++i) {
+            heights.push_back(rects[i].bottom - rects[i].top);
+            if (i > 0) {
+                gaps.push_back(rects[i].top - rects[i - 1].bottom);
+            }
+        }
+        // What may shrink shrinks first, then the gaps close.
+        for (std::size_t i = 0; i < column.size() && over > 0; ++i) {
+            const int take = std::clamp(heights[i] - column[i].least, 0, over);
+            heights[i] -= take;
+            over -= take;
+        }
+        for (std::size_t i = 1; i < gaps.size() && over > 0; ++i) {
+            const int take = std::clamp(gaps[i] - kLeastGap, 0, over);
+            gaps[i] -= take;
+            over -= take;
+        }
+        int top = rects.front().top;
+        for (std::size_t i = 0; i < column.size(); ++i) {
+            top += gaps[i];
+            fitted_.emplace_back(column[i].window,
+                                 RECT{rects[i].left, top, rects[i].right, top + heights[i]});
+            top += heights[i];
+        }
+    };
+    const auto fixed = [this](HWND window) {
+        const RECT r = BaseRect(window);
+        return Item{window, static_cast<int>(r.bottom - r.top)};
+    };
+    fit({fixed(lScreens),
+         fixed(mScreenMetrics),
+         {Panel1->hwnd(), kLeastMapHeight},
+         fixed(GroupBox3)});
+    if (oneMonitor_) {
+        fit({fixed(pcSingleScreen), fixed(gbMisc), fixed(gbSchedule)});
+    } else {
+        fit({{rgMultiScreen->box(), kLeastChoiceHeight},
+             fixed(pcMultiScreen),
+             fixed(gbMisc),
+             fixed(gbSchedule)});
+    }
+    // "Enable" stays on the schedule's top edge.
+    RECT enable = BaseRect(cbEnableScheduler);
+    OffsetRect(&enable, 0, PageRect(gbSchedule).top - enable.top);
+    fitted_.emplace_back(cbEnableScheduler, enable);
+}
+
 void SettingsPage::Layout(const Fonts& fonts) {
     fonts_ = &fonts;
     const UINT dpi = fonts.dpi;
+    RECT page;
+    GetClientRect(hwnd(), &page);
+    if (page.bottom > 0) {
+        FitToHeight(static_cast<int>(page.bottom) * 96 / static_cast<int>(dpi));
+    }
     for (const Placed& p : placed_) {
-        Place(p, dpi);
+        Place({p.window, PageRect(p.window)}, dpi);
         SetFont(p.window, fonts.window);
     }
     for (auto& [group, rect] : groups_) {
-        group->Layout(rect, dpi, fonts);
+        group->Layout(PageRect(group->box()), dpi, fonts);
     }
     SetFont(lDoubleClick, fonts.italic);
     // The arrows sit at the number's right edge.
@@ -411,7 +497,7 @@ void SettingsPage::FitCaptions(const Fonts& fonts) {
                                              {lFGColour, fonts.window.get()},
                                              {lDoubleClick, fonts.italic.get()}};
     for (const auto& [label, font] : labels) {
-        RECT r = BaseRect(label);
+        RECT r = PageRect(label);
         r.right = std::max<LONG>(r.right, r.left + TextWidth(label, font, text(label)));
         Place({label, r}, dpi);
     }
@@ -435,7 +521,7 @@ void SettingsPage::FitCaptions(const Fonts& fonts) {
         r.right = r.left + need;
         Place({check, r}, dpi);
     }
-    RECT misc = BaseRect(gbMisc);
+    RECT misc = PageRect(gbMisc);
     misc.right = std::max<LONG>(misc.right, misc.left + 3 + need + 6);
     Place({gbMisc, misc}, dpi);
     // Label, number and unit side by side; the group grows to the right.
@@ -457,10 +543,10 @@ void SettingsPage::FitCaptions(const Fonts& fonts) {
     }
     const int unitLeft = spinLeft + 56;
     Place({cbScheduleType, {unitLeft, 19, unitLeft + unitWidth, 19 + kDropDownHeight}}, dpi);
-    RECT schedule = BaseRect(gbSchedule);
+    RECT schedule = PageRect(gbSchedule);
     schedule.right = std::max<LONG>(schedule.right, schedule.left + unitLeft + unitWidth + 6);
     Place({gbSchedule, schedule}, dpi);
-    RECT enable = BaseRect(cbEnableScheduler);
+    RECT enable = PageRect(cbEnableScheduler);
     enable.right = std::max<LONG>(enable.right, enable.left + box +
                                                     TextWidth(cbEnableScheduler, fonts.window.get(),
                                                               text(cbEnableScheduler)));
@@ -521,6 +607,7 @@ void SettingsPage::ArrangeSettingsPage(int monitorCount) {
     RECT enable = BaseRect(cbEnableScheduler);
     OffsetRect(&enable, 0, BaseRect(gbSchedule).top - enable.top);
     SetBase(cbEnableScheduler, enable);
+    oneMonitor_ = true;
     ShowWindow(rgMultiScreen->box(), SW_HIDE);
     ShowWindow(pcMultiScreen, SW_HIDE);
     ShowWindow(pcSingleScreen, SW_SHOW);
@@ -533,7 +620,7 @@ void SettingsPage::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size 
     monitors_ = monitors;
     virtualDesktop_ = virtualDesktop;
     metricsShown_ = true;
-    const RECT host = BaseRect(Panel1->hwnd());
+    const RECT host = PageRect(Panel1->hwnd());
     const MonitorMapLayout layout = LayoutMonitorMap(
         {host.right - host.left, host.bottom - host.top}, monitors, virtualDesktop);
     if (fonts_ != nullptr) {

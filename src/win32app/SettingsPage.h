@@ -14,7 +14,10 @@ namespace wylo::win {
 // The "Settings" page: what is known of the screens, how several monitors are
 // used, the two fallback colours, the caption and order switches, and the
 // schedule. Controls sit at fixed places, like the form they come from,
-// scaled with the window's dots per inch.
+// scaled with the window's dots per inch. When the page is shorter than the
+// form (the window's tabs take two rows), the monitor map and the
+// multi-screen choice give up height and the gaps close, so nothing lies
+// below the page's edge.
 class SettingsPage : public Panel {
 public:
     SettingsPage(HWND parent, int id);
@@ -77,8 +80,11 @@ public:
     std::unique_ptr<ColourPanel> pnBGColour, pnFGColour;
     std::unique_ptr<Hints> hints;
 
-    // Where a control lies at 100 %, in its container.
+    // Where a control lies at 100 %, in its container, as the form has it.
     RECT BaseRect(HWND control) const;
+    // Where it lies at 100 % in the page as the page is now: the form's
+    // place, moved up or made shorter to fit the page's height.
+    RECT PageRect(HWND control) const;
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -86,6 +92,8 @@ protected:
 private:
     void Add(HWND control, RECT base);
     void SetBase(HWND control, RECT base);
+    // Fits the page's own controls into a page available units high (100 %).
+    void FitToHeight(int available);
     void PlaceSheets(HWND tabs, const std::vector<Sheet*>& sheets);
     void ShowSheet(HWND tabs, const std::vector<Sheet*>& sheets);
     void PlaceInCorner(HWND tabs, HWND box, const Fonts& fonts);
@@ -99,6 +107,9 @@ private:
 
     std::vector<Placed> placed_;
     std::vector<std::pair<RadioGroup*, RECT>> groups_;
+    // The page's controls whose place FitToHeight changed.
+    std::vector<std::pair<HWND, RECT>> fitted_;
+    bool oneMonitor_ = false;
     const Fonts* fonts_ = nullptr;
     std::vector<Monitor> monitors_;
     Size virtualDesktop_;

@@ -1,11 +1,15 @@
 #include "win32app/StatusBar.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 
 namespace wylo::win {
 namespace {
 
 constexpr UINT_PTR kNoFocusSubclass = 1;
+// The narrowest progress bar, at 100 %.
+constexpr int kLeastProgress = 120;
 
 // A click on the button does not take the keyboard focus from where the user
 // left it: the focus goes straight back.
@@ -16,6 +20,20 @@ LRESULT CALLBACK NoFocusProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     }
     return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// How wide text is in font on control.
+int TextWidth(HWND control, const Font& font, const std::wstring& text) {
+    if (text.empty()) {
+        return 0;
+    }
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, font.get());
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
 }
 
 }  // namespace
@@ -53,11 +71,13 @@ StatusBar::StatusBar(HWND parent, int id) {
 void StatusBar::Layout(int top, int width, UINT dpi, const Font& font) {
     const int height = Scaled(kHeight, dpi);
     MoveWindow(hwnd(), 0, top, width, height, TRUE);
+    for (HWND control : {sbChangeNow, sbPrevious, sbNext, lStatus}) {
+        SetFont(control, font);
+    }
     RECT client;
     GetClientRect(hwnd(), &client);
     const int inner = client.bottom;
     const int button = Scaled(72, dpi);
-    const int progress = Scaled(368, dpi);
     const int gap = Scaled(2, dpi);
     const int previous = Scaled(56, dpi);
     const int next = Scaled(40, dpi);
@@ -65,15 +85,14 @@ void StatusBar::Layout(int top, int width, UINT dpi, const Font& font) {
     MoveWindow(sbPrevious, button, 0, previous, inner, TRUE);
     MoveWindow(sbNext, button + previous, 0, next, inner, TRUE);
     const int buttons = button + previous + next;
-    const int statusWidth = client.right - buttons - progress - 2 * gap;
-    MoveWindow(lStatus, buttons + gap, 0, statusWidth > 0 ? statusWidth : 0, inner, TRUE);
+    const int room = std::max(0, static_cast<int>(client.right) - buttons - 2 * gap);
+    // The progress bar is idle most of the time; the text that is always
+    // there comes first, down to a bar that still shows a share.
+    const int usual = TextWidth(lStatus, font, usual_) + Scaled(8, dpi);
+    const int progress =
+        std::clamp(room - usual, std::min(room, Scaled(kLeastProgress, dpi)), Scaled(368, dpi));
+    MoveWindow(lStatus, buttons + gap, 0, room - progress, inner, TRUE);
     MoveWindow(pbHTTPProgress, client.right - progress, 0, progress, inner, TRUE);
-    for (HWND control : {sbChangeNow, sbPrevious, sbNext, lStatus}) {
-        SetFont(control, font);
-    }
-    // A centred text moves when the label's width changes; a label repaints
-    // only the part a resize uncovered, which would leave the old text there.
-    InvalidateRect(lStatus, nullptr, TRUE);
 }
 
 void StatusBar::SetHistory(bool canGoBack, bool canGoForward) {

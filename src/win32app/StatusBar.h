@@ -10,7 +10,9 @@ namespace wylo::win {
 
 // The bar along the bottom of the window: the "Change Now", "Previous" and
 // "Next" buttons, which take no keyboard focus, the centred status text and
-// the download progress.
+// the download progress. The text keeps room for the usual status; the
+// progress bar takes what is left, up to its full width, and the text's hint
+// shows all of a text cut short.
 class StatusBar : public Panel {
 public:
     static constexpr int kChangeNowId = 1001;
@@ -22,6 +24,8 @@ public:
 
     // Places the bar at the bottom of a client area of width at dpi.
     void Layout(int top, int width, UINT dpi, const Font& font);
+    // The text the status keeps room for at any width that allows it.
+    void SetRoomFor(const std::wstring& usual) { usual_ = usual; }
 
     void SetStatus(const std::wstring& text);
     std::string status() const { return WindowText(lStatus); }
@@ -48,6 +52,7 @@ protected:
 private:
     void SetMarquee(bool on);
     int maximum_ = 100;
+    std::wstring usual_;
 };
 
 // The progress bar takes the low 32 bits of the counts.

@@ -449,3 +449,95 @@ TEST(SettingsPagePlacement, TheTabKeyReachesThePlacementControlsAndTheSmoothing)
     EXPECT_FALSE(has(s.RadioGroup3->button(0)));
     ShowWindow(w.hwnd(), SW_HIDE);
 }
+
+namespace {
+
+// Wine's display-less screen is 1024 x 768; the window at 150 % needs a
+// larger one, as a real screen at that scaling is.
+LRESULT CALLBACK LargerScreen(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR) {
+    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    if (message == WM_GETMINMAXINFO) {
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMaxTrackSize = {4000, 4000};
+    }
+    return result;
+}
+
+// The window moved to a monitor at dpi, at its default size there.
+void AtDefaultSize(win::MainWindow& w, UINT dpi) {
+    if (dpi == 96) {
+        return;
+    }
+    SetWindowSubclass(w.hwnd(), LargerScreen, 1, 0);
+    RECT outer;
+    RECT client;
+    GetWindowRect(w.hwnd(), &outer);
+    GetClientRect(w.hwnd(), &client);
+    outer.right += win::Scaled(715, dpi) - client.right;
+    outer.bottom += win::Scaled(561, dpi) - client.bottom;
+    SendMessageW(w.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&outer));
+    GetClientRect(w.hwnd(), &client);
+    ASSERT_EQ(client.right, win::Scaled(715, dpi));
+    ASSERT_EQ(client.bottom, win::Scaled(561, dpi));
+}
+
+RECT InWindow(HWND control, HWND window) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+TEST(SettingsPageLayout, WithTwoRowsOfTabsEveryGroupLiesAboveTheStatusBar) {
+    for (const int monitors : {1, 2}) {
+        for (const UINT dpi : {96u, 144u}) {
+            SCOPED_TRACE(testing::Message() << monitors << " monitors at " << dpi << " dpi");
+            WindowWorld world;
+            if (monitors == 2) {
+                TwoMonitors(world.platform);
+            }
+            win::MainWindow& w = world.Start();
+            AtDefaultSize(w, dpi);
+            w.SetPageTabVisible(win::MainWindow::Page::News, true);
+            w.SetPageTabVisible(win::MainWindow::Page::Images, true);
+            w.SetActivePage(win::MainWindow::Page::Settings);
+            ASSERT_EQ(SendMessageW(w.PageControl1, TCM_GETROWCOUNT, 0, 0), 2);
+            win::SettingsPage& s = *w.tsSettings;
+            const RECT page = InWindow(s.hwnd(), w.hwnd());
+            ASSERT_LE(page.bottom, InWindow(w.Panel2->hwnd(), w.hwnd()).top);
+            // Each column top to bottom, in the form's order, none over the next.
+            const std::vector<HWND> right =
+                monitors == 2 ? std::vector<HWND>{s.rgMultiScreen->box(), s.pcMultiScreen, s.gbMisc,
+                                                  s.cbEnableScheduler}
+                              : std::vector<HWND>{s.pcSingleScreen, s.gbMisc, s.cbEnableScheduler};
+            for (const auto& column :
+                 {std::vector<HWND>{s.lScreens, s.mScreenMetrics, s.Panel1->hwnd(), s.GroupBox3},
+                  right}) {
+                for (std::size_t i = 1; i < column.size(); ++i) {
+                    EXPECT_LE(InWindow(column[i - 1], w.hwnd()).bottom,
+                              InWindow(column[i], w.hwnd()).top)
+                        << Text(column[i]);
+                }
+                EXPECT_LE(InWindow(column.back(), w.hwnd()).bottom, page.bottom);
+            }
+            EXPECT_LE(InWindow(s.gbSchedule, w.hwnd()).bottom, page.bottom);
+            EXPECT_EQ(InWindow(s.gbSchedule, w.hwnd()).top,
+                      InWindow(s.cbEnableScheduler, w.hwnd()).top);
+            // The map shrank with its panel; every monitor is on it.
+            const RECT map = InWindow(s.monitorMap->hwnd(), w.hwnd());
+            const RECT panel = InWindow(s.Panel1->hwnd(), w.hwnd());
+            EXPECT_GE(map.top, panel.top);
+            EXPECT_LE(map.bottom, panel.bottom);
+            EXPECT_LE(s.monitorMap->MonitorRect(0).bottom, map.bottom - map.top);
+
+            // One row of tabs again: the form's places come back.
+            w.SetPageTabVisible(win::MainWindow::Page::News, false);
+            w.SetPageTabVisible(win::MainWindow::Page::Images, false);
+            EXPECT_EQ(RectInParent(s.gbSchedule).top, win::Scaled(monitors == 2 ? 441 : 327, dpi));
+            EXPECT_EQ(RectInParent(s.Panel1->hwnd()).bottom - RectInParent(s.Panel1->hwnd()).top,
+                      win::Scaled(263, dpi));
+        }
+    }
+}

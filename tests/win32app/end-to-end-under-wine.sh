@@ -6,7 +6,9 @@
 #   - the first tick of the schedule changes the desktop: desktop.bmp in
 #     C:\ProgramData\Wylo and the registry's "Wallpaper" and "TileWallpaper";
 #   - "Change Now" from the tray menu changes it again;
-#   - closing the window saves Wylo.ini, keeping what Wylo does not use.
+#   - a close while the host hangs on the next picture ends the window and
+#     the process at once, keeps the desktop as it was and saves Wylo.ini,
+#     keeping what Wylo does not use.
 # With WYLO_SCREENSHOT=FILE a picture of the screen is saved once the desktop
 # has changed.
 #
@@ -80,7 +82,39 @@ XML
 cat >"$work/site/wylo.xml" <<XML
 <wylo><PROVIDERS><p><id>flat</id><url>$base/flat/Channel.xml</url></p></PROVIDERS></wylo>
 XML
-python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >"$work/server.log" 2>&1 &
+# A plain file server, except that once the file "hang" exists in the work
+# folder a picture it is asked for never arrives: it notes the request in
+# "hung" and sends a byte now and then, so no read timeout ends the transfer.
+python3 - "$port" "$work" >"$work/server.log" 2>&1 <<'PY' &
+import functools, http.server, os, sys, time
+port, work = int(sys.argv[1]), sys.argv[2]
+class Handler(http.server.SimpleHTTPRequestHandler):
+    def held(self):
+        if not (self.path.startswith("/flat/i") and os.path.exists(os.path.join(work, "hang"))):
+            return False
+        open(os.path.join(work, "hung"), "w").close()
+        self.send_response(200)
+        self.send_header("Content-Type", "image/jpeg")
+        self.send_header("Content-Length", "1000000")
+        self.end_headers()
+        try:
+            for _ in range(1200):
+                if self.command == "GET":
+                    self.wfile.write(b"\xff")
+                    self.wfile.flush()
+                time.sleep(0.5)
+        except OSError:
+            pass
+        return True
+    def do_HEAD(self):
+        if not self.held():
+            super().do_HEAD()
+    def do_GET(self):
+        if not self.held():
+            super().do_GET()
+handler = functools.partial(Handler, directory=os.path.join(work, "site"))
+http.server.ThreadingHTTPServer(("127.0.0.1", port), handler).serve_forever()
+PY
 server_pid=$!
 for _ in $(seq 1 100); do
     python3 -c "import urllib.request; urllib.request.urlopen('$base/wylo.xml')" 2>/dev/null && break
@@ -132,10 +166,31 @@ fi
 wait_for_change "$first" 30 >/dev/null || fail "Change Now did not change the desktop"
 echo "end-to-end: Change Now changed the desktop again"
 
+# The host stops answering for pictures.
+touch "$work/hang"
+"$wine" "$driver_exe" command 40002 || fail "could not send Change Now"
+for _ in $(seq 1 300); do
+    [[ -e "$work/hung" ]] && break
+    sleep 0.1
+done
+[[ -e "$work/hung" ]] || fail "the change did not ask for a picture"
+# The change before it has ended: its wallpaper is whole.
+second=$(md5sum <"$desktop")
+echo "end-to-end: a change waits on a host that does not answer"
+
 "$wine" "$driver_exe" close
-"$wine" "$driver_exe" wait-gone 60 || fail "the window did not close"
+# Wine on a display without a window manager waits two seconds for the hidden
+# window and two more for the icon's removal; Windows does neither.
+"$wine" "$driver_exe" wait-gone 10 || fail "the window did not go at once"
+for _ in $(seq 1 50); do
+    kill -0 "$wylo_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$wylo_pid" 2>/dev/null && fail "Wylo still runs 5 s after its window went"
 wait "$wylo_pid" || true
 wylo_pid=""
+[[ "$(md5sum <"$desktop")" == "$second" ]] || fail "the cut-short change touched desktop.bmp"
+echo "end-to-end: the close ended Wylo at once and left the desktop as it was"
 saved=$(tr -d '\r' <"$app_folder/Wylo.ini")
 for line in '; written by the end-to-end run' 'Keep=This' 'DirectoryUrl=' 'CurrentChannel=0' \
     'CurrentImage=' 'EnableScheduler=1' 'FGColour=16777215'; do
