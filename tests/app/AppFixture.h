@@ -14,6 +14,7 @@
 #include "app/FormMain.h"
 #include "app/WebView.h"
 #include "base/Clock.h"
+#include "channels/DownloadGate.h"
 #include "platform/AppFolder.h"
 #include "platform/fake/FakePlatform.h"
 #include "support/PublishedChannels.h"
@@ -42,6 +43,23 @@ public:
         PublishChannels(server, channels, news);
     }
     void PublishChannel(const ChannelSpec& c) { test::PublishChannel(server, c); }
+
+    // The host holds its answer for path back until gate opens (or 30
+    // seconds pass), then sends body, or a 404 without one. HEAD requests are
+    // answered at once.
+    void Hold(const std::string& path, std::shared_ptr<Gate> gate, std::string body = {}) {
+        server.Route(path, [gate, body = std::move(body)](const httplib::Request& req,
+                                                          httplib::Response& res) {
+            if (req.method != "HEAD") {
+                gate->Wait(std::chrono::seconds(30));
+            }
+            if (body.empty()) {
+                res.status = 404;
+            } else {
+                res.set_content(body, "image/jpeg");
+            }
+        });
+    }
 
     // Writes the settings file before the window starts.
     void WriteSettings(const std::string& body) {

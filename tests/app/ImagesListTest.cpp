@@ -278,12 +278,7 @@ void ImagesListTest::doubleClickDuringAChangeRunsAfterIt() {
     GateOpener opener;
     world.WriteSettings("RandomOrder=0\nCurrentImage=0\n");
     auto form = Subscribed(world, ChannelSpec("c", "C"));
-    const auto gate = opener.gate;
-    world.server.Route("/c/c/images/i1.jpg",
-                       [gate](const httplib::Request&, httplib::Response& res) {
-                           gate->Wait(std::chrono::seconds(30));
-                           res.status = 404;
-                       });
+    world.Hold("/c/c/images/i1.jpg", opener.gate);
     form->sbChangeNowClick();
     QTRY_VERIFY(world.server.Count("GET", "/c/c/images/i1.jpg") > 0);
 

@@ -270,14 +270,7 @@ std::unique_ptr<app::TFormMain> FetchingSlowly(AppWorld& world, std::shared_ptr<
     auto form = world.StartForm();
     Bitmap picture(64, 48);
     picture.Fill(MakeColour(10, 20, 30));
-    const std::string body = EncodeJpeg(picture);
-    world.server.Route("/c/sea/images/i1.jpg",
-                       [gate, body](const httplib::Request& req, httplib::Response& res) {
-                           if (req.method != "HEAD") {
-                               gate->Wait(std::chrono::seconds(30));
-                           }
-                           res.set_content(body, "image/jpeg");
-                       });
+    world.Hold("/c/sea/images/i1.jpg", std::move(gate), EncodeJpeg(picture));
     form->sbChangeNowClick();
     if (!QTest::qWaitFor([&] { return world.server.Count("GET", "/c/sea/images/i1.jpg") > 0; })) {
         QTest::qFail("the picture was never asked for", __FILE__, __LINE__);

@@ -99,12 +99,7 @@ void ScheduleTest::tickDuringAChangeLeavesItsStatusAlone() {
     AppWorld world;
     GateOpener opener;
     auto form = SubscribedForm(world, "ScheduleType=2\nRandomOrder=0\nCurrentImage=0\n");
-    const auto gate = opener.gate;
-    world.server.Route("/c/c/images/i1.jpg",
-                       [gate](const httplib::Request&, httplib::Response& res) {
-                           gate->Wait(std::chrono::seconds(30));
-                           res.status = 404;
-                       });
+    world.Hold("/c/c/images/i1.jpg", opener.gate);
     form->sbChangeNowClick();
     QTRY_VERIFY(form->lStatus->text().startsWith(QStringLiteral("Downloading ")));
     form->tScheduleTimer();
