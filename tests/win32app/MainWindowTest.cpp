@@ -208,6 +208,8 @@ TEST(MainWindowSaving, TheEndOfTheLogonSavesTheSettings) {
     EXPECT_EQ(SendMessageW(w.hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
     SendMessageW(w.hwnd(), WM_ENDSESSION, TRUE, 0);
     EXPECT_TRUE(std::filesystem::exists(world.settingsFile()));
+    // The window has gone as for any close, its work cancelled.
+    EXPECT_EQ(w.hwnd(), nullptr);
 }
 
 TEST(MainWindowSaving, LeavingTheSettingsPageSavesAndAFailedSaveIsReported) {

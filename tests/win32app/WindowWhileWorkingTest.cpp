@@ -145,19 +145,6 @@ TEST(WindowWhileWorking, ACloseDuringAHangingDownloadGoesAtOnceAndRecordsNoChang
     EXPECT_TRUE(win::MessageBoxes::Recorded().empty());
 }
 
-TEST(WindowWhileWorking, TheEndOfTheLogonDuringADownloadSavesAndEndsTheWindow) {
-    WindowWorld world;
-    win::MainWindow& w = world.StartSubscribed();
-    GateOpener opener;
-    HoldNextPicture(world, opener.gate);
-    StartHeldChange(world);
-    EXPECT_EQ(SendMessageW(w.hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
-    std::filesystem::remove(world.settingsFile());
-    SendMessageW(w.hwnd(), WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(w.hwnd(), nullptr);
-    EXPECT_TRUE(Has(SavedSettings(world), "CurrentImage=0"));
-}
-
 TEST(WindowWhileWorking, AFailedSaveAtTheCloseOpensNoBox) {
     WindowWorld world;
     win::MainWindow& w = world.Start();
