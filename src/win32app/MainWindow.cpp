@@ -156,9 +156,11 @@ void MainWindow::Build() {
     tsChannelNews = std::make_unique<NewsPage>(hwnd_, 202, open);
     tsSettings = std::make_unique<SettingsPage>(hwnd_, 204);
     Panel2 = std::make_unique<StatusBar>(hwnd_, kStatusBarId);
-    // The text the status line shows most of the time, with a date and time
-    // of wide digits in the user's formats.
-    Panel2->SetRoomFor(Wide(NextChangeText(platform_, EncodeDateTime({2028, 12, 28, 20, 58, 58, 0}),
+    // The text the status line shows most of the time: the next change, with
+    // a date and time of wide digits in the user's formats, after the cut
+    // end of the desktop's name.
+    Panel2->SetRoomFor(L"\u2026 - " +
+                       Wide(NextChangeText(platform_, EncodeDateTime({2028, 12, 28, 20, 58, 58, 0}),
                                            ScheduleUnit::Hours, 0)));
     tray = std::make_unique<TrayIcon>(
         hwnd_, smallIcon_ != nullptr ? smallIcon_ : LoadIconW(nullptr, IDI_APPLICATION));

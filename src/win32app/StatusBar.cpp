@@ -58,12 +58,11 @@ StatusBar::StatusBar(HWND parent, int id) {
     hints->Add(sbChangeNow, L"Put the next picture on the desktop now");
     hints->Add(sbPrevious, L"Put the wallpaper before this one back on the desktop");
     hints->Add(sbNext, L"Go forward again to the wallpaper that followed");
-    hints->Add(lStatus, L"");
+    // Drawn here, so a text too long loses its start rather than its end;
     // SS_NOTIFY lets the label see the pointer, so its hint can show the
-    // whole of a text cut short.
-    lStatus = MakeControl(
-        hwnd(), L"STATIC", L"",
-        WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY);
+    // whole of it.
+    lStatus = MakeControl(hwnd(), L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY);
+    hints->Add(lStatus, L"");
     pbHTTPProgress = MakeControl(hwnd(), PROGRESS_CLASSW, L"", WS_VISIBLE);
     SendMessageW(pbHTTPProgress, PBM_SETRANGE32, 0, 100);
 }
@@ -102,6 +101,8 @@ void StatusBar::SetHistory(bool canGoBack, bool canGoForward) {
 
 void StatusBar::SetStatus(const std::wstring& text) {
     SetWindowTextW(lStatus, text.c_str());
+    // An owner-drawn label is not painted again by a new text.
+    InvalidateRect(lStatus, nullptr, TRUE);
     hints->Set(lStatus, text);
 }
 
@@ -139,9 +140,63 @@ void StatusBar::TransferEnd() {
     SendMessageW(pbHTTPProgress, PBM_SETPOS, 0, 0);
 }
 
+std::wstring StatusBar::ShownStatus() const {
+    const std::wstring text = Wide(status());
+    RECT area;
+    GetClientRect(lStatus, &area);
+    HDC dc = GetDC(lStatus);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(lStatus, WM_GETFONT, 0, 0)));
+    const auto width = [dc](const std::wstring& part) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, part.c_str(), static_cast<int>(part.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    std::wstring shown = text;
+    if (width(text) > area.right) {
+        // The end says the most: the time of the next change, the picture
+        // being fetched, when the next try comes. The longest end that fits
+        // after an ellipsis.
+        std::size_t low = 0;
+        std::size_t high = text.size();
+        while (low < high) {
+            const std::size_t keep = (low + high + 1) / 2;
+            if (width(L"\u2026" + text.substr(text.size() - keep)) <= area.right) {
+                low = keep;
+            } else {
+                high = keep - 1;
+            }
+        }
+        shown = L"\u2026" + text.substr(text.size() - low);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(lStatus, dc);
+    return shown;
+}
+
+void StatusBar::DrawStatus(const DRAWITEMSTRUCT& item) const {
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    const std::wstring shown = ShownStatus();
+    HGDIOBJ old =
+        SelectObject(item.hDC, reinterpret_cast<HFONT>(SendMessageW(lStatus, WM_GETFONT, 0, 0)));
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
+    RECT area = item.rcItem;
+    DrawTextW(item.hDC, shown.c_str(), static_cast<int>(shown.size()), &area,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(item.hDC, old);
+}
+
 LRESULT StatusBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND) {
         return SendMessageW(GetParent(hwnd()), message, wParam, lParam);
+    }
+    if (message == WM_DRAWITEM) {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.hwndItem == lStatus) {
+            DrawStatus(item);
+            return TRUE;
+        }
     }
     return Default(message, wParam, lParam);
 }

@@ -11,8 +11,8 @@ namespace wylo::win {
 // The bar along the bottom of the window: the "Change Now", "Previous" and
 // "Next" buttons, which take no keyboard focus, the centred status text and
 // the download progress. The text keeps room for the usual status; the
-// progress bar takes what is left, up to its full width, and the text's hint
-// shows all of a text cut short.
+// progress bar takes what is left, up to its full width. A text still too
+// long keeps its end, and the text's hint shows all of it.
 class StatusBar : public Panel {
 public:
     static constexpr int kChangeNowId = 1001;
@@ -29,6 +29,9 @@ public:
 
     void SetStatus(const std::wstring& text);
     std::string status() const { return WindowText(lStatus); }
+    // The status as the label shows it: whole and centred, or, when it is too
+    // long, its end after an ellipsis.
+    std::wstring ShownStatus() const;
 
     // The progress of one transfer; an unknown length shows work going on.
     void TransferBegin(std::int64_t expected);
@@ -51,6 +54,7 @@ protected:
 
 private:
     void SetMarquee(bool on);
+    void DrawStatus(const DRAWITEMSTRUCT& item) const;
     int maximum_ = 100;
     std::wstring usual_;
 };

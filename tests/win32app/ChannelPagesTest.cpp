@@ -366,7 +366,7 @@ TEST(ImagesList, ADoubleClickPutsTheImageOnTheDesktopAndSavesTheSettings) {
     ASSERT_EQ(world.platform.wallpaperCalls.size(), 1u);
     EXPECT_EQ(world.platform.wallpaperCalls[0].path.filename(), "desktop.bmp");
     EXPECT_EQ(w.session().settings().currentImage, 1);
-    EXPECT_TRUE(std::filesystem::exists(world.settingsFile()));
+    EXPECT_TRUE(world.PumpUntil([&] { return std::filesystem::exists(world.settingsFile()); }));
     // The row of the picture on the desktop is marked, with a bar along its
     // left edge in the highlight colour.
     EXPECT_EQ(list.MarkText(1), L"On the desktop");

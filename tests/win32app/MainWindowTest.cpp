@@ -1,5 +1,8 @@
 // The window as a whole: its pages, the status bar, the tray, resizing,
 // minimising and saving the settings when it goes.
+#include <cstdlib>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "WindowTestSupport.h"
@@ -68,13 +71,12 @@ TEST(MainWindow, StartsOnWelcomeWithTheSubscribedChannelsTabsHidden) {
     EXPECT_TRUE(win::MessageBoxes::Recorded().empty());
 }
 
-TEST(MainWindow, StatusBarHoldsChangeNowTheCentredTextAndTheProgressBar) {
+TEST(MainWindow, StatusBarHoldsChangeNowTheTextAndTheProgressBar) {
     WindowWorld world;
     win::MainWindow& w = world.StartSubscribed();
     const win::StatusBar& bar = *w.Panel2;
     EXPECT_EQ(Text(bar.sbChangeNow), "Change Now");
     EXPECT_EQ(bar.hints->HintOf(bar.sbChangeNow), L"Put the next picture on the desktop now");
-    EXPECT_TRUE(GetWindowLongPtrW(bar.lStatus, GWL_STYLE) & SS_CENTER);
     RECT r = RectInParent(bar.hwnd());
     EXPECT_EQ(r.bottom - r.top, 20);
     EXPECT_EQ(r.bottom, 561);
@@ -219,13 +221,15 @@ TEST(MainWindowSaving, LeavingTheSettingsPageSavesAndAFailedSaveIsReported) {
     EXPECT_FALSE(std::filesystem::exists(world.settingsFile()));
     w.SelectTab(0);
     EXPECT_EQ(w.ActivePage(), Page::Welcome);
-    EXPECT_TRUE(std::filesystem::exists(world.settingsFile()));
+    EXPECT_TRUE(world.PumpUntil([&] { return std::filesystem::exists(world.settingsFile()); }));
 
     // A settings file that cannot be written: its path is reported.
+    world.Pump();
     std::filesystem::remove(world.settingsFile());
     std::filesystem::create_directory(world.settingsFile());
     w.SetActivePage(Page::Settings);
     w.SetActivePage(Page::Channels);
+    world.PumpUntil([] { return !win::MessageBoxes::Recorded().empty(); });
     ASSERT_EQ(win::MessageBoxes::Recorded().size(), 1u);
     EXPECT_EQ(win::MessageBoxes::Recorded()[0].text.rfind("Unable to write to ", 0), 0u);
     EXPECT_EQ(w.ActivePage(), Page::Channels);
@@ -315,6 +319,39 @@ std::wstring TooltipText(const win::Hints& hints, HWND control) {
     return text;
 }
 
+// The columns of the status label, as it paints itself, that hold ink.
+std::pair<int, int> InkedColumns(const win::StatusBar& bar) {
+    RECT area;
+    GetClientRect(bar.lStatus, &area);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right, area.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_STATIC;
+    item.itemAction = ODA_DRAWENTIRE;
+    item.hwndItem = bar.lStatus;
+    item.hDC = dc;
+    item.rcItem = area;
+    SendMessageW(bar.hwnd(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < area.right; ++x) {
+        for (int y = 0; y < area.bottom; ++y) {
+            if (GetPixel(dc, x, y) != GetSysColor(COLOR_BTNFACE)) {
+                first = first < 0 ? x : first;
+                last = x;
+                break;
+            }
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return {first, last};
+}
+
 }  // namespace
 
 TEST(MainWindowLayout, TheStatusLineShowsAWholeNextChangeTimeAtTheDefaultSize) {
@@ -336,12 +373,24 @@ TEST(MainWindowLayout, TheStatusLineShowsAWholeNextChangeTimeAtTheDefaultSize) {
     GetClientRect(bar.hwnd(), &inside);
     EXPECT_EQ(RectInParent(bar.pbHTTPProgress).right, inside.right);
 
-    // Hovering shows the whole text, also one the label cuts short.
+    // Shown whole and centred.
+    EXPECT_EQ(bar.ShownStatus(), status);
+    const auto [first, last] = InkedColumns(bar);
+    EXPECT_GT(first, 0);
+    EXPECT_LE(std::abs(first - (label.right - 1 - last)), 2);
+
+    // A text too long keeps its end, the time of the next change; hovering
+    // shows all of it.
     EXPECT_EQ(TooltipText(*bar.hints, bar.lStatus), status);
     EXPECT_TRUE(GetWindowLongPtrW(bar.lStatus, GWL_STYLE) & SS_NOTIFY);
-    const std::wstring longer = L"Sand Dunes at Dawn over the Long Valley, " + status;
+    const std::wstring longer = L"Sand Dunes at Dawn over the Long Valley - " + status;
     w.Panel2->SetStatus(longer);
     EXPECT_EQ(TooltipText(*bar.hints, bar.lStatus), longer);
+    const std::wstring shown = bar.ShownStatus();
+    ASSERT_EQ(shown.front(), L'\u2026');
+    EXPECT_EQ(longer.substr(longer.size() - (shown.size() - 1)), shown.substr(1));
+    EXPECT_GE(shown.size(), status.size() + 1);
+    EXPECT_LE(TextWidthIn(bar.lStatus, shown), label.right);
 
     // A wider window: the progress bar has its full width, the text the rest.
     RECT r;

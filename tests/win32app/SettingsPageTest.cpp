@@ -391,6 +391,8 @@ TEST(SettingsPagePlacement, SavedPlacementsShowOnTheirPagesAndTheUsersChoiceIsSa
     EXPECT_FALSE(settings.smoothScaling);
     w.SetActivePage(win::MainWindow::Page::Settings);
     w.SelectTab(0);
+    // The file is written beside the window.
+    world.PumpUntil([&] { return Has(ReadFile(world.settingsFile()), "SmoothScaling=0"); });
     const std::string text = ReadFile(world.settingsFile());
     EXPECT_TRUE(Has(text, "PlacementSame=0")) << text;
     EXPECT_TRUE(Has(text, "ZoomSame=150"));
