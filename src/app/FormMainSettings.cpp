@@ -46,7 +46,7 @@ void TFormMain::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size vir
 }
 
 void TFormMain::tsSettingsHide() {
-    Guarded(this, [this] { SaveSettings(); });
+    SaveSettings();
 }
 
 }  // namespace wylo::app

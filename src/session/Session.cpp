@@ -235,7 +235,6 @@ struct Session::ChangeOutcome {
     std::int32_t currentImage = 0;
     // The wallpaper for the history; no images when none was drawn.
     PastWallpaper wallpaper;
-    std::optional<ChannelPages> pages;
     std::string error;
     // Steps through the history: the entry put back.
     std::optional<std::size_t> historyEntry;
@@ -291,6 +290,7 @@ Session::~Session() {
     backstage_->http.Cancel();
     mailbox_->Close();
     worker_.Stop(std::chrono::milliseconds::max());
+    saver_.Stop(std::chrono::milliseconds::max());
 }
 
 template <typename Step>
@@ -391,7 +391,25 @@ void Session::LoadSettings() {
 }
 
 void Session::SaveSettings() {
-    wylo::SaveSettings(SettingsFilePath(platform_), settings_, platform_);
+    if (closing_) {
+        return;
+    }
+    ++saving_;
+    saver_.Run([this, mailbox = mailbox_, life = std::weak_ptr<int>(life_),
+                file = SettingsFilePath(platform_), snapshot = settings_] {
+        std::string error;
+        try {
+            wylo::SaveSettings(file, snapshot, platform_);
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        mailbox->Post(life, [this, error] {
+            --saving_;
+            if (!error.empty() && !closing_) {
+                observer_.ShowError(error);
+            }
+        });
+    });
 }
 
 bool Session::Finish() {
@@ -404,8 +422,11 @@ bool Session::Finish() {
     backstage_->cancelled = true;
     backstage_->http.Cancel();
     observer_.SetSchedulerRunning(false);
+    // A save begun before is let finish, so this one is the last.
+    saver_.Stop(std::chrono::milliseconds::max());
+    saving_ = 0;
     try {
-        SaveSettings();
+        wylo::SaveSettings(SettingsFilePath(platform_), settings_, platform_);
     } catch (const std::exception& e) {
         observer_.ShowExitProblem(e.what());
     }
@@ -776,21 +797,16 @@ Session::Request Session::ChangeRequest() {
                     outcome.installed = b.installed;
                     outcome.currentImage = b.settings.currentImage;
                     outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
-                    // The new wallpaper comes first; the pages, whose
-                    // thumbnails may all need a check over the network, are
-                    // refilled after it, also when it failed.
-                    if (!b.cancelled) {
-                        outcome.pages =
-                            ChannelPages::Of(b.channels, ChannelPages::Thumbnails::Fetched);
-                    }
                     return [this, outcome = std::move(outcome), changeTime] {
                         ChangeFinished(outcome, changeTime);
                         if (!outcome.installed) {
                             changeRetry_.Failed(clock_.Now());
                         }
-                        if (outcome.pages) {
-                            ShowPages(*outcome.pages);
-                        }
+                        // The new wallpaper is told first; the pages, whose
+                        // thumbnails may all need a check over the network,
+                        // are refilled right after it, also when it failed.
+                        rowsPending_ = true;
+                        pending_.push_front(RowsRequest());
                         if (!outcome.error.empty()) {
                             observer_.ShowError(outcome.error);
                         }

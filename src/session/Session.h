@@ -56,7 +56,8 @@ public:
     // are made; a job takes a copy when it begins.
     Settings& settings() { return settings_; }
     const Settings& settings() const { return settings_; }
-    // Throws Error("Unable to write to <path>") when the file cannot be written.
+    // Writes the settings file beside the window, from the settings as they
+    // are now; a failure is shown as an error ("Unable to write to <path>").
     void SaveSettings();
 
     // The channel at index in the directory was chosen in the list: fetches
@@ -121,8 +122,8 @@ public:
     // code. Runs once.
     bool Finish();
 
-    // Work runs or waits.
-    bool busy() const { return running_ || !pending_.empty(); }
+    // Work runs or waits, or the settings are being written.
+    bool busy() const { return running_ || !pending_.empty() || saving_ > 0; }
 
     // State the pages show.
     const std::string& termsUrl() const { return termsUrl_; }
@@ -211,6 +212,9 @@ private:
     bool running_ = false;
     Kind runningKind_ = Kind::Directory;
     WorkerThread worker_;
+    // Writes the settings file, so a save never waits behind a download.
+    WorkerThread saver_;
+    int saving_ = 0;
 
     std::vector<ChannelSession::ChannelListEntry> channelList_;
     std::string termsUrl_;

@@ -154,6 +154,7 @@ void SettingsPageTest::oneMonitorTakesTheSingleScreenLayout() {
     QCOMPARE(s->cbEnableScheduler->y(), 327);
     // The empty list saves as no choice.
     form->SaveSettings();
+    QVERIFY(AppWorld::Settle(*form));
     QVERIFY(Has(ReadFile(world.settingsFile()), "ActiveSingleMonitor=-1"));
     // The map of one 1920 x 1080 monitor.
     QCOMPARE(s->monitorMap->geometry(), QRect(5, 28, 364, 206));
@@ -243,6 +244,7 @@ void SettingsPageTest::placementsLoadIntoTheirPagesAndSaveBack() {
     QCOMPARE(form->settings().placementDifferent, (ImagePlacement{PlacementMode::Zoom, 175}));
     QVERIFY(!form->settings().smoothScaling);
     form->SaveSettings();
+    QVERIFY(AppWorld::Settle(*form));
     const std::string text = ReadFile(world.settingsFile());
     QVERIFY(Has(text, "PlacementDifferent=3"));
     QVERIFY(Has(text, "ZoomDifferent=175"));
@@ -290,6 +292,8 @@ void SettingsPageTest::leavingTheSettingsPageWritesTheWholeFile() {
     form->PageControl1->setCurrentWidget(form->tsSettings);
     QVERIFY(!std::filesystem::exists(world.settingsFile()));
     form->PageControl1->setCurrentWidget(form->tsChannels);
+    // Written beside the window.
+    QVERIFY(AppWorld::Settle(*form));
     const std::string saved = ReadFile(world.settingsFile());
     for (const char* key :
          {"CurrentChannel=", "CurrentImage=", "MultiScreenOpt=", "IconTransparancy=",
@@ -343,6 +347,7 @@ void SettingsPageTest::minutesWithFrequencyOneKeepsOneUntilTheUserPicksAUnit() {
     QCOMPARE(s->seScheduleFrequency->value(), 1);
     QCOMPARE(form->settings().scheduleFrequency, 1);
     form->SaveSettings();
+    QVERIFY(AppWorld::Settle(*form));
     QVERIFY(Has(ReadFile(world.settingsFile()), "ScheduleFrequency=1"));
 }
 

@@ -412,6 +412,51 @@ TEST_F(SessionTest, PreviousAndNextDuringAChangeRunAfterItInTurn) {
     EXPECT_EQ(session_.settings().currentImage, 0);
 }
 
+TEST_F(SessionTest, TheSettingsAreWrittenWithoutWaitingForADownload) {
+    test::GateOpener opener;
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
+    Started();
+    HoldImage("sea", 1, opener.gate);
+    session_.ChangeNow();
+    RunUntil([&] { return server_.Count("GET", "/c/sea/images/i1.jpg") > 0; });
+
+    session_.settings().randomOrder = true;
+    session_.SaveSettings();
+    RunUntil([&] { return ReadFile(SettingsFile()).find("RandomOrder=1") != std::string::npos; });
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+
+    // A file that cannot be written is said, in a box.
+    std::filesystem::remove(SettingsFile());
+    std::filesystem::create_directory(SettingsFile());
+    session_.SaveSettings();
+    RunUntil([&] { return !observer_.errors.empty(); });
+    EXPECT_THAT(observer_.errors[0], HasSubstr("Unable to write to"));
+    opener.gate->Open();
+    Settle();
+}
+
+TEST_F(SessionTest, TheNewWallpaperIsToldBeforeTheThumbnailsAreChecked) {
+    test::GateOpener opener;
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
+    Started();
+    const auto gate = opener.gate;
+    server_.Route("/c/sea/thumbs/t2.jpg", [gate](const httplib::Request&, httplib::Response& res) {
+        gate->Wait(std::chrono::seconds(30));
+        res.status = 404;
+    });
+
+    session_.ChangeNow();
+    RunUntil([&] { return !session_.history().empty(); });
+    // The thumbnails are still being checked.
+    EXPECT_TRUE(session_.busy());
+    EXPECT_THAT(observer_.shownImages, ElementsAre(0, 1));
+    EXPECT_EQ(session_.DesktopNow().images[0].title, "Picture 2");
+    opener.gate->Open();
+    Settle();
+}
+
 TEST_F(SessionTest, AChangeCutShortByACloseRecordsNothing) {
     test::GateOpener opener;
     test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
