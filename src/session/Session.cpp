@@ -107,11 +107,18 @@ struct Session::Backstage {
     // cache: the channel list may have loaded another since. False when
     // the directory no longer holds channelId at channel.
     bool LoadSubscribed(int channel, const std::string& channelId) {
-        if (channelId.empty() || channels.directory().ChannelValue("id", channel) != channelId) {
+        if (channelId.empty() || !Lists(channel) ||
+            channels.directory().ChannelValue("id", channel) != channelId) {
             return false;
         }
         channels.setSelectedChannelId(channelId);
         return channels.LoadControlFile(channel);
+    }
+
+    // The directory loaded here lists channel. The window's list may be
+    // older: a job must not take a channel it saw there for granted.
+    bool Lists(int channel) const {
+        return channel >= 0 && channel < channels.directory().ChannelCount();
     }
 
     Platform& platform;
@@ -620,6 +627,10 @@ Session::Request Session::SubscribeRequest(int index, bool fetchThumbnails, bool
                     const char* problem = nullptr;
                     std::optional<ChannelPages> pages;
                     bool hasNews = false;
+                    if (!b.Lists(index)) {
+                        // The directory changed since: the next list opens it.
+                        return {};
+                    }
                     if (!b.channels.DownloadControlFile(index)) {
                         problem = kDownloadProblem;
                     } else if (!b.channels.LoadControlFile(index)) {
@@ -686,6 +697,9 @@ Session::Request Session::RowsRequest() {
                 }
                 const int channel = openChannel_;
                 return [this, channel](Backstage& b) -> Finisher {
+                    if (!b.Lists(channel)) {
+                        return {};
+                    }
                     const std::string id = b.channels.directory().ChannelValue("id", channel);
                     if (!b.LoadSubscribed(channel, id)) {
                         return {};
@@ -789,6 +803,10 @@ Session::Request Session::ChangeRequest() {
                     b.settings = snapshot;
                     b.installed = false;
                     ChangeOutcome outcome;
+                    if (!b.Lists(channel)) {
+                        // Tried again later, when the channel is listed.
+                        return [this] { changeRetry_.Failed(clock_.Now()); };
+                    }
                     try {
                         RunScheduledChange(b.source, b.change, b.feedback, channel);
                     } catch (const std::exception& e) {
