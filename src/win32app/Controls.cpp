@@ -89,8 +89,15 @@ ColourPanel::ColourPanel(HWND parent, int id) {
 }
 
 void ColourPanel::SetColour(Colour colour) {
-    colour_ = colour & 0xFFFFFF;
+    colour &= 0xFFFFFF;
+    if (colour == colour_) {
+        return;
+    }
+    colour_ = colour;
     InvalidateRect(hwnd(), nullptr, TRUE);
+    if (onColourChanged) {
+        onColourChanged();
+    }
 }
 
 LRESULT ColourPanel::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

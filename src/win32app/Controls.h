@@ -60,13 +60,15 @@ private:
 };
 
 // A panel showing one colour. A double-click (or Enter or Space while it has
-// the focus) asks to change it.
+// the focus) asks to change it; onColourChanged runs whenever the colour
+// changes, by the user or by the program.
 class ColourPanel : public Panel {
 public:
     ColourPanel(HWND parent, int id);
     Colour colour() const { return colour_; }
     void SetColour(Colour colour);
     std::function<void()> onDoubleClick;
+    std::function<void()> onColourChanged;
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;

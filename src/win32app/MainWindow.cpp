@@ -192,7 +192,6 @@ void MainWindow::BindControls() {
     };
 
     SettingsPage& s = *tsSettings;
-    s.onChanged = [this] { SyncSettingsFromControls(); };
     s.onEnableSchedulerClick = [this] { cbEnableSchedulerClick(); };
     s.onScheduleTypePicked = [this](int index) {
         Settings& settings = session_->settings();
@@ -200,6 +199,10 @@ void MainWindow::BindControls() {
         tsSettings->seScheduleFrequency->SetAllowedRange(settings.frequencyMin,
                                                          settings.frequencyMax);
     };
+    // Every other change of a setting goes straight into the settings the
+    // core reads.
+    binding_ = std::make_unique<SettingsBinding>(session_->settings());
+    s.BindSettings(*binding_);
 }
 
 void MainWindow::FormCreate() {
@@ -208,7 +211,6 @@ void MainWindow::FormCreate() {
 
 void MainWindow::FormDestroy() {
     destroyed_ = true;
-    SyncSettingsFromControls();
     // Whatever still waits to be shown is for a window that is going.
     {
         const std::lock_guard lock(pendingMutex_);
@@ -381,32 +383,13 @@ int MainWindow::TabCount() const {
 }
 
 void MainWindow::tsSettingsHide() {
-    Guarded(hwnd_, [this] {
-        SyncSettingsFromControls();
-        session_->SaveSettings();
-    });
+    Guarded(hwnd_, [this] { session_->SaveSettings(); });
 }
 
 void MainWindow::cbEnableSchedulerClick() {
     const bool on = tsSettings->schedulerTicked();
     tsSettings->EnableScheduleControls(on);
-    SyncSettingsFromControls();
     Ask([this, on] { session_->SetSchedulerEnabled(on); });
-}
-
-void MainWindow::ApplySettingsToControls() {
-    // Each control is set as the user would set it; the settings are read
-    // back once all are set.
-    syncBlocked_ = true;
-    tsSettings->ShowSettings(session_->settings());
-    syncBlocked_ = false;
-    SyncSettingsFromControls();
-}
-
-void MainWindow::SyncSettingsFromControls() {
-    if (!syncBlocked_ && session_ != nullptr) {
-        tsSettings->ReadSettings(session_->settings());
-    }
 }
 
 bool MainWindow::PreTranslateMessage(MSG& message) {

@@ -109,8 +109,6 @@ private:
     bool OnSetCursor(WPARAM wParam, LPARAM lParam);
     void tsSettingsHide();
     void cbEnableSchedulerClick();
-    void SyncSettingsFromControls();
-    void ApplySettingsToControls();
 
     // Feedback and what the session reports.
     void SetStatus(const std::string& text) override;
@@ -151,6 +149,8 @@ private:
     HACCEL accelerators_ = nullptr;
     std::unique_ptr<Fonts> fonts_;
     std::unique_ptr<Session> session_;
+    // The settings page's controls on the session's settings.
+    std::unique_ptr<SettingsBinding> binding_;
     // Where RunSoon posts, set before the session exists; RunSoon reads it
     // from the worker's thread.
     HWND postTo_ = nullptr;
@@ -163,7 +163,6 @@ private:
     bool timerRunning_ = false;
     int busyDepth_ = 0;
     bool showsWorking_ = false;
-    bool syncBlocked_ = false;
     bool destroyed_ = false;
     bool quitOnClose_ = false;
     bool workLeftBehind_ = false;

@@ -69,7 +69,7 @@ void MainWindow::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size vi
 }
 
 void MainWindow::SettingsLoaded() {
-    ApplySettingsToControls();
+    binding_->ShowAll();
     const std::int32_t channel = session_->settings().currentChannel;
     if (channel != -1) {
         HWND list = tsChannels->cbProviders;

@@ -314,26 +314,18 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     Add(cbEnableScheduler, At(487, 441, 51, 17));
     SetWindowPos(cbEnableScheduler, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
-    rgMultiScreen->onClick = [this] {
-        rgMultiScreenClick();
-        Changed();
-    };
+    rgMultiScreen->onClick = [this] { rgMultiScreenClick(); };
     for (RadioGroup* g : {rgPlacementDifferent.get(), RadioGroup1.get()}) {
-        g->onClick = [this] {
-            rgPlacementDifferentClick();
-            Changed();
-        };
+        g->onClick = [this] { rgPlacementDifferentClick(); };
     }
     // The one-monitor page and the "Same" page are the same choice.
     rgSSPlacement->onClick = [this] {
         RadioGroup3->SetItemIndex(rgSSPlacement->itemIndex());
         rgPlacementDifferentClick();
-        Changed();
     };
     RadioGroup3->onClick = [this] {
         rgSSPlacement->SetItemIndex(RadioGroup3->itemIndex());
         rgPlacementDifferentClick();
-        Changed();
     };
     pnBGColour->onDoubleClick = [this] { pnBGColourDblClick(); };
     pnFGColour->onDoubleClick = [this] { pnFGColourDblClick(); };
@@ -678,7 +670,6 @@ void SettingsPage::PickColour(ColourPanel& panel) {
         ColourDialog::GetColour(GetAncestor(hwnd(), GA_ROOT), panel.colour());
     if (chosen) {
         panel.SetColour(*chosen);
-        Changed();
     }
 }
 
@@ -700,59 +691,32 @@ bool SettingsPage::schedulerTicked() const {
     return Ticked(cbEnableScheduler);
 }
 
-void SettingsPage::Changed() {
-    if (onChanged) {
-        onChanged();
-    }
-}
-
-void SettingsPage::ShowSettings(const Settings& settings) {
-    rgMultiScreen->SetItemIndex(MultiScreenChoicePosition(settings.multiScreenOpt));
-    Tick(cbIconTransparancyOverride, settings.iconTransparency);
-    Tick(cbRandomOrder, settings.randomOrder);
-    Select(cbSingleMonitorToUse, settings.activeSingleMonitor);
-    Tick(cbEnableScheduler, settings.enableScheduler);
-    EnableScheduleControls(settings.enableScheduler);
-    Select(cbScheduleType, ScheduleUnitPosition(settings.scheduleType));
-    seScheduleFrequency->SetAllowedRange(settings.frequencyMin, settings.frequencyMax);
-    seScheduleFrequency->SetClampedValue(settings.scheduleFrequency);
-    pnBGColour->SetColour(settings.bgColour);
-    pnFGColour->SetColour(settings.fgColour);
-    Tick(cbBGOverride, settings.bgOverride);
-    Tick(cbIconTextOverride, settings.iconTextOverride);
-    ShowPlacement(settings.placementSame, *RadioGroup3, ComboBox1);
-    Select(cbSSZoom, Selected(ComboBox1));
-    ShowPlacement(settings.placementDifferent, *rgPlacementDifferent, cbZoomDifferent);
-    ShowPlacement(settings.placementSingle, *RadioGroup1, ComboBox2);
-    Tick(cbSmoothScaling, settings.smoothScaling);
-    Tick(cbSSSmoothScaling, settings.smoothScaling);
-    rgPlacementDifferentClick();
-}
-
-void SettingsPage::ShowPlacement(const ImagePlacement& placement, RadioGroup& group, HWND zoom) {
-    group.SetItemIndex(PlacementModePosition(placement.mode));
-    Select(zoom, ZoomPosition(placement.zoom));
-}
-
-void SettingsPage::ReadSettings(Settings& settings) const {
-    settings.multiScreenOpt = MultiScreenChoice(rgMultiScreen->itemIndex());
-    settings.iconTransparency = Ticked(cbIconTransparancyOverride);
-    settings.randomOrder = Ticked(cbRandomOrder);
-    settings.activeSingleMonitor = Selected(cbSingleMonitorToUse);
-    settings.enableScheduler = Ticked(cbEnableScheduler);
-    settings.scheduleType = ScheduleUnitAt(Selected(cbScheduleType));
-    settings.scheduleFrequency = seScheduleFrequency->value();
-    settings.frequencyMin = seScheduleFrequency->allowedMinimum();
-    settings.frequencyMax = seScheduleFrequency->allowedMaximum();
-    settings.bgColour = pnBGColour->colour();
-    settings.fgColour = pnFGColour->colour();
-    settings.bgOverride = Ticked(cbBGOverride);
-    settings.iconTextOverride = Ticked(cbIconTextOverride);
-    settings.placementSame = PlacementAt(RadioGroup3->itemIndex(), Selected(ComboBox1));
-    settings.placementDifferent =
-        PlacementAt(rgPlacementDifferent->itemIndex(), Selected(cbZoomDifferent));
-    settings.placementSingle = PlacementAt(RadioGroup1->itemIndex(), Selected(ComboBox2));
-    settings.smoothScaling = Ticked(cbSmoothScaling);
+void SettingsPage::BindSettings(SettingsBinding& b) {
+    binding_ = &b;
+    b.Bind(*rgMultiScreen, &Settings::multiScreenOpt);
+    b.Bind(cbIconTransparancyOverride, &Settings::iconTransparency);
+    b.Bind(cbRandomOrder, &Settings::randomOrder);
+    b.Bind(cbSingleMonitorToUse, &Settings::activeSingleMonitor);
+    b.Bind(cbEnableScheduler, &Settings::enableScheduler);
+    b.Bind(cbScheduleType, &Settings::scheduleType);
+    b.Bind(*seScheduleFrequency, &Settings::scheduleFrequency);
+    b.Bind(*pnBGColour, &Settings::bgColour);
+    b.Bind(*pnFGColour, &Settings::fgColour);
+    b.Bind(cbBGOverride, &Settings::bgOverride);
+    b.Bind(cbIconTextOverride, &Settings::iconTextOverride);
+    // The one-monitor page shows the "Same" placement and the smoothing a
+    // second time; either copy the user changes is the setting.
+    b.Bind(*RadioGroup3, ComboBox1, &Settings::placementSame);
+    b.Bind(*rgSSPlacement, cbSSZoom, &Settings::placementSame);
+    b.Bind(*rgPlacementDifferent, cbZoomDifferent, &Settings::placementDifferent);
+    b.Bind(*RadioGroup1, ComboBox2, &Settings::placementSingle);
+    b.Bind(cbSmoothScaling, &Settings::smoothScaling);
+    b.Bind(cbSSSmoothScaling, &Settings::smoothScaling);
+    // The schedule's controls and the zoom boxes follow the settings shown.
+    b.onShown = [this] {
+        EnableScheduleControls(schedulerTicked());
+        rgPlacementDifferentClick();
+    };
 }
 
 LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -760,6 +724,10 @@ LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             const int code = HIWORD(wParam);
+            // The setting goes into the settings before the page follows it.
+            if (binding_ != nullptr) {
+                binding_->OnCommand(reinterpret_cast<HWND>(lParam), code);
+            }
             for (auto& [group, rect] : groups_) {
                 if (group->OnCommand(id, code)) {
                     return 0;
@@ -776,14 +744,6 @@ LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                         if (onScheduleTypePicked) {
                             onScheduleTypePicked(Selected(cbScheduleType));
                         }
-                        Changed();
-                    }
-                    return 0;
-                case kMonitorToUseId:
-                case kZoomDifferentId:
-                case kZoomSingleId:
-                    if (code == CBN_SELCHANGE) {
-                        Changed();
                     }
                     return 0;
                 case kZoomSameId:
@@ -791,7 +751,6 @@ LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                     if (code == CBN_SELCHANGE) {
                         Select(id == kZoomSameId ? cbSSZoom : ComboBox1,
                                Selected(id == kZoomSameId ? ComboBox1 : cbSSZoom));
-                        Changed();
                     }
                     return 0;
                 case kSmoothScalingId:
@@ -801,23 +760,11 @@ LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                             Ticked(id == kSmoothScalingId ? cbSmoothScaling : cbSSSmoothScaling);
                         Tick(cbSmoothScaling, on);
                         Tick(cbSSSmoothScaling, on);
-                        Changed();
                     }
                     return 0;
                 case kFrequencyId:
                     if (code == EN_KILLFOCUS) {
                         seScheduleFrequency->BringIntoRange();
-                    }
-                    if (code == EN_CHANGE) {
-                        Changed();
-                    }
-                    return 0;
-                case kBGOverrideId:
-                case kIconTextOverrideId:
-                case kIconTransparencyId:
-                case kRandomOrderId:
-                    if (code == BN_CLICKED) {
-                        Changed();
                     }
                     return 0;
                 default:

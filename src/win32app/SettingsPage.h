@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 #include "win32app/Controls.h"
 #include "win32app/MonitorMap.h"
+#include "win32app/SettingsBinding.h"
 
 namespace wylo::win {
 
@@ -34,10 +35,9 @@ public:
     // "Monitor 1" ... for the single-screen choice, the first selected.
     void FillMonitorList(int count);
 
-    // Sets every control from the settings, as the user would set it.
-    void ShowSettings(const Settings& settings);
-    // The user's settings as the controls show them.
-    void ReadSettings(Settings& settings) const;
+    // Binds each control that shows a setting; binding must outlive the
+    // page's commands.
+    void BindSettings(SettingsBinding& binding);
 
     // Shows the multi-screen page of the option chosen.
     void rgMultiScreenClick();
@@ -52,8 +52,6 @@ public:
     void EnableScheduleControls(bool on);
     bool schedulerTicked() const;
 
-    // The user changed a setting.
-    std::function<void()> onChanged;
     // The user ticked or cleared "Enable".
     std::function<void()> onEnableSchedulerClick;
     // The user picked a unit of the schedule.
@@ -97,13 +95,11 @@ private:
     void PlaceSheets(HWND tabs, const std::vector<Sheet*>& sheets);
     void ShowSheet(HWND tabs, const std::vector<Sheet*>& sheets);
     void PlaceInCorner(HWND tabs, HWND box, const Fonts& fonts);
-    static void ShowPlacement(const ImagePlacement& placement, RadioGroup& group, HWND zoom);
     void PickColour(ColourPanel& panel);
     // Widens captions that the font cannot fit at their form's width, and
     // the groups around them; places and heights stay.
     void FitCaptions(const Fonts& fonts);
     int TextWidth(HWND control, HFONT font, const std::wstring& text) const;
-    void Changed();
 
     std::vector<Placed> placed_;
     std::vector<std::pair<RadioGroup*, RECT>> groups_;
@@ -114,6 +110,7 @@ private:
     std::vector<Monitor> monitors_;
     Size virtualDesktop_;
     bool metricsShown_ = false;
+    SettingsBinding* binding_ = nullptr;
 };
 
 }  // namespace wylo::win
