@@ -20,6 +20,10 @@ using namespace wylo;
 
 namespace {
 
+bool Ticked(HWND box) {
+    return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
 // A hidden window holding the controls; their commands go to the binding as
 // the settings page's do.
 class Host : public win::Panel {
@@ -46,11 +50,21 @@ public:
         }
         return list;
     }
+    // The command a control sends its parent; a hidden button takes no
+    // click, so the tests set the control and send it.
+    void Command(HWND control, int code) {
+        SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                     reinterpret_cast<LPARAM>(control));
+    }
+    // The user ticks or clears box.
+    void Toggle(HWND box) {
+        SendMessageW(box, BM_SETCHECK, Ticked(box) ? BST_UNCHECKED : BST_CHECKED, 0);
+        Command(box, BN_CLICKED);
+    }
     // The user picks entry index of list.
     void Pick(HWND list, int index) {
         SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(list));
+        Command(list, CBN_SELCHANGE);
     }
 
 protected:
@@ -77,10 +91,6 @@ int Selected(HWND list) {
     return static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0));
 }
 
-bool Ticked(HWND box) {
-    return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 TEST(Win32SettingsBinding, ShowingIsNoChangeAndTheUsersChangeGoesStraightBack) {
     Settings settings;
     settings.randomOrder = false;
@@ -105,13 +115,13 @@ TEST(Win32SettingsBinding, ShowingIsNoChangeAndTheUsersChangeGoesStraightBack) {
     EXPECT_EQ(changes, 0);
     EXPECT_EQ(shown, 1);
 
-    SendMessageW(box, BM_CLICK, 0, 0);
+    host.Toggle(box);
     EXPECT_TRUE(settings.randomOrder);
     panel.SetColour(0xABCDEF);
     EXPECT_EQ(settings.bgColour, Colour{0xABCDEF});
     EXPECT_EQ(changes, 2);
     // A control that shows no setting changes none.
-    SendMessageW(other, BM_CLICK, 0, 0);
+    host.Toggle(other);
     EXPECT_EQ(changes, 2);
     EXPECT_FALSE(binding.OnCommand(other, BN_CLICKED));
 }
@@ -179,11 +189,11 @@ TEST(Win32SettingsBinding, AChoiceKeepsWhatItsGroupDoesAndAPlacementIsItsModeAnd
     EXPECT_EQ(groupClicks, 1);
     EXPECT_EQ(Selected(zoom), ZoomPosition(kDefaultZoom));
 
-    SendMessageW(screens.button(2), BM_CLICK, 0, 0);
+    host.Command(screens.button(2), BN_CLICKED);
     EXPECT_EQ(settings.multiScreenOpt, MultiScreenChoice(2));
     EXPECT_EQ(groupClicks, 2);
 
-    SendMessageW(placement.button(3), BM_CLICK, 0, 0);
+    host.Command(placement.button(3), BN_CLICKED);
     EXPECT_EQ(settings.placementDifferent, PlacementAt(3, ZoomPosition(kDefaultZoom)));
     host.Pick(zoom, 2);
     EXPECT_EQ(settings.placementDifferent, PlacementAt(3, 2));
