@@ -18,7 +18,7 @@ namespace {
 class PhotoChannel : public ChannelSource {
 public:
     explicit PhotoChannel(const BenchPhoto& photo) : photo_(photo) {}
-    void RefreshControlFile(std::int32_t) override {}
+    std::string RefreshControlFile(std::int32_t) override { return {}; }
     std::int32_t ImageCount() const override { return 6; }
     std::string ImageValue(std::string_view name, std::int32_t) const override {
         return name == "title" ? "Photo" : name == "background" ? "#202830" : "";

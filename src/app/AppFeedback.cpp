@@ -8,6 +8,7 @@
 #include <QProgressBar>
 
 #include "app/TrayIcon.h"
+#include "session/SessionObserver.h"
 
 namespace wylo::app {
 
@@ -32,8 +33,9 @@ void AppFeedback::SetStatus(const std::string& text) {
     status_->setText(t);
     // A long text is cut at the label's edges; the whole of it is a hover away.
     status_->setToolTip(t);
-    tray_->setHint(QStringLiteral("Wylo - ") + t);
-    tray_->NextChange->setText(t);
+    const QString brief = QString::fromStdString(TrayStatusText(text));
+    tray_->setHint(QStringLiteral("Wylo - ") + brief);
+    tray_->NextChange->setText(brief);
 }
 
 void AppFeedback::BusyBegin() {

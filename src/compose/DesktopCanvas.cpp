@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <limits>
 
 namespace wylo {
@@ -101,6 +102,37 @@ std::optional<Bitmap> ComposeDesktop(Bitmap canvas, const std::vector<Monitor>& 
         }
     }
     return canvas;
+}
+
+}  // namespace wylo
+
+namespace wylo {
+
+Bitmap MonitorPictureOf(const Bitmap& canvas, const Rect& bounds) {
+    const std::int64_t cw = canvas.width();
+    const std::int64_t ch = canvas.height();
+    const std::int64_t w = bounds.Width();
+    const std::int64_t h = bounds.Height();
+    if (canvas.empty() || w <= 0 || h <= 0) {
+        return {};
+    }
+    // Coordinates past either end of the canvas wrap round, as the canvas
+    // is shown tiled.
+    const auto wrap = [](std::int64_t v, std::int64_t size) { return ((v % size) + size) % size; };
+    constexpr std::size_t kPixelBytes = 3;
+    Bitmap picture = Bitmap::Unpainted(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h));
+    for (std::int64_t y = 0; y < h; ++y) {
+        const std::uint8_t* from = canvas.Row(static_cast<std::int32_t>(wrap(bounds.top + y, ch)));
+        std::uint8_t* to = picture.Row(static_cast<std::int32_t>(y));
+        for (std::int64_t x = 0; x < w;) {
+            const std::int64_t cx = wrap(bounds.left + x, cw);
+            const std::int64_t run = std::min(w - x, cw - cx);
+            std::memcpy(to + x * kPixelBytes, from + cx * kPixelBytes,
+                        static_cast<std::size_t>(run) * kPixelBytes);
+            x += run;
+        }
+    }
+    return picture;
 }
 
 }  // namespace wylo

@@ -34,4 +34,9 @@ using OtherMonitorList = std::vector<std::pair<std::string, Bitmap>>;
 std::optional<Bitmap> ComposeDesktop(Bitmap canvas, const std::vector<Monitor>& monitors,
                                      const Bitmap* primary, const OtherMonitorList* others);
 
+// What a monitor at bounds shows of a canvas composed by the same wrap rule:
+// the way back from a desktop to one monitor's picture, so a monitor can keep
+// what it showed. An empty bitmap for an empty canvas or bounds.
+Bitmap MonitorPictureOf(const Bitmap& canvas, const Rect& bounds);
+
 }  // namespace wylo

@@ -15,9 +15,12 @@ public:
     virtual ~ChannelSource() = default;
 
     // Fetches (or confirms) and loads the control file of the channel at
-    // index in the directory. A failure leaves whatever control file is
-    // loaded; an index the directory does not hold throws Error.
-    virtual void RefreshControlFile(std::int32_t channelIndex) = 0;
+    // index in the directory; when the host is away, the copy in the cache
+    // is loaded (LastDownloadError() then says why it was not fetched).
+    // Returns why no control file could be loaded, in words a user can
+    // read; empty when one is loaded. An index the directory does not hold
+    // throws Error.
+    virtual std::string RefreshControlFile(std::int32_t channelIndex) = 0;
 
     // Lookups on the loaded control file: 0 or empty text when missing.
     virtual std::int32_t ImageCount() const = 0;
@@ -30,6 +33,9 @@ public:
     // Why the last fetch (control file or image) failed or was refused, in
     // words a user can read; empty when it worked or nothing says more.
     virtual std::string LastDownloadError() const { return {}; }
+
+    // The channel's name for messages: its title, or nothing when unknown.
+    virtual std::string ChannelName() const { return {}; }
 };
 
 // The program's channel session as a source.
@@ -37,11 +43,12 @@ class SessionChannelSource : public ChannelSource {
 public:
     explicit SessionChannelSource(ChannelSession& session) : session_(session) {}
 
-    void RefreshControlFile(std::int32_t channelIndex) override;
+    std::string RefreshControlFile(std::int32_t channelIndex) override;
     std::int32_t ImageCount() const override;
     std::string ImageValue(std::string_view name, std::int32_t index) const override;
     std::filesystem::path ImageFilePath(std::int32_t index) override;
     std::string LastDownloadError() const override;
+    std::string ChannelName() const override;
 
 private:
     ChannelSession& session_;

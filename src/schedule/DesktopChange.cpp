@@ -6,6 +6,8 @@
 
 #include "base/Error.h"
 #include "base/Feedback.h"
+#include "channels/Download.h"
+#include "compose/BmpFile.h"
 #include "compose/Jpeg.h"
 #include "compose/Placement.h"
 #include "desktop/IconColours.h"
@@ -37,30 +39,40 @@ DesktopChange::DesktopChange(Platform& platform, Settings& settings, ChannelSour
       random_(random),
       sink_([&platform](const Bitmap& desktop) { SaveDesktop(platform, desktop); }) {}
 
-void DesktopChange::ChangeDesktop(std::int32_t index) {
+bool DesktopChange::ChangeDesktop(std::int32_t index) {
     drawn_.clear();
+    missing_.clear();
+    colours_.reset();
     // The decoded images live only as long as the change, also when it fails.
     struct ForgetPrepared {
         std::map<std::int32_t, std::optional<Bitmap>>& images;
+        std::map<std::int32_t, std::string>& failures;
         BackgroundBmpWrites& writes;
         Platform& installer;
         ~ForgetPrepared() {
             writes.Abandon();  // still reading the images
             images.clear();
+            failures.clear();
             installer.ForgetPreparedWallpaper();  // nothing once installed
         }
-    } forget{prepared_, conversions_, *installer_};
+    } forget{prepared_, failures_, conversions_, *installer_};
     prepared_.clear();
+    failures_.clear();
     installerPrepared_ = false;
     // One reading of the monitors for the whole change, so a monitor plugged
     // in or out half-way cannot leave the steps disagreeing.
     const std::vector<Monitor> monitors = platform_.Monitors();
     const Size desktop = DesktopSize();
     std::optional<Bitmap> primary = PreparePrimaryMonitor(monitors, index);
-    std::optional<OtherMonitorList> others;
+    OtherMonitorList others;
     if (monitors.size() > 1) {
         others = PrepareOtherMonitors(monitors, primary ? &*primary : nullptr);
     }
+    if (drawn_.empty() && !missing_.empty()) {
+        // Not one new picture: the desktop keeps the wallpaper it has.
+        return false;
+    }
+    KeepMissingMonitors(monitors, desktop, primary, others);
     std::optional<Bitmap> result;
     const std::int32_t p = PrimaryMonitorIndex(monitors);
     if (monitors.size() == 1 && primary && p == 0 &&
@@ -70,8 +82,11 @@ void DesktopChange::ChangeDesktop(std::int32_t index) {
         result = std::move(primary);
     } else {
         std::vector<Rect> drawn;
-        for (const DrawnImage& d : drawn_) {
-            drawn.push_back(monitors[static_cast<std::size_t>(d.monitor)].bounds);
+        if (primary) {
+            drawn.push_back(monitors[static_cast<std::size_t>(p)].bounds);
+        }
+        for (const auto& [key, picture] : others) {
+            drawn.push_back(monitors[std::stoul(key)].bounds);
         }
         // Monitors side by side from the primary's corner cover the canvas
         // whole: its fill would never show.
@@ -81,19 +96,64 @@ void DesktopChange::ChangeDesktop(std::int32_t index) {
                             ? Bitmap::Unpainted(desktop.width, desktop.height)
                             : CreateDesktopCanvas(desktop, settings_.bgColour);
         result = ComposeDesktop(std::move(canvas), monitors, primary ? &*primary : nullptr,
-                                others ? &*others : nullptr);
+                                others.empty() ? nullptr : &others);
     }
     // A conversion that could not be written ends the change before it
     // installs anything, as if it had been written first.
     conversions_.Finish();
-    if (result) {
-        sink_(*result);
+    if (!result) {
+        return false;
+    }
+    if (colours_) {
+        // The captions suit the new picture only once it is there.
+        ApplyImageColours(*colours_);
+    }
+    sink_(*result);
+    return true;
+}
+
+void DesktopChange::KeepMissingMonitors(const std::vector<Monitor>& monitors, Size desktop,
+                                        std::optional<Bitmap>& primary, OtherMonitorList& others) {
+    if (missing_.empty()) {
+        return;
+    }
+    std::optional<Bitmap> before;
+    try {
+        // The desktop as it was, when it was made for monitors of this size.
+        Bitmap shown = ReadBmpFile(DesktopBitmapPath(platform_));
+        if (shown.width() == desktop.width && shown.height() == desktop.height) {
+            before = std::move(shown);
+        }
+    } catch (const std::exception&) {
+        // None, or not readable: another picture of the change stands in.
+    }
+    const std::int32_t p = PrimaryMonitorIndex(monitors);
+    const MultiScreen mode = MultiScreenMode(monitors);
+    for (const MissingImage& m : missing_) {
+        const Monitor& monitor = monitors[static_cast<std::size_t>(m.monitor)];
+        Bitmap picture;
+        if (before) {
+            picture = MonitorPictureOf(*before, monitor.bounds);
+        } else {
+            const std::int32_t stand = drawn_.front().image;
+            picture = MonitorImage(monitor);
+            FillImageBackground(picture, stand);
+            PlaceImage(picture, *prepared_[stand], settings_.PlacementFor(mode),
+                       settings_.smoothScaling);
+        }
+        if (m.monitor == p) {
+            primary = std::move(picture);
+            // The captions stay with the picture they were made for.
+            colours_.reset();
+        } else {
+            others.emplace_back(std::to_string(m.monitor), std::move(picture));
+        }
     }
 }
 
-void DesktopChange::ChangeDesktopTo(const std::vector<DrawnImage>& images) {
+bool DesktopChange::ChangeDesktopTo(const std::vector<DrawnImage>& images) {
     if (images.empty()) {
-        return;
+        return false;
     }
     // Restored on every way out, errors included.
     struct Restore {
@@ -106,7 +166,7 @@ void DesktopChange::ChangeDesktopTo(const std::vector<DrawnImage>& images) {
     } restore{*this, settings_.currentImage};
     plan_ = &images;
     const std::vector<Monitor> monitors = platform_.Monitors();
-    ChangeDesktop(PlannedImage(PrimaryMonitorIndex(monitors)));
+    return ChangeDesktop(PlannedImage(PrimaryMonitorIndex(monitors)));
 }
 
 std::int32_t DesktopChange::PlannedImage(std::int32_t monitor) const {
@@ -147,13 +207,14 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
     }
     Bitmap bitmap = MonitorImage(monitors[static_cast<std::size_t>(p)]);
     settings_.currentImage = index != -1 ? index : NextImageIndex();
-    ApplyImageColours(settings_.currentImage);
+    colours_ = settings_.currentImage;
     FillImageBackground(bitmap, settings_.currentImage);
     if (MultiScreenMode(monitors) == MultiScreen::Single && SelectedSingleMonitor(monitors) != p) {
         return std::nullopt;
     }
     if (!PrepareMonitorImage(bitmap, settings_.currentImage,
                              settings_.PlacementFor(MultiScreenMode(monitors)))) {
+        RecordMissing(p, settings_.currentImage);
         return std::nullopt;
     }
     RecordDrawn(p, settings_.currentImage);
@@ -195,12 +256,13 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
         }
         std::optional<Bitmap> bitmap;
         if (same != nullptr) {
-            feedback_.SetStatus("Positioning " + channel_.ImageValue("title", image));
+            feedback_.SetStatus("Positioning " + ImageName(image));
             bitmap.emplace(*same);
         } else {
             bitmap.emplace(MonitorImage(monitors[n]));
             FillImageBackground(*bitmap, image);
             if (!PrepareMonitorImage(*bitmap, image, settings_.PlacementFor(mode))) {
+                RecordMissing(i, image);
                 continue;
             }
         }
@@ -217,7 +279,7 @@ bool DesktopChange::PrepareMonitorImage(Bitmap& bitmap, std::int32_t index,
     if (!image) {
         return false;
     }
-    feedback_.SetStatus("Positioning " + channel_.ImageValue("title", index));
+    feedback_.SetStatus("Positioning " + ImageName(index));
     PlaceImage(bitmap, *image, placement, settings_.smoothScaling);
     return true;
 }
@@ -227,16 +289,24 @@ const Bitmap* DesktopChange::PreparedImage(std::int32_t index) {
         return found->second ? &*found->second : nullptr;
     }
     std::optional<Bitmap>& slot = prepared_[index];
-    const std::string title = channel_.ImageValue("title", index);
-    feedback_.SetStatus("Downloading " + title);
+    const std::string name = ImageName(index);
+    const std::string channel = channel_.ChannelName();
+    const std::string from =
+        "\"" + name + "\"" + (channel.empty() ? "" : " from " + ShortenedText(channel, 60));
+    feedback_.SetStatus("Downloading " + name);
     const std::filesystem::path path = channel_.ImageFilePath(index);
     if (!FileExists(path)) {
-        if (const std::string why = channel_.LastDownloadError(); !why.empty()) {
-            feedback_.SetStatus("Could not download " + title + ": " + why);
+        std::string why = channel_.LastDownloadError();
+        if (channel_.ImageValue("loc", index).empty()) {
+            why = "the channel gives no address for it.";
+        } else if (why.empty()) {
+            why = "the picture could not be fetched.";
         }
+        failures_[index] = "Could not download " + from + ": " + why;
+        feedback_.SetStatus(failures_[index]);
         return nullptr;
     }
-    feedback_.SetStatus("Converting " + title + " to BMP");
+    feedback_.SetStatus("Converting " + name + " to BMP");
     if (!installerPrepared_) {
         // The installing side makes ready while this decodes (the X root's
         // pixmap).
@@ -246,9 +316,28 @@ const Bitmap* DesktopChange::PreparedImage(std::int32_t index) {
     // Converted at every change, so a changed image never shows an old
     // conversion; drawn from the decoded picture, not from the file, while
     // the file is written.
-    slot = DecodeJpegFile(path);
+    try {
+        slot = DecodeJpegFile(path);
+    } catch (const Error& e) {
+        failures_[index] = "Could not read " + from + ": " + e.what();
+        feedback_.SetStatus(failures_[index]);
+        return nullptr;
+    }
     conversions_.Start(ConvertedBmpPath(path), *slot);
     return &*slot;
+}
+
+std::string DesktopChange::ImageName(std::int32_t index) const {
+    // Texts from the channel are cut, so a huge title cannot flood the
+    // status line or a message.
+    constexpr std::size_t kLongestName = 80;
+    if (std::string title = channel_.ImageValue("title", index); !title.empty()) {
+        return ShortenedText(title, kLongestName);
+    }
+    if (std::string file = FileNameFromUrl(channel_.ImageValue("loc", index)); !file.empty()) {
+        return ShortenedText(file, kLongestName);
+    }
+    return "image " + std::to_string(index + 1);
 }
 
 void DesktopChange::FillImageBackground(Bitmap& bitmap, std::int32_t index) const {
@@ -270,6 +359,13 @@ std::int32_t DesktopChange::NextImageIndex() {
     settings_.currentImage = wylo::NextImageIndex(settings_.currentImage, channel_.ImageCount(),
                                                   settings_.randomOrder, random_);
     return settings_.currentImage;
+}
+
+void DesktopChange::RecordMissing(std::int32_t monitor, std::int32_t image) {
+    std::string reason = failures_[image];
+    missing_.push_back({monitor, image, std::move(reason)});
+    std::sort(missing_.begin(), missing_.end(),
+              [](const MissingImage& a, const MissingImage& b) { return a.monitor < b.monitor; });
 }
 
 void DesktopChange::RecordDrawn(std::int32_t monitor, std::int32_t image) {

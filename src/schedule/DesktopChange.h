@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "base/Choices.h"
@@ -20,11 +21,14 @@ class Feedback;
 struct Settings;
 
 // The one routine that makes a new wallpaper, with its steps: pick the image,
-// recolour the icon captions, prepare a bitmap per monitor as the
-// multi-screen mode asks, compose them into one desktop bitmap and hand it
-// on. Every bitmap lives in a value, so an error anywhere (a JPEG that does
-// not decode, a file that cannot be written) releases them all on its way
-// to the caller.
+// prepare a bitmap per monitor as the multi-screen mode asks, compose them
+// into one desktop bitmap, recolour the icon captions and hand it on. Every
+// bitmap lives in a value, so an error anywhere (a file that cannot be
+// written) releases them all on its way to the caller.
+//
+// A change never leaves the desktop worse than it was: a monitor whose
+// picture cannot be had (not downloaded, not decoded) keeps the picture it
+// showed, and a change that got no new picture at all hands on nothing.
 class DesktopChange {
 public:
     // Receives the composed desktop. The program's sink saves it as
@@ -36,6 +40,14 @@ public:
         std::int32_t monitor = 0;
         std::int32_t image = 0;
         friend bool operator==(const DrawnImage&, const DrawnImage&) = default;
+    };
+
+    // A monitor's picture that the change could not have, and why, in words
+    // a user can read ("Could not download "Dunes" from Sands: ...").
+    struct MissingImage {
+        std::int32_t monitor = 0;
+        std::int32_t image = 0;
+        std::string reason;
     };
 
     // Everything passed in must outlive the object. The settings give the
@@ -52,16 +64,26 @@ public:
     void SetInstallingPlatform(Platform& platform) { installer_ = &platform; }
 
     // Composes and hands on a new desktop for image index, or for the next
-    // image by the rotation rule when index is -1. Errors reach the caller.
-    void ChangeDesktop(std::int32_t index);
+    // image by the rotation rule when index is -1. False when no picture
+    // could be had: nothing was handed on and missingImages() says why.
+    // Other errors (no monitor, a file that cannot be written) reach the
+    // caller.
+    bool ChangeDesktop(std::int32_t index);
     // Composes and hands on a desktop of images chosen beforehand (a
     // wallpaper put back from the history): each monitor shows the image
     // listed for it, a monitor not listed the first one. The current image,
-    // and so the rotation, is left as it was. Errors reach the caller.
-    void ChangeDesktopTo(const std::vector<DrawnImage>& images);
+    // and so the rotation, is left as it was. Returns and throws as
+    // ChangeDesktop.
+    bool ChangeDesktopTo(const std::vector<DrawnImage>& images);
 
     // The images the last change drew, in monitor order.
     const std::vector<DrawnImage>& drawnImages() const { return drawn_; }
+    // The pictures the last change could not have, in monitor order; their
+    // monitors kept what they showed.
+    const std::vector<MissingImage>& missingImages() const { return missing_; }
+    // The picture's name in messages: its title, else its file name, else
+    // its place in the channel ("image 3").
+    std::string ImageName(std::int32_t index) const;
 
     // The steps of a change, each on the monitor list read once for it.
     MultiScreen MultiScreenMode(const std::vector<Monitor>& monitors) const;
@@ -77,7 +99,8 @@ public:
     // Downloads image index, converts it to a BMP beside it and draws it into
     // bitmap as placement asks. An image already prepared in this change is
     // drawn again from its decoded bitmap, without another download or
-    // conversion. False when no image could be had.
+    // conversion. False when no image could be had; the reason is kept for
+    // missingImages().
     bool PrepareMonitorImage(Bitmap& bitmap, std::int32_t index, const ImagePlacement& placement);
     // Paints bitmap with the image's suggested background colour.
     void FillImageBackground(Bitmap& bitmap, std::int32_t index) const;
@@ -87,6 +110,11 @@ public:
 
 private:
     void RecordDrawn(std::int32_t monitor, std::int32_t image);
+    void RecordMissing(std::int32_t monitor, std::int32_t image);
+    // Pictures for the monitors whose own could not be had: what they showed
+    // on the desktop before, else an image this change drew.
+    void KeepMissingMonitors(const std::vector<Monitor>& monitors, Size desktop,
+                             std::optional<Bitmap>& primary, OtherMonitorList& others);
     // The image chosen beforehand for monitor; only while plan_ is set.
     std::int32_t PlannedImage(std::int32_t monitor) const;
     // The image as this change decoded it, or nothing when it could not be had.
@@ -102,9 +130,14 @@ private:
     DesktopSink sink_;
     std::vector<DrawnImage> drawn_;
     const std::vector<DrawnImage>* plan_ = nullptr;
+    std::vector<MissingImage> missing_;
+    // The image whose caption colours the change applies once it installs.
+    std::optional<std::int32_t> colours_;
     // Images decoded during the running change, by index; nothing for one
     // that could not be had. Emptied when the change ends.
     std::map<std::int32_t, std::optional<Bitmap>> prepared_;
+    // Why an image of the running change could not be had, by index.
+    std::map<std::int32_t, std::string> failures_;
     // Their BMP files, written while the monitors are drawn; finished before
     // anything is installed.
     BackgroundBmpWrites conversions_;

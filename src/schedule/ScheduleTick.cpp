@@ -1,6 +1,7 @@
 #include "schedule/ScheduleTick.h"
 
 #include "base/Feedback.h"
+#include "platform/Platform.h"
 #include "schedule/ChannelSource.h"
 #include "schedule/DesktopChange.h"
 #include "schedule/Schedule.h"
@@ -25,6 +26,9 @@ std::string Scheduler::StatusText() const {
     if (!notice_.empty()) {
         return notice_;
     }
+    if (!changeProblem_.empty()) {
+        return changeProblem_;
+    }
     if (!settings_.enableScheduler) {
         // No change is coming: a time would promise one.
         return desktopName_;
@@ -32,15 +36,42 @@ std::string Scheduler::StatusText() const {
     return desktopName_.empty() ? NextChangeText() : desktopName_ + " - " + NextChangeText();
 }
 
-void RunScheduledChange(ChannelSource& channel, DesktopChange& change, Feedback& feedback,
-                        std::int32_t channelIndex) {
+std::string Scheduler::TimeText(DateTime time) const {
+    return platform_.FormatLongTime(DecodeDateTime(time));
+}
+
+std::string MissingImagesText(const DesktopChange& change) {
+    std::string text;
+    for (const DesktopChange::MissingImage& missing : change.missingImages()) {
+        if (text.find(missing.reason) != std::string::npos) {
+            continue;  // the same picture on another monitor
+        }
+        text += (text.empty() ? "" : " ") + missing.reason;
+    }
+    return text;
+}
+
+ChangeReport RunScheduledChange(ChannelSource& channel, DesktopChange& change, Feedback& feedback,
+                                std::int32_t channelIndex) {
     const BusyScope busy(feedback);
-    channel.RefreshControlFile(channelIndex);
+    ChangeReport report;
+    report.problem = channel.RefreshControlFile(channelIndex);
+    if (!report.problem.empty()) {
+        return report;
+    }
     if (const std::string why = channel.LastDownloadError(); !why.empty()) {
-        // The change goes on with the copy in the cache, if there is one.
+        // The change goes on with the copy in the cache.
         feedback.SetStatus("Could not download the channel's control file: " + why);
     }
-    change.ChangeDesktop(-1);
+    if (channel.ImageCount() == 0) {
+        const std::string name = channel.ChannelName();
+        report.problem =
+            "The channel " + (name.empty() ? std::string() : name + " ") + "lists no pictures.";
+        return report;
+    }
+    report.installed = change.ChangeDesktop(-1);
+    report.problem = MissingImagesText(change);
+    return report;
 }
 
 }  // namespace wylo

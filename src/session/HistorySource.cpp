@@ -57,6 +57,9 @@ std::string HistorySource::ImageValue(std::string_view name, std::int32_t index)
     if (name == "font") {
         return image->font;
     }
+    if (name == "loc") {
+        return image->fileName;  // enough to name the picture
+    }
     return {};
 }
 

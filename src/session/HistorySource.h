@@ -21,7 +21,7 @@ public:
     // The cached picture of every image of the wallpaper is still there.
     bool IsCached() const;
 
-    void RefreshControlFile(std::int32_t) override {}
+    std::string RefreshControlFile(std::int32_t) override { return {}; }
     std::int32_t ImageCount() const override;
     std::string ImageValue(std::string_view name, std::int32_t index) const override;
     std::filesystem::path ImageFilePath(std::int32_t index) override;

@@ -47,6 +47,14 @@ std::string DelayText(int seconds) {
     return std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
 }
 
+// text ending in a full stop, so another sentence can follow it.
+std::string Sentence(std::string text) {
+    if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?') {
+        text += '.';
+    }
+    return text;
+}
+
 bool IsColourText(const std::string& colour) {
     return colour.size() == 7 && colour[0] == '#' &&
            colour.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos;
@@ -242,7 +250,10 @@ struct Session::ChangeOutcome {
     std::int32_t currentImage = 0;
     // The wallpaper for the history; no images when none was drawn.
     PastWallpaper wallpaper;
-    std::string error;
+    // Why the change installed nothing, or which pictures did not come.
+    std::string problem;
+    // A failure is tried again by the schedule.
+    bool retried = false;
     // Steps through the history: the entry put back.
     std::optional<std::size_t> historyEntry;
     std::string status;
@@ -648,6 +659,11 @@ Session::Request Session::SubscribeRequest(int index, bool fetchThumbnails, bool
                             observer_.SubscriptionFailed(problem);
                             return;
                         }
+                        if (!reopened) {
+                            // Another channel: what went wrong with the
+                            // last one's pictures is past.
+                            scheduler_.SetChangeProblem({});
+                        }
                         openChannel_ = index;
                         observer_.SubscribedChannelMarked(openChannel_);
                         ShowPages(*pages);
@@ -808,40 +824,61 @@ Session::Request Session::ChangeRequest() {
                         return [this] { changeRetry_.Failed(clock_.Now()); };
                     }
                     try {
-                        RunScheduledChange(b.source, b.change, b.feedback, channel);
+                        outcome.problem =
+                            RunScheduledChange(b.source, b.change, b.feedback, channel).problem;
                     } catch (const std::exception& e) {
-                        outcome.error = e.what();
+                        outcome.problem = e.what();
                     }
                     outcome.installed = b.installed;
+                    outcome.retried = true;
                     outcome.currentImage = b.settings.currentImage;
                     outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
                     return [this, outcome = std::move(outcome), changeTime] {
-                        ChangeFinished(outcome, changeTime);
                         if (!outcome.installed) {
+                            // Tried again with growing pauses, not a whole
+                            // period later.
                             changeRetry_.Failed(clock_.Now());
                         }
+                        ChangeFinished(outcome, changeTime);
                         // The new wallpaper is told first; the pages, whose
                         // thumbnails may all need a check over the network,
                         // are refilled right after it, also when it failed.
                         rowsPending_ = true;
                         pending_.push_front(RowsRequest());
-                        if (!outcome.error.empty()) {
-                            observer_.ShowError(outcome.error);
-                        }
                     };
                 };
             }};
 }
 
 void Session::ChangeFinished(const ChangeOutcome& outcome, DateTime changeTime) {
+    if (outcome.installed) {
+        changeRetry_.Succeeded();
+        settings_.currentImage = outcome.currentImage;
+        settings_.lastChange = changeTime;
+        RecordChange(outcome.wallpaper);
+        observer_.ShowCurrentImage(settings_.currentImage);
+    }
+    ChangeShown(outcome);
+}
+
+void Session::ChangeShown(const ChangeOutcome& outcome) {
     if (!outcome.installed) {
+        // The reason stays in the status line until a change works or the
+        // user moves on; a box at every retry would pile up overnight.
+        std::string text =
+            outcome.problem.empty() ? "No picture could be put on the desktop." : outcome.problem;
+        text += " The desktop keeps its wallpaper";
+        text += outcome.retried && changeRetry_.pending()
+                    ? "; Wylo will try again at " + scheduler_.TimeText(changeRetry_.dueAt()) + "."
+                    : ".";
+        scheduler_.SetChangeProblem(std::move(text));
+        observer_.SetStatus(scheduler_.StatusText());
         return;
     }
-    changeRetry_.Succeeded();
-    settings_.currentImage = outcome.currentImage;
-    settings_.lastChange = changeTime;
-    RecordChange(outcome.wallpaper);
-    observer_.ShowCurrentImage(settings_.currentImage);
+    scheduler_.SetChangeProblem(outcome.problem.empty()
+                                    ? std::string()
+                                    : Sentence(outcome.problem) +
+                                          " Its monitor keeps the picture it had.");
     ShowDesktopImages();
 }
 
@@ -888,22 +925,20 @@ Session::Request Session::PickRequest(int row) {
                         }
                     }
                     if (image == -2) {
-                        outcome.status = "The picture you chose is no longer in the channel";
+                        outcome.problem = "The picture you chose is no longer in the channel.";
                     } else {
                         try {
                             b.settings.currentImage = image;
                             b.change.ChangeDesktop(image);
-                        } catch (const std::exception&) {
-                            // A failed hand-picked change ends quietly.
+                            outcome.problem = MissingImagesText(b.change);
+                        } catch (const std::exception& e) {
+                            outcome.problem = e.what();
                         }
                     }
                     outcome.installed = b.installed;
                     outcome.currentImage = b.settings.currentImage;
                     outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
                     return [this, outcome = std::move(outcome)] {
-                        if (!outcome.status.empty()) {
-                            observer_.SetStatus(outcome.status);
-                        }
                         ChangeFinished(outcome, clock_.Now());
                         if (outcome.installed) {
                             Guarded([this] { SaveSettings(); });
@@ -1009,15 +1044,15 @@ Session::Request Session::StepRequest(int step) {
                         change.SetDesktopSink(b.change.desktopSink());
                         try {
                             change.ChangeDesktopTo(plan);
+                            outcome.problem = MissingImagesText(change);
                         } catch (const std::exception& e) {
-                            outcome.error = e.what();
-                            break;
+                            outcome.problem = e.what();
                         }
                         outcome.installed = b.installed;
                         outcome.historyEntry = place;
                         break;
                     }
-                    if (!outcome.historyEntry && outcome.error.empty()) {
+                    if (!outcome.historyEntry) {
                         const char* way = step < 0 ? "earlier" : "later";
                         outcome.status =
                             passedOver > 0
@@ -1026,18 +1061,17 @@ Session::Request Session::StepRequest(int step) {
                                 : std::string("There is no ") + way + " wallpaper in the history";
                     }
                     return [this, outcome = std::move(outcome)] {
-                        if (outcome.installed && outcome.historyEntry) {
-                            history_.MoveTo(*outcome.historyEntry);
-                            desktopFromHistory_ = true;
-                            SaveHistory();
-                            NotifyHistory();
-                            ShowDesktopImages();
+                        if (outcome.historyEntry) {
+                            if (outcome.installed) {
+                                history_.MoveTo(*outcome.historyEntry);
+                                desktopFromHistory_ = true;
+                                SaveHistory();
+                                NotifyHistory();
+                            }
+                            ChangeShown(outcome);
                         }
                         if (!outcome.status.empty()) {
                             observer_.SetStatus(outcome.status);
-                        }
-                        if (!outcome.error.empty()) {
-                            observer_.ShowError(outcome.error);
                         }
                     };
                 };

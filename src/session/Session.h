@@ -182,6 +182,9 @@ private:
     // A change is over: when it reached the desktop, the current image, the
     // last change and the history move.
     void ChangeFinished(const ChangeOutcome& outcome, DateTime changeTime);
+    // Tells what a change, a pick or a step put on the desktop, or why it
+    // put nothing there.
+    void ChangeShown(const ChangeOutcome& outcome);
     bool IsListed(int channel) const;
 
     // The history: read at start, a new entry after each change, a step.

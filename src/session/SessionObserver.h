@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/Feedback.h"
@@ -71,6 +72,13 @@ struct DesktopImages {
     std::string MarkText(int row) const;
     friend bool operator==(const DesktopImages&, const DesktopImages&) = default;
 };
+
+// The status as the tray icon's tooltip and the first item of its menu show
+// it: a failure's reason can run long, and they have room for a line.
+inline std::string TrayStatusText(std::string_view status) {
+    constexpr std::size_t kTrayTextBytes = 120;
+    return ShortenedText(status, kTrayTextBytes);
+}
 
 // How the session reaches the window. Besides the status text, the progress
 // and the busy cursor, it asks the window to do its own steps of the

@@ -10,8 +10,9 @@ void MainWindow::SetStatus(const std::string& text) {
     const std::wstring shown = Wide(text);
     Panel2->SetStatus(shown);
     if (tray) {
-        tray->SetHint(L"Wylo - " + shown);
-        tray->SetNextChange(shown);
+        const std::wstring brief = Wide(TrayStatusText(text));
+        tray->SetHint(L"Wylo - " + brief);
+        tray->SetNextChange(brief);
     }
 }
 

@@ -17,6 +17,7 @@
 #include "channels/DownloadGate.h"
 #include "platform/AppFolder.h"
 #include "platform/fake/FakePlatform.h"
+#include "support/JpegWriter.h"
 #include "support/PublishedChannels.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
@@ -43,6 +44,13 @@ public:
         PublishChannels(server, channels, news);
     }
     void PublishChannel(const ChannelSpec& c) { test::PublishChannel(server, c); }
+
+    // A small photograph to serve.
+    static std::string Picture() {
+        Bitmap picture(64, 48);
+        picture.Fill(MakeColour(10, 20, 30));
+        return EncodeJpeg(picture);
+    }
 
     // The host holds its answer for path back until gate opens (or 30
     // seconds pass), then sends body, or a 404 without one. HEAD requests are

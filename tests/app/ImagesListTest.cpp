@@ -278,7 +278,7 @@ void ImagesListTest::doubleClickDuringAChangeRunsAfterIt() {
     GateOpener opener;
     world.WriteSettings("RandomOrder=0\nCurrentImage=0\n");
     auto form = Subscribed(world, ChannelSpec("c", "C"));
-    world.Hold("/c/c/images/i1.jpg", opener.gate);
+    world.Hold("/c/c/images/i1.jpg", opener.gate, AppWorld::Picture());
     form->sbChangeNowClick();
     QTRY_VERIFY(world.server.Count("GET", "/c/c/images/i1.jpg") > 0);
 

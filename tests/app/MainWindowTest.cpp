@@ -268,9 +268,7 @@ std::unique_ptr<app::TFormMain> FetchingSlowly(AppWorld& world, std::shared_ptr<
     world.Publish({ChannelSpec("sea", "The Sea")});
     world.WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
     auto form = world.StartForm();
-    Bitmap picture(64, 48);
-    picture.Fill(MakeColour(10, 20, 30));
-    world.Hold("/c/sea/images/i1.jpg", std::move(gate), EncodeJpeg(picture));
+    world.Hold("/c/sea/images/i1.jpg", std::move(gate), AppWorld::Picture());
     form->sbChangeNowClick();
     if (!QTest::qWaitFor([&] { return world.server.Count("GET", "/c/sea/images/i1.jpg") > 0; })) {
         QTest::qFail("the picture was never asked for", __FILE__, __LINE__);

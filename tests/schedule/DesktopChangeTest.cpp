@@ -277,54 +277,79 @@ TEST_F(DesktopChangeTest, SingleModeWithoutAChoiceUsesTheFirstMonitor) {
     EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 1}));
 }
 
-TEST_F(DesktopChangeTest, AnImageThatCannotBeFetchedLeavesItsMonitorInTheUsersColour) {
+TEST_F(DesktopChangeTest, AMonitorWhosePictureCannotBeFetchedKeepsThePictureItShowed) {
+    platform_.SetMonitors({{{0, 0, 64, 48}, true}, {{64, 0, 128, 48}, false}});
+    Subscribe(4);
+    settings_.multiScreenOpt = MultiScreen::Different;
+    settings_.currentImage = 3;
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+    ExpectImageAt(Desktop(), 0, 0);
+    server_.Remove("/dunes/img2.jpg");
+
+    EXPECT_TRUE(change_.ChangeDesktop(-1));
+
+    // Monitor 0 wanted image 2, which is gone, and still shows image 0;
+    // monitor 1 shows image 3. The captions stay with the kept picture.
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{1, 3}));
+    const Bitmap desktop = Desktop();
+    ExpectImageAt(desktop, 0, 0);
+    ExpectImageAt(desktop, 64, 3);
+    ASSERT_EQ(change_.missingImages().size(), 1u);
+    EXPECT_EQ(change_.missingImages()[0].monitor, 0);
+    EXPECT_EQ(change_.missingImages()[0].reason,
+              "Could not download \"Image 2\" from Dunes: The server answered with status 404.");
+    EXPECT_EQ(platform_.iconColourCalls.size(), 1u);
+}
+
+TEST_F(DesktopChangeTest, WithoutAnEarlierDesktopAMissingPictureBorrowsOneOfTheChange) {
+    // The monitors changed since the last desktop: it no longer fits.
+    test::WriteFile(DesktopFile(), "not a picture of these monitors");
     platform_.SetMonitors({{{0, 0, 64, 48}, true}, {{64, 0, 128, 48}, false}});
     Subscribe(3);
     server_.Remove("/dunes/img1.jpg");
     settings_.multiScreenOpt = MultiScreen::Different;
     settings_.currentImage = 0;
 
-    change_.ChangeDesktop(-1);
+    EXPECT_TRUE(change_.ChangeDesktop(-1));
 
-    // Monitor 0 wanted image 1, which is gone; monitor 1 shows image 2.
+    // Never the plain colour: monitor 0 shows monitor 1's picture too.
     EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{1, 2}));
     const Bitmap desktop = Desktop();
-    ExpectFillAt(desktop, 0);
+    ExpectImageAt(desktop, 0, 2);
     ExpectImageAt(desktop, 64, 2);
-    EXPECT_EQ(feedback_.statuses.front(), "Downloading Image 1");
-    EXPECT_EQ(feedback_.statuses[1],
-              "Could not download Image 1: The server answered with status 404.");
-    EXPECT_EQ(feedback_.statuses[2], "Downloading Image 2");
 }
 
-TEST_F(DesktopChangeTest, WithNoImageAtAllThePlainColourIsStillInstalled) {
+TEST_F(DesktopChangeTest, WithNoPictureAtAllNothingIsInstalled) {
     platform_.SetSingleMonitor(64, 48);
     Subscribe(0);
+    test::WriteFile(DesktopFile(), "the wallpaper before");
 
-    change_.ChangeDesktop(-1);
+    EXPECT_FALSE(change_.ChangeDesktop(-1));
 
-    EXPECT_EQ(settings_.currentImage, 0);
     EXPECT_THAT(feedback_.statuses,
-                ElementsAre("Downloading ", "Could not download : The image has no address."));
-    EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
-    ExpectFillAt(Desktop(), 0);
+                ElementsAre("Downloading image 1",
+                            "Could not download \"image 1\" from Dunes: the channel gives no "
+                            "address for it."));
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+    EXPECT_TRUE(platform_.iconColourCalls.empty());
+    EXPECT_EQ(test::ReadFile(DesktopFile()), "the wallpaper before");
     EXPECT_TRUE(change_.drawnImages().empty());
 }
 
-TEST_F(DesktopChangeTest, AnIndexPastTheLastImageFetchesNothing) {
+TEST_F(DesktopChangeTest, AnIndexPastTheLastImageFetchesAndInstallsNothing) {
     platform_.SetSingleMonitor(64, 48);
     Subscribe(2);
     server_.ClearRequests();
 
-    change_.ChangeDesktop(7);
+    EXPECT_FALSE(change_.ChangeDesktop(7));
 
     EXPECT_EQ(server_.Requests().size(), 0u);
-    EXPECT_THAT(feedback_.statuses,
-                ElementsAre("Downloading ", "Could not download : The image has no address."));
-    ExpectFillAt(Desktop(), 0);
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+    ASSERT_EQ(change_.missingImages().size(), 1u);
+    EXPECT_EQ(change_.missingImages()[0].image, 7);
 }
 
-TEST_F(DesktopChangeTest, AnImageThatIsNotAJpegEndsTheChangeAndInstallsNothing) {
+TEST_F(DesktopChangeTest, AnImageThatIsNotAJpegLeavesTheDesktopAsItWas) {
     platform_.SetSingleMonitor(64, 48);
     Subscribe(2);
     test::WriteFile(DesktopFile(), "the wallpaper before");
@@ -332,16 +357,20 @@ TEST_F(DesktopChangeTest, AnImageThatIsNotAJpegEndsTheChangeAndInstallsNothing) 
                   "image/png");
     settings_.currentImage = 0;
 
-    EXPECT_THROW(change_.ChangeDesktop(-1), Error);
+    EXPECT_FALSE(change_.ChangeDesktop(-1));
 
     EXPECT_TRUE(platform_.wallpaperCalls.empty());
     // What the wallpaper's side made ready for it is dropped.
     EXPECT_EQ(platform_.preparations, 1);
     EXPECT_EQ(platform_.forgottenPreparations, 1);
     EXPECT_EQ(test::ReadFile(DesktopFile()), "the wallpaper before");
-    EXPECT_EQ(feedback_.statuses.back(), "Converting Image 1 to BMP");
-    // The captions were recoloured before the image was fetched.
-    EXPECT_EQ(platform_.iconColourCalls.size(), 1u);
+    // The captions still suit the picture on the desktop.
+    EXPECT_TRUE(platform_.iconColourCalls.empty());
+    ASSERT_EQ(change_.missingImages().size(), 1u);
+    EXPECT_THAT(change_.missingImages()[0].reason,
+                ::testing::StartsWith("Could not read \"Image 1\" from Dunes: "));
+    EXPECT_THAT(change_.missingImages()[0].reason, ::testing::HasSubstr("Not a JPEG"));
+    EXPECT_EQ(feedback_.statuses.back(), change_.missingImages()[0].reason);
 }
 
 TEST_F(DesktopChangeTest, AConversionThatCannotBeWrittenEndsTheChangeAndInstallsNothing) {
@@ -369,21 +398,25 @@ TEST_F(DesktopChangeTest, AConversionThatCannotBeWrittenEndsTheChangeAndInstalls
     EXPECT_FALSE(std::filesystem::exists(AppFolder(platform_) / "cache/dunes/images/img2.bmp.tmp"));
 }
 
-TEST_F(DesktopChangeTest, ImageWithoutATitleShowsTheBarePrefixes) {
+TEST_F(DesktopChangeTest, PicturesAreNamedByTitleElseFileNameAndLongNamesAreCut) {
     platform_.SetSingleMonitor(64, 48);
     Publish(1);
     Bitmap picture(10, 10);
     picture.Fill(kWhite);
     server_.Serve("/dunes/untitled.jpg", test::EncodeJpeg(picture));
-    server_.Serve("/dunes/Channel.xml", "<provider><images><i><loc>" +
-                                            server_.Url("/dunes/untitled.jpg") +
-                                            "</loc></i></images></provider>");
+    const std::string huge(100'000, 'x');
+    server_.Serve("/dunes/Channel.xml",
+                  "<provider><images><i><loc>" + server_.Url("/dunes/untitled.jpg") +
+                      "</loc></i><i><title>" + huge + "</title></i></images></provider>");
     source_.RefreshControlFile(0);
 
     change_.ChangeDesktop(0);
 
     EXPECT_THAT(feedback_.statuses,
-                ElementsAre("Downloading ", "Converting  to BMP", "Positioning "));
+                ElementsAre("Downloading untitled.jpg", "Converting untitled.jpg to BMP",
+                            "Positioning untitled.jpg"));
+    EXPECT_EQ(change_.ImageName(1), std::string(80, 'x') + "...");
+    EXPECT_EQ(change_.ImageName(5), "image 6");
 }
 
 TEST_F(DesktopChangeTest, ImageWithoutColoursGetsABlackBackground) {

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "base/Error.h"
@@ -79,21 +80,51 @@ TEST_F(ScheduleTickTest, AFailingServerLeavesTheCachedControlFileInUse) {
                       [](const httplib::Request&, httplib::Response& res) { res.status = 503; });
     }
 
-    RunScheduledChange(source_, change_, feedback_, 0);
+    const ChangeReport report = RunScheduledChange(source_, change_, feedback_, 0);
 
-    EXPECT_EQ(settings_.currentImage, 1);
-    EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
-    // The images are cached from nothing, so the monitor shows the fill.
-    EXPECT_TRUE(change_.drawnImages().empty());
+    // The cached control file names the next picture, which cannot be had:
+    // nothing is installed, and the report says why.
+    EXPECT_FALSE(report.installed);
+    EXPECT_EQ(report.problem,
+              "Could not download \"Image 1\" from Dunes: The server answered with status 503.");
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
 }
 
-TEST_F(ScheduleTickTest, AFailedChangeRestoresTheCursorAndReachesTheCaller) {
+TEST_F(ScheduleTickTest, WithoutAControlFileNothingChangesAndTheReportSaysWhy) {
+    Publish(2);
+    server_.Remove("/dunes/Channel.xml");
+
+    const ChangeReport report = RunScheduledChange(source_, change_, feedback_, 0);
+
+    EXPECT_FALSE(report.installed);
+    EXPECT_EQ(report.problem,
+              "The channel's control file could not be downloaded: The server answered with "
+              "status 404.");
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+    EXPECT_EQ(feedback_.busyBegins, feedback_.busyEnds);
+}
+
+TEST_F(ScheduleTickTest, AControlFileThatNoLongerParsesIsNotUsed) {
+    Publish(2);
+    server_.Serve("/dunes/Channel.xml", "<provider><images><i>", std::nullopt, "text/xml");
+
+    const ChangeReport report = RunScheduledChange(source_, change_, feedback_, 0);
+
+    EXPECT_FALSE(report.installed);
+    EXPECT_THAT(report.problem,
+                ::testing::StartsWith("The channel's control file could not be read: "));
+    EXPECT_TRUE(platform_.wallpaperCalls.empty());
+}
+
+TEST_F(ScheduleTickTest, AFailedChangeRestoresTheCursorAndSaysWhy) {
     Publish(2);
     server_.Serve("/dunes/img1.jpg", "GIF89a not a jpeg", std::nullopt, "image/gif");
     settings_.currentImage = 0;
 
-    EXPECT_THROW(RunScheduledChange(source_, change_, feedback_, 0), Error);
+    const ChangeReport report = RunScheduledChange(source_, change_, feedback_, 0);
 
+    EXPECT_FALSE(report.installed);
+    EXPECT_THAT(report.problem, ::testing::StartsWith("Could not read \"Image 1\" from Dunes: "));
     EXPECT_EQ(feedback_.busyBegins, 1);
     EXPECT_EQ(feedback_.busyEnds, 1);
     EXPECT_TRUE(platform_.wallpaperCalls.empty());

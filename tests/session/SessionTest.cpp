@@ -480,7 +480,7 @@ TEST_F(SessionTest, AChangeCutShortByACloseRecordsNothing) {
     EXPECT_THAT(ReadFile(SettingsFile()), HasSubstr("LastChange=08/12/2026 12:00:00"));
 }
 
-TEST_F(SessionTest, AChangeThatDrewNothingIsTriedAgainLaterNotEverySecond) {
+TEST_F(SessionTest, AChangeThatDrewNothingIsTriedAgainLaterAndItsReasonStays) {
     test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
     WriteSettings(
         "CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nScheduleType=0\nScheduleFrequency=5\n"
@@ -488,20 +488,30 @@ TEST_F(SessionTest, AChangeThatDrewNothingIsTriedAgainLaterNotEverySecond) {
     // The next picture does not decode: nothing reaches the desktop.
     server_.Serve("/c/sea/images/i1.jpg", "GIF89a not a jpeg", std::nullopt, "image/gif");
     Started();
-    ASSERT_EQ(observer_.errors.size(), 1u);
     EXPECT_TRUE(platform_.wallpaperCalls.empty());
     EXPECT_EQ(session_.settings().currentImage, 0);
     EXPECT_EQ(session_.settings().lastChange, EncodeDateTime({2026, 12, 8, 11, 0, 0}));
     EXPECT_TRUE(session_.changeRetry().pending());
+    // Said in the status line, naming the picture and the channel, not in a box.
+    EXPECT_THAT(observer_.errors, IsEmpty());
+    ASSERT_FALSE(observer_.statuses.empty());
+    const std::string reason = observer_.statuses.back();
+    EXPECT_THAT(reason, ::testing::StartsWith("Could not read \""));
+    EXPECT_THAT(reason, HasSubstr("from The Sea"));
+    EXPECT_THAT(reason,
+                HasSubstr("The desktop keeps its wallpaper; Wylo will try again at 12:00:30"));
 
     for (int second = 1; second <= 20; ++second) {
         clock_.Advance(1.0 / kSecondsPerDay);
         session_.Tick(clock_.Now());
         Settle();
     }
-    EXPECT_EQ(observer_.errors.size(), 1u);
+    // The ticks kept the reason in view and tried nothing yet.
+    EXPECT_EQ(observer_.statuses.back(), reason);
+    EXPECT_THAT(observer_.errors, IsEmpty());
+    EXPECT_EQ(server_.Count("GET", "/c/sea/images/i1.jpg"), 1);
 
-    // The picture is mended; the retry puts it up.
+    // The picture is mended; the retry puts it up, and the reason goes.
     Bitmap mended(64, 48);
     mended.Fill(MakeColour(200, 100, 40));
     server_.Serve("/c/sea/images/i1.jpg", test::EncodeJpeg(mended), std::time(nullptr) + 3600,
@@ -512,6 +522,7 @@ TEST_F(SessionTest, AChangeThatDrewNothingIsTriedAgainLaterNotEverySecond) {
     EXPECT_EQ(platform_.wallpaperCalls.size(), 1u);
     EXPECT_EQ(session_.settings().currentImage, 1);
     EXPECT_FALSE(session_.changeRetry().pending());
+    EXPECT_THAT(observer_.statuses.back(), HasSubstr("Next Change : "));
 }
 
 TEST_F(SessionTest, EachChangeShowsTheImageNowOnTheDesktop) {

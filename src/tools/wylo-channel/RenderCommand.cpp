@@ -228,8 +228,18 @@ int RunRender(const RenderOptions& o) {
         }
     });
 
-    change.ChangeDesktop(o.image);
-
+    if (!change.ChangeDesktop(o.image)) {
+        // Nothing was written: a desktop without its picture is no render.
+        for (const DesktopChange::MissingImage& missing : change.missingImages()) {
+            fmt::print(stderr, "wylo-channel render: {}\n", Printable(missing.reason));
+        }
+        return kExitFailed;
+    }
+    for (const DesktopChange::MissingImage& missing : change.missingImages()) {
+        fmt::print(stderr,
+                   "wylo-channel render: warning: monitor {} keeps the earlier desktop: {}\n",
+                   missing.monitor, Printable(missing.reason));
+    }
     for (const DesktopChange::DrawnImage& drawn : change.drawnImages()) {
         fmt::print("image {} {}\n", drawn.monitor, drawn.image);
     }
