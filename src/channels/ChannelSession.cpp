@@ -63,11 +63,12 @@ ChannelSession::ChannelSession(HttpClient& client, const Clock& clock,
       directoryUrl_(std::move(directoryUrl)) {}
 
 bool ChannelSession::FetchChannelDirectory() {
-    return Download(directoryUrl_, DirectoryPath());
+    return Download(directoryUrl_, DirectoryPath(), kMaxDocumentDownloadBytes);
 }
 
-bool ChannelSession::Download(const std::string& url, const std::filesystem::path& path) {
-    DownloadOutcome outcome = DownloadFileWithReason(client_, url, path, clock_);
+bool ChannelSession::Download(const std::string& url, const std::filesystem::path& path,
+                              std::int64_t maxBytes) {
+    DownloadOutcome outcome = DownloadFileWithReason(client_, url, path, clock_, maxBytes);
     downloadError_ = std::move(outcome.reason);
     return outcome.ok;
 }
@@ -93,7 +94,7 @@ std::vector<DownloadOutcome> ChannelSession::DownloadControlFiles() {
             outcomes[i] = {false, "The channel's id is " + IdProblem(id) + "."};
             continue;
         }
-        files.push_back({directory_.ChannelValue("url", i), path});
+        files.push_back({directory_.ChannelValue("url", i), path, kMaxDocumentDownloadBytes});
         fetched.push_back(static_cast<std::size_t>(i));
     }
     std::vector<DownloadOutcome> results = DownloadFiles(client_, files, clock_);
@@ -112,9 +113,14 @@ std::vector<DownloadOutcome> ChannelSession::DownloadControlFiles() {
 std::vector<ChannelSession::ChannelListEntry> ChannelSession::BuildChannelList() {
     std::vector<ChannelListEntry> entries;
     const std::vector<DownloadOutcome> fetched = DownloadControlFiles();
+    listProblem_.clear();
     for (int i = 0; i < directory_.ChannelCount(); ++i) {
-        if (fetched[static_cast<std::size_t>(i)].ok && LoadControlFile(i)) {
+        const DownloadOutcome& outcome = fetched[static_cast<std::size_t>(i)];
+        if (outcome.ok && LoadControlFile(i)) {
             entries.push_back({controlFile_.ControlFileValue("title"), i});
+        } else if (listProblem_.empty()) {
+            listProblem_ = "channel " + ShortenedText(directory_.ChannelValue("id", i), 40) + ": " +
+                           (outcome.ok ? controlFile_.LoadError() : outcome.reason);
         }
     }
     return entries;
@@ -130,7 +136,7 @@ bool ChannelSession::DownloadControlFile(int index) {
         return false;
     }
     selectedChannelId_ = std::move(id);
-    return Download(url, path);
+    return Download(url, path, kMaxDocumentDownloadBytes);
 }
 
 bool ChannelSession::LoadControlFile(int index) {
@@ -158,7 +164,7 @@ std::filesystem::path ChannelSession::ImageFilePath(const std::string& channelId
     }
     const std::string name = SafeFileName(loc);
     return Fetch(loc, name.empty() ? std::filesystem::path() : folder / "images" / name,
-                 NameRefusal(loc));
+                 NameRefusal(loc), kMaxImageDownloadBytes);
 }
 
 std::filesystem::path ChannelSession::CacheFolder(std::string_view channelId) const {
@@ -185,7 +191,8 @@ std::filesystem::path ChannelSession::ThumbnailPath(int index) const {
 std::filesystem::path ChannelSession::FetchThumbnail(int index) {
     const std::string url = controlFile_.ImageValue("thumb", index);
     return Fetch(url, ThumbnailPath(index),
-                 url.empty() ? "The image has no thumbnail address." : NameRefusal(url));
+                 url.empty() ? "The image has no thumbnail address." : NameRefusal(url),
+                 kMaxThumbnailDownloadBytes);
 }
 
 std::vector<std::filesystem::path> ChannelSession::FetchThumbnails() {
@@ -196,7 +203,8 @@ std::vector<std::filesystem::path> ChannelSession::FetchThumbnails() {
     for (int i = 0; i < count; ++i) {
         std::filesystem::path path = ThumbnailPath(i);
         if (!path.empty()) {
-            files.push_back({controlFile_.ImageValue("thumb", i), path});
+            files.push_back(
+                {controlFile_.ImageValue("thumb", i), path, kMaxThumbnailDownloadBytes});
             fetched.push_back(static_cast<std::size_t>(i));
             paths[static_cast<std::size_t>(i)] = std::move(path);
         }
@@ -224,17 +232,17 @@ std::filesystem::path ChannelSession::PreviewPath(std::string_view url) const {
 }
 
 std::filesystem::path ChannelSession::FetchPreview(const std::string& url) {
-    return Fetch(url, PreviewPath(url), NameRefusal(url));
+    return Fetch(url, PreviewPath(url), NameRefusal(url), kMaxThumbnailDownloadBytes);
 }
 
 std::filesystem::path ChannelSession::Fetch(const std::string& url,
                                             const std::filesystem::path& path,
-                                            const std::string& refusal) {
+                                            const std::string& refusal, std::int64_t maxBytes) {
     if (path.empty()) {
         downloadError_ = refusal;
         return {};
     }
-    return Download(url, path) ? path : std::filesystem::path();
+    return Download(url, path, maxBytes) ? path : std::filesystem::path();
 }
 
 }  // namespace wylo

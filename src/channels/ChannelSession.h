@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,6 +21,14 @@ class HttpClient;
 // another address.
 inline constexpr std::string_view kDefaultChannelDirectoryUrl =
     "http://localhost:8086/wylo/wylo.xml";
+
+// The largest files the cache takes of each kind, refused as soon as a
+// transfer passes them: the directory and control files, the photographs,
+// and the thumbnails and previews.
+inline constexpr auto kMaxDocumentDownloadBytes =
+    static_cast<std::int64_t>(kMaxChannelDocumentBytes);
+inline constexpr std::int64_t kMaxImageDownloadBytes = std::int64_t{128} * 1024 * 1024;
+inline constexpr std::int64_t kMaxThumbnailDownloadBytes = std::int64_t{8} * 1024 * 1024;
 
 // The address to fetch the channel directory from: configured when it is an
 // http or https address, the built-in one otherwise (missing or unusable).
@@ -74,6 +83,9 @@ public:
     // others are left out. Afterwards the control file holds the last
     // channel loaded and the selection names the last channel fetched.
     std::vector<ChannelListEntry> BuildChannelList();
+    // Why the first channel the last list left out was left out ("channel
+    // alpha: The file is larger than 16 MB."); empty when none was.
+    const std::string& ChannelListProblem() const { return listProblem_; }
 
     // Fetches (or confirms) every channel's control file at once, in one
     // batch, and tells for each channel, in directory order, how it went; a
@@ -128,8 +140,8 @@ private:
     // Fetches url to path when path is not empty; path on success. An empty
     // path fails with refusal as the reason.
     std::filesystem::path Fetch(const std::string& url, const std::filesystem::path& path,
-                                const std::string& refusal);
-    bool Download(const std::string& url, const std::filesystem::path& path);
+                                const std::string& refusal, std::int64_t maxBytes);
+    bool Download(const std::string& url, const std::filesystem::path& path, std::int64_t maxBytes);
 
     HttpClient& client_;
     const Clock& clock_;
@@ -139,6 +151,7 @@ private:
     ControlFile controlFile_;
     std::string selectedChannelId_;
     std::string downloadError_;
+    std::string listProblem_;
 };
 
 }  // namespace wylo

@@ -1,6 +1,7 @@
 #include "channels/Download.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <ctime>
@@ -130,8 +131,8 @@ private:
 // cached copy.
 class DownloadJob {
 public:
-    DownloadJob(std::string url, fs::path fileName, const Clock& clock)
-        : url_(std::move(url)), fileName_(std::move(fileName)), clock_(clock) {}
+    DownloadJob(const DownloadRequest& file, const Clock& clock)
+        : url_(file.url), fileName_(file.fileName), maxBytes_(file.maxBytes), clock_(clock) {}
     DownloadJob(const DownloadJob&) = delete;
     DownloadJob& operator=(const DownloadJob&) = delete;
 
@@ -197,6 +198,7 @@ private:
         }
         HttpRequest get;
         get.url = url_;
+        get.maxBytes = maxBytes_;
         get.sink = [this](std::string_view chunk) {
             // Opened with the first bytes, not when the request is queued: a
             // batch of thousands would otherwise hold a descriptor each.
@@ -210,7 +212,13 @@ private:
             }
             out_.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
             written_ += chunk.size();
-            return static_cast<bool>(out_);
+            if (!out_) {
+                // A full disk, most often: the system says which.
+                saveError_ = "The download could not be saved to " + PathText(part_->path()) +
+                             ": " + std::generic_category().message(errno) + ".";
+                return false;
+            }
+            return true;
         };
         get.done = [this](const HttpResult& result) { return AfterGet(result); };
         return get;
@@ -256,6 +264,7 @@ private:
 
     std::string url_;
     fs::path fileName_;
+    std::int64_t maxBytes_ = 0;
     const Clock& clock_;
     std::optional<PartFile> part_;
     std::ofstream out_;
@@ -272,8 +281,9 @@ bool DownloadFile(HttpClient& client, const std::string& url, const fs::path& fi
 }
 
 DownloadOutcome DownloadFileWithReason(HttpClient& client, const std::string& url,
-                                       const fs::path& fileName, const Clock& clock) {
-    return std::move(DownloadFiles(client, {{url, fileName}}, clock).front());
+                                       const fs::path& fileName, const Clock& clock,
+                                       std::int64_t maxBytes) {
+    return std::move(DownloadFiles(client, {{url, fileName, maxBytes}}, clock).front());
 }
 
 std::vector<DownloadOutcome> DownloadFiles(HttpClient& client,
@@ -283,7 +293,7 @@ std::vector<DownloadOutcome> DownloadFiles(HttpClient& client,
     std::vector<std::unique_ptr<DownloadJob>> jobs;
     jobs.reserve(files.size());
     for (const DownloadRequest& file : files) {
-        jobs.push_back(std::make_unique<DownloadJob>(file.url, file.fileName, clock));
+        jobs.push_back(std::make_unique<DownloadJob>(file, clock));
     }
     // Two entries for one file never run at once: each later one waits for a
     // round of its own and then finds the copy the earlier one left, as if

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -31,13 +32,18 @@ struct DownloadOutcome {
 };
 
 // DownloadFile, telling why it failed.
+// A body longer than maxBytes (0: the client's limit) is refused as soon as
+// the transfer passes it, and nothing of it is kept.
 DownloadOutcome DownloadFileWithReason(HttpClient& client, const std::string& url,
-                                       const std::filesystem::path& fileName, const Clock& clock);
+                                       const std::filesystem::path& fileName, const Clock& clock,
+                                       std::int64_t maxBytes = 0);
 
 // One file of a batch: where it comes from and where it is kept.
 struct DownloadRequest {
     std::string url;
     std::filesystem::path fileName;
+    // The longest body taken; 0 for the client's limit.
+    std::int64_t maxBytes = 0;
 };
 
 // DownloadFileWithReason for every file at once, with up to

@@ -92,6 +92,7 @@ struct HttpClient::Impl {
         bool timedOut = false;
         bool badStatus = false;
         bool tooLarge = false;
+        std::int64_t maxBytes = 0;
         bool sinkRefused = false;
         bool cancelled = false;
         char errorBuffer[CURL_ERROR_SIZE] = {};
@@ -253,7 +254,7 @@ std::size_t HttpClient::Impl::OnBody(char* data, std::size_t size, std::size_t c
     t.lastActivity = SteadyClock::now();
     t.replyBytes += static_cast<std::int64_t>(n);
     // A server need not announce the length, so the limit is checked here too.
-    if (t.received + static_cast<std::int64_t>(n) > t.impl->limits.maxBodyBytes) {
+    if (t.received + static_cast<std::int64_t>(n) > t.maxBytes) {
         t.tooLarge = true;
         return 0;
     }
@@ -346,7 +347,7 @@ std::string HttpClient::Impl::Describe(const Transfer& t, CURLcode code) const {
         return "The server answered with status " + std::to_string(t.status) + ".";
     }
     if (t.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
-        return "The file is larger than " + Megabytes(limits.maxBodyBytes) + ".";
+        return "The file is larger than " + Megabytes(t.maxBytes) + ".";
     }
     if (t.sinkRefused) {
         return "The download could not be saved.";
@@ -361,10 +362,24 @@ std::string HttpClient::Impl::Describe(const Transfer& t, CURLcode code) const {
     if (code == CURLE_UNSUPPORTED_PROTOCOL) {
         return "Only http and https addresses can be fetched.";
     }
-    if (t.errorBuffer[0] != '\0') {
-        return std::string(t.errorBuffer) + ".";
+    // The library's own words are a detail, in brackets after the user's.
+    const std::string detail = t.errorBuffer[0] != '\0' ? t.errorBuffer : curl_easy_strerror(code);
+    switch (code) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return "The host's name could not be found (" + detail + ").";
+        case CURLE_COULDNT_CONNECT:
+            return "The host could not be reached (" + detail + ").";
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+            return "The connection broke off during the transfer (" + detail + ").";
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+            return "The secure connection to the host could not be set up (" + detail + ").";
+        default:
+            return detail + ".";
     }
-    return std::string(curl_easy_strerror(code)) + ".";
 }
 
 void HttpClient::Impl::Complete(HttpRequest& request, std::size_t item, const HttpResult& result) {
@@ -410,6 +425,8 @@ void HttpClient::Impl::Start(HttpRequest request, std::size_t item) {
         return fail("The address is too long to be fetched.");
     }
     t->request = std::move(request);
+    t->maxBytes = t->request.maxBytes > 0 ? std::min(t->request.maxBytes, limits.maxBodyBytes)
+                                          : limits.maxBodyBytes;
     t->lastActivity = SteadyClock::now();
     SetOption(easy, CURLOPT_ERRORBUFFER, t->errorBuffer);
     SetOption(easy, CURLOPT_HEADERDATA, t.get());
@@ -422,7 +439,7 @@ void HttpClient::Impl::Start(HttpRequest request, std::size_t item) {
         SetOption(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t{0});
     } else {
         SetOption(easy, CURLOPT_HTTPGET, 1L);
-        SetOption(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
+        SetOption(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(t->maxBytes));
     }
     if (curl_multi_add_handle(multi.get(), easy) != CURLM_OK) {
         idle.push_back(std::move(t->easy));

@@ -18,8 +18,9 @@ class TransferObserver;
 struct HttpLimits {
     // No byte for this long after the request went out ends the transfer. It
     // bounds silence, not the whole transfer: a large file on a slow link
-    // still arrives.
-    std::chrono::milliseconds readTimeout{3000};
+    // still arrives. Real hosts can take many seconds to start answering;
+    // the window never waits for this.
+    std::chrono::milliseconds readTimeout{30000};
     // Name lookup, TCP and TLS set-up together.
     std::chrono::milliseconds connectTimeout{10000};
     // A longer body fails, whether or not the server announced its length.
@@ -54,6 +55,9 @@ struct HttpRequest {
     BodySink sink;
     // Called on the calling thread once the request ended, whatever the outcome.
     Completion done;
+    // A longer body fails as soon as the transfer passes it, announced or
+    // not; 0 leaves the client's own limit (a larger value does too).
+    std::int64_t maxBytes = 0;
 };
 
 // The program's one HTTP/1.1 client. It keeps its connections open so that

@@ -237,6 +237,8 @@ struct Session::DirectoryOutcome {
     bool opened = false;
     std::string fetchError;
     std::string openError;
+    // Why a channel was left out of the list.
+    std::string listProblem;
     std::vector<ChannelSession::ChannelListEntry> list;
     std::string news;
     int channelCount = 0;
@@ -481,6 +483,7 @@ Session::Request Session::DirectoryRequest(DirectoryReason reason) {
                             outcome.opened = b.channels.OpenChannelDirectory();
                             if (outcome.opened) {
                                 outcome.list = b.channels.BuildChannelList();
+                                outcome.listProblem = b.channels.ChannelListProblem();
                                 outcome.news = b.channels.directory().DirectoryProperty("news");
                                 outcome.channelCount = b.channels.directory().ChannelCount();
                                 const bool listed = std::any_of(
@@ -506,6 +509,7 @@ void Session::DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome
     directoryError_ = outcome.fetchError;
     if (outcome.opened) {
         directoryChannelCount_ = outcome.channelCount;
+        listProblem_ = outcome.listProblem;
         channelList_ = std::move(outcome.list);
         observer_.ChannelListChanged(channelList_, outcome.current);
         observer_.SubscribedChannelMarked(openChannel_);
@@ -567,6 +571,9 @@ void Session::ChannelDirectoryUnavailable(DateTime now) {
         text += " (" + ShortenedText(directoryError_, 120) + ")";
     } else if (directoryChannelCount_ > 0) {
         text = "No channel of the directory could be fetched";
+        if (!listProblem_.empty()) {
+            text += " (" + ShortenedText(listProblem_, 120) + ")";
+        }
     }
     text += "; Wylo will try again in " + DelayText(directoryRetry_.delaySeconds());
     scheduler_.SetNotice(text);

@@ -243,6 +243,7 @@ private:
     RetryBackoff changeRetry_;
     std::string directoryError_;
     int directoryChannelCount_ = 0;
+    std::string listProblem_;
     // The channel whose pages are open; -1 none.
     int openChannel_ = -1;
     // The channel, and the picture and thumbnail of each row of the images
