@@ -6,6 +6,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstring>
@@ -237,19 +238,19 @@ struct Output {
     Bitmap& bitmap;
     Orientation orientation = Orientation::Normal;
     std::uint8_t* cmykRow = nullptr;  // one row of four components, for CMYK
-    std::uint8_t* band = nullptr;     // kRowBatch rows of the stored width, when turned
+    std::uint8_t* band = nullptr;     // kTurnBand rows of the stored width, when turned
     std::size_t bandStride = 0;
 };
 
-// A band's rows for a picture of width stored pixels; none when it is
+// A band of rows for a picture stored width x height; none when it is
 // stored upright.
 struct Band {
     std::size_t stride;
     std::vector<std::uint8_t> bytes;
 
-    Band(JDIMENSION width, Orientation o)
+    Band(JDIMENSION width, JDIMENSION height, Orientation o)
         : stride(Bitmap::StrideFor(static_cast<std::int32_t>(width))),
-          bytes(o == Orientation::Normal ? 0 : stride * kRowBatch) {}
+          bytes(o == Orientation::Normal ? 0 : stride * std::min<std::size_t>(kTurnBand, height)) {}
 };
 
 // The loops below run inside Decompress, whose setjmp their errors jump
@@ -284,32 +285,38 @@ void DecompressUpright(Decoder& d, const Output& out, JDIMENSION end) {
 
 // Reads rows up to end a band at a time and places each band turned.
 void DecompressTurned(Decoder& d, const Output& out, JDIMENSION end) {
-    JSAMPROW rows[kRowBatch];
     while (d.info.output_scanline < end) {
-        const JDIMENSION y = d.info.output_scanline;
-        JDIMENSION count = end - y;
-        if (count > kRowBatch) {
-            count = kRowBatch;
+        const JDIMENSION first = d.info.output_scanline;
+        JDIMENSION last = first + kTurnBand;
+        if (last > end) {
+            last = end;
         }
-        for (JDIMENSION i = 0; i < count; ++i) {
-            rows[i] = out.band + i * out.bandStride;
-        }
-        if (d.cmyk) {
-            for (JDIMENSION i = 0; i < count; ++i) {
+        while (d.info.output_scanline < last) {
+            const JDIMENSION y = d.info.output_scanline;
+            std::uint8_t* row = out.band + (y - first) * out.bandStride;
+            if (d.cmyk) {
                 JSAMPROW cmyk[1] = {out.cmykRow};
                 if (jpeg_read_scanlines(&d.info, cmyk, 1) != 1) {
                     Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
                 }
-                CmykToBgr(out.cmykRow, rows[i], d.info.output_width, d.info.saw_Adobe_marker);
+                CmykToBgr(out.cmykRow, row, d.info.output_width, d.info.saw_Adobe_marker);
+                continue;
             }
-        } else {
-            count = jpeg_read_scanlines(&d.info, rows, count);
-            if (count == 0) {
+            JSAMPROW rows[kRowBatch];
+            JDIMENSION count = last - y;
+            if (count > kRowBatch) {
+                count = kRowBatch;
+            }
+            for (JDIMENSION i = 0; i < count; ++i) {
+                rows[i] = row + i * out.bandStride;
+            }
+            if (jpeg_read_scanlines(&d.info, rows, count) == 0) {
                 Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
             }
         }
         PlaceOrientedRows(out.bitmap, out.orientation, out.band, out.bandStride,
-                          static_cast<std::int32_t>(y), static_cast<std::int32_t>(count));
+                          static_cast<std::int32_t>(first),
+                          static_cast<std::int32_t>(last - first));
     }
 }
 
@@ -447,7 +454,7 @@ std::string DecodeLowerPart(const fs::path& path, const FileDecoder& upper, Bitm
     if (lower.decoder.cmyk != cmyk) {
         return "the file changed while it was read";
     }
-    Band band(lower.decoder.info.output_width, orientation);
+    Band band(lower.decoder.info.output_width, lower.decoder.info.output_height, orientation);
     const Output out{bitmap, orientation, nullptr, band.bytes.data(), band.stride};
     if (!Decompress(lower.decoder, out, first, lower.decoder.info.output_height, true)) {
         return lower.decoder.errors.message;
@@ -483,7 +490,7 @@ Bitmap DecodeJpegFile(const fs::path& path) {
     // Every pixel is decoded into; an error throws the bitmap away.
     Bitmap bitmap = Bitmap::Unpainted(size.width, size.height);
     std::vector<std::uint8_t> cmykRow(decoder.cmyk ? width * 4 : 0);
-    Band band(decoder.info.output_width, orientation);
+    Band band(decoder.info.output_width, decoder.info.output_height, orientation);
     const Output out{bitmap, orientation, cmykRow.data(), band.bytes.data(), band.stride};
     const JDIMENSION split = SplitRow(decoder.info, decoder.cmyk);
     if (split == 0) {

@@ -77,11 +77,9 @@ Bitmap Oriented(const Bitmap& stored, Orientation o) {
     }
     const Size size = OrientedSize({stored.width(), stored.height()}, o);
     Bitmap upright = Bitmap::Unpainted(size.width, size.height);
-    // Bands as tall as the decoder's, so both place rows alike.
-    constexpr std::int32_t kBand = 16;
-    for (std::int32_t y = 0; y < stored.height(); y += kBand) {
+    for (std::int32_t y = 0; y < stored.height(); y += kTurnBand) {
         PlaceOrientedRows(upright, o, stored.Row(y), stored.stride(), y,
-                          std::min(kBand, stored.height() - y));
+                          std::min(kTurnBand, stored.height() - y));
     }
     return upright;
 }

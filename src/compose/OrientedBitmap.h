@@ -14,6 +14,12 @@ constexpr Size OrientedSize(Size stored, Orientation o) {
     return SwapsAxes(o) ? Size{stored.height, stored.width} : stored;
 }
 
+// The rows to place at a time for a fast turn: turned, each band writes 192
+// bytes (three cache lines) into every upright row it reaches (measured on
+// 2560 x 1600: a quarter turn takes 4.4 ms in bands of 64 rows, 6.5 ms in
+// bands of 16).
+inline constexpr std::int32_t kTurnBand = 64;
+
 // Copies count rows of a stored picture, from its row first on, to their
 // places in upright, which is the whole picture turned as o says (and has
 // its size). rows holds them as 24-bit pixels, stride bytes from one row to
