@@ -1,6 +1,7 @@
 #include "compose/OrientedBitmap.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace wylo {
@@ -27,9 +28,9 @@ void PlaceTransposed(Bitmap& upright, const std::uint8_t* rows, std::size_t stri
     const std::int32_t width = upright.height();  // the stored width
     const std::int32_t height = upright.width();  // the stored height
     // Where stored pixel (x, first) lands in its upright row, and the step
-    // to the pixel of the next stored row.
+    // in bytes to the pixel of the next stored row.
     const std::int32_t column = kReverseColumns ? height - 1 - first : first;
-    constexpr std::ptrdiff_t kStep = kReverseColumns ? -std::ptrdiff_t{kPixel} : kPixel;
+    constexpr std::ptrdiff_t kStep = kReverseColumns ? -3 : 3;
     for (std::int32_t x = 0; x < width; ++x) {
         std::uint8_t* out = upright.Row(kReverseRows ? width - 1 - x : x) +
                             static_cast<std::size_t>(column) * kPixel;
