@@ -3,6 +3,7 @@
 #include "base/Feedback.h"
 #include "compose/BmpFile.h"
 #include "compose/Jpeg.h"
+#include "compose/OrientedBitmap.h"
 #include "compose/Placement.h"
 #include "platform/fake/FakePlatform.h"
 #include "schedule/ChannelSource.h"
@@ -56,6 +57,14 @@ std::vector<BenchCase> BenchCases() {
         {"  WriteBmpFile",
          [](const BenchPhoto& p) { WriteBmpFile(p.work / "written.bmp", *p.decoded); }},
         {"  ReadBmpFile", [](const BenchPhoto& p) { ReadBmpFile(p.work / "wylo.bmp"); }},
+        // A portrait from a phone, turned while it is decoded; and the turn
+        // alone, on a decoded picture.
+        {"DecodeJpegFile, Exif orientation 6",
+         [](const BenchPhoto& p) { DecodeJpegFile(p.turned); }},
+        {"  Oriented, a quarter turn",
+         [](const BenchPhoto& p) { Oriented(*p.decoded, Orientation::Rotate90); }},
+        {"  Oriented, a half turn",
+         [](const BenchPhoto& p) { Oriented(*p.decoded, Orientation::Rotate180); }},
         // Loading the converted file and fitting it into a 1920 x 1080 monitor.
         {"ReadBmpFile + DrawFitted 1920x1080",
          [](const BenchPhoto& p) {

@@ -17,6 +17,9 @@ struct BenchPhoto {
     std::int32_t height = 0;
     std::filesystem::path work;
     const Bitmap* decoded = nullptr;  // the photograph, decoded once beforehand
+    // The same photograph as a phone stores a portrait: with an Exif
+    // orientation of 6 (a quarter turn clockwise).
+    std::filesystem::path turned = {};
 };
 
 // A named step timed on every photograph and printed as a ratio to djpeg.

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -23,6 +25,7 @@
 #include "BenchCases.h"
 #include "compose/BmpFile.h"
 #include "compose/Jpeg.h"
+#include "support/ExifSegment.h"
 #include "support/JpegWriter.h"
 
 extern char** environ;
@@ -106,6 +109,22 @@ fs::path Generate(const fs::path& folder, std::int32_t width, std::int32_t heigh
     return path;
 }
 
+// Copies the JPEG at source with an Exif segment of orientation 6 put first.
+void WriteTurned(const fs::path& destination, const fs::path& source) {
+    std::ifstream in(source, std::ios::binary);
+    const std::string jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string exif = test::PhoneExifSegment(6);
+    const std::size_t length = exif.size() + 2;
+    std::string segment = "\xFF\xE1";
+    segment += static_cast<char>(length >> 8);
+    segment += static_cast<char>(length & 0xFF);
+    std::ofstream out(destination, std::ios::binary | std::ios::trunc);
+    out << jpeg.substr(0, 2) << segment << exif << jpeg.substr(2);
+    if (!in || !out.flush()) {
+        throw std::runtime_error("cannot write " + destination.string());
+    }
+}
+
 // Times every step on one photograph; false when a target is missed or the
 // pixels differ from djpeg's.
 bool Measure(BenchPhoto photo, int runs) {
@@ -113,6 +132,8 @@ bool Measure(BenchPhoto photo, int runs) {
     photo.width = decoded.width();
     photo.height = decoded.height();
     photo.decoded = &decoded;
+    photo.turned = photo.work / "turned.jpg";
+    WriteTurned(photo.turned, photo.jpeg);
     std::printf("\n%s: %d x %d, %.2f MB\n", photo.jpeg.filename().string().c_str(), photo.width,
                 photo.height, static_cast<double>(fs::file_size(photo.jpeg)) / 1e6);
 

@@ -6,9 +6,11 @@
 #include <jerror.h>
 // clang-format on
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <system_error>
 #include <thread>  // hardware_concurrency
@@ -17,6 +19,8 @@
 #include "base/Error.h"
 #include "base/SideTask.h"
 #include "compose/BmpFile.h"
+#include "compose/ExifOrientation.h"
+#include "compose/OrientedBitmap.h"
 #include "compose/StdioFile.h"
 
 namespace wylo {
@@ -38,6 +42,7 @@ constexpr int kRowBatch = 16;
 // and falls back near each end (measured: 6% less time on a 2560x1600
 // photograph). Far larger than any real photograph.
 constexpr std::uintmax_t kMaxInMemoryBytes = std::uintmax_t{64} << 20;
+constexpr std::uint8_t kExifPrefix[] = {'E', 'x', 'i', 'f', 0, 0};
 
 // libjpeg reports errors through these callbacks. They jump back to the
 // setjmp of the stage that called into the library; C++ exceptions must not
@@ -102,8 +107,12 @@ struct Decoder {
     ErrorManager errors{};
     jpeg_progress_mgr progress{};
     bool cmyk = false;
+    // The first Exif segment's payload, in the library's memory for the
+    // picture; empty when there was none or it was not kept.
+    std::span<const std::uint8_t> exif;
 
     Decoder() {
+        info.client_data = this;
         info.err = jpeg_std_error(&errors.pub);
         errors.pub.error_exit = OnError;
         errors.pub.emit_message = OnMessage;
@@ -114,6 +123,52 @@ struct Decoder {
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
 };
+
+// Reads count bytes of the file (into out, or past them without it). The
+// library's file and memory sources never suspend: at the end of the data
+// they warn of a cut-off file, which aborts.
+void ReadSource(j_decompress_ptr info, std::uint8_t* out, std::size_t count) {
+    jpeg_source_mgr* src = info->src;
+    while (count > 0) {
+        if (src->bytes_in_buffer == 0 && !(*src->fill_input_buffer)(info)) {
+            Abort(reinterpret_cast<j_common_ptr>(info), kStalled);
+        }
+        const std::size_t n = count < src->bytes_in_buffer ? count : src->bytes_in_buffer;
+        if (out) {
+            std::memcpy(out, src->next_input_byte, n);
+            out += n;
+        }
+        src->next_input_byte += n;
+        src->bytes_in_buffer -= n;
+        count -= n;
+    }
+}
+
+// The library's reader of APP1 segments: keeps the first Exif segment and
+// reads past every other one. (Keeping them all, as the library can, would
+// let a file of many tiny segments take many times its size in memory.)
+boolean KeepFirstExif(j_decompress_ptr info) {
+    auto* d = static_cast<Decoder*>(info->client_data);
+    std::uint8_t head[2 + sizeof kExifPrefix];
+    ReadSource(info, head, 2);
+    const std::size_t length = std::size_t{head[0]} << 8 | head[1];
+    std::size_t left = length > 2 ? length - 2 : 0;
+    if (d->exif.empty() && left >= sizeof kExifPrefix) {
+        ReadSource(info, head + 2, sizeof kExifPrefix);
+        left -= sizeof kExifPrefix;
+        if (std::memcmp(head + 2, kExifPrefix, sizeof kExifPrefix) == 0) {
+            const std::size_t size = sizeof kExifPrefix + left;
+            auto* copy = static_cast<std::uint8_t*>(
+                (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, size));
+            std::memcpy(copy, head + 2, sizeof kExifPrefix);
+            ReadSource(info, copy + sizeof kExifPrefix, left);
+            d->exif = {copy, size};
+            return TRUE;
+        }
+    }
+    ReadSource(info, nullptr, left);
+    return TRUE;
+}
 
 // The two stages below hold setjmp; they keep no local that needs a
 // destructor, so jumping back into them skips nothing. Each returns false with
@@ -126,7 +181,8 @@ struct JpegInput {
     std::FILE* stream = nullptr;
 };
 
-bool ReadHeader(Decoder& d, const JpegInput& input) {
+// With keepExif the first Exif segment is kept in d.exif.
+bool ReadHeader(Decoder& d, const JpegInput& input, bool keepExif) {
     if (setjmp(d.errors.jump)) {
         return false;
     }
@@ -137,6 +193,9 @@ bool ReadHeader(Decoder& d, const JpegInput& input) {
     } else {
         // An empty file is the library's error here, as from a stream.
         jpeg_mem_src(&d.info, input.bytes, static_cast<unsigned long>(input.size));
+    }
+    if (keepExif) {
+        jpeg_set_marker_processor(&d.info, JPEG_APP0 + 1, KeepFirstExif);
     }
     jpeg_read_header(&d.info, TRUE);
     switch (d.info.jpeg_color_space) {
@@ -172,33 +231,43 @@ void CmykToBgr(const std::uint8_t* in, std::uint8_t* out, JDIMENSION width, bool
     }
 }
 
-// Decodes output rows [first, end) into the same rows of bitmap; rows
-// before first are read past without being drawn. With finish the rest of
-// the file is read too, so damage anywhere after the rows shows.
-bool Decompress(Decoder& d, Bitmap& bitmap, std::uint8_t* cmykRow, JDIMENSION first, JDIMENSION end,
-                bool finish) {
-    if (setjmp(d.errors.jump)) {
-        return false;
-    }
-    jpeg_start_decompress(&d.info);
-    if (d.info.output_width != static_cast<JDIMENSION>(bitmap.width()) ||
-        d.info.output_height != static_cast<JDIMENSION>(bitmap.height()) ||
-        d.info.output_components != (d.cmyk ? 4 : 3)) {
-        Abort(reinterpret_cast<j_common_ptr>(&d.info), "the decoder changed the picture's size");
-    }
-    if (first > 0 && jpeg_skip_scanlines(&d.info, first) != first) {
-        Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
-    }
+// Where a decoder's rows go: the bitmap is the picture upright. Stored
+// upright, rows are decoded straight into it; turned, a band of rows is
+// decoded at a time and then placed turned.
+struct Output {
+    Bitmap& bitmap;
+    Orientation orientation = Orientation::Normal;
+    std::uint8_t* cmykRow = nullptr;  // one row of four components, for CMYK
+    std::uint8_t* band = nullptr;     // kTurnBand rows of the stored width, when turned
+    std::size_t bandStride = 0;
+};
+
+// A band of rows for a picture stored width x height; none when it is
+// stored upright.
+struct Band {
+    std::size_t stride;
+    std::vector<std::uint8_t> bytes;
+
+    Band(JDIMENSION width, JDIMENSION height, Orientation o)
+        : stride(Bitmap::StrideFor(static_cast<std::int32_t>(width))),
+          bytes(o == Orientation::Normal ? 0 : stride * std::min<std::size_t>(kTurnBand, height)) {}
+};
+
+// The loops below run inside Decompress, whose setjmp their errors jump
+// back to; like it they keep no local that needs a destructor.
+
+// Reads rows up to end straight into the bitmap's rows.
+void DecompressUpright(Decoder& d, const Output& out, JDIMENSION end) {
     JSAMPROW rows[kRowBatch];
     while (d.info.output_scanline < end) {
         const JDIMENSION y = d.info.output_scanline;
         if (d.cmyk) {
-            rows[0] = cmykRow;
+            rows[0] = out.cmykRow;
             if (jpeg_read_scanlines(&d.info, rows, 1) != 1) {
                 Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
             }
-            CmykToBgr(cmykRow, bitmap.Row(static_cast<std::int32_t>(y)), d.info.output_width,
-                      d.info.saw_Adobe_marker);
+            CmykToBgr(out.cmykRow, out.bitmap.Row(static_cast<std::int32_t>(y)),
+                      d.info.output_width, d.info.saw_Adobe_marker);
             continue;
         }
         JDIMENSION count = end - y;
@@ -206,11 +275,72 @@ bool Decompress(Decoder& d, Bitmap& bitmap, std::uint8_t* cmykRow, JDIMENSION fi
             count = kRowBatch;
         }
         for (JDIMENSION i = 0; i < count; ++i) {
-            rows[i] = bitmap.Row(static_cast<std::int32_t>(y + i));
+            rows[i] = out.bitmap.Row(static_cast<std::int32_t>(y + i));
         }
         if (jpeg_read_scanlines(&d.info, rows, count) == 0) {
             Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
         }
+    }
+}
+
+// Reads rows up to end a band at a time and places each band turned.
+void DecompressTurned(Decoder& d, const Output& out, JDIMENSION end) {
+    while (d.info.output_scanline < end) {
+        const JDIMENSION first = d.info.output_scanline;
+        JDIMENSION last = first + kTurnBand;
+        if (last > end) {
+            last = end;
+        }
+        while (d.info.output_scanline < last) {
+            const JDIMENSION y = d.info.output_scanline;
+            std::uint8_t* row = out.band + (y - first) * out.bandStride;
+            if (d.cmyk) {
+                JSAMPROW cmyk[1] = {out.cmykRow};
+                if (jpeg_read_scanlines(&d.info, cmyk, 1) != 1) {
+                    Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
+                }
+                CmykToBgr(out.cmykRow, row, d.info.output_width, d.info.saw_Adobe_marker);
+                continue;
+            }
+            JSAMPROW rows[kRowBatch];
+            JDIMENSION count = last - y;
+            if (count > kRowBatch) {
+                count = kRowBatch;
+            }
+            for (JDIMENSION i = 0; i < count; ++i) {
+                rows[i] = row + i * out.bandStride;
+            }
+            if (jpeg_read_scanlines(&d.info, rows, count) == 0) {
+                Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
+            }
+        }
+        PlaceOrientedRows(out.bitmap, out.orientation, out.band, out.bandStride,
+                          static_cast<std::int32_t>(first),
+                          static_cast<std::int32_t>(last - first));
+    }
+}
+
+// Decodes output rows [first, end) into the picture's rows in out; rows
+// before first are read past without being drawn. With finish the rest of
+// the file is read too, so damage anywhere after the rows shows.
+bool Decompress(Decoder& d, const Output& out, JDIMENSION first, JDIMENSION end, bool finish) {
+    if (setjmp(d.errors.jump)) {
+        return false;
+    }
+    jpeg_start_decompress(&d.info);
+    const Size stored = OrientedSize({out.bitmap.width(), out.bitmap.height()}, out.orientation);
+    if (d.info.output_width != static_cast<JDIMENSION>(stored.width) ||
+        d.info.output_height != static_cast<JDIMENSION>(stored.height) ||
+        d.info.output_components != (d.cmyk ? 4 : 3)) {
+        Abort(reinterpret_cast<j_common_ptr>(&d.info), "the decoder changed the picture's size");
+    }
+    if (first > 0 && jpeg_skip_scanlines(&d.info, first) != first) {
+        Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
+    }
+    if (out.orientation != Orientation::Normal) {
+        DecompressTurned(d, out, end);
+    } else {
+        DecompressUpright(d, out, end);
     }
     if (finish) {
         jpeg_finish_decompress(&d.info);
@@ -305,10 +435,11 @@ struct FileDecoder {
     }
 };
 
-// Decodes rows [first, height) of upper's file into bitmap with a decoder of
-// its own; empty when it did, else the reason.
+// Decodes rows [first, height) of upper's file into the picture, turned as
+// orientation says, with a decoder of its own; empty when it did, else the
+// reason.
 std::string DecodeLowerPart(const fs::path& path, const FileDecoder& upper, Bitmap& bitmap,
-                            JDIMENSION first, bool cmyk) {
+                            Orientation orientation, JDIMENSION first, bool cmyk) {
     FileDecoder lower;
     JpegInput input = upper.Input();
     if (!upper.inMemory) {
@@ -317,14 +448,15 @@ std::string DecodeLowerPart(const fs::path& path, const FileDecoder& upper, Bitm
         }
         input = lower.Input();
     }
-    if (!ReadHeader(lower.decoder, input)) {
+    if (!ReadHeader(lower.decoder, input, false)) {
         return lower.decoder.errors.message;
     }
     if (lower.decoder.cmyk != cmyk) {
         return "the file changed while it was read";
     }
-    if (!Decompress(lower.decoder, bitmap, nullptr, first, lower.decoder.info.output_height,
-                    true)) {
+    Band band(lower.decoder.info.output_width, lower.decoder.info.output_height, orientation);
+    const Output out{bitmap, orientation, nullptr, band.bytes.data(), band.stride};
+    if (!Decompress(lower.decoder, out, first, lower.decoder.info.output_height, true)) {
         return lower.decoder.errors.message;
     }
     return {};
@@ -338,7 +470,7 @@ Bitmap DecodeJpegFile(const fs::path& path) {
         throw Error("Unable to read " + PathText(path) + ": " + detail::ErrnoText(errno));
     }
     Decoder& decoder = upper.decoder;
-    if (!ReadHeader(decoder, upper.Input())) {
+    if (!ReadHeader(decoder, upper.Input(), true)) {
         DecodeFailed(path, decoder.errors.message);
     }
     const std::uint64_t width = decoder.info.output_width;
@@ -349,13 +481,20 @@ Bitmap DecodeJpegFile(const fs::path& path) {
                                std::to_string(kMaxJpegPixels / 1'000'000) +
                                " megapixels this program accepts");
     }
-    // Every row is decoded into; an error throws the bitmap away.
-    Bitmap bitmap =
-        Bitmap::Unpainted(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+    // A camera stores a picture as its sensor saw it and says in its Exif
+    // data how to turn it; the turn is made while decoding, a band of rows
+    // at a time, so it needs no second picture in memory.
+    const Orientation orientation = ReadExifOrientation(decoder.exif);
+    const Size size = OrientedSize(
+        {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)}, orientation);
+    // Every pixel is decoded into; an error throws the bitmap away.
+    Bitmap bitmap = Bitmap::Unpainted(size.width, size.height);
     std::vector<std::uint8_t> cmykRow(decoder.cmyk ? width * 4 : 0);
+    Band band(decoder.info.output_width, decoder.info.output_height, orientation);
+    const Output out{bitmap, orientation, cmykRow.data(), band.bytes.data(), band.stride};
     const JDIMENSION split = SplitRow(decoder.info, decoder.cmyk);
     if (split == 0) {
-        if (!Decompress(decoder, bitmap, cmykRow.data(), 0, decoder.info.output_height, true)) {
+        if (!Decompress(decoder, out, 0, decoder.info.output_height, true)) {
             DecodeFailed(path, decoder.errors.message);
         }
         return bitmap;
@@ -365,9 +504,10 @@ Bitmap DecodeJpegFile(const fs::path& path) {
     // thirds of the time. The lower part's decoder reads the whole file, so
     // damage anywhere is still found.
     std::string lowerFailure;
-    SideTask lower(
-        [&] { lowerFailure = DecodeLowerPart(path, upper, bitmap, split, decoder.cmyk); });
-    const bool upperDecoded = Decompress(decoder, bitmap, cmykRow.data(), 0, split, false);
+    SideTask lower([&] {
+        lowerFailure = DecodeLowerPart(path, upper, bitmap, orientation, split, decoder.cmyk);
+    });
+    const bool upperDecoded = Decompress(decoder, out, 0, split, false);
     lower.Get();
     if (!upperDecoded) {
         DecodeFailed(path, decoder.errors.message);

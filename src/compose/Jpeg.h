@@ -14,7 +14,9 @@ inline constexpr std::int64_t kMaxJpegPixels = 100'000'000;
 
 // Decodes a JPEG file at full size and best quality into a 24-bit bitmap.
 // Greyscale pictures come out grey; CMYK and YCCK pictures are converted to
-// colour (Adobe's inverted CMYK included). Throws Error naming the file and
+// colour (Adobe's inverted CMYK included). A picture whose Exif data says it
+// is stored turned or mirrored (as phones and cameras store portraits) comes
+// out upright; unreadable Exif data counts as upright. Throws Error naming the file and
 // the decoder's reason when the file cannot be read, is not a JPEG, is
 // damaged or cut off, or is larger than kMaxJpegPixels.
 Bitmap DecodeJpegFile(const std::filesystem::path& path);

@@ -9,6 +9,8 @@
 #include "base/Error.h"
 #include "compose/BmpFile.h"
 #include "compose/Jpeg.h"
+#include "compose/OrientedBitmap.h"
+#include "support/ExifSegment.h"
 #include "support/JpegWriter.h"
 #include "support/TempDir.h"
 
@@ -16,9 +18,11 @@ namespace wylo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ByteOrder;
 using test::EncodeJpeg;
 using test::JpegColour;
 using test::JpegOptions;
+using test::PhoneExifSegment;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
@@ -92,6 +96,16 @@ std::string WithClaimedSize(std::string jpeg, std::uint16_t width, std::uint16_t
     }
     ADD_FAILURE() << "no frame header";
     return jpeg;
+}
+
+// The JPEG with an APP1 segment put first, before any other, as cameras put
+// their Exif segment.
+std::string WithApp1First(const std::string& jpeg, const std::string& app1) {
+    const std::size_t length = app1.size() + 2;
+    std::string segment = "\xFF\xE1";
+    segment += static_cast<char>(length >> 8);
+    segment += static_cast<char>(length & 0xFF);
+    return jpeg.substr(0, 2) + segment + app1 + jpeg.substr(2);
 }
 
 TEST(JpegDecode, ColourPictureRoundTripsAtFullSize) {
@@ -259,6 +273,12 @@ std::vector<BadInput> BadInputs() {
         {"large, cut before the end marker", large.substr(0, large.size() - 2),
          "Premature end of JPEG file"},
         {"over 100 megapixels", WithClaimedSize(jpeg, 12000, 9000), "100 megapixels"},
+        {"cut in the Exif segment", WithApp1First(jpeg, PhoneExifSegment(6)).substr(0, 40),
+         "Premature end of JPEG file"},
+        {"over 100 megapixels, turned",
+         WithClaimedSize(EncodeJpeg(test::PhotoPattern(120, 80), {.app1 = PhoneExifSegment(6)}),
+                         9000, 12000),
+         "100 megapixels"},
         {"largest frame", WithClaimedSize(jpeg, 65500, 65500), "65500 x 65500"},
         {"zero height", WithClaimedSize(jpeg, 120, 0), "Empty JPEG image"},
         {"thousands of scans",
@@ -307,6 +327,134 @@ TEST(JpegDecode, StrayBytesBetweenMarkersAreHarmless) {
     jpeg.insert(eoi, "xyz");
     WriteFile(dir / "s.jpg", jpeg);
     ExpectQuadrants(DecodeJpegFile(dir / "s.jpg"));
+}
+
+// The colours a picture must be stored with for each orientation to come out
+// as QuadrantPattern (red, green / blue, white) once turned: where each
+// stored corner lands follows from which side the stored first row and first
+// column show (a quarter turn clockwise puts the first row on the right).
+struct StoredQuadrants {
+    Orientation orientation;
+    Colour corners[4];  // top-left, top-right, bottom-left, bottom-right as stored
+};
+constexpr StoredQuadrants kStored[] = {
+    {Orientation::Normal, {kRed, kGreen, kBlue, kWhite}},
+    {Orientation::MirrorHorizontal, {kGreen, kRed, kWhite, kBlue}},
+    {Orientation::Rotate180, {kWhite, kBlue, kGreen, kRed}},
+    {Orientation::MirrorVertical, {kBlue, kWhite, kRed, kGreen}},
+    {Orientation::Transpose, {kRed, kBlue, kGreen, kWhite}},
+    {Orientation::Rotate90, {kGreen, kWhite, kRed, kBlue}},
+    {Orientation::Transverse, {kWhite, kGreen, kBlue, kRed}},
+    {Orientation::Rotate270, {kBlue, kRed, kWhite, kGreen}},
+};
+
+TEST(JpegOrientation, EveryOrientationComesOutUprightInBothByteOrders) {
+    TempDir dir;
+    for (const ByteOrder order : {ByteOrder::Intel, ByteOrder::Motorola}) {
+        for (const StoredQuadrants& stored : kStored) {
+            const auto value = static_cast<std::uint16_t>(stored.orientation);
+            SCOPED_TRACE(::testing::Message()
+                         << "orientation " << value << (order == ByteOrder::Intel ? " II" : " MM"));
+            WriteJpeg(dir / "o.jpg", test::QuadrantPattern(64, 48, stored.corners),
+                      {.quality = 95, .app1 = PhoneExifSegment(value, order)});
+            const Bitmap b = DecodeJpegFile(dir / "o.jpg");
+            const bool turned = SwapsAxes(stored.orientation);
+            EXPECT_EQ(b.width(), turned ? 48 : 64);
+            EXPECT_EQ(b.height(), turned ? 64 : 48);
+            ExpectQuadrants(b);
+        }
+    }
+}
+
+TEST(JpegOrientation, TurnedPicturesMatchTheStoredPicturePixelForPixel) {
+    // Large enough to be decoded in two parts, each placing its own rows;
+    // progressive and CMYK pictures are decoded in one.
+    const Bitmap photo = test::PhotoPattern(1283, 907, 5);
+    const std::string jpegs[] = {
+        EncodeJpeg(photo, {.quality = 88}),
+        EncodeJpeg(test::PhotoPattern(301, 203), {.progressive = true}),
+        EncodeJpeg(test::PhotoPattern(97, 61), {.colour = JpegColour::AdobeCmyk}),
+    };
+    TempDir dir;
+    for (const std::string& jpeg : jpegs) {
+        WriteFile(dir / "stored.jpg", jpeg);
+        const Bitmap stored = DecodeJpegFile(dir / "stored.jpg");
+        for (const StoredQuadrants& s : kStored) {
+            SCOPED_TRACE(static_cast<int>(s.orientation));
+            WriteFile(
+                dir / "turned.jpg",
+                WithApp1First(jpeg, PhoneExifSegment(static_cast<std::uint16_t>(s.orientation))));
+            ExpectSameRows(DecodeJpegFile(dir / "turned.jpg"), Oriented(stored, s.orientation));
+        }
+    }
+}
+
+TEST(JpegOrientation, TheFirstExifSegmentCountsNotOtherApp1Segments) {
+    TempDir dir;
+    const Bitmap stored = test::QuadrantPattern(64, 48, kStored[5].corners);  // turned 90
+    std::string jpeg = WithApp1First(
+        EncodeJpeg(stored, {.quality = 95, .app1 = PhoneExifSegment(3)}), PhoneExifSegment(6));
+    // Before it: XMP (which may carry an orientation of its own), a segment
+    // too short to be Exif, and thousands of empty ones.
+    jpeg = WithApp1First(jpeg, std::string("http://ns.adobe.com/xap/1.0/\0", 29) +
+                                   "<x:xmpmeta><tiff:Orientation>8</tiff:Orientation></x:xmpmeta>");
+    jpeg = WithApp1First(jpeg, "Exi");
+    std::string empty;
+    for (int i = 0; i < 5000; ++i) {
+        empty += std::string("\xFF\xE1\0\x02", 4);
+    }
+    jpeg.insert(2, empty);
+    WriteFile(dir / "x.jpg", jpeg);
+    ExpectQuadrants(DecodeJpegFile(dir / "x.jpg"));
+}
+
+TEST(JpegOrientation, MalformedExifDecodesAsStored) {
+    // Each would give a quarter turn if it were read; none must be.
+    std::vector<std::pair<const char*, std::string>> segments;
+    const std::string good = PhoneExifSegment(6, ByteOrder::Motorola);
+    segments.emplace_back("cut in the directory", good.substr(0, 40));
+    segments.emplace_back("cut in the header", good.substr(0, 11));
+    std::string pastEnd = good;
+    pastEnd.replace(10, 4, "\x7F\xFF\xFF\xF0", 4);  // IFD0 far past the segment
+    segments.emplace_back("IFD0 past the end", pastEnd);
+    std::string hugeCount = good;
+    hugeCount.replace(14, 2, "\xFF\xFF", 2);
+    segments.emplace_back("huge entry count", hugeCount);
+    std::string loop = good;
+    loop.replace(10, 4, std::string("\0\0\0\0", 4));  // IFD0 is the header itself
+    segments.emplace_back("IFD0 loops to the header", loop);
+    segments.emplace_back("value 9", PhoneExifSegment(9, ByteOrder::Motorola));
+    std::string garbage = good;
+    for (std::size_t i = 6; i < garbage.size(); ++i) {
+        garbage[i] = static_cast<char>(0xFF);
+    }
+    segments.emplace_back("all bytes 0xFF", garbage);
+
+    TempDir dir;
+    for (const auto& [name, segment] : segments) {
+        SCOPED_TRACE(name);
+        WriteJpeg(dir / "m.jpg", test::QuadrantPattern(64, 48), {.quality = 95, .app1 = segment});
+        const Bitmap b = DecodeJpegFile(dir / "m.jpg");
+        EXPECT_EQ(b.width(), 64);
+        ExpectQuadrants(b);
+    }
+}
+
+TEST(JpegOrientation, ConversionsToBmpComeOutUpright) {
+    TempDir dir;
+    WriteJpeg(dir / "portrait.jpg", test::QuadrantPattern(64, 48, kStored[5].corners),
+              {.quality = 95, .app1 = PhoneExifSegment(6)});
+    const auto expectUpright = [](const Bitmap& b) {
+        EXPECT_EQ(b.width(), 48);
+        EXPECT_EQ(b.height(), 64);
+        ExpectQuadrants(b);
+    };
+    JpegFileToBmpFile(dir / "a.bmp", dir / "portrait.jpg");
+    expectUpright(ReadBmpFile(dir / "a.bmp"));
+    expectUpright(ReadBmpFile(ConvertToBmp(dir / "portrait.jpg")));
+    const ConvertedImage kept = ConvertToBmpKeepingBitmap(dir / "portrait.jpg");
+    expectUpright(kept.bitmap);
+    expectUpright(ReadBmpFile(kept.bmpPath));
 }
 
 TEST(ConvertToBmp, WritesBesideTheJpegAndReturnsThePath) {

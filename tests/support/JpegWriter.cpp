@@ -113,6 +113,11 @@ bool Compress(Encoder& e, const Bitmap& bitmap, const JpegOptions& options,
         e.info.num_scans = scanCount;
     }
     jpeg_start_compress(&e.info, TRUE);
+    if (!options.app1.empty()) {
+        jpeg_write_marker(&e.info, JPEG_APP0 + 1,
+                          reinterpret_cast<const JOCTET*>(options.app1.data()),
+                          static_cast<unsigned>(options.app1.size()));
+    }
     while (e.info.next_scanline < e.info.image_height) {
         const auto y = static_cast<std::int32_t>(e.info.next_scanline);
         JSAMPROW row[1];
@@ -196,13 +201,19 @@ Bitmap PhotoPattern(std::int32_t width, std::int32_t height, std::uint32_t seed)
 }
 
 Bitmap QuadrantPattern(std::int32_t width, std::int32_t height) {
+    return QuadrantPattern(width, height,
+                           {MakeColour(255, 0, 0), MakeColour(0, 255, 0), MakeColour(0, 0, 255),
+                            MakeColour(255, 255, 255)});
+}
+
+Bitmap QuadrantPattern(std::int32_t width, std::int32_t height, const Colour (&corners)[4]) {
     Bitmap bitmap(width, height);
     const std::int32_t midX = width / 2;
     const std::int32_t midY = height / 2;
-    bitmap.Fill({0, 0, midX, midY}, MakeColour(255, 0, 0));
-    bitmap.Fill({midX, 0, width, midY}, MakeColour(0, 255, 0));
-    bitmap.Fill({0, midY, midX, height}, MakeColour(0, 0, 255));
-    bitmap.Fill({midX, midY, width, height}, MakeColour(255, 255, 255));
+    bitmap.Fill({0, 0, midX, midY}, corners[0]);
+    bitmap.Fill({midX, 0, width, midY}, corners[1]);
+    bitmap.Fill({0, midY, midX, height}, corners[2]);
+    bitmap.Fill({midX, midY, width, height}, corners[3]);
     return bitmap;
 }
 

@@ -22,6 +22,9 @@ struct JpegOptions {
     // A legal progressive file with one scan per coefficient band and bit
     // (thousands of scans): what a hostile server sends to stall a decoder.
     bool thousandsOfScans = false;
+    // The payload of an APP1 segment written after the JFIF header (an Exif
+    // segment from ExifSegment, say); none when empty.
+    std::string app1 = {};
 };
 
 // A real JPEG of bitmap made by libjpeg's compressor, as bytes or as a file.
@@ -37,5 +40,8 @@ Bitmap PhotoPattern(std::int32_t width, std::int32_t height, std::uint32_t seed 
 // Four flat quadrants (red top-left, green top-right, blue bottom-left, white
 // bottom-right): colours that survive JPEG compression within a few levels.
 Bitmap QuadrantPattern(std::int32_t width, std::int32_t height);
+// Four flat quadrants of the colours given: top-left, top-right,
+// bottom-left, bottom-right.
+Bitmap QuadrantPattern(std::int32_t width, std::int32_t height, const Colour (&corners)[4]);
 
 }  // namespace wylo::test

@@ -15,6 +15,7 @@
 #include "channels/ControlFile.h"
 #include "channels/HttpClient.h"
 #include "compose/Jpeg.h"
+#include "support/ExifSegment.h"
 
 namespace wylo {
 namespace {
@@ -133,6 +134,31 @@ TEST_F(BuildCommandTest, PublishesPhotosSortedByNameWithTitlesAddressesAndColour
     EXPECT_THAT(Names(out), UnorderedElementsAre("Channel.xml", "preview.jpg", "images", "thumbs"));
     EXPECT_THAT(Names(out / "images"),
                 UnorderedElementsAre("Rock & Roll #1.jpg", "Sunset_over-the_Bay.jpg", "beach.jpg"));
+}
+
+TEST_F(BuildCommandTest, PortraitsFromAPhoneAreMeasuredAndThumbnailedUpright) {
+    // Stored on its side as a phone's sensor saw it, with the Exif
+    // orientation 6 (turn a quarter clockwise): upright it is red and green
+    // over blue and white.
+    const Colour red = MakeColour(255, 0, 0), green = MakeColour(0, 255, 0),
+                 blue = MakeColour(0, 0, 255);
+    WriteJpeg(photos_ / "portrait.jpg", test::QuadrantPattern(400, 300, {green, kWhite, red, blue}),
+              {.quality = 95, .app1 = test::PhoneExifSegment(6)});
+    const fs::path out = root_ / "portraits";
+    const RunResult run = Build(photos_, out, "portraits");
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_THAT(run.errors, HasSubstr("portrait.jpg: 300 x 400"));
+
+    const Bitmap thumb = DecodeJpegFile(out / "thumbs" / "portrait.jpg");
+    ASSERT_EQ(thumb.width(), 120);
+    ASSERT_EQ(thumb.height(), 160);
+    EXPECT_TRUE(NearColour(thumb.Pixel(30, 40), red, 12));
+    EXPECT_TRUE(NearColour(thumb.Pixel(90, 40), green, 12));
+    EXPECT_TRUE(NearColour(thumb.Pixel(30, 120), blue, 12));
+    EXPECT_TRUE(NearColour(thumb.Pixel(90, 120), kWhite, 12));
+    // The photo is published as it is; Wylo turns it when it decodes it.
+    EXPECT_EQ(ReadFile(out / "images" / "portrait.jpg"), ReadFile(photos_ / "portrait.jpg"));
+    EXPECT_EQ(DecodeJpegFile(out / "images" / "portrait.jpg").height(), 400);
 }
 
 TEST_F(BuildCommandTest, SkipsEveryUnreadableFileAndWritesNothingWithoutPhotos) {
