@@ -93,9 +93,20 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         throw fail();
     }
-    if (!MoveFileExW(tempPath.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        throw fail();
+    // Another program that has the file open for a moment (a virus
+    // scanner, an indexer, an editor reading it) makes the move fail with a
+    // sharing error; it is tried again for a little while before giving up.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(tempPath.c_str(), path.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            break;
+        }
+        const DWORD error = GetLastError();
+        if (attempt >= 20 || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+                              error != ERROR_LOCK_VIOLATION)) {
+            throw fail();
+        }
+        Sleep(25);
     }
     guard.Release();
 }

@@ -74,15 +74,20 @@ TEST(WorkerThreadTest, RunsJobsInTheOrderHandedOverAndStopsAfterTheRunningOne) {
 TEST(WorkerThreadTest, AStopThatCannotWaitLeavesTheJobBehind) {
     auto release = std::make_shared<std::atomic<bool>>(false);
     auto done = std::make_shared<std::atomic<bool>>(false);
+    auto started = std::make_shared<std::atomic<bool>>(false);
     {
         WorkerThread worker;
-        worker.Run([release, done] {
+        worker.Run([release, done, started] {
+            *started = true;
             while (!*release) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
             *done = true;
         });
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        // A job that has not begun is dropped by a stop; this one runs.
+        for (int i = 0; i < 10000 && !*started; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         const auto before = std::chrono::steady_clock::now();
         EXPECT_FALSE(worker.Stop(std::chrono::milliseconds(50)));
         EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
