@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/WebAddress.h"
+#include "channels/ChannelText.h"
 #include "channels/Download.h"
 #include "channels/HttpClient.h"
 
@@ -117,7 +118,7 @@ std::vector<ChannelSession::ChannelListEntry> ChannelSession::BuildChannelList()
     for (int i = 0; i < directory_.ChannelCount(); ++i) {
         const DownloadOutcome& outcome = fetched[static_cast<std::size_t>(i)];
         if (outcome.ok && LoadControlFile(i)) {
-            entries.push_back({controlFile_.ControlFileValue("title"), i});
+            entries.push_back({ShownTitle(controlFile_.ControlFileValue("title")), i});
         } else if (listProblem_.empty()) {
             listProblem_ = "channel " + ShortenedText(directory_.ChannelValue("id", i), 40) + ": " +
                            (outcome.ok ? controlFile_.LoadError() : outcome.reason);
@@ -195,14 +196,24 @@ std::filesystem::path ChannelSession::FetchThumbnail(int index) {
                  kMaxThumbnailDownloadBytes);
 }
 
-std::vector<std::filesystem::path> ChannelSession::FetchThumbnails() {
+std::vector<std::filesystem::path> ChannelSession::FetchThumbnails(int first, int last) {
     const int count = controlFile_.ImageCount();
     std::vector<std::filesystem::path> paths(static_cast<std::size_t>(count));
     std::vector<DownloadRequest> files;
     std::vector<std::size_t> fetched;
     for (int i = 0; i < count; ++i) {
         std::filesystem::path path = ThumbnailPath(i);
-        if (!path.empty()) {
+        if (path.empty()) {
+            continue;
+        }
+        if (i < first || i >= last) {
+            std::error_code ec;
+            if (std::filesystem::is_regular_file(path, ec)) {
+                paths[static_cast<std::size_t>(i)] = std::move(path);
+            }
+            continue;
+        }
+        {
             files.push_back(
                 {controlFile_.ImageValue("thumb", i), path, kMaxThumbnailDownloadBytes});
             fetched.push_back(static_cast<std::size_t>(i));

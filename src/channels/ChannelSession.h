@@ -123,10 +123,12 @@ public:
     // download fails.
     std::filesystem::path FetchThumbnail(int index);
 
-    // Fetches (or confirms) the thumbnail of every image of the loaded
-    // control file at once; for each image, its path, or empty when it has
-    // none or its download failed.
-    std::vector<std::filesystem::path> FetchThumbnails();
+    // Fetches (or confirms) at once the thumbnails of the images of the
+    // loaded control file from first to before last (clipped to the file's
+    // images); for every image of the file, the path of its thumbnail, or
+    // empty when it has none, its download failed, or it lies outside the
+    // range and the cache does not hold it.
+    std::vector<std::filesystem::path> FetchThumbnails(int first, int last);
 
     // Where the selected channel's preview picture from url is kept: directly
     // in the channel's cache folder. Empty when url gives no safe file name

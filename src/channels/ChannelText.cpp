@@ -5,7 +5,12 @@
 
 namespace wylo {
 
+std::string ShownTitle(std::string_view title) {
+    return ShortenedText(title, kMaxShownTitleBytes);
+}
+
 std::string ShownDescription(std::string_view description) {
+    description = description.substr(0, kMaxShownDescriptionBytes * 2);
     std::string shown;
     shown.reserve(description.size());
     for (std::size_t i = 0; i < description.size(); ++i) {
@@ -22,7 +27,7 @@ std::string ShownDescription(std::string_view description) {
         }
         shown += c;
     }
-    return shown;
+    return ShortenedText(shown, kMaxShownDescriptionBytes);
 }
 
 bool IsSubscriptionRequired(std::string_view value) {
@@ -30,7 +35,7 @@ bool IsSubscriptionRequired(std::string_view value) {
 }
 
 std::string ImageCaption(std::string_view title, std::string_view loc) {
-    return title.empty() ? FileNameFromUrl(loc) : std::string(title);
+    return ShownTitle(title.empty() ? FileNameFromUrl(loc) : std::string(title));
 }
 
 }  // namespace wylo

@@ -34,6 +34,11 @@ constexpr const char* kLoadProblem =
 // Row height for an image without a thumbnail.
 constexpr int kDefaultRowHeight = 16;
 
+// Thumbnails fetched or confirmed when a channel's pages are filled, around
+// the row the list opens on; a channel of many thousands of images shows the
+// others only as far as the cache holds them.
+constexpr int kThumbnailsFetched = 300;
+
 // How long a close waits for the job that runs once it was cancelled; a job
 // that takes longer (a system call that cannot be interrupted) is left behind.
 constexpr std::chrono::milliseconds kCloseWait{700};
@@ -92,9 +97,10 @@ struct Session::Mailbox {
 // that a job left behind at the close still has it.
 struct Session::Backstage {
     Backstage(Platform& system, const Clock& clock, std::string directoryUrl, Feedback& target,
-              PostedFeedback::Post post)
+              PostedFeedback::Post post, HttpLimits limits)
         : platform(system),
           feedback(target, std::move(post)),
+          http(limits),
           channels(http, clock, AppFolder(platform), std::move(directoryUrl)),
           source(channels),
           change(platform, settings, source, feedback) {
@@ -153,28 +159,26 @@ struct Session::ChannelPages {
     int widestThumbnail = 0;
     std::vector<ListedRow> rows;
 
-    static ChannelPages Of(ChannelSession& channels, Thumbnails thumbnails) {
+    // around: the image the list opens on.
+    static ChannelPages Of(ChannelSession& channels, Thumbnails thumbnails, int around) {
         const ControlFile& file = channels.controlFile();
         ChannelPages pages;
         pages.channelId = channels.selectedChannelId();
-        pages.shown.title = file.ControlFileValue("title");
-        pages.shown.copyright = file.ControlFileValue("copyright");
+        pages.shown.title = ShownTitle(file.ControlFileValue("title"));
+        pages.shown.copyright = ShownTitle(file.ControlFileValue("copyright"));
         pages.shown.news = file.ControlFileValue("news");
         pages.thumbnails = thumbnails;
         const int count = file.ImageCount();
-        // Every thumbnail is fetched or confirmed at once before the rows are
-        // measured.
-        std::vector<std::filesystem::path> paths;
+        // The thumbnails near the row the list opens on are fetched or
+        // confirmed at once before the rows are measured; a bounded number.
+        int first = 0;
+        int last = 0;
         if (thumbnails == Thumbnails::Fetched) {
-            paths = channels.FetchThumbnails();
-        } else {
-            for (int i = 0; i < count; ++i) {
-                std::filesystem::path path = channels.ThumbnailPath(i);
-                std::error_code ignored;
-                paths.push_back(std::filesystem::exists(path, ignored) ? path
-                                                                       : std::filesystem::path());
-            }
+            first = std::clamp(around - kThumbnailsFetched / 4, 0,
+                               std::max(0, count - kThumbnailsFetched));
+            last = first + kThumbnailsFetched;
         }
+        const std::vector<std::filesystem::path> paths = channels.FetchThumbnails(first, last);
         for (int i = 0; i < count; ++i) {
             const std::string loc = file.ImageValue("loc", i);
             int height = kDefaultRowHeight;
@@ -210,7 +214,7 @@ struct Session::SelectOutcome {
                 channels.LoadControlFile(index);
                 const ControlFile& file = channels.controlFile();
                 shown.loaded = true;
-                shown.title = file.ControlFileValue("title");
+                shown.title = ShownTitle(file.ControlFileValue("title"));
                 shown.description = ShownDescription(file.ControlFileValue("description"));
                 shown.subscriptionRequired =
                     IsSubscriptionRequired(file.ControlFileValue("subscription"));
@@ -292,7 +296,7 @@ struct Session::ChangeOutcome {
 };
 
 Session::Session(Platform& platform, const Clock& clock, std::string directoryUrl,
-                 SessionObserver& observer)
+                 SessionObserver& observer, HttpLimits limits)
     : platform_(platform), clock_(clock), observer_(observer) {
     mailbox_ = std::make_shared<Mailbox>();
     mailbox_->observer = &observer_;
@@ -300,7 +304,8 @@ Session::Session(Platform& platform, const Clock& clock, std::string directoryUr
         platform_, clock_, std::move(directoryUrl), observer_,
         [mailbox = mailbox_, life = std::weak_ptr<int>(life_)](std::function<void()> work) {
             mailbox->Post(life, std::move(work));
-        });
+        },
+        limits);
     backstage_->http.SetObserver(&backstage_->feedback);
 }
 
@@ -641,7 +646,8 @@ void Session::Subscribe(int index) {
 
 Session::Request Session::SubscribeRequest(int index, bool fetchThumbnails, bool reopened) {
     return {Kind::Subscribe, [this, index, fetchThumbnails, reopened]() -> Job {
-                return [this, index, fetchThumbnails, reopened](Backstage& b) -> Finisher {
+                const int around = settings_.currentImage;
+                return [this, index, fetchThumbnails, reopened, around](Backstage& b) -> Finisher {
                     const char* problem = nullptr;
                     std::optional<ChannelPages> pages;
                     bool hasNews = false;
@@ -654,9 +660,10 @@ Session::Request Session::SubscribeRequest(int index, bool fetchThumbnails, bool
                     } else if (!b.channels.LoadControlFile(index)) {
                         problem = kLoadProblem;
                     } else {
-                        pages = ChannelPages::Of(
-                            b.channels, fetchThumbnails ? ChannelPages::Thumbnails::Fetched
-                                                        : ChannelPages::Thumbnails::Cached);
+                        pages = ChannelPages::Of(b.channels,
+                                                 fetchThumbnails ? ChannelPages::Thumbnails::Fetched
+                                                                 : ChannelPages::Thumbnails::Cached,
+                                                 around);
                         hasNews = !pages->shown.news.empty();
                     }
                     return [this, index, problem, pages = std::move(pages), hasNews, reopened] {
@@ -719,7 +726,8 @@ Session::Request Session::RowsRequest() {
                     return {};
                 }
                 const int channel = openChannel_;
-                return [this, channel](Backstage& b) -> Finisher {
+                const int around = settings_.currentImage;
+                return [this, channel, around](Backstage& b) -> Finisher {
                     if (!b.Lists(channel)) {
                         return {};
                     }
@@ -728,7 +736,7 @@ Session::Request Session::RowsRequest() {
                         return {};
                     }
                     ChannelPages pages =
-                        ChannelPages::Of(b.channels, ChannelPages::Thumbnails::Fetched);
+                        ChannelPages::Of(b.channels, ChannelPages::Thumbnails::Fetched, around);
                     return [this, pages = std::move(pages)] {
                         if (rowsPending_) {
                             ShowPages(pages);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/DateTime.h"
+#include "channels/HttpClient.h"
 #include "schedule/ScheduleTick.h"
 #include "session/RetryBackoff.h"
 #include "session/SessionObserver.h"
@@ -38,9 +39,9 @@ class Platform;
 class Session {
 public:
     // Everything passed in must outlive the session. directoryUrl is where the
-    // channel directory is fetched from.
+    // channel directory is fetched from; limits bound the transfers.
     Session(Platform& platform, const Clock& clock, std::string directoryUrl,
-            SessionObserver& observer);
+            SessionObserver& observer, HttpLimits limits = {});
     // Cancels the work and waits for the job that runs; saves nothing.
     ~Session();
     Session(const Session&) = delete;

@@ -17,6 +17,7 @@
 #include "platform/AppFolder.h"
 #include "platform/fake/FakePlatform.h"
 #include "session/Session.h"
+#include "session/RecordingObserver.h"
 #include "support/JpegWriter.h"
 #include "support/PostedWork.h"
 #include "support/PublishedChannels.h"
@@ -27,6 +28,7 @@ namespace wylo {
 namespace {
 
 using test::ChannelSpec;
+using test::RecordingObserver;
 using test::ReadFile;
 using test::TempDir;
 using test::TestHttpServer;
@@ -34,42 +36,6 @@ using test::WriteFile;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-
-// An observer that remembers what the window would have shown; what the
-// session posts back waits until the test runs it, as a window's events do.
-class RecordingObserver : public SessionObserver {
-public:
-    void SetStatus(const std::string& text) override { statuses.push_back(text); }
-    void SettingsLoaded() override { ++settingsLoads; }
-    void ShowCurrentImage(int image) override { shownImages.push_back(image); }
-    void SetSchedulerRunning(bool running) override { schedulerRunning = running; }
-    void ChannelListChanged(const std::vector<ChannelSession::ChannelListEntry>& entries,
-                            int) override {
-        channelList = entries;
-    }
-    void SelectedChannelChanged(const SelectedChannel& channel) override { selected = channel; }
-    void SubscribedChannelChanged(const SubscribedChannel& channel) override {
-        subscribed = channel;
-    }
-    void SubscriptionOpened(bool hasNews) override { opened.push_back(hasNews); }
-    void SubscriptionFailed(const std::string& message) override { failures.push_back(message); }
-    void ShowError(const std::string& message) override { errors.push_back(message); }
-    void ShowExitProblem(const std::string& message) override { exitProblems.push_back(message); }
-    void RunSoon(std::function<void()> work) override { posted.Post(std::move(work)); }
-
-    std::vector<std::string> statuses;
-    std::vector<std::string> errors;
-    std::vector<std::string> exitProblems;
-    std::vector<std::string> failures;
-    std::vector<bool> opened;
-    std::vector<int> shownImages;
-    std::vector<ChannelSession::ChannelListEntry> channelList;
-    SelectedChannel selected;
-    SubscribedChannel subscribed;
-    test::PostedWork posted;
-    int settingsLoads = 0;
-    bool schedulerRunning = false;
-};
 
 class SessionTest : public ::testing::Test {
 protected:
