@@ -6,6 +6,11 @@
 #   wine-run.sh BUILD_DIR PROGRAM [ARGUMENTS...]   run PROGRAM, exit with its code
 #   wine-run.sh BUILD_DIR --shutdown                stop this build's wineserver
 #
+# WYLO_WINE_DISPLAY=x11 runs PROGRAM with Wine's X11 driver on the X display in
+# DISPLAY, in a prefix of its own (BUILD_DIR/wine/prefix-x11), for a program
+# whose window is clicked and painted there (bench/compare-responsiveness);
+# otherwise no window reaches an X server.
+#
 # WYLO_TEST_LOCALE picks the POSIX locale Wine derives the Windows user locale
 # from (de_DE.UTF-8 gives de-DE); the default C.UTF-8 gives en-US with UTF-8
 # file names. A locale that is not installed still sets the Windows locale,
@@ -23,10 +28,17 @@ state="$build/wine"
 locale="${WYLO_TEST_LOCALE:-C.UTF-8}"
 # Wine keeps the user's regional settings in the prefix's registry, shared by
 # every program running in it, so each locale gets a prefix of its own.
+# The X11 driver is a setting of the prefix too.
+display="${WYLO_WINE_DISPLAY:-null}"
+case $display in
+null) prefix="$state/prefix" ;;
+x11) prefix="$state/prefix-x11" ;;
+*) echo "wine-run.sh: WYLO_WINE_DISPLAY is x11 or unset, not $display" >&2; exit 2 ;;
+esac
 if [[ $locale == C.UTF-8 ]]; then
-    export WINEPREFIX="$state/prefix"
+    export WINEPREFIX="$prefix"
 else
-    export WINEPREFIX="$state/prefix-${locale//[^A-Za-z0-9_]/_}"
+    export WINEPREFIX="$prefix-${locale//[^A-Za-z0-9_]/_}"
 fi
 export TMPDIR="$state/tmp"
 # WYLO_WINEDEBUG shows Wine's own messages while looking into a failure
@@ -36,8 +48,13 @@ export WINEDEBUG="${WYLO_WINEDEBUG:--all}"
 # winedbg.exe=d a crashing program can end with exit code 0.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 # Never open windows on the developer's screen (the prefix uses the null
-# display driver anyway).
-unset DISPLAY WAYLAND_DISPLAY
+# display driver anyway), unless asked to.
+if [[ $display == x11 ]]; then
+    [[ -n "${DISPLAY:-}" ]] || { echo "wine-run.sh: WYLO_WINE_DISPLAY=x11 needs DISPLAY" >&2; exit 2; }
+    unset WAYLAND_DISPLAY
+else
+    unset DISPLAY WAYLAND_DISPLAY
+fi
 
 find_tool() {
     local name
@@ -100,8 +117,10 @@ fi
         LC_ALL=$locale "$wine" wineboot.exe --init >/dev/null 2>&1 9>&-
         # Wine's display-less driver: top-level windows work, and nothing
         # ever connects to an X server.
-        LC_ALL=$locale "$wine" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
-            >/dev/null 2>&1 9>&-
+        if [[ $display == null ]]; then
+            LC_ALL=$locale "$wine" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
+                >/dev/null 2>&1 9>&-
+        fi
         "$wineserver" -w 9>&-
         touch "$WINEPREFIX.ready"
     fi
@@ -124,10 +143,11 @@ fi
 # into a file, shown once it has ended.
 output=$(mktemp "$TMPDIR/output.XXXXXX")
 trap 'rm -f "$output"' EXIT
-# Every program run here is a GoogleTest program, which prints before it
-# does anything. One that fails having printed nothing never started: Wine
-# still does that now and then, so it gets two more tries. A program that really fails prints its failures, or fails the
-# same way three times.
+# Every program run here prints, whether it passes or fails (a GoogleTest
+# program before it does anything). One that fails having printed nothing
+# never started: Wine still does that now and then, so it gets two more
+# tries. A program that really fails prints its failures, or fails the same
+# way three times.
 for attempt in 1 2 3; do
     LC_ALL=$locale "$wine" "$@" </dev/null >"$output" 2>&1
     status=$?
