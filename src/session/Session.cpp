@@ -541,6 +541,11 @@ void Session::DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome
             break;
         case DirectoryReason::Refresh:
             observer_.ClearSelectedChannel();
+            if (!outcome.fetchError.empty()) {
+                // The list shows the copy in the cache; the user asked for news.
+                observer_.SetStatus("The channel directory could not be fetched: " +
+                                    ShortenedText(outcome.fetchError, 120));
+            }
             if (!outcome.openError.empty()) {
                 observer_.ShowError(outcome.openError);
             }
