@@ -315,6 +315,12 @@ void HttpClient::Impl::CheckWatchdog(Transfer& t, SteadyClock::time_point now) {
         t.timedOut = true;
         return;
     }
+    if (t.replyBytes == 0) {
+        // Until the host starts answering only the read timeout counts: a
+        // busy host may think for a while before it sends anything.
+        t.windowStart = now;
+        return;
+    }
     if (limits.minBytesPerSecond > 0 && now - t.windowStart >= limits.rateWindow) {
         const auto elapsed =
             std::chrono::duration_cast<std::chrono::milliseconds>(now - t.windowStart);

@@ -26,8 +26,8 @@ struct HttpLimits {
     // A longer body fails, whether or not the server announced its length.
     std::int64_t maxBodyBytes = std::int64_t{256} * 1024 * 1024;
     // The slowest transfer kept going: one that moves fewer bytes than this
-    // rate over any stretch of rateWindow, counted from the request, is
-    // abandoned. The read timeout alone would let a server that sends one
+    // rate over any stretch of rateWindow, counted from the first byte of
+    // the reply, is abandoned. The read timeout alone would let a server that sends one
     // byte a second hold a download for as long as it likes.
     std::int64_t minBytesPerSecond = 1024;
     std::chrono::milliseconds rateWindow{10000};

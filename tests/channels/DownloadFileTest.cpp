@@ -9,6 +9,12 @@
 #include <thread>
 #include <vector>
 
+#ifndef _WIN32
+#include <csignal>
+
+#include <sys/resource.h>
+#endif
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -260,7 +266,7 @@ TEST_F(DownloadFileTest, FailedHeadKeepsTheCopy) {
     EXPECT_EQ(ReadFile(file), "cached");
 }
 
-TEST_F(DownloadFileTest, SilentServerTimesOutAfterThreeSecondsAndKeepsTheCopy) {
+TEST_F(DownloadFileTest, SilentServerTimesOutAfterTheReadTimeoutAndKeepsTheCopy) {
     test::GateOpener opener;
     auto gate = opener.gate;
     // Were the HEAD answered, this Last-Modified would force a GET.
@@ -270,16 +276,64 @@ TEST_F(DownloadFileTest, SilentServerTimesOutAfterThreeSecondsAndKeepsTheCopy) {
         res.set_content("server", "image/jpeg");
     });
     const fs::path file = Cached("cached", now_);
+    // The silence alone decides, not the rate floor's shorter window.
+    HttpClient client({.readTimeout = std::chrono::milliseconds(3000),
+                       .rateWindow = std::chrono::milliseconds(1000)});
 
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(Download("/photo.jpg", file));
+    EXPECT_TRUE(DownloadFile(client, server_.Url("/photo.jpg"), file, clock_));
     const auto waited = std::chrono::steady_clock::now() - start;
     gate->Open();
 
     EXPECT_GE(waited, std::chrono::milliseconds(2900));
+    EXPECT_LT(waited, std::chrono::milliseconds(9000));
     EXPECT_EQ(server_.Count("GET", "/photo.jpg"), 0);
     EXPECT_EQ(ReadFile(file), "cached");
 }
+
+TEST_F(DownloadFileTest, AHostThatThinksBeforeAnsweringIsWaitedFor) {
+    // Two seconds before the first byte: longer than the rate floor's window,
+    // shorter than the read timeout.
+    server_.Route("/photo.jpg", [](const httplib::Request&, httplib::Response& res) {
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        res.set_content("late but whole", "image/jpeg");
+    });
+    HttpClient client({.readTimeout = std::chrono::milliseconds(5000),
+                       .rateWindow = std::chrono::milliseconds(1000)});
+    const fs::path file = dir_ / "photo.jpg";
+
+    const DownloadOutcome outcome =
+        DownloadFileWithReason(client, server_.Url("/photo.jpg"), file, clock_);
+
+    EXPECT_TRUE(outcome.ok) << outcome.reason;
+    EXPECT_EQ(ReadFile(file), "late but whole");
+}
+
+#ifndef _WIN32
+TEST_F(DownloadFileTest, AFullDiskSaysWhatTheSystemSaid) {
+    // A file size limit stands in for a full disk: the write fails the same
+    // way, with the system's reason.
+    server_.Serve("/photo.jpg", std::string(200'000, 'x'));
+    const fs::path file = dir_ / "photo.jpg";
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 50'000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    const DownloadOutcome outcome =
+        DownloadFileWithReason(client_, server_.Url("/photo.jpg"), file, clock_);
+
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_THAT(outcome.reason, ::testing::StartsWith("The download could not be saved to "));
+    EXPECT_THAT(outcome.reason, ::testing::HasSubstr("File too large"));
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_THAT(Listing(dir_.path()), ::testing::IsEmpty());
+}
+#endif
 
 TEST_F(DownloadFileTest, VeryOldCopyIsFetchedAgainWhenTheServerCannotConfirmIt) {
     server_.Route("/photo.jpg", [](const httplib::Request& req, httplib::Response& res) {

@@ -339,6 +339,28 @@ TEST_F(HostileChannelTest, AnOversizedControlFileIsRefusedDuringTheTransferAndNo
     EXPECT_EQ(platform_.wallpaperCalls.size(), installs_ + 1);
 }
 
+TEST_F(HostileChannelTest, AListThatLostItsOnlyChannelToAnOversizedControlFileSaysWhy) {
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    server_.Route(kControlFile, [](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("text/xml",
+                                         [](std::size_t offset, httplib::DataSink& sink) {
+                                             if (offset >= (std::size_t{64} << 20)) {
+                                                 sink.done();
+                                                 return true;
+                                             }
+                                             const std::string chunk(65536, ' ');
+                                             return sink.write(chunk.data(), chunk.size());
+                                         });
+    });
+    session_.Start();
+    Settle();
+    ASSERT_FALSE(observer_.statuses.empty());
+    EXPECT_THAT(observer_.statuses.back(),
+                HasSubstr("No channel of the directory could be fetched (channel sea: The file "
+                          "is larger than 16 MB.)"));
+    EXPECT_FALSE(fs::exists(AppDir() / "cache/sea/Channel.xml"));
+}
+
 TEST_F(HostileChannelTest, AnOversizedDirectoryIsRefusedDuringTheTransferAndNotKept) {
     StartWithAWallpaper();
     const std::string cached = ReadFile(AppDir() / "wylo.xml");
