@@ -139,6 +139,7 @@ private:
     void SelectedChannelChanged(const SelectedChannel& channel) override;
     void ClearSelectedChannel() override;
     void SubscribedChannelChanged(const SubscribedChannel& channel) override;
+    void SubscribedRowsMeasured(const std::vector<SubscribedChannel::Row>& rows) override;
     void SubscriptionOpened(bool hasNews) override;
     void SubscriptionFailed(const std::string& message) override;
     void ShowError(const std::string& message) override;

@@ -98,6 +98,14 @@ void TFormMain::SubscribedChannelChanged(const SubscribedChannel& channel) {
     }
 }
 
+void TFormMain::SubscribedRowsMeasured(const std::vector<SubscribedChannel::Row>& rows) {
+    std::vector<std::pair<int, int>> heights;
+    for (const SubscribedChannel::Row& row : rows) {
+        heights.emplace_back(row.image, row.height);
+    }
+    tsCurrentChannel->lbImages->SetRowHeights(heights);
+}
+
 void TFormMain::SubscribedChannelMarked(int channel) {
     tsChannels->MarkSubscribedChannel(channel);
 }

@@ -38,7 +38,8 @@ ImagesList::Thumbnails ImagesList::ThumbnailsOf(Session& session) {
                 return picture ? std::optional<QImage>(ToQImage(*picture)) : std::nullopt;
             },
             [&session] { session.ReleaseThumbnails(); },
-            [&session] { return session.maxThumbWidth(); }};
+            [&session] { return session.maxThumbWidth(); },
+            [&session](int i) { session.ThumbnailWanted(i); }};
 }
 
 ImagesList::ImagesList(QWidget* parent) : QListWidget(parent) {
@@ -57,6 +58,16 @@ void ImagesList::AddRow(const QString& caption, int image, int height) {
     auto* item = new QListWidgetItem(caption, this);
     item->setData(kImageRole, image);
     item->setData(kHeightRole, height);
+}
+
+void ImagesList::SetRowHeights(const std::vector<std::pair<int, int>>& heights) {
+    for (const auto& [row, height] : heights) {
+        if (QListWidgetItem* it = item(row)) {
+            it->setData(kHeightRole, height);
+        }
+    }
+    // The rows below move: lay the list out again, once.
+    scheduleDelayedItemsLayout();
 }
 
 int ImagesList::selectedRow() const {
@@ -145,9 +156,14 @@ void ImagesListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     if (!list_->thumbnails_.path || !list_->thumbnails_.picture) {
         return;
     }
-    const std::filesystem::path thumbnail = list_->thumbnails_.path(index.data(kImageRole).toInt());
+    const int image = index.data(kImageRole).toInt();
+    const std::filesystem::path thumbnail = list_->thumbnails_.path(image);
     std::error_code ec;
     if (thumbnail.empty() || !std::filesystem::exists(thumbnail, ec)) {
+        // Fetched beside the window; the row is painted when it has come.
+        if (thumbnail.empty() && list_->thumbnails_.wanted) {
+            list_->thumbnails_.wanted(image);
+        }
         return;
     }
     const std::optional<QImage> picture = list_->ThumbnailPicture(thumbnail);

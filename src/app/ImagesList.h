@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QFontMetrics;
 
@@ -31,6 +33,8 @@ public:
         std::function<std::optional<QImage>(const std::filesystem::path& thumbnail)> picture;
         std::function<void()> release;
         std::function<int()> maxWidth;
+        // A row without its thumbnail is about to be painted.
+        std::function<void(int image)> wanted;
     };
 
     // The thumbnails of the session's subscribed channel.
@@ -42,6 +46,8 @@ public:
 
     // Adds a row for image index, height pixels tall.
     void AddRow(const QString& caption, int image, int height);
+    // Rows whose thumbnails arrived: each (row, height) takes its height.
+    void SetRowHeights(const std::vector<std::pair<int, int>>& heights);
 
     int maxThumbWidth() const { return thumbnails_.maxWidth ? thumbnails_.maxWidth() : 0; }
 

@@ -36,8 +36,10 @@ constexpr int kDefaultRowHeight = 16;
 
 // Thumbnails fetched or confirmed when a channel's pages are filled, around
 // the row the list opens on; a channel of many thousands of images shows the
-// others only as far as the cache holds them.
+// others as far as the cache holds them, and fetches theirs when their rows
+// come into view, this many at a time.
 constexpr int kThumbnailsFetched = 300;
+constexpr int kThumbnailsAhead = 60;
 
 // How long a close waits for the job that runs once it was cancelled; a job
 // that takes longer (a system call that cannot be interrupted) is left behind.
@@ -719,6 +721,10 @@ void Session::ShowPages(const ChannelPages& pages) {
     }
     listedChannelId_ = pages.channelId;
     listedRows_ = pages.rows;
+    thumbnailAsked_.assign(listedRows_.size(), false);
+    for (std::size_t i = 0; i < listedRows_.size(); ++i) {
+        thumbnailAsked_[i] = !listedRows_[i].thumbnail.empty();
+    }
     maxThumbWidth_ = std::max(maxThumbWidth_, pages.widestThumbnail);
     observer_.SubscribedChannelChanged(pages.shown);
     // The refilled list marks the desktop's images again.
@@ -756,6 +762,67 @@ std::filesystem::path Session::ThumbnailPath(int image) const {
         return {};
     }
     return listedRows_[static_cast<std::size_t>(image)].thumbnail;
+}
+
+void Session::ThumbnailWanted(int image) {
+    if (image < 0 || static_cast<std::size_t>(image) >= thumbnailAsked_.size() ||
+        thumbnailAsked_[static_cast<std::size_t>(image)] || closing_) {
+        return;
+    }
+    thumbnailsWanted_ = image;
+    if (!Pending(Kind::Thumbnails)) {
+        Enqueue(ThumbnailsRequest());
+    }
+}
+
+Session::Request Session::ThumbnailsRequest() {
+    return {
+        Kind::Thumbnails, [this]() -> Job {
+            const int first = thumbnailsWanted_;
+            thumbnailsWanted_ = -1;
+            if (first < 0 || openChannel_ < 0 ||
+                static_cast<std::size_t>(first) >= thumbnailAsked_.size()) {
+                return {};
+            }
+            const int last =
+                std::min(first + kThumbnailsAhead, static_cast<int>(thumbnailAsked_.size()));
+            for (int i = first; i < last; ++i) {
+                thumbnailAsked_[static_cast<std::size_t>(i)] = true;
+            }
+            return [this, channel = openChannel_, channelId = listedChannelId_, first,
+                    last](Backstage& b) -> Finisher {
+                if (!b.LoadSubscribed(channel, channelId)) {
+                    return {};
+                }
+                const std::vector<std::filesystem::path> paths =
+                    b.channels.FetchThumbnails(first, last);
+                std::vector<std::pair<int, std::filesystem::path>> found;
+                std::vector<SubscribedChannel::Row> rows;
+                int widest = 0;
+                for (int i = first; i < last && static_cast<std::size_t>(i) < paths.size(); ++i) {
+                    const std::filesystem::path& path = paths[static_cast<std::size_t>(i)];
+                    if (path.empty()) {
+                        continue;
+                    }
+                    const Size size = MeasureThumbnail(path);
+                    widest = std::max(widest, size.width);
+                    found.emplace_back(i, path);
+                    rows.push_back({{}, i, size.height + 4});
+                }
+                return [this, channelId, found = std::move(found), rows = std::move(rows), widest] {
+                    if (channelId != listedChannelId_ || rows.empty()) {
+                        return;  // the list was filled with another channel since
+                    }
+                    for (const auto& [row, path] : found) {
+                        if (static_cast<std::size_t>(row) < listedRows_.size()) {
+                            listedRows_[static_cast<std::size_t>(row)].thumbnail = path;
+                        }
+                    }
+                    maxThumbWidth_ = std::max(maxThumbWidth_, widest);
+                    observer_.SubscribedRowsMeasured(rows);
+                };
+            };
+        }};
 }
 
 std::optional<ThumbnailPicture> Session::ThumbnailBitmap(const std::filesystem::path& thumbnail) {

@@ -135,6 +135,11 @@ public:
     // The images list's pictures: where the thumbnail of image is kept (empty
     // when it has none), and the picture of a thumbnail file.
     std::filesystem::path ThumbnailPath(int image) const;
+    // The images list is about to paint image's row without a thumbnail:
+    // the thumbnails of that row and of a bounded number after it are
+    // fetched beside the window, once, and SubscribedRowsMeasured tells the
+    // rows that got one.
+    void ThumbnailWanted(int image);
     std::optional<ThumbnailPicture> ThumbnailBitmap(const std::filesystem::path& thumbnail);
     void ReleaseThumbnails() { thumbnails_.Release(); }
 
@@ -149,7 +154,7 @@ private:
     using Finisher = std::function<void()>;
     // A job: runs beside the window on the backstage and returns its finisher.
     using Job = std::function<Finisher(Backstage&)>;
-    enum class Kind { Directory, Select, Subscribe, Change, Pick, Step, Rows };
+    enum class Kind { Directory, Select, Subscribe, Change, Pick, Step, Rows, Thumbnails };
     // Work asked for. Its job is made when its turn comes, so it starts from
     // what the work before it left; an empty job means nothing is left to do.
     struct Request {
@@ -177,6 +182,7 @@ private:
     Request PickRequest(int row);
     Request StepRequest(int step);
     Request RowsRequest();
+    Request ThumbnailsRequest();
     // Starts the change the schedule or "Change Now" asks for, unless one
     // runs or waits.
     void StartDueChange(DateTime now);
@@ -256,6 +262,11 @@ private:
         std::filesystem::path thumbnail;
     };
     std::vector<ListedRow> listedRows_;
+    // Rows whose thumbnail was fetched, or is to be: each is asked for once
+    // per filling of the list.
+    std::vector<bool> thumbnailAsked_;
+    // The first row of the thumbnails to fetch next; -1 none.
+    int thumbnailsWanted_ = -1;
 };
 
 }  // namespace wylo

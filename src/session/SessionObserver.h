@@ -129,6 +129,9 @@ public:
 
     // The subscribed channel's pages, refilled.
     virtual void SubscribedChannelChanged(const SubscribedChannel& /*channel*/) {}
+    // Thumbnails of rows of the images list arrived: those rows (by their
+    // place in the list) take their new heights and are painted again.
+    virtual void SubscribedRowsMeasured(const std::vector<SubscribedChannel::Row>& /*rows*/) {}
     // A subscription worked: the news page, or the images page when the
     // channel has no news, comes up.
     virtual void SubscriptionOpened(bool /*hasNews*/) {}

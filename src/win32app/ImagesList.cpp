@@ -70,6 +70,14 @@ void ImagesList::AddRow(const std::string& caption, int image, int height) {
     SendMessageW(list_, LB_SETITEMHEIGHT, static_cast<WPARAM>(row), shown);
 }
 
+void ImagesList::SetRowHeight(int row, int height) {
+    if (row < 0 || row >= count()) {
+        return;
+    }
+    SendMessageW(list_, LB_SETITEMHEIGHT, static_cast<WPARAM>(row),
+                 std::clamp(Scaled(height, dpi_), 1, kMaxRowHeight));
+}
+
 int ImagesList::count() const {
     return static_cast<int>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
 }
@@ -118,8 +126,13 @@ bool ImagesList::OnDrawItem(const DRAWITEMSTRUCT& item) {
     const int image = static_cast<int>(item.itemData);
     const std::filesystem::path thumbnail = session_.ThumbnailPath(image);
     std::error_code ec;
-    // Without its thumbnail a row is not painted at all.
-    if (thumbnail.empty() || !std::filesystem::exists(thumbnail, ec)) {
+    // Without its thumbnail a row is not painted at all; it is fetched beside
+    // the window and the row painted when it has come.
+    if (thumbnail.empty()) {
+        session_.ThumbnailWanted(image);
+        return true;
+    }
+    if (!std::filesystem::exists(thumbnail, ec)) {
         return true;
     }
     const std::optional<ThumbnailPicture> picture = session_.ThumbnailBitmap(thumbnail);

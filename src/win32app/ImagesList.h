@@ -27,6 +27,8 @@ public:
     void Clear();
     // A row with its caption, image index and height at 100 %.
     void AddRow(const std::string& caption, int image, int height);
+    // A row whose thumbnail arrived takes its height (at 100 %).
+    void SetRowHeight(int row, int height);
     int count() const;
     // -1 when no row is selected.
     int selectedRow() const;

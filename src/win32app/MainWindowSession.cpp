@@ -147,6 +147,14 @@ void MainWindow::ClearSelectedChannel() {
     ShowWindow(tsChannels->iPreview->hwnd(), SW_HIDE);
 }
 
+void MainWindow::SubscribedRowsMeasured(const std::vector<SubscribedChannel::Row>& rows) {
+    ImagesList& list = *tsCurrentChannel->lbImages;
+    for (const SubscribedChannel::Row& row : rows) {
+        list.SetRowHeight(row.image, row.height);
+    }
+    InvalidateRect(list.hwnd(), nullptr, TRUE);
+}
+
 void MainWindow::SubscribedChannelMarked(int channel) {
     tsChannels->MarkSubscribedChannel(channel);
 }

@@ -433,12 +433,22 @@ TEST_F(HostileChannelTest, AChannelOfManyImagesOpensWithABoundedNumberOfThumbnai
                                         server_.Url("/c/big/Channel.xml") +
                                         "</url></channel></PROVIDERS></wylo>");
     std::atomic<int> thumbnails{0};
+    Bitmap thumb(40, 30);
+    thumb.Fill(MakeColour(90, 120, 150));
+    const std::string picture = test::EncodeJpeg(thumb);
     for (int k = 0; k < kImages; ++k) {
-        server_.Route("/c/big/thumbs/t" + std::to_string(k) + ".jpg",
-                      [&thumbnails](const httplib::Request&, httplib::Response& res) {
-                          ++thumbnails;
-                          res.status = 404;
-                      });
+        // Far down the list the thumbnails are real pictures.
+        const bool real = k >= 4000;
+        server_.Route(
+            "/c/big/thumbs/t" + std::to_string(k) + ".jpg",
+            [&thumbnails, real, picture](const httplib::Request&, httplib::Response& res) {
+                ++thumbnails;
+                if (real) {
+                    res.set_content(picture, "image/jpeg");
+                } else {
+                    res.status = 404;
+                }
+            });
     }
     session_.Start();
     Settle();
@@ -448,6 +458,21 @@ TEST_F(HostileChannelTest, AChannelOfManyImagesOpensWithABoundedNumberOfThumbnai
     EXPECT_EQ(observer_.subscribed.rows.size(), static_cast<std::size_t>(kImages));
     EXPECT_GT(thumbnails.load(), 0);
     EXPECT_LE(thumbnails.load(), 400);
+
+    // Scrolled far down: the rows painted there fetch theirs and a bounded
+    // number after them, once.
+    const int before = thumbnails.load();
+    session_.ThumbnailWanted(4100);
+    session_.ThumbnailWanted(4101);
+    Settle();
+    session_.ThumbnailWanted(4100);
+    Settle();
+    EXPECT_GT(thumbnails.load(), before);
+    EXPECT_LE(thumbnails.load() - before, 100);
+    ASSERT_FALSE(observer_.measured.empty());
+    EXPECT_EQ(observer_.measured.front().image, 4100);
+    EXPECT_EQ(observer_.measured.front().height, 34);
+    EXPECT_FALSE(session_.ThumbnailPath(4100).empty());
 }
 
 }  // namespace

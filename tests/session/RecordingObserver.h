@@ -25,6 +25,9 @@ public:
     void SubscribedChannelChanged(const SubscribedChannel& channel) override {
         subscribed = channel;
     }
+    void SubscribedRowsMeasured(const std::vector<SubscribedChannel::Row>& rows) override {
+        measured.insert(measured.end(), rows.begin(), rows.end());
+    }
     void SubscriptionOpened(bool hasNews) override { opened.push_back(hasNews); }
     void SubscriptionFailed(const std::string& message) override { failures.push_back(message); }
     void ShowError(const std::string& message) override { errors.push_back(message); }
@@ -40,6 +43,7 @@ public:
     std::vector<ChannelSession::ChannelListEntry> channelList;
     SelectedChannel selected;
     SubscribedChannel subscribed;
+    std::vector<SubscribedChannel::Row> measured;
     PostedWork posted;
     int settingsLoads = 0;
     bool schedulerRunning = false;

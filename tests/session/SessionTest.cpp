@@ -16,8 +16,8 @@
 #include "channels/DownloadGate.h"
 #include "platform/AppFolder.h"
 #include "platform/fake/FakePlatform.h"
-#include "session/Session.h"
 #include "session/RecordingObserver.h"
+#include "session/Session.h"
 #include "support/JpegWriter.h"
 #include "support/PostedWork.h"
 #include "support/PublishedChannels.h"
@@ -28,8 +28,8 @@ namespace wylo {
 namespace {
 
 using test::ChannelSpec;
-using test::RecordingObserver;
 using test::ReadFile;
+using test::RecordingObserver;
 using test::TempDir;
 using test::TestHttpServer;
 using test::WriteFile;
