@@ -337,10 +337,19 @@ void MainWindow::SetActivePage(Page page) {
     }
     const Page previous = active_;
     active_ = page;
+    // The others go first, so that none uncovers the page once painted.
     for (int i = 0; i < 5; ++i) {
-        if (Panel* panel = PagePanel(static_cast<Page>(i))) {
-            ShowWindow(panel->hwnd(), i == Index(page) ? SW_SHOW : SW_HIDE);
+        Panel* panel = PagePanel(static_cast<Page>(i));
+        if (panel != nullptr && i != Index(page)) {
+            ShowWindow(panel->hwnd(), SW_HIDE);
         }
+    }
+    // The page is painted now, in one pass over its controls rather than a
+    // paint of each.
+    if (Panel* panel = PagePanel(page); panel != nullptr && !IsWindowVisible(panel->hwnd())) {
+        panel->PaintNextAtOnce();
+        ShowWindow(panel->hwnd(), SW_SHOW);
+        UpdateWindow(panel->hwnd());
     }
     const int count = TabCount();
     for (int position = 0; position < count; ++position) {
