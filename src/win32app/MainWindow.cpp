@@ -344,12 +344,16 @@ void MainWindow::SetActivePage(Page page) {
             ShowWindow(panel->hwnd(), SW_HIDE);
         }
     }
-    // The page is painted now, in one pass over its controls rather than a
-    // paint of each.
-    if (Panel* panel = PagePanel(page); panel != nullptr && !IsWindowVisible(panel->hwnd())) {
-        panel->PaintNextAtOnce();
-        ShowWindow(panel->hwnd(), SW_SHOW);
-        UpdateWindow(panel->hwnd());
+    // A page of many controls is painted now, in one pass over them rather
+    // than a paint of each; the others gain nothing from it.
+    Panel* shown = PagePanel(page);
+    const bool manyControls = page == Page::Settings || page == Page::Channels;
+    if (shown != nullptr && manyControls && !IsWindowVisible(shown->hwnd())) {
+        shown->PaintNextAtOnce();
+        ShowWindow(shown->hwnd(), SW_SHOW);
+        UpdateWindow(shown->hwnd());
+    } else if (shown != nullptr) {
+        ShowWindow(shown->hwnd(), SW_SHOW);
     }
     const int count = TabCount();
     for (int position = 0; position < count; ++position) {
