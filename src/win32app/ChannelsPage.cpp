@@ -24,11 +24,20 @@ void PreviewImage::SetPicture(PreviewPicture picture) {
 }
 
 LRESULT PreviewImage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PRINTCLIENT) {
+        Paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    }
     if (message != WM_PAINT) {
         return Default(message, wParam, lParam);
     }
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd(), &ps);
+    Paint(BeginPaint(hwnd(), &ps));
+    EndPaint(hwnd(), &ps);
+    return 0;
+}
+
+void PreviewImage::Paint(HDC dc) {
     RECT area;
     GetClientRect(hwnd(), &area);
     FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
@@ -52,8 +61,6 @@ LRESULT PreviewImage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             DeleteDC(source);
         }
     }
-    EndPaint(hwnd(), &ps);
-    return 0;
 }
 
 WelcomePage::WelcomePage(HWND parent, int id, WebBrowserHost::OpenExternally open) {

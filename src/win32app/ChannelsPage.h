@@ -16,11 +16,13 @@ public:
     PreviewImage(HWND parent, int id);
     void SetPicture(PreviewPicture picture);
     bool hasPicture() const { return picture_.width > 0; }
+    bool PrintsItself() const override { return true; }
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void Paint(HDC dc);
     PreviewPicture picture_;
 };
 

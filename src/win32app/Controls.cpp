@@ -100,24 +100,30 @@ void ColourPanel::SetColour(Colour colour) {
     }
 }
 
+void ColourPanel::Paint(HDC dc) {
+    RECT r;
+    GetClientRect(hwnd(), &r);
+    DrawEdge(dc, &r, BDR_RAISEDOUTER, BF_RECT | BF_ADJUST);
+    HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour_));
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+    if (GetFocus() == hwnd()) {
+        InflateRect(&r, -2, -2);
+        DrawFocusRect(dc, &r);
+    }
+}
+
 LRESULT ColourPanel::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
             PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd(), &ps);
-            RECT r;
-            GetClientRect(hwnd(), &r);
-            DrawEdge(dc, &r, BDR_RAISEDOUTER, BF_RECT | BF_ADJUST);
-            HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour_));
-            FillRect(dc, &r, brush);
-            DeleteObject(brush);
-            if (GetFocus() == hwnd()) {
-                InflateRect(&r, -2, -2);
-                DrawFocusRect(dc, &r);
-            }
+            Paint(BeginPaint(hwnd(), &ps));
             EndPaint(hwnd(), &ps);
             return 0;
         }
+        case WM_PRINTCLIENT:
+            Paint(reinterpret_cast<HDC>(wParam));
+            return 0;
         case WM_ERASEBKGND:
             return 1;
         case WM_SETFOCUS:

@@ -69,11 +69,13 @@ public:
     void SetColour(Colour colour);
     std::function<void()> onDoubleClick;
     std::function<void()> onColourChanged;
+    bool PrintsItself() const override { return true; }
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void Paint(HDC dc);
     Colour colour_ = kBlack;
 };
 
@@ -142,26 +144,36 @@ public:
         CreatePanel(parent, id);
         MakeContainer(hwnd());
     }
+    bool PrintsItself() const override { return true; }
 };
 
 // A panel with a lowered inner bevel: the monitor map's host.
 class BevelPanel : public Panel {
 public:
     BevelPanel(HWND parent, int id) { CreatePanel(parent, id, WS_VISIBLE); }
+    bool PrintsItself() const override { return true; }
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_PAINT) {
             PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd(), &ps);
-            RECT r;
-            GetClientRect(hwnd(), &r);
-            FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-            DrawEdge(dc, &r, BDR_SUNKENINNER, BF_RECT);
+            Paint(BeginPaint(hwnd(), &ps));
             EndPaint(hwnd(), &ps);
             return 0;
         }
+        if (message == WM_PRINTCLIENT) {
+            Paint(reinterpret_cast<HDC>(wParam));
+            return 0;
+        }
         return Default(message, wParam, lParam);
+    }
+
+private:
+    void Paint(HDC dc) {
+        RECT r;
+        GetClientRect(hwnd(), &r);
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+        DrawEdge(dc, &r, BDR_SUNKENINNER, BF_RECT);
     }
 };
 

@@ -337,10 +337,23 @@ void MainWindow::SetActivePage(Page page) {
     }
     const Page previous = active_;
     active_ = page;
+    // The others go first, so that none uncovers the page once painted.
     for (int i = 0; i < 5; ++i) {
-        if (Panel* panel = PagePanel(static_cast<Page>(i))) {
-            ShowWindow(panel->hwnd(), i == Index(page) ? SW_SHOW : SW_HIDE);
+        Panel* panel = PagePanel(static_cast<Page>(i));
+        if (panel != nullptr && i != Index(page)) {
+            ShowWindow(panel->hwnd(), SW_HIDE);
         }
+    }
+    // A page of many controls is painted now, in one pass over them rather
+    // than a paint of each; the others gain nothing from it.
+    Panel* shown = PagePanel(page);
+    const bool manyControls = page == Page::Settings || page == Page::Channels;
+    if (shown != nullptr && manyControls && !IsWindowVisible(shown->hwnd())) {
+        shown->PaintNextAtOnce();
+        ShowWindow(shown->hwnd(), SW_SHOW);
+        UpdateWindow(shown->hwnd());
+    } else if (shown != nullptr) {
+        ShowWindow(shown->hwnd(), SW_SHOW);
     }
     const int count = TabCount();
     for (int position = 0; position < count; ++position) {

@@ -16,6 +16,7 @@ public:
     const MonitorMapLayout& layout() const { return layout_; }
     // A monitor panel's rectangle in the map's own pixels.
     RECT MonitorRect(std::size_t i) const;
+    bool PrintsItself() const override { return true; }
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;

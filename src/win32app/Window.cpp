@@ -12,8 +12,28 @@ namespace {
 constexpr wchar_t kPanelClass[] = L"WyloPanel";
 constexpr UINT_PTR kContainerSubclass = 0x57594C4F;
 
+// The window PaintAtOnce draws now, and the device context it draws into,
+// which holds what lies beneath that window already.
+struct Printing {
+    HWND window = nullptr;
+    HDC dc = nullptr;
+};
+thread_local Printing printing;
+
+// A themed control asks its container to draw its background into the
+// device context it paints in; while PaintAtOnce draws, that background is
+// there already, and drawing the container again for each of its controls
+// would cost more than the controls themselves.
+bool DrawnBeneath(HWND window, UINT message, WPARAM wParam) {
+    return (message == WM_ERASEBKGND || message == WM_PRINTCLIENT) && printing.dc != nullptr &&
+           reinterpret_cast<HDC>(wParam) == printing.dc && window != printing.window;
+}
+
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                DWORD_PTR) {
+    if (DrawnBeneath(window, message, wParam)) {
+        return message == WM_ERASEBKGND ? 1 : 0;
+    }
     switch (message) {
         case WM_COMMAND:
         case WM_NOTIFY:
@@ -36,7 +56,133 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
 }
 
+// Whether a window draws all of itself on WM_PRINTCLIENT, as it would on
+// WM_PAINT. A window with a frame is left to paint itself, frame and all, and
+// so are a number box's arrows, which draw over its frame.
+bool Printable(HWND window) {
+    RECT client;
+    RECT frame;
+    GetClientRect(window, &client);
+    GetWindowRect(window, &frame);
+    if (client.right != frame.right - frame.left || client.bottom != frame.bottom - frame.top) {
+        return false;
+    }
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (lstrcmpiW(name, kPanelClass) == 0) {
+        const auto* panel =
+            reinterpret_cast<const Panel*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        return panel != nullptr && panel->PrintsItself();
+    }
+    for (const wchar_t* standard : {L"Button", L"Static", L"ComboBox", WC_TABCONTROLW}) {
+        if (lstrcmpiW(name, standard) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// One pass of PrintTree: the picture of the root's client area and a scratch
+// bitmap as large, both memory device contexts.
+struct Printer {
+    HWND root;
+    HDC picture;
+    HDC scratch;
+    // Visible windows left to paint themselves.
+    std::vector<HWND> own;
+
+    // Draws window, whose rectangle in the root is at, over what lies
+    // beneath it in the picture, within bounds (its ancestors' client
+    // areas), then its children.
+    void Print(HWND window, const RECT& at, const RECT& bounds) {
+        RECT shown;
+        if (!IntersectRect(&shown, &at, &bounds)) {
+            return;
+        }
+        const int width = at.right - at.left;
+        const int height = at.bottom - at.top;
+        // Each window draws at its own origin: controls take their device
+        // context's origin as their client area's.
+        BitBlt(scratch, 0, 0, width, height, picture, at.left, at.top, SRCCOPY);
+        const Printing outer = printing;
+        printing = {window, scratch};
+        const int saved = SaveDC(scratch);
+        IntersectClipRect(scratch, 0, 0, width, height);
+        SendMessageW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(scratch), 0);
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(scratch), PRF_CLIENT);
+        RestoreDC(scratch, saved);
+        printing = outer;
+        BitBlt(picture, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top,
+               scratch, shown.left - at.left, shown.top - at.top, SRCCOPY);
+        HWND first = GetWindow(window, GW_CHILD);
+        for (HWND child = first != nullptr ? GetWindow(first, GW_HWNDLAST) : nullptr;
+             child != nullptr; child = GetWindow(child, GW_HWNDPREV)) {
+            if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) == 0) {
+                continue;
+            }
+            if (!Printable(child)) {
+                own.push_back(child);
+                continue;
+            }
+            RECT place;
+            GetWindowRect(child, &place);
+            MapWindowPoints(HWND_DESKTOP, root, reinterpret_cast<POINT*>(&place), 2);
+            Print(child, place, shown);
+        }
+    }
+};
+
 }  // namespace
+
+std::vector<HWND> PrintTree(HWND root, HDC dc) {
+    RECT area;
+    GetClientRect(root, &area);
+    if (area.right <= 0 || area.bottom <= 0) {
+        return {};
+    }
+    Printer printer{root, dc, CreateCompatibleDC(dc), {}};
+    HBITMAP scratch = CreateCompatibleBitmap(dc, area.right, area.bottom);
+    HGDIOBJ oldScratch = SelectObject(printer.scratch, scratch);
+    printer.Print(root, area, area);
+    SelectObject(printer.scratch, oldScratch);
+    DeleteObject(scratch);
+    DeleteDC(printer.scratch);
+    return printer.own;
+}
+
+void PaintAtOnce(HWND window) {
+    PAINTSTRUCT ps;
+    HDC paintDc = BeginPaint(window, &ps);
+    RECT area;
+    GetClientRect(window, &area);
+    std::vector<HWND> own;
+    if (area.right > 0 && area.bottom > 0) {
+        HDC picture = CreateCompatibleDC(paintDc);
+        HBITMAP bits = CreateCompatibleBitmap(paintDc, area.right, area.bottom);
+        HGDIOBJ oldBits = SelectObject(picture, bits);
+        own = PrintTree(window, picture);
+        // Over the children too, but not over those that paint themselves.
+        HDC screen = GetDCEx(window, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+        for (HWND w : own) {
+            RECT r;
+            GetWindowRect(w, &r);
+            MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
+            ExcludeClipRect(screen, r.left, r.top, r.right, r.bottom);
+        }
+        BitBlt(screen, 0, 0, area.right, area.bottom, picture, 0, 0, SRCCOPY);
+        ReleaseDC(window, screen);
+        SelectObject(picture, oldBits);
+        DeleteObject(bits);
+        DeleteDC(picture);
+    }
+    // What was drawn needs no paint of its own; the rest paints itself.
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_VALIDATE | RDW_NOERASE | RDW_NOFRAME | RDW_ALLCHILDREN);
+    for (HWND w : own) {
+        RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+    EndPaint(window, &ps);
+}
 
 std::wstring Wide(std::string_view text) {
     return WideFromUtf8(text).value_or(std::wstring());
@@ -164,6 +310,14 @@ LRESULT CALLBACK Panel::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     auto* self = reinterpret_cast<Panel*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (DrawnBeneath(window, message, wParam)) {
+        return message == WM_ERASEBKGND ? 1 : 0;
+    }
+    if (message == WM_PAINT && self->paintAtOnce_) {
+        self->paintAtOnce_ = false;
+        PaintAtOnce(window);
+        return 0;
     }
     if (message == WM_NCDESTROY) {
         self->hwnd_ = nullptr;
