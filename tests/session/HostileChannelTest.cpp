@@ -48,6 +48,25 @@ HttpLimits ShortLimits() {
     return limits;
 }
 
+// A reply of 64 MB of XML sent without a length, so only the bytes can tell
+// it is too large; sent, when given, counts what left the host.
+void SendEndlessDocument(httplib::Response& res,
+                         std::shared_ptr<std::atomic<std::size_t>> sent = nullptr) {
+    res.set_chunked_content_provider(
+        "text/xml", [sent](std::size_t offset, httplib::DataSink& sink) {
+            if (offset >= (std::size_t{64} << 20)) {
+                sink.done();
+                return true;
+            }
+            const std::string chunk =
+                offset == 0 ? "<provider>" + std::string(65526, ' ') : std::string(65536, ' ');
+            if (sent) {
+                *sent += chunk.size();
+            }
+            return sink.write(chunk.data(), chunk.size());
+        });
+}
+
 // A time the cached copies are older than, so a changed file is fetched.
 std::time_t Later() {
     return std::time(nullptr) + 3600;
@@ -316,17 +335,7 @@ TEST_F(HostileChannelTest, AnOversizedControlFileIsRefusedDuringTheTransferAndNo
             return;
         }
         // No length announced: only the bytes themselves can tell.
-        res.set_chunked_content_provider(
-            "text/xml", [sent](std::size_t offset, httplib::DataSink& sink) {
-                if (offset >= (std::size_t{64} << 20)) {
-                    sink.done();
-                    return true;
-                }
-                const std::string chunk =
-                    offset == 0 ? "<provider>" + std::string(65526, ' ') : std::string(65536, ' ');
-                *sent += chunk.size();
-                return sink.write(chunk.data(), chunk.size());
-            });
+        SendEndlessDocument(res, sent);
     });
     // The copy in the cache serves; the change goes on with it.
     clock_.Advance(60.0 / kSecondsPerDay);
@@ -342,15 +351,7 @@ TEST_F(HostileChannelTest, AnOversizedControlFileIsRefusedDuringTheTransferAndNo
 TEST_F(HostileChannelTest, AListThatLostItsOnlyChannelToAnOversizedControlFileSaysWhy) {
     test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
     server_.Route(kControlFile, [](const httplib::Request&, httplib::Response& res) {
-        res.set_chunked_content_provider("text/xml",
-                                         [](std::size_t offset, httplib::DataSink& sink) {
-                                             if (offset >= (std::size_t{64} << 20)) {
-                                                 sink.done();
-                                                 return true;
-                                             }
-                                             const std::string chunk(65536, ' ');
-                                             return sink.write(chunk.data(), chunk.size());
-                                         });
+        SendEndlessDocument(res);
     });
     session_.Start();
     Settle();
@@ -369,15 +370,7 @@ TEST_F(HostileChannelTest, AnOversizedDirectoryIsRefusedDuringTheTransferAndNotK
         if (req.method == "HEAD") {
             return;
         }
-        res.set_chunked_content_provider("text/xml",
-                                         [](std::size_t offset, httplib::DataSink& sink) {
-                                             if (offset >= (std::size_t{64} << 20)) {
-                                                 sink.done();
-                                                 return true;
-                                             }
-                                             const std::string chunk(65536, ' ');
-                                             return sink.write(chunk.data(), chunk.size());
-                                         });
+        SendEndlessDocument(res);
     });
     session_.RefreshChannelList();
     Settle();
