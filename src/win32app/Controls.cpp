@@ -208,7 +208,15 @@ bool SpinEdit::OnNotify(const NMHDR& header, LRESULT& result) {
     return true;
 }
 
+namespace {
+
+// Every Hints of this thread, for RelayToHints.
+thread_local std::vector<Hints*> liveHints;
+
+}  // namespace
+
 Hints::Hints(HWND owner) {
+    liveHints.push_back(this);
     tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
                            nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -218,14 +226,32 @@ Hints::Hints(HWND owner) {
 }
 
 Hints::~Hints() {
+    std::erase(liveHints, this);
     DestroyWindow(tip_);
+}
+
+bool Hints::Covers(HWND window) const {
+    return std::any_of(hints_.begin(), hints_.end(),
+                       [window](const auto& hint) { return hint.first == window; }) ||
+           std::find(areaWindows_.begin(), areaWindows_.end(), window) != areaWindows_.end();
+}
+
+void RelayToHints(const MSG& message) {
+    if (message.message < WM_MOUSEFIRST || message.message > WM_MOUSELAST) {
+        return;
+    }
+    for (const Hints* hints : liveHints) {
+        if (hints->Covers(message.hwnd)) {
+            SendMessageW(hints->window(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+        }
+    }
 }
 
 void Hints::Add(HWND control, const std::wstring& text) {
     hints_.emplace_back(control, text);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.uFlags = TTF_IDISHWND;
     tool.hwnd = GetParent(control);
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = const_cast<wchar_t*>(hints_.back().second.c_str());
@@ -252,9 +278,11 @@ void Hints::Set(HWND control, const std::wstring& text) {
 }
 
 void Hints::AddArea(HWND window, UINT id, const RECT& area, const std::wstring& text) {
+    if (std::find(areaWindows_.begin(), areaWindows_.end(), window) == areaWindows_.end()) {
+        areaWindows_.push_back(window);
+    }
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = window;
     tool.uId = id;
     tool.rect = area;

@@ -110,7 +110,10 @@ private:
     int max_ = 9999;
 };
 
-// Hints that show when the pointer rests on a control.
+// Hints that show when the pointer rests on a control. The pointer's
+// messages reach them through RelayToHints from the message loop, not by
+// subclassing each control: under Wine a subclassed control costs calls to
+// its server at every message it gets, painting included.
 class Hints {
 public:
     explicit Hints(HWND owner);
@@ -126,11 +129,18 @@ public:
     // The hint given for control; empty when none.
     std::wstring HintOf(HWND control) const;
     HWND window() const { return tip_; }
+    // Whether window is a control or area window with a hint here.
+    bool Covers(HWND window) const;
 
 private:
     HWND tip_;
     std::vector<std::pair<HWND, std::wstring>> hints_;
+    std::vector<HWND> areaWindows_;
 };
+
+// Hands a mouse message on to the hints of the window it is for; the message
+// loop calls this for every message it takes.
+void RelayToHints(const MSG& message);
 
 }  // namespace wylo::win
 

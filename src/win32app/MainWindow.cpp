@@ -345,12 +345,15 @@ void MainWindow::SetActivePage(Page page) {
         }
     }
     // A page of many controls is painted now, in one pass over them rather
-    // than a paint of each; the others gain nothing from it.
+    // than an erase and a paint of each; the others gain nothing from it.
     Panel* shown = PagePanel(page);
     const bool manyControls = page == Page::Settings || page == Page::Channels;
     if (shown != nullptr && manyControls && !IsWindowVisible(shown->hwnd())) {
-        shown->PaintNextAtOnce();
-        ShowWindow(shown->hwnd(), SW_SHOW);
+        // Shown without erasing it and each of its controls first.
+        SetWindowPos(shown->hwnd(), nullptr, 0, 0, 0, 0,
+                     SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                         SWP_DEFERERASE);
+        PaintAtOnce(shown->hwnd());
         UpdateWindow(shown->hwnd());
     } else if (shown != nullptr) {
         ShowWindow(shown->hwnd(), SW_SHOW);
@@ -409,6 +412,7 @@ bool MainWindow::PreTranslateMessage(MSG& message) {
     if (hwnd_ == nullptr) {
         return false;
     }
+    RelayToHints(message);
     if (accelerators_ != nullptr && TranslateAcceleratorW(hwnd_, accelerators_, &message)) {
         return true;
     }

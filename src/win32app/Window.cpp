@@ -1,5 +1,6 @@
 #include "win32app/Window.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include <commctrl.h>
@@ -10,7 +11,12 @@ namespace wylo::win {
 namespace {
 
 constexpr wchar_t kPanelClass[] = L"WyloPanel";
-constexpr UINT_PTR kContainerSubclass = 0x57594C4F;
+
+// Each container's own window procedure. Kept here rather than through
+// comctl32's SetWindowSubclass, which looks its chain up in a window property
+// at every message, and under Wine every such look is a call to its server:
+// a page switch sent hundreds of them.
+thread_local std::unordered_map<HWND, WNDPROC> containerProcs;
 
 // The window PaintAtOnce draws now, and the device context it draws into,
 // which holds what lies beneath that window already.
@@ -29,8 +35,17 @@ bool DrawnBeneath(HWND window, UINT message, WPARAM wParam) {
            reinterpret_cast<HDC>(wParam) == printing.dc && window != printing.window;
 }
 
-LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                               DWORD_PTR) {
+LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto own = containerProcs.find(window);
+    if (own == containerProcs.end()) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    const WNDPROC original = own->second;
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        containerProcs.erase(own);
+        return CallWindowProcW(original, window, message, wParam, lParam);
+    }
     if (DrawnBeneath(window, message, wParam)) {
         return message == WM_ERASEBKGND ? 1 : 0;
     }
@@ -52,7 +67,7 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 1;
         }
         default:
-            return DefSubclassProc(window, message, wParam, lParam);
+            return CallWindowProcW(original, window, message, wParam, lParam);
     }
 }
 
@@ -151,37 +166,35 @@ std::vector<HWND> PrintTree(HWND root, HDC dc) {
 }
 
 void PaintAtOnce(HWND window) {
-    PAINTSTRUCT ps;
-    HDC paintDc = BeginPaint(window, &ps);
     RECT area;
     GetClientRect(window, &area);
-    std::vector<HWND> own;
-    if (area.right > 0 && area.bottom > 0) {
-        HDC picture = CreateCompatibleDC(paintDc);
-        HBITMAP bits = CreateCompatibleBitmap(paintDc, area.right, area.bottom);
-        HGDIOBJ oldBits = SelectObject(picture, bits);
-        own = PrintTree(window, picture);
-        // Over the children too, but not over those that paint themselves.
-        HDC screen = GetDCEx(window, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
-        for (HWND w : own) {
-            RECT r;
-            GetWindowRect(w, &r);
-            MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
-            ExcludeClipRect(screen, r.left, r.top, r.right, r.bottom);
-        }
-        BitBlt(screen, 0, 0, area.right, area.bottom, picture, 0, 0, SRCCOPY);
-        ReleaseDC(window, screen);
-        SelectObject(picture, oldBits);
-        DeleteObject(bits);
-        DeleteDC(picture);
+    if (!IsWindowVisible(window) || area.right <= 0 || area.bottom <= 0) {
+        return;
     }
-    // What was drawn needs no paint of its own; the rest paints itself.
+    // Over the children too, but not over those that paint themselves.
+    HDC screen = GetDCEx(window, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+    HDC picture = CreateCompatibleDC(screen);
+    HBITMAP bits = CreateCompatibleBitmap(screen, area.right, area.bottom);
+    HGDIOBJ oldBits = SelectObject(picture, bits);
+    const std::vector<HWND> own = PrintTree(window, picture);
+    for (HWND w : own) {
+        RECT r;
+        GetWindowRect(w, &r);
+        MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
+        ExcludeClipRect(screen, r.left, r.top, r.right, r.bottom);
+    }
+    BitBlt(screen, 0, 0, area.right, area.bottom, picture, 0, 0, SRCCOPY);
+    SelectObject(picture, oldBits);
+    DeleteObject(bits);
+    DeleteDC(picture);
+    ReleaseDC(window, screen);
+    // What was drawn needs no erasing or paint of its own; the rest paints
+    // itself.
     RedrawWindow(window, nullptr, nullptr,
                  RDW_VALIDATE | RDW_NOERASE | RDW_NOFRAME | RDW_ALLCHILDREN);
     for (HWND w : own) {
         RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
-    EndPaint(window, &ps);
 }
 
 std::wstring Wide(std::string_view text) {
@@ -268,7 +281,11 @@ HWND MakeControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, D
 }
 
 void MakeContainer(HWND control) {
-    SetWindowSubclass(control, ContainerProc, kContainerSubclass, 0);
+    if (control == nullptr || containerProcs.contains(control)) {
+        return;
+    }
+    containerProcs[control] = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ContainerProc)));
 }
 
 Panel::~Panel() {
@@ -313,11 +330,6 @@ LRESULT CALLBACK Panel::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
     if (DrawnBeneath(window, message, wParam)) {
         return message == WM_ERASEBKGND ? 1 : 0;
-    }
-    if (message == WM_PAINT && self->paintAtOnce_) {
-        self->paintAtOnce_ = false;
-        PaintAtOnce(window);
-        return 0;
     }
     if (message == WM_NCDESTROY) {
         self->hwnd_ = nullptr;

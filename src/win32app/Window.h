@@ -66,9 +66,6 @@ public:
     Panel& operator=(const Panel&) = delete;
 
     HWND hwnd() const { return hwnd_; }
-    // The panel's next paint draws it and the windows in it at once
-    // (PaintAtOnce): for a page about to be shown.
-    void PaintNextAtOnce() { paintAtOnce_ = true; }
     // The panel draws the whole of itself into the device context that
     // WM_PRINTCLIENT gives, so its container can paint it along (PaintAtOnce).
     virtual bool PrintsItself() const { return false; }
@@ -85,17 +82,17 @@ protected:
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
-    bool paintAtOnce_ = false;
 };
 
-// Paints window, which waits for a paint, in one pass: it and every visible
+// Paints window, just shown, now and in one pass: it and every visible
 // window in it that can print itself (standard controls and panels that say
 // so, without a frame) are drawn into one bitmap, bottom of the z-order
-// first, and copied to the screen; they need no paint of their own then.
-// The others (web browsers, framed controls) keep their paint. Under Wine a
-// page of dozens of themed controls, each painted on its own (with its own
+// first, and copied to the screen; they need no paint of their own then, nor
+// the erasing of each that precedes a paint. The others (web browsers,
+// framed controls) are left waiting for their paint. Under Wine a page of
+// dozens of themed controls, each erased and painted on its own (with its own
 // calls to Wine's server, and its container drawn again beneath it), came up
-// slower than a click should. Call from the window's WM_PAINT.
+// slower than a click should. Does nothing while window is not on screen.
 void PaintAtOnce(HWND window);
 // PaintAtOnce's drawing: root and the windows in it that can print
 // themselves, into dc (a memory device context at least as large as root's

@@ -152,3 +152,63 @@ TEST(PaintAtOnce, AClickedTabLeavesNoWindowOfItsPageWaitingForAPaint) {
     // The settings still show their values.
     EXPECT_EQ(SendMessageW(w.tsSettings->cbBGOverride, BM_GETCHECK, 0, 0), BST_CHECKED);
 }
+
+namespace {
+
+// What reached a control: its own paints and erasing on the screen, and the
+// prints of the page's one pass.
+struct Reached {
+    int painted = 0;
+    int erasedOnScreen = 0;
+    int printed = 0;
+};
+
+LRESULT CALLBACK CountPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR data) {
+    auto& reached = *reinterpret_cast<Reached*>(data);
+    if (message == WM_PAINT) {
+        ++reached.painted;
+    } else if (message == WM_ERASEBKGND &&
+               GetObjectType(reinterpret_cast<HDC>(wParam)) != OBJ_MEMDC) {
+        ++reached.erasedOnScreen;
+    } else if (message == WM_PRINTCLIENT) {
+        ++reached.printed;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST(PaintAtOnce, AClickedTabsControlsAreDrawnOnceNotErasedAndPaintedEach) {
+    WindowWorld world;
+    win::MainWindow& w = world.Start();
+    ShowWindow(w.hwnd(), SW_SHOWNOACTIVATE);
+    UpdateWindow(w.hwnd());
+    win::SettingsPage& s = *w.tsSettings;
+    w.SetActivePage(Page::Welcome);
+    world.Pump();
+
+    const std::vector<HWND> watched = {s.cbRandomOrder, s.cbBGOverride, s.lScreens,
+                                       s.cbScheduleType};
+    std::vector<Reached> reached(watched.size());
+    for (std::size_t i = 0; i < watched.size(); ++i) {
+        SetWindowSubclass(watched[i], CountPaints, 1, reinterpret_cast<DWORD_PTR>(&reached[i]));
+    }
+    for (int position = 0; position < w.TabCount(); ++position) {
+        TCITEMW item{};
+        item.mask = TCIF_PARAM;
+        SendMessageW(w.PageControl1, TCM_GETITEMW, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(&item));
+        if (item.lParam == static_cast<LPARAM>(Page::Settings)) {
+            w.SelectTab(position);
+        }
+    }
+    world.Pump();
+    for (std::size_t i = 0; i < watched.size(); ++i) {
+        RemoveWindowSubclass(watched[i], CountPaints, 1);
+        SCOPED_TRACE(testing::Message() << "control " << i);
+        EXPECT_EQ(reached[i].painted, 0);
+        EXPECT_EQ(reached[i].erasedOnScreen, 0);
+        EXPECT_GE(reached[i].printed, 1);
+    }
+}

@@ -350,6 +350,35 @@ TEST(SettingsPageControls, HintsOfTheSwitchesAndColours) {
     EXPECT_EQ(s.hints->HintOf(s.pnBGColour->hwnd()).back(), L' ');
 }
 
+// The pointer's messages reach the hints from the message loop: a control
+// subclassed for its hint cost calls to Wine's server at every message it got,
+// its paint included.
+TEST(SettingsPageControls, HintsShowWithoutSubclassingTheirControls) {
+    WindowWorld world;
+    win::MainWindow& w = world.Start();
+    win::SettingsPage& s = *w.tsSettings;
+    for (HWND control : {s.cbRandomOrder, s.cbSmoothScaling, s.pnBGColour->hwnd()}) {
+        EXPECT_EQ(GetWindowLongPtrW(control, GWLP_WNDPROC),
+                  static_cast<LONG_PTR>(GetClassLongPtrW(control, GCLP_WNDPROC)));
+    }
+
+    w.SetActivePage(win::MainWindow::Page::Settings);
+    ShowWindow(w.hwnd(), SW_SHOWNOACTIVATE);
+    SetWindowPos(w.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    world.Pump();
+    SendMessageW(s.hints->window(), TTM_SETDELAYTIME, TTDT_INITIAL, 1);
+    RECT box;
+    GetClientRect(s.cbRandomOrder, &box);
+    POINT centre{box.right / 2, box.bottom / 2};
+    MSG move{s.cbRandomOrder, WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y), 0, {}};
+    ClientToScreen(s.cbRandomOrder, &centre);
+    SetCursorPos(centre.x, centre.y);
+    move.pt = centre;
+    w.PreTranslateMessage(move);
+    EXPECT_TRUE(world.PumpUntil([&] { return IsWindowVisible(s.hints->window()) != FALSE; },
+                                std::chrono::seconds(5)));
+}
+
 TEST(SettingsPagePlacement, SavedPlacementsShowOnTheirPagesAndTheUsersChoiceIsSaved) {
     WindowWorld world;
     TwoMonitors(world.platform);
