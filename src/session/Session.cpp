@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <mutex>
 #include <utility>
 
@@ -146,7 +149,27 @@ struct Session::Backstage {
     DesktopChange change;
     std::atomic<bool> cancelled{false};
     bool installed = false;
+    // The control file whose thumbnails were last fetched or confirmed.
+    std::optional<std::size_t> thumbnailsCheckedFor;
 };
+
+namespace {
+
+// The loaded control file as the cache holds it: its channel and a hash of
+// its text. Hosts that send no Last-Modified have it downloaded at every
+// change, so the file's time says nothing.
+std::optional<std::size_t> ControlFileStamp(const ChannelSession& channels) {
+    const std::string& id = channels.selectedChannelId();
+    std::ifstream file(channels.ControlFilePath(id), std::ios::binary);
+    if (id.empty() || !file) {
+        return std::nullopt;
+    }
+    std::string text = id + '\n';
+    text.append(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return std::hash<std::string>{}(text);
+}
+
+}  // namespace
 
 // The subscribed channel's pages as a job made them.
 struct Session::ChannelPages {
@@ -158,13 +181,21 @@ struct Session::ChannelPages {
     SubscribedChannel shown;
     std::string channelId;
     Thumbnails thumbnails = Thumbnails::Fetched;
+    // The thumbnails are as checked: fetched now, or taken from the cache
+    // because the control file is the one they were checked for.
+    bool checked = true;
     int widestThumbnail = 0;
     std::vector<ListedRow> rows;
 
     // around: the image the list opens on.
-    static ChannelPages Of(ChannelSession& channels, Thumbnails thumbnails, int around) {
+    static ChannelPages Of(Backstage& b, Thumbnails thumbnails, int around) {
+        ChannelSession& channels = b.channels;
         const ControlFile& file = channels.controlFile();
         ChannelPages pages;
+        pages.checked = thumbnails == Thumbnails::Fetched;
+        if (pages.checked) {
+            b.thumbnailsCheckedFor = ControlFileStamp(channels);
+        }
         pages.channelId = channels.selectedChannelId();
         pages.shown.title = ShownTitle(file.ControlFileValue("title"));
         pages.shown.copyright = ShownTitle(file.ControlFileValue("copyright"));
@@ -667,7 +698,7 @@ Session::Request Session::SubscribeRequest(int index, bool fetchThumbnails, bool
                     } else if (!b.channels.LoadControlFile(index)) {
                         problem = kLoadProblem;
                     } else {
-                        pages = ChannelPages::Of(b.channels,
+                        pages = ChannelPages::Of(b,
                                                  fetchThumbnails ? ChannelPages::Thumbnails::Fetched
                                                                  : ChannelPages::Thumbnails::Cached,
                                                  around);
@@ -716,7 +747,7 @@ void Session::ReopenSubscription() {
 }
 
 void Session::ShowPages(const ChannelPages& pages) {
-    if (pages.thumbnails == ChannelPages::Thumbnails::Fetched) {
+    if (pages.checked) {
         rowsPending_ = false;
     }
     listedChannelId_ = pages.channelId;
@@ -746,8 +777,17 @@ Session::Request Session::RowsRequest() {
                     if (!b.LoadSubscribed(channel, id)) {
                         return {};
                     }
+                    // Checked again only when the control file changed
+                    // since: after most changes nothing did, and each
+                    // check is a request per thumbnail.
+                    const bool unchanged = b.thumbnailsCheckedFor &&
+                                           b.thumbnailsCheckedFor == ControlFileStamp(b.channels);
                     ChannelPages pages =
-                        ChannelPages::Of(b.channels, ChannelPages::Thumbnails::Fetched, around);
+                        ChannelPages::Of(b,
+                                         unchanged ? ChannelPages::Thumbnails::Cached
+                                                   : ChannelPages::Thumbnails::Fetched,
+                                         around);
+                    pages.checked = true;
                     return [this, pages = std::move(pages)] {
                         if (rowsPending_) {
                             ShowPages(pages);

@@ -407,6 +407,11 @@ TEST_F(SessionTest, TheNewWallpaperIsToldBeforeTheThumbnailsAreChecked) {
     test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
     WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
     Started();
+    // A new control file, so the thumbnails are checked after the change.
+    ChannelSpec changed("sea", "The Sea");
+    changed.description = "Now with a longer description.";
+    changed.lastModified = std::time(nullptr) + 3600;
+    test::PublishChannel(server_, changed);
     const auto gate = opener.gate;
     server_.Route("/c/sea/thumbs/t2.jpg", [gate](const httplib::Request&, httplib::Response& res) {
         gate->Wait(std::chrono::seconds(30));
@@ -421,6 +426,42 @@ TEST_F(SessionTest, TheNewWallpaperIsToldBeforeTheThumbnailsAreChecked) {
     EXPECT_EQ(session_.DesktopNow().images[0].title, "Picture 2");
     opener.gate->Open();
     Settle();
+}
+
+TEST_F(SessionTest, ThumbnailsAreCheckedAgainOnlyWhenTheControlFileChanged) {
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea")});
+    WriteSettings("CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\n");
+    const auto thumbnailRequests = [this] {
+        int count = 0;
+        for (const auto& request : server_.Requests()) {
+            count += request.path.rfind("/c/sea/thumbs/", 0) == 0 ? 1 : 0;
+        }
+        return count;
+    };
+    Started();
+    const int atStart = thumbnailRequests();
+    EXPECT_GE(atStart, 3);
+
+    // The control file comes again unchanged: the rows are filled from the
+    // cache, with every thumbnail.
+    session_.ChangeNow();
+    Settle();
+    session_.ChangeNow();
+    Settle();
+    EXPECT_EQ(thumbnailRequests(), atStart);
+    EXPECT_THAT(observer_.shownImages, ElementsAre(0, 1, 2));
+    EXPECT_EQ(observer_.subscribed.rows.size(), 3u);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_FALSE(session_.ThumbnailPath(k).empty()) << k;
+    }
+
+    ChannelSpec changed("sea", "The Sea");
+    changed.description = "Now with a longer description.";
+    changed.lastModified = std::time(nullptr) + 3600;
+    test::PublishChannel(server_, changed);
+    session_.ChangeNow();
+    Settle();
+    EXPECT_GE(thumbnailRequests(), atStart + 3);
 }
 
 TEST_F(SessionTest, AChangeCutShortByACloseRecordsNothing) {

@@ -47,12 +47,13 @@ void PublishChannel(TestHttpServer& server, const ChannelSpec& c) {
                      "image/jpeg");
         preview = "<preview>" + server.Url(base + "preview.jpg") + "</preview>";
     }
-    server.Serve(base + "Channel.xml", "<provider><title>" + c.title + "</title><description>" +
-                                           c.description + "</description><subscription>" +
-                                           c.subscription + "</subscription><legal>" + c.legal +
-                                           "</legal>" + preview + "<copyright>" + c.copyright +
-                                           "</copyright><news>" + c.news + "</news><images>" +
-                                           images + "</images></provider>");
+    server.Serve(base + "Channel.xml",
+                 "<provider><title>" + c.title + "</title><description>" + c.description +
+                     "</description><subscription>" + c.subscription + "</subscription><legal>" +
+                     c.legal + "</legal>" + preview + "<copyright>" + c.copyright +
+                     "</copyright><news>" + c.news + "</news><images>" + images +
+                     "</images></provider>",
+                 c.lastModified);
 }
 
 void PublishFlatChannel(TestHttpServer& server, int count, const std::string& extraImages,

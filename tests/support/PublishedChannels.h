@@ -28,6 +28,8 @@ struct ChannelSpec {
     std::vector<std::pair<int, int>> thumbs = {{120, 75}, {80, 75}, {100, 75}};
     // Image titles; empty ones fall back to the file name.
     std::vector<std::string> imageTitles;
+    // The control file's Last-Modified; without one a cached copy is kept.
+    std::optional<std::time_t> lastModified;
 };
 
 // Publishes on server the channel directory at "/wylo/wylo.xml" listing the
