@@ -27,17 +27,19 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates, xdg-utils, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+# The summary, then paragraphs; CPack indents them as Debian wants.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "photographs from online channels on your desktop, on a schedule")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "photographs from online channels on your desktop, on a schedule
- Wylo puts beautiful photographs on your desktop without effort. You
- subscribe to a photo channel; Wylo fetches the channel's pictures into a
- local cache and, on the schedule you choose, composes one wallpaper over
- all your monitors (the same picture on each, a different picture on each,
- or one chosen monitor) and installs it with the desktop's own setting.
- .
- It waits in the notification area, steps back and forth through the last
- wallpapers, works offline from its cache and can start when you log in.
- .
- The package also holds wylo-channel, the tool that publishes a folder of
- photographs as a channel.")
+    "Wylo puts beautiful photographs on your desktop without effort. You
+subscribe to a photo channel; Wylo fetches the channel's pictures into a
+local cache and, on the schedule you choose, composes one wallpaper over
+all your monitors (the same picture on each, a different picture on each,
+or one chosen monitor) and installs it with the desktop's own setting.
+
+It waits in the notification area, steps back and forth through the last
+wallpapers, works offline from its cache and can start when you log in.
+
+The package also holds wylo-channel, the tool that publishes a folder of
+photographs as a channel.")
 include(CPack)
