@@ -107,8 +107,9 @@ LC_ALL=C comm -13 "$work/before" "$work/installed" | LC_ALL=C comm -23 - "$work/
     fail "wylo-channel --version says: $(/usr/bin/wylo-channel --version)"
 status=0
 QT_QPA_PLATFORM=offscreen /usr/bin/wylo --no-such-option >/dev/null 2>"$work/mistake.txt" || status=$?
-[[ $status -eq 2 ]] && grep -q "unknown argument '--no-such-option'" "$work/mistake.txt" ||
+if [[ $status -ne 2 ]] || ! grep -q "unknown argument '--no-such-option'" "$work/mistake.txt"; then
     fail "wylo --no-such-option ended with $status: $(cat "$work/mistake.txt")"
+fi
 echo "deb-package: installed, nothing outside its files; --version and --help answer"
 
 # The end-to-end run against the installed program: its own X server, a tray,

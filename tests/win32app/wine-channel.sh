@@ -1,3 +1,5 @@
+# shellcheck shell=bash
+# shellcheck disable=SC2034  # wine, wineserver, base and server_pid are for the caller
 # Shared by the runs of the Windows program under Wine (sourced): Wine and
 # its server, and a channel of three flat pictures served on loopback.
 
