@@ -1,4 +1,4 @@
-# What every libcurl that Wylo builds leaves out: Wylo fetches nothing but
+# What the libcurl built into Wylo.exe leaves out: Wylo fetches nothing but
 # HTTP and HTTPS, asks for uncompressed bodies and speaks HTTP/1.1, so other
 # protocols, compression, HTTP/2 and the libraries behind them stay out.
 set(WYLO_LEAN_CURL_OPTIONS

@@ -126,6 +126,9 @@ void TFormMain::BindControls() {
         if (lastPage_ == tsSettings && page != tsSettings) {
             tsSettingsHide();
         }
+        if (page == tsSettings && lastPage_ != tsSettings) {
+            tsSettingsShow();
+        }
         lastPage_ = page;
     });
 
@@ -149,7 +152,7 @@ void TFormMain::BindControls() {
     // Every other change of a setting goes straight into the settings the
     // core reads.
     binding_ = new SettingsBinding(session_->settings(), this);
-    s->BindSettings(*binding_);
+    s->BindSettings(*binding_, *session_);
 }
 
 void TFormMain::FormCreate() {
@@ -229,6 +232,9 @@ void TFormMain::HideToTray() {
 }
 
 void TFormMain::RestoreFromTray() {
+    if (PageControl1->currentWidget() == tsSettings) {
+        tsSettingsShow();
+    }
     showNormal();
     raise();
     activateWindow();

@@ -74,6 +74,9 @@ public:
     // Images list: puts the selected image on the desktop.
     void lbImagesDblClick();
     void tsSettingsHide();
+    // Shows again what the system keeps (start at login): the user may have
+    // changed it by other means while the page was away.
+    void tsSettingsShow();
     void Exit2Click();
 
     // State.

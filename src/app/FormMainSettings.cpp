@@ -45,6 +45,10 @@ void TFormMain::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size vir
     tsSettings->ShowScreenMetrics(monitors, virtualSize);
 }
 
+void TFormMain::tsSettingsShow() {
+    binding_->ShowSystemSwitches();
+}
+
 void TFormMain::tsSettingsHide() {
     SaveSettings();
 }

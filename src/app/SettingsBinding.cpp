@@ -35,7 +35,22 @@ void SettingsBinding::ShowAll() {
     for (const auto& write : writes_) {
         write();
     }
+    ShowSystemSwitches();
     emit shown();
+}
+
+void SettingsBinding::ShowSystemSwitches() {
+    for (const auto& show : systemShows_) {
+        show();
+    }
+}
+
+void SettingsBinding::Bind(QCheckBox* box, std::function<bool()> read,
+                           std::function<bool(bool)> write) {
+    systemShows_.push_back([box, read] { box->setChecked(read()); });
+    // clicked, not toggled: only the user's clicks go to the system.
+    connect(box, &QCheckBox::clicked, this,
+            [box, write = std::move(write)](bool on) { box->setChecked(write(on)); });
 }
 
 void SettingsBinding::Bind(QCheckBox* box, bool Settings::*field) {

@@ -14,6 +14,7 @@
 #include "app/Dialogs.h"
 #include "app/MonitorMapWidget.h"
 #include "app/SettingsBinding.h"
+#include "session/Session.h"
 #include "settings/PlacementChoice.h"
 
 namespace wylo::app {
@@ -207,7 +208,7 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     pcSingleScreen->setCornerWidget(cbSSSmoothScaling, Qt::TopRightCorner);
 
     gbMisc = Place(new QGroupBox(QStringLiteral("Miscellaneous"), this), QStringLiteral("gbMisc"),
-                   448, 316, 193, 116);
+                   448, 316, 193, 123);
     cbBGOverride =
         Check(gbMisc, QStringLiteral("cbBGOverride"), 17,
               QStringLiteral("Allow Background Colour Override"),
@@ -215,32 +216,39 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
                              "colour specified by the photographer for the image being "
                              "displayed."));
     cbIconTextOverride =
-        Check(gbMisc, QStringLiteral("cbIconTextOverride"), 40,
+        Check(gbMisc, QStringLiteral("cbIconTextOverride"), 37,
               QStringLiteral("Allow Icon Text Colour Override"),
               QStringLiteral("Ticking this box means you are happy to use the font "
                              "colour (for desktop icons) specified by the "
                              "photographer for the image being displayed."));
     cbIconTransparancyOverride = Check(
-        gbMisc, QStringLiteral("cbIconTransparancyOverride"), 63,
+        gbMisc, QStringLiteral("cbIconTransparancyOverride"), 57,
         QStringLiteral("Transparent Desktop Icons"),
         QStringLiteral("Ticking this box will enable transparent desktop icons. This will let "
                        "the desktop image show through the icon text where applicable."));
     cbRandomOrder =
-        Check(gbMisc, QStringLiteral("cbRandomOrder"), 86, QStringLiteral("Random Order"),
+        Check(gbMisc, QStringLiteral("cbRandomOrder"), 77, QStringLiteral("Random Order"),
               QStringLiteral("Ticking this box means Wylo will process the images in a "
                              "channel randomly, otherwise they will be processed "
                              "sequentially."));
+    // Kept by the system, not in the settings file; shown as the system has
+    // it whenever the page opens.
+    cbStartAtLogin = Check(gbMisc, QStringLiteral("cbStartAtLogin"), 97,
+                           QStringLiteral("Start Wylo when I log in"),
+                           QStringLiteral("Ticking this box starts Wylo each time you log in, "
+                                          "waiting in the notification area."));
+    cbStartAtLogin->setChecked(false);
 
     {
         // Captions are never cut: a font wider than the form's widens the group.
         int need = gbMisc->width();
-        for (QCheckBox* c :
-             {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder}) {
+        for (QCheckBox* c : {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride,
+                             cbRandomOrder, cbStartAtLogin}) {
             need = std::max(need, c->sizeHint().width() + 3 + 6);
         }
         gbMisc->resize(need, gbMisc->height());
-        for (QCheckBox* c :
-             {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder}) {
+        for (QCheckBox* c : {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride,
+                             cbRandomOrder, cbStartAtLogin}) {
             c->resize(need - 6, c->height());
         }
     }
@@ -404,7 +412,7 @@ bool SettingsPage::pnFGColourDblClick() {
     return PickColour(pnFGColour);
 }
 
-void SettingsPage::BindSettings(SettingsBinding& b) {
+void SettingsPage::BindSettings(SettingsBinding& b, Session& session) {
     b.Bind(rgMultiScreen, &Settings::multiScreenOpt);
     b.Bind(cbIconTransparancyOverride, &Settings::iconTransparency);
     b.Bind(cbRandomOrder, &Settings::randomOrder);
@@ -420,6 +428,9 @@ void SettingsPage::BindSettings(SettingsBinding& b) {
     b.Bind(rgPlacementDifferent, cbZoomDifferent, &Settings::placementDifferent);
     b.Bind(RadioGroup1, ComboBox2, &Settings::placementSingle);
     b.Bind(cbSmoothScaling, &Settings::smoothScaling);
+    b.Bind(
+        cbStartAtLogin, [&session] { return session.StartsAtLogin(); },
+        [&session](bool start) { return session.SetStartAtLogin(start); });
     // The zoom boxes follow the placements shown.
     connect(&b, &SettingsBinding::shown, this, &SettingsPage::rgPlacementDifferentClick);
 }

@@ -5,6 +5,10 @@
 #include "desktop/MonitorMap.h"
 #include "settings/Settings.h"
 
+namespace wylo {
+class Session;
+}
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -35,8 +39,8 @@ public:
     // Fills the screen metrics text and builds the monitor map in Panel1.
     void ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualDesktop);
 
-    // Ties each control to its setting.
-    void BindSettings(SettingsBinding& binding);
+    // Ties each control to its setting; session keeps what the system holds.
+    void BindSettings(SettingsBinding& binding, Session& session);
 
     // Shows the multi-screen page of the option chosen.
     void rgMultiScreenClick();
@@ -82,6 +86,7 @@ public:
     QCheckBox* cbIconTextOverride;
     QCheckBox* cbIconTransparancyOverride;
     QCheckBox* cbRandomOrder;
+    QCheckBox* cbStartAtLogin;
     QGroupBox* gbSchedule;
     QCheckBox* cbEnableScheduler;
     QLabel* Label7;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QProcess>
 #include <QResizeEvent>
@@ -72,7 +73,14 @@ QString WebView::helperPath() {
     if (!HelperPathSetting().isEmpty()) {
         return HelperPathSetting();
     }
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("wylo-web"));
+    // Installed, the helper lies in the program's private library folder,
+    // off the PATH; in the build folder, beside the program.
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    const QString installed = programDir.filePath(QStringLiteral(WYLO_WEB_HELPER_FROM_BINDIR));
+    if (QFileInfo(installed).isExecutable()) {
+        return QDir::cleanPath(installed);
+    }
+    return programDir.filePath(QStringLiteral("wylo-web"));
 }
 
 void WebView::setHelperEnabled(bool enabled) {

@@ -3,17 +3,52 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "app/FormMain.h"
 #include "app/Icons.h"
 #include "app/SignalHandler.h"
 #include "base/Clock.h"
+#include "base/CommandLine.h"
 #include "channels/ChannelSession.h"
 #include "platform/Platform.h"
 #include "session/DirectoryAddress.h"
 #include "settings/SettingsFile.h"
 
+namespace {
+
+constexpr const char* kQtOptions =
+    "Qt's own options (such as -platform NAME or -display DISPLAY) are taken too.\n";
+
+// Ends the program when the command line asks for the version or for help,
+// or holds an argument it does not take; Qt's own options are gone by now
+// when toolkitDone.
+void FollowCommandLine(int argc, char** argv, bool toolkitDone) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const wylo::CommandLineRequest request = wylo::ReadCommandLine(arguments, "wylo", kQtOptions);
+    using Action = wylo::CommandLineRequest::Action;
+    switch (request.action) {
+        case Action::Run:
+            return;
+        case Action::Version:
+        case Action::Help:
+            std::fputs(request.text.c_str(), stdout);
+            std::exit(0);
+        case Action::Mistake:
+            if (toolkitDone) {
+                std::fputs(request.text.c_str(), stderr);
+                std::exit(2);
+            }
+            return;
+    }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Before the window's toolkit: the version and the help need no display.
+    FollowCommandLine(argc, argv, false);
     // Wylo talks to the X server for monitors and wallpaper, and places its
     // web pages in X windows; under a Wayland session it runs through
     // XWayland.
@@ -21,6 +56,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
     QApplication app(argc, argv);
+    FollowCommandLine(argc, argv, true);
     QApplication::setApplicationName(QStringLiteral("Wylo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Wylo"));
     QApplication::setWindowIcon(wylo::app::ProgramIcon());

@@ -70,6 +70,13 @@ public:
     // The system's default message sound.
     virtual void Beep() = 0;
 
+    // Whether the program starts when the user logs in, as the system has it
+    // now: the user may have changed it by other means since.
+    virtual bool StartsAtLogin() const = 0;
+    // Makes the program start, or no longer start, when the user logs in.
+    // Throws Error when the system's entry cannot be written or removed.
+    virtual void SetStartAtLogin(bool start) = 0;
+
     // The user's short date format and long time format.
     virtual std::string FormatShortDate(const CivilDateTime& value) const = 0;
     virtual std::string FormatLongTime(const CivilDateTime& value) const = 0;

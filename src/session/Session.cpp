@@ -448,6 +448,19 @@ void Session::LoadSettings() {
     ShowDesktopImages();
 }
 
+bool Session::StartsAtLogin() const {
+    return platform_.StartsAtLogin();
+}
+
+bool Session::SetStartAtLogin(bool start) {
+    try {
+        platform_.SetStartAtLogin(start);
+    } catch (const std::exception& e) {
+        observer_.ShowError(e.what());
+    }
+    return platform_.StartsAtLogin();
+}
+
 void Session::SaveSettings() {
     if (closing_) {
         return;

@@ -61,6 +61,13 @@ public:
     // are now; a failure is shown as an error ("Unable to write to <path>").
     void SaveSettings();
 
+    // "Start Wylo when I log in" is kept by the system, not in the settings
+    // file: whether the entry is there now, and the user's change, made at
+    // once. A change the system refuses is shown as an error; the result is
+    // what the system holds afterwards.
+    bool StartsAtLogin() const;
+    bool SetStartAtLogin(bool start);
+
     // The channel at index in the directory was chosen in the list: fetches
     // and shows its details.
     void SelectChannel(int index);

@@ -202,7 +202,7 @@ void MainWindow::BindControls() {
     // Every other change of a setting goes straight into the settings the
     // core reads.
     binding_ = std::make_unique<SettingsBinding>(session_->settings());
-    s.BindSettings(*binding_);
+    s.BindSettings(*binding_, *session_);
 }
 
 void MainWindow::FormCreate() {
@@ -337,6 +337,10 @@ void MainWindow::SetActivePage(Page page) {
     }
     const Page previous = active_;
     active_ = page;
+    // What the system keeps may have changed while the page was away.
+    if (page == Page::Settings && previous != Page::Settings && binding_) {
+        binding_->ShowSystemSwitches();
+    }
     // The others go first, so that none uncovers the page once painted.
     for (int i = 0; i < 5; ++i) {
         Panel* panel = PagePanel(static_cast<Page>(i));
@@ -510,6 +514,9 @@ void MainWindow::HideToTray() {
 }
 
 void MainWindow::RestoreFromTray() {
+    if (active_ == Page::Settings && binding_) {
+        binding_->ShowSystemSwitches();
+    }
     ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(hwnd_);
 }

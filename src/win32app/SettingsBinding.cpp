@@ -76,9 +76,26 @@ void SettingsBinding::ShowAll() {
     for (const auto& write : writes_) {
         write();
     }
+    ShowSystemSwitches();
     if (onShown) {
         onShown();
     }
+}
+
+void SettingsBinding::ShowSystemSwitches() {
+    for (const auto& show : systemShows_) {
+        show();
+    }
+}
+
+void SettingsBinding::Bind(HWND checkBox, std::function<bool()> read,
+                           std::function<bool(bool)> write) {
+    const auto tick = [checkBox](bool on) {
+        SendMessageW(checkBox, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    };
+    systemShows_.push_back([tick, read = std::move(read)] { tick(read()); });
+    Listen(checkBox, BN_CLICKED,
+           [checkBox, tick, write = std::move(write)] { tick(write(Ticked(checkBox))); });
 }
 
 void SettingsBinding::Bind(HWND checkBox, bool Settings::*field) {

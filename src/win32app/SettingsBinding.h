@@ -36,11 +36,19 @@ public:
     void Bind(SpinEdit& box, std::int32_t Settings::*field);
     // A placement: its mode in group, its zoom in the drop-down list zoom.
     void Bind(RadioGroup& group, HWND zoom, ImagePlacement Settings::*field);
+    // A switch the system keeps rather than the settings file: the box shows
+    // read() whenever the settings are shown and at ShowSystemSwitches(), and
+    // a click hands the new state to write(), which answers what the system
+    // holds afterwards.
+    void Bind(HWND checkBox, std::function<bool()> read, std::function<bool(bool)> write);
 
     // Shows every bound setting in its control, as the user would set it,
     // then takes back what the controls allow (an entry a list does not
     // have, a frequency out of range), then runs onShown.
     void ShowAll();
+    // Shows again what the system holds for its switches: the user may have
+    // changed it by other means while the page was away.
+    void ShowSystemSwitches();
 
     // A command a control sent its parent; true when a bound control's.
     bool OnCommand(HWND control, int code);
@@ -65,6 +73,7 @@ private:
     Settings& settings_;
     std::vector<std::function<void()>> shows_;
     std::vector<std::function<void()>> writes_;
+    std::vector<std::function<void()>> systemShows_;
     std::vector<Command> commands_;
     bool showing_ = false;
 };

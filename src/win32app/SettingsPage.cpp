@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "base/Choices.h"
+#include "session/Session.h"
 #include "settings/PlacementChoice.h"
 #include "win32app/Dialogs.h"
 
@@ -44,6 +45,7 @@ enum Id : int {
     kIconTextOverrideId,
     kIconTransparencyId,
     kRandomOrderId,
+    kStartAtLoginId,
     kScheduleId = 580,
     kEnableSchedulerId,
     kEveryLabelId,
@@ -262,7 +264,7 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     gbMisc = MakeControl(page, L"BUTTON", L"Miscellaneous",
                          WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN, kMiscId);
     MakeContainer(gbMisc);
-    Add(gbMisc, At(448, 316, 193, 116));
+    Add(gbMisc, At(448, 316, 193, 123));
     struct MiscBox {
         HWND& box;
         const wchar_t* caption;
@@ -282,15 +284,20 @@ SettingsPage::SettingsPage(HWND parent, int id) {
         {cbRandomOrder, L"Random Order", kRandomOrderId,
          L"Ticking this box means Wylo will process the images in a channel randomly, "
          L"otherwise they will be processed sequentially."},
+        {cbStartAtLogin, L"Start Wylo when I log in", kStartAtLoginId,
+         L"Ticking this box starts Wylo each time you log in, waiting in the notification "
+         L"area."},
     };
-    // One under the other, 23 pixels apart.
+    // One under the other, 20 pixels apart.
     int top = 17;
     for (const MiscBox& m : miscBoxes) {
         m.box = Check(gbMisc, m.caption, m.id);
         Add(m.box, At(3, top, 187, 17));
         hints->Add(m.box, m.hint);
-        top += 23;
+        top += 20;
     }
+    // Shown as the system has it whenever the page opens.
+    Tick(cbStartAtLogin, false);
 
     gbSchedule =
         MakeControl(page, L"BUTTON", L"Schedule",
@@ -503,12 +510,12 @@ void SettingsPage::FitCaptions(const Fonts& fonts) {
     // The switches, and their group grows to the right.
     const int box = 20;
     int need = 187;
-    for (HWND check :
-         {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder}) {
+    for (HWND check : {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder,
+                       cbStartAtLogin}) {
         need = std::max(need, box + TextWidth(check, fonts.window.get(), text(check)));
     }
-    for (HWND check :
-         {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder}) {
+    for (HWND check : {cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder,
+                       cbStartAtLogin}) {
         RECT r = BaseRect(check);
         r.right = r.left + need;
         Place({check, r}, dpi);
@@ -691,7 +698,7 @@ bool SettingsPage::schedulerTicked() const {
     return Ticked(cbEnableScheduler);
 }
 
-void SettingsPage::BindSettings(SettingsBinding& b) {
+void SettingsPage::BindSettings(SettingsBinding& b, Session& session) {
     binding_ = &b;
     b.Bind(*rgMultiScreen, &Settings::multiScreenOpt);
     b.Bind(cbIconTransparancyOverride, &Settings::iconTransparency);
@@ -712,6 +719,9 @@ void SettingsPage::BindSettings(SettingsBinding& b) {
     b.Bind(*RadioGroup1, ComboBox2, &Settings::placementSingle);
     b.Bind(cbSmoothScaling, &Settings::smoothScaling);
     b.Bind(cbSSSmoothScaling, &Settings::smoothScaling);
+    b.Bind(
+        cbStartAtLogin, [&session] { return session.StartsAtLogin(); },
+        [&session](bool start) { return session.SetStartAtLogin(start); });
     // The schedule's controls and the zoom boxes follow the settings shown.
     b.onShown = [this] {
         EnableScheduleControls(schedulerTicked());

@@ -10,6 +10,10 @@
 #include "win32app/MonitorMap.h"
 #include "win32app/SettingsBinding.h"
 
+namespace wylo {
+class Session;
+}
+
 namespace wylo::win {
 
 // The "Settings" page: what is known of the screens, how several monitors are
@@ -36,8 +40,8 @@ public:
     void FillMonitorList(int count);
 
     // Binds each control that shows a setting; binding must outlive the
-    // page's commands.
-    void BindSettings(SettingsBinding& binding);
+    // page's commands, session (which keeps what the system holds) too.
+    void BindSettings(SettingsBinding& binding, Session& session);
 
     // Shows the multi-screen page of the option chosen.
     void rgMultiScreenClick();
@@ -72,6 +76,8 @@ public:
     // control shows; the two boxes are kept in step.
     HWND cbSmoothScaling, cbSSSmoothScaling;
     HWND gbMisc, cbBGOverride, cbIconTextOverride, cbIconTransparancyOverride, cbRandomOrder;
+    // Kept by the system, not in the settings file.
+    HWND cbStartAtLogin;
     HWND gbSchedule, cbEnableScheduler, Label7, cbScheduleType;
     std::unique_ptr<SpinEdit> seScheduleFrequency;
     HWND GroupBox3, lBGColour, lFGColour, lDoubleClick;

@@ -17,6 +17,7 @@
 #include "app/Controls.h"
 #include "app/MonitorMapWidget.h"
 #include "app/SettingsPage.h"
+#include "platform/linux/LinuxPlatform.h"
 
 using namespace wylo;
 using namespace wylo::test;
@@ -31,6 +32,29 @@ std::vector<Monitor> ThreeMonitors() {
 bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
+
+// The test's system with the real start-at-login entry of Linux, in the
+// XDG_CONFIG_HOME the test sets.
+class LoginPlatform : public FakePlatform {
+public:
+    using FakePlatform::FakePlatform;
+    bool StartsAtLogin() const override { return system_.StartsAtLogin(); }
+    void SetStartAtLogin(bool start) override { system_.SetStartAtLogin(start); }
+
+private:
+    LinuxPlatform system_;
+};
+
+// XDG_CONFIG_HOME set for as long as it lives.
+class PrivateConfig {
+public:
+    explicit PrivateConfig(const std::filesystem::path& folder) {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.string()));
+    }
+    ~PrivateConfig() { qunsetenv("XDG_CONFIG_HOME"); }
+    PrivateConfig(const PrivateConfig&) = delete;
+    PrivateConfig& operator=(const PrivateConfig&) = delete;
+};
 
 }  // namespace
 
@@ -54,6 +78,9 @@ private slots:
     void disabledSchedulerGreysItsControls();
     void firstStartDefaults();
     void everyControlIsReachableByKeyboard();
+    void startAtLoginBoxWritesAndRemovesTheAutostartEntry();
+    void openingThePageShowsTheEntryAsTheSystemHasIt();
+    void startAtLoginTheSystemRefusesIsShownAndTheBoxStaysTrue();
 };
 
 void SettingsPageTest::controlsSitWhereTheFormPutsThem() {
@@ -112,7 +139,7 @@ void SettingsPageTest::checkBoxesAreTickedAndShowTheirHints() {
     app::SettingsPage* s = form->tsSettings;
     const QList<QCheckBox*> boxes = {s->cbBGOverride, s->cbIconTextOverride,
                                      s->cbIconTransparancyOverride, s->cbRandomOrder};
-    const int tops[] = {17, 40, 63, 86};
+    const int tops[] = {17, 37, 57, 77};
     for (int i = 0; i < boxes.size(); ++i) {
         QVERIFY(boxes[i]->isChecked());
         QCOMPARE(boxes[i]->pos(), QPoint(3, tops[i]));
@@ -429,6 +456,97 @@ void SettingsPageTest::everyControlIsReachableByKeyboard() {
     app::ColourDialog::setNextColour(QColor(0, 255, 0));
     QTest::keyClick(s->pnBGColour, Qt::Key_Return);
     QCOMPARE(s->pnBGColour->colour(), Colour{0x00FF00});
+}
+
+void SettingsPageTest::startAtLoginBoxWritesAndRemovesTheAutostartEntry() {
+    AppWorld world;
+    PrivateConfig config(world.root / "config");
+    LoginPlatform platform(world.root.path() / "shared");
+    app::TFormMain form(platform, world.clock, world.directoryUrl());
+    form.FormCreate();
+    QVERIFY(AppWorld::Settle(form));
+    form.PageControl1->setCurrentWidget(form.tsSettings);
+    QCheckBox* box = form.tsSettings->cbStartAtLogin;
+    QCOMPARE(box->text(), QStringLiteral("Start Wylo when I log in"));
+    QVERIFY(box->isVisible() || !form.isVisible());
+    QVERIFY(!box->isChecked());
+    // Inside its group, clear of the other switches and of the schedule.
+    QVERIFY(form.tsSettings->gbMisc->rect().contains(box->geometry()));
+    QVERIFY(!box->geometry().intersects(form.tsSettings->cbRandomOrder->geometry()));
+    QVERIFY(
+        !form.tsSettings->gbMisc->geometry().intersects(form.tsSettings->gbSchedule->geometry()));
+
+    const std::filesystem::path entry = world.root / "config" / "autostart" / "wylo.desktop";
+    box->click();
+    QVERIFY(box->isChecked());
+    QVERIFY(std::filesystem::exists(entry));
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    QVERIFY(Has(ReadFile(entry), "\nExec=" + self + "\n"));
+    // Not a setting of the settings file.
+    form.PageControl1->setCurrentWidget(form.tsChannels);
+    QVERIFY(AppWorld::Settle(form));
+    QVERIFY(!Has(ReadFile(world.settingsFile()), "ogin"));
+
+    form.PageControl1->setCurrentWidget(form.tsSettings);
+    QVERIFY(box->isChecked());
+    box->click();
+    QVERIFY(!box->isChecked());
+    QVERIFY(!std::filesystem::exists(entry));
+    QVERIFY(AppWorld::Boxes().isEmpty());
+}
+
+void SettingsPageTest::openingThePageShowsTheEntryAsTheSystemHasIt() {
+    AppWorld world;
+    PrivateConfig config(world.root / "config");
+    LoginPlatform platform(world.root.path() / "shared");
+    app::TFormMain form(platform, world.clock, world.directoryUrl());
+    form.FormCreate();
+    QVERIFY(AppWorld::Settle(form));
+    QCheckBox* box = form.tsSettings->cbStartAtLogin;
+    const std::filesystem::path entry = world.root / "config" / "autostart" / "wylo.desktop";
+    form.PageControl1->setCurrentWidget(form.tsSettings);
+    box->click();
+    QVERIFY(std::filesystem::exists(entry));
+
+    // The user removes the entry with the desktop's own tool meanwhile.
+    form.PageControl1->setCurrentWidget(form.tsChannels);
+    std::filesystem::remove(entry);
+    form.PageControl1->setCurrentWidget(form.tsSettings);
+    QVERIFY(!box->isChecked());
+
+    // ... or switches it off there, which leaves the file hidden.
+    box->click();
+    form.PageControl1->setCurrentWidget(form.tsWelcome);
+    WriteFile(entry, ReadFile(entry) + "Hidden=true\n");
+    form.PageControl1->setCurrentWidget(form.tsSettings);
+    QVERIFY(!box->isChecked());
+    // Ticking it again makes an entry that runs.
+    box->click();
+    QVERIFY(box->isChecked());
+    QVERIFY(!Has(ReadFile(entry), "Hidden"));
+
+    // An entry made by other means shows too.
+    form.PageControl1->setCurrentWidget(form.tsWelcome);
+    std::filesystem::remove(entry);
+    form.PageControl1->setCurrentWidget(form.tsSettings);
+    QVERIFY(!box->isChecked());
+    form.PageControl1->setCurrentWidget(form.tsWelcome);
+    WriteFile(entry, "[Desktop Entry]\nType=Application\nName=Wylo\nExec=wylo\n");
+    form.PageControl1->setCurrentWidget(form.tsSettings);
+    QVERIFY(box->isChecked());
+}
+
+void SettingsPageTest::startAtLoginTheSystemRefusesIsShownAndTheBoxStaysTrue() {
+    AppWorld world;
+    auto form = world.StartForm();
+    form->PageControl1->setCurrentWidget(form->tsSettings);
+    QCheckBox* box = form->tsSettings->cbStartAtLogin;
+    world.platform.failStartAtLogin = true;
+    box->click();
+    QVERIFY(!box->isChecked());
+    QVERIFY(!world.platform.startsAtLogin);
+    QCOMPARE(AppWorld::Boxes().size(), 1);
+    QVERIFY(AppWorld::Boxes().front().text.contains(QStringLiteral("permission denied")));
 }
 
 QTEST_MAIN(SettingsPageTest)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks that the program, its
-# menu entry and its icon land in the freedesktop locations.
+# helper, the publishers' tool, the menu entry, the icon, the metainfo and the
+# manual pages land in the freedesktop and Debian locations.
 #   check-install.sh <build-dir> <with-app: 0|1>
 set -euo pipefail
 build="$1"
@@ -23,6 +24,14 @@ if command -v desktop-file-validate >/dev/null; then
 fi
 if [ "$with_app" = 1 ]; then
     need bin/wylo
+    need bin/wylo-channel
+    # The web helper is the program's own, off the PATH.
+    need libexec/wylo/wylo-web
+    [ ! -e "$prefix/bin/wylo-web" ] || { echo "bin/wylo-web is on the PATH" >&2; fail=1; }
+    need share/metainfo/org.wylo.Wylo.metainfo.xml
+    need share/man/man1/wylo.1.gz
+    need share/man/man1/wylo-channel.1.gz
+    need share/doc/wylo/copyright
     [ -x "$prefix/bin/wylo" ] || { echo "bin/wylo is not executable" >&2; fail=1; }
     for size in 16 32 48 256; do
         png="share/icons/hicolor/${size}x${size}/apps/wylo.png"

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "WindowTestSupport.h"
+#include "platform/win32/WindowsAutostart.h"
 #include "win32app/Dialogs.h"
 
 using namespace wylo;
@@ -129,13 +130,14 @@ TEST(SettingsPageLayout, SeveralMonitorsKeepTheFormsPlaces) {
     ExpectRect(s.Panel1->hwnd(), 3, 117, 374, 263);
     ExpectRect(s.rgMultiScreen->box(), 448, 3, 193, 108);
     ExpectRect(s.pcMultiScreen, 383, 117, 322, 193);
-    ExpectPlace(s.gbMisc, 448, 316, 193, 116);
+    ExpectPlace(s.gbMisc, 448, 316, 193, 123);
     ExpectPlace(s.gbSchedule, 421, 441, 247, 49);
     ExpectPlace(s.cbEnableScheduler, 487, 441, 51, 17);
     ExpectRect(s.GroupBox3, 3, 386, 374, 104);
     ExpectRect(s.pnBGColour->hwnd(), 42, 37, 125, 41);
     ExpectRect(s.pnFGColour->hwnd(), 204, 37, 125, 41);
-    ExpectPlace(s.cbRandomOrder, 3, 86, 187, 17);
+    ExpectPlace(s.cbRandomOrder, 3, 77, 187, 17);
+    ExpectPlace(s.cbStartAtLogin, 3, 97, 187, 17);
     EXPECT_TRUE(Visible(s.rgMultiScreen->box()));
     EXPECT_FALSE(Visible(s.pcSingleScreen));
     // One entry per monitor for the single-screen choice, the first selected.
@@ -151,7 +153,7 @@ TEST(SettingsPageLayout, OneMonitorMovesThePlacementAndSwitchesUp) {
     EXPECT_FALSE(Visible(s.pcMultiScreen));
     EXPECT_TRUE(Visible(s.pcSingleScreen));
     ExpectRect(s.pcSingleScreen, 383, 3, 322, 193);
-    ExpectPlace(s.gbMisc, 448, 202, 193, 116);
+    ExpectPlace(s.gbMisc, 448, 202, 193, 123);
     ExpectPlace(s.gbSchedule, 421, 327, 247, 49);
     EXPECT_EQ(RectInParent(s.cbEnableScheduler).top, 327);
     EXPECT_EQ(SendMessageW(s.cbSingleMonitorToUse, CB_GETCOUNT, 0, 0), 0);
@@ -571,4 +573,104 @@ TEST(SettingsPageLayout, WithTwoRowsOfTabsEveryGroupLiesAboveTheStatusBar) {
                       win::Scaled(263, dpi));
         }
     }
+}
+
+namespace {
+
+using Page = win::MainWindow::Page;
+
+// The Run key's value "Wylo" as stored; empty when there is none.
+std::wstring RunValue() {
+    wchar_t text[1024] = {};
+    DWORD bytes = sizeof text;
+    if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Wylo", RRF_RT_REG_SZ, nullptr, text, &bytes) !=
+        ERROR_SUCCESS) {
+        return {};
+    }
+    return text;
+}
+
+void SetRunValue(const std::wstring& command) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Wylo", REG_SZ, command.c_str(),
+                    static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+}
+
+// What Task Manager writes when the user switches the entry off there.
+void SwitchOffInTaskManager() {
+    const BYTE off[12] = {3};
+    RegSetKeyValueW(HKEY_CURRENT_USER, kStartupApprovedKey, L"Wylo", REG_BINARY, off, sizeof off);
+}
+
+// The prefix's Run key is shared by every test: each starts and ends without
+// the value.
+struct CleanRunKey {
+    CleanRunKey() { RemoveRunEntry(HKEY_CURRENT_USER); }
+    ~CleanRunKey() { RemoveRunEntry(HKEY_CURRENT_USER); }
+};
+
+}  // namespace
+
+TEST(SettingsPageStartAtLogin, TickingWritesTheRunValueAndClearingRemovesIt) {
+    CleanRunKey clean;
+    WindowWorld world;
+    world.platform.systemStartAtLogin = true;
+    win::MainWindow& w = world.Start();
+    w.SetActivePage(Page::Settings);
+    HWND box = w.tsSettings->cbStartAtLogin;
+    EXPECT_EQ(Text(box), "Start Wylo when I log in");
+    EXPECT_FALSE(Checked(box));
+
+    SendMessageW(box, BM_CLICK, 0, 0);
+    EXPECT_TRUE(Checked(box));
+    EXPECT_EQ(RunValue(), L"\"" + RunningProgramPath() + L"\"");
+    EXPECT_TRUE(RunEntryActive(HKEY_CURRENT_USER));
+
+    SendMessageW(box, BM_CLICK, 0, 0);
+    EXPECT_FALSE(Checked(box));
+    EXPECT_EQ(RunValue(), L"");
+    EXPECT_TRUE(win::MessageBoxes::Recorded().empty());
+}
+
+TEST(SettingsPageStartAtLogin, OpeningThePageShowsTheRunValueAsTheSystemHasIt) {
+    CleanRunKey clean;
+    WindowWorld world;
+    world.platform.systemStartAtLogin = true;
+    win::MainWindow& w = world.Start();
+    HWND box = w.tsSettings->cbStartAtLogin;
+    w.SetActivePage(Page::Settings);
+    SendMessageW(box, BM_CLICK, 0, 0);
+    ASSERT_TRUE(Checked(box));
+
+    // Removed by other means while the page was away.
+    w.SetActivePage(Page::Channels);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Wylo");
+    w.SetActivePage(Page::Settings);
+    EXPECT_FALSE(Checked(box));
+
+    // Written by the installer, then switched off in Task Manager.
+    w.SetActivePage(Page::Welcome);
+    SetRunValue(L"\"C:\\Wylo\\Wylo.exe\"");
+    w.SetActivePage(Page::Settings);
+    EXPECT_TRUE(Checked(box));
+    w.SetActivePage(Page::Welcome);
+    SwitchOffInTaskManager();
+    w.SetActivePage(Page::Settings);
+    EXPECT_FALSE(Checked(box));
+
+    // Ticking it again switches it on for good.
+    SendMessageW(box, BM_CLICK, 0, 0);
+    EXPECT_TRUE(Checked(box));
+    EXPECT_TRUE(RunEntryActive(HKEY_CURRENT_USER));
+    EXPECT_EQ(RunValue(), L"\"" + RunningProgramPath() + L"\"");
+}
+
+TEST(SettingsPageStartAtLogin, ARefusalIsShownAndTheBoxTellsTheTruth) {
+    WindowWorld world;
+    win::MainWindow& w = world.Start();
+    w.SetActivePage(Page::Settings);
+    world.platform.failStartAtLogin = true;
+    SendMessageW(w.tsSettings->cbStartAtLogin, BM_CLICK, 0, 0);
+    EXPECT_FALSE(Checked(w.tsSettings->cbStartAtLogin));
+    ASSERT_EQ(win::MessageBoxes::Recorded().size(), 1u);
+    EXPECT_NE(win::MessageBoxes::Recorded()[0].text.find("permission denied"), std::string::npos);
 }

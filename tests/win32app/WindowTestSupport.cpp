@@ -5,11 +5,26 @@
 #include <gtest/gtest.h>
 
 #include "base/DateTime.h"
+#include "platform/win32/WindowsAutostart.h"
 #include "support/PublishedChannels.h"
 #include "win32app/Dialogs.h"
 #include "win32app/Window.h"
 
 namespace wylo::test {
+
+bool WorldPlatform::StartsAtLogin() const {
+    return systemStartAtLogin ? RunEntryActive(HKEY_CURRENT_USER) : FakePlatform::StartsAtLogin();
+}
+
+void WorldPlatform::SetStartAtLogin(bool start) {
+    if (!systemStartAtLogin) {
+        FakePlatform::SetStartAtLogin(start);
+    } else if (start) {
+        WriteRunEntry(HKEY_CURRENT_USER, RunningProgramPath());
+    } else {
+        RemoveRunEntry(HKEY_CURRENT_USER);
+    }
+}
 
 WindowWorld::WindowWorld() : platform(folder.path()) {
     platform.SetSingleMonitor(1920, 1080);

@@ -26,6 +26,17 @@ struct TrayCall {
     std::wstring tip;
 };
 
+// The fake platform, whose start at login may instead be the real one: the
+// value "Wylo" in the Run key of the prefix's user.
+class WorldPlatform : public FakePlatform {
+public:
+    using FakePlatform::FakePlatform;
+    bool StartsAtLogin() const override;
+    void SetStartAtLogin(bool start) override;
+
+    bool systemStartAtLogin = false;
+};
+
 // The window on a fake platform with its data in a folder of its own. Message
 // boxes are recorded, not shown; the notification area takes the icon unless
 // a test says otherwise.
@@ -68,7 +79,7 @@ public:
     std::filesystem::path settingsFile() const { return appFolder() / "Wylo.ini"; }
 
     TempDir folder;
-    FakePlatform platform;
+    WorldPlatform platform;
     ManualClock clock;
     std::vector<TrayCall> trayCalls;
     bool trayAccepts = true;

@@ -20,19 +20,11 @@ wylo_exe=$2
 driver_exe=$3
 [[ -n "${DISPLAY:-}" ]] || { echo "end-to-end: needs an X display" >&2; exit 1; }
 
-find_wine() {
-    local name
-    for name in "$@"; do
-        command -v "$name" 2>/dev/null && return 0
-        [[ -x "/usr/lib/wine/$name" ]] && { echo "/usr/lib/wine/$name"; return 0; }
-    done
-    return 1
-}
-wine=$(find_wine wine64 wine) || { echo "end-to-end: wine not found" >&2; exit 127; }
-wineserver=$(find_wine wineserver64 wineserver) || { echo "end-to-end: wineserver not found" >&2; exit 127; }
+# shellcheck source=tests/win32app/wine-channel.sh
+source "$(dirname "$0")/wine-channel.sh"
 
 rm -rf "$work"
-mkdir -p "$work/tmp" "$work/site/flat"
+mkdir -p "$work/tmp"
 # A prefix of its own, with the X11 driver (the test runner's prefix uses the
 # null driver).
 export WINEPREFIX="$work/prefix" TMPDIR="$work/tmp" WINEDEBUG=-all
@@ -53,73 +45,7 @@ fail() {
     exit 1
 }
 
-# --- The channel: three flat pictures with thumbnails, served on loopback ---
-jpeg() {  # FILE WIDTH HEIGHT R G B
-    LC_ALL=C awk -v w="$2" -v h="$3" -v r="$4" -v g="$5" -v b="$6" 'BEGIN {
-        printf "P3\n%d %d\n255\n", w, h
-        for (y = 0; y < h; y++) { for (x = 0; x < w; x++) printf "%d %d %d ", r, g, b; print "" }
-    }' | cjpeg -quality 90 -outfile "$1"
-}
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-base="http://127.0.0.1:$port"
-colours=("200 60 40" "40 160 80" "50 90 200")
-titles=("Red Rocks" "Green Hills" "Blue Bay")
-images=""
-for i in 0 1 2; do
-    # shellcheck disable=SC2086
-    jpeg "$work/site/flat/i$i.jpg" 320 200 ${colours[$i]}
-    # shellcheck disable=SC2086
-    jpeg "$work/site/flat/t$i.jpg" $((80 + 20 * i)) 60 ${colours[$i]}
-    images+="<image><loc>$base/flat/i$i.jpg</loc><thumb>$base/flat/t$i.jpg</thumb>"
-    images+="<title>${titles[$i]}</title><background>#102030</background><font>#ffffff</font></image>"
-done
-jpeg "$work/site/flat/preview.jpg" 160 100 120 120 160
-cat >"$work/site/flat/Channel.xml" <<XML
-<provider><title>Flat Colours</title><description>Three plain pictures.
-Served on this machine for the test.</description><preview>$base/flat/preview.jpg</preview>
-<legal>$base/terms.html</legal><copyright>Free to use</copyright><images>$images</images></provider>
-XML
-cat >"$work/site/wylo.xml" <<XML
-<wylo><PROVIDERS><p><id>flat</id><url>$base/flat/Channel.xml</url></p></PROVIDERS></wylo>
-XML
-# A plain file server, except that once the file "hang" exists in the work
-# folder a picture it is asked for never arrives: it notes the request in
-# "hung" and sends a byte now and then, so no read timeout ends the transfer.
-python3 - "$port" "$work" >"$work/server.log" 2>&1 <<'PY' &
-import functools, http.server, os, sys, time
-port, work = int(sys.argv[1]), sys.argv[2]
-class Handler(http.server.SimpleHTTPRequestHandler):
-    def held(self):
-        if not (self.path.startswith("/flat/i") and os.path.exists(os.path.join(work, "hang"))):
-            return False
-        open(os.path.join(work, "hung"), "w").close()
-        self.send_response(200)
-        self.send_header("Content-Type", "image/jpeg")
-        self.send_header("Content-Length", "1000000")
-        self.end_headers()
-        try:
-            for _ in range(1200):
-                if self.command == "GET":
-                    self.wfile.write(b"\xff")
-                    self.wfile.flush()
-                time.sleep(0.5)
-        except OSError:
-            pass
-        return True
-    def do_HEAD(self):
-        if not self.held():
-            super().do_HEAD()
-    def do_GET(self):
-        if not self.held():
-            super().do_GET()
-handler = functools.partial(Handler, directory=os.path.join(work, "site"))
-http.server.ThreadingHTTPServer(("127.0.0.1", port), handler).serve_forever()
-PY
-server_pid=$!
-for _ in $(seq 1 100); do
-    python3 -c "import urllib.request; urllib.request.urlopen('$base/wylo.xml')" 2>/dev/null && break
-    sleep 0.1
-done
+serve_flat_channel "$work"
 
 # --- The prefix and the settings: subscribed to the channel, a change long due ---
 "$wine" wineboot -i >/dev/null 2>&1 || true
@@ -136,18 +62,7 @@ wylo_pid=$!
 echo "end-to-end: the window is there"
 
 desktop="$app_folder/desktop.bmp"
-wait_for_change() {  # OLD_SUM SECONDS
-    local sum
-    for _ in $(seq 1 $(($2 * 10))); do
-        if [[ -s "$desktop" ]]; then
-            sum=$(md5sum <"$desktop")
-            [[ "$sum" != "$1" ]] && { echo "$sum"; return 0; }
-        fi
-        sleep 0.1
-    done
-    return 1
-}
-first=$(wait_for_change none 90) || fail "the first tick did not make desktop.bmp"
+first=$(wait_for_change "$desktop" none 90) || fail "the first tick did not make desktop.bmp"
 echo "end-to-end: the first tick changed the desktop"
 registry=$("$wine" reg query 'HKCU\Control Panel\Desktop' 2>/dev/null | tr -d '\r')
 grep -Eq 'Wallpaper[[:space:]]+REG_SZ[[:space:]]+C:\\ProgramData\\Wylo\\desktop\.bmp' <<<"$registry" ||
@@ -163,7 +78,7 @@ fi
 
 # The tray menu's "&Change Now" sends this command.
 "$wine" "$driver_exe" command 40002 || fail "could not send Change Now"
-wait_for_change "$first" 30 >/dev/null || fail "Change Now did not change the desktop"
+wait_for_change "$desktop" "$first" 30 >/dev/null || fail "Change Now did not change the desktop"
 echo "end-to-end: Change Now changed the desktop again"
 
 # The host stops answering for pictures.

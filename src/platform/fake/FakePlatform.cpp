@@ -48,6 +48,13 @@ void FakePlatform::OpenUrl(const std::string& url) {
     }
 }
 
+void FakePlatform::SetStartAtLogin(bool start) {
+    if (failStartAtLogin) {
+        throw Error("Could not write the login entry: permission denied");
+    }
+    startsAtLogin = start;
+}
+
 std::string FakePlatform::FormatShortDate(const CivilDateTime& v) const {
     char text[32];
     std::snprintf(text, sizeof text, "%02d/%02d/%04d", v.day, v.month, v.year);

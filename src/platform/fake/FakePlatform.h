@@ -34,6 +34,9 @@ public:
     void SetDesktopIconColours(Colour text, Colour background, bool transparent) override;
     void OpenUrl(const std::string& url) override;
     void Beep() override { ++beeps; }
+    bool StartsAtLogin() const override { return startsAtLogin; }
+    // Throws while failStartAtLogin is set, as a read-only folder would.
+    void SetStartAtLogin(bool start) override;
 
     // Dates as dd/mm/yyyy and times as hh:mm:ss, like a European desktop.
     std::string FormatShortDate(const CivilDateTime& value) const override;
@@ -53,6 +56,10 @@ public:
     std::vector<IconColoursCall> iconColourCalls;
     std::vector<std::string> openedUrls;
     int beeps = 0;
+    // The entry that starts the program at login; a test may change it as
+    // the user would by other means.
+    bool startsAtLogin = false;
+    bool failStartAtLogin = false;
     int preparations = 0;
     // Preparations dropped by ForgetPreparedWallpaper, unused.
     int forgottenPreparations = 0;

@@ -15,6 +15,10 @@ void HeadlessPlatform::SetWallpaper(const std::filesystem::path& path, bool) {
     throw Error("There is no desktop here to put " + path.string() + " on.");
 }
 
+void HeadlessPlatform::SetStartAtLogin(bool) {
+    throw Error("There is no login here to start at.");
+}
+
 std::string HeadlessPlatform::FormatShortDate(const CivilDateTime& v) const {
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", v.year, v.month, v.day);

@@ -22,6 +22,10 @@ public:
     void SetDesktopIconColours(Colour, Colour, bool) override {}
     void OpenUrl(const std::string&) override {}
     void Beep() override {}
+    // A tool does not start at login.
+    bool StartsAtLogin() const override { return false; }
+    // Throws Error: there is no login to start at.
+    void SetStartAtLogin(bool start) override;
 
     // yyyy-MM-dd and HH:mm:ss.
     std::string FormatShortDate(const CivilDateTime& value) const override;

@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <exception>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include <langinfo.h>
 #include <spawn.h>
@@ -11,6 +13,7 @@
 
 #include "base/Error.h"
 #include "base/WebAddress.h"
+#include "platform/linux/LinuxAutostart.h"
 #include "platform/linux/LinuxWallpaper.h"
 #include "platform/linux/X11Desktop.h"
 
@@ -149,6 +152,25 @@ void LinuxPlatform::OpenUrl(const std::string& url) {
 
 void LinuxPlatform::Beep() {
     X11Bell();
+}
+
+bool LinuxPlatform::StartsAtLogin() const {
+    return AutostartEntryActive(AutostartEntryPath());
+}
+
+void LinuxPlatform::SetStartAtLogin(bool start) {
+    if (!start) {
+        RemoveAutostartEntry(AutostartEntryPath());
+        return;
+    }
+    // The program that runs now, so a copy started from a build folder
+    // starts itself, and an installed one its installed path.
+    std::error_code ec;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        throw Error("Could not tell where Wylo is installed: " + ec.message());
+    }
+    WriteAutostartEntry(AutostartEntryPath(), program);
 }
 
 std::string LinuxPlatform::FormatShortDate(const CivilDateTime& value) const {

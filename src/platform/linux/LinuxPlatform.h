@@ -26,6 +26,9 @@ public:
     void SetDesktopIconColours(Colour text, Colour background, bool transparent) override;
     void OpenUrl(const std::string& url) override;
     void Beep() override;
+    // The user's XDG autostart entry, wylo.desktop.
+    bool StartsAtLogin() const override;
+    void SetStartAtLogin(bool start) override;
     std::string FormatShortDate(const CivilDateTime& value) const override;
     std::string FormatLongTime(const CivilDateTime& value) const override;
     std::optional<CivilDateTime> ParseDateTime(std::string_view text) const override;

@@ -1,6 +1,7 @@
 #include "platform/win32/WideText.h"
 
 #include <limits>
+#include <string>
 
 #include <windows.h>
 
@@ -46,6 +47,26 @@ std::optional<std::string> Utf8FromWide(std::wstring_view text) {
         return std::nullopt;
     }
     return narrow;
+}
+
+std::string SystemErrorText(unsigned long status) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(status), 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    std::wstring text;
+    if (buffer) {
+        text.assign(buffer, length);
+        LocalFree(buffer);
+    }
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' ||
+                             text.back() == L'.')) {
+        text.pop_back();
+    }
+    if (text.empty()) {
+        return "error " + std::to_string(status);
+    }
+    return Utf8FromWide(text).value_or("error " + std::to_string(status));
 }
 
 }  // namespace wylo

@@ -29,29 +29,9 @@ private:
     HKEY key_ = nullptr;
 };
 
-std::string SystemMessage(LSTATUS status) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(status), 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-    std::wstring text;
-    if (buffer) {
-        text.assign(buffer, length);
-        LocalFree(buffer);
-    }
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' ||
-                             text.back() == L'.')) {
-        text.pop_back();
-    }
-    if (text.empty()) {
-        return "error " + std::to_string(status);
-    }
-    return Utf8FromWide(text).value_or("error " + std::to_string(status));
-}
-
 [[noreturn]] void ThrowValueError(const wchar_t* valueName, LSTATUS status) {
     throw Error("Unable to write the wallpaper setting \"" + Utf8FromWide(valueName).value_or("") +
-                "\" to the registry: " + SystemMessage(status));
+                "\" to the registry: " + SystemErrorText(static_cast<unsigned long>(status)));
 }
 
 // A REG_SZ value, stored with its terminating null.

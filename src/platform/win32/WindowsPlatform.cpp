@@ -11,6 +11,7 @@
 
 #include "base/WebAddress.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/WindowsAutostart.h"
 #include "platform/win32/WindowsDesktop.h"
 
 namespace wylo {
@@ -90,6 +91,18 @@ void WindowsPlatform::OpenUrl(const std::string& url) {
 
 void WindowsPlatform::Beep() {
     MessageBeep(0);
+}
+
+bool WindowsPlatform::StartsAtLogin() const {
+    return RunEntryActive(HKEY_CURRENT_USER);
+}
+
+void WindowsPlatform::SetStartAtLogin(bool start) {
+    if (start) {
+        WriteRunEntry(HKEY_CURRENT_USER, RunningProgramPath());
+    } else {
+        RemoveRunEntry(HKEY_CURRENT_USER);
+    }
 }
 
 std::string WindowsPlatform::FormatShortDate(const CivilDateTime& value) const {

@@ -24,6 +24,9 @@ public:
     void SetDesktopIconColours(Colour text, Colour background, bool transparent) override;
     void OpenUrl(const std::string& url) override;
     void Beep() override;
+    // The value "Wylo" of the current user's Run key.
+    bool StartsAtLogin() const override;
+    void SetStartAtLogin(bool start) override;
     std::string FormatShortDate(const CivilDateTime& value) const override;
     std::string FormatLongTime(const CivilDateTime& value) const override;
     std::optional<CivilDateTime> ParseDateTime(std::string_view text) const override;

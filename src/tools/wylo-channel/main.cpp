@@ -3,11 +3,13 @@
 
 #include <exception>
 #include <iostream>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "base/CommandLine.h"
 #include "tools/wylo-channel/Command.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +17,8 @@ int main(int argc, char** argv) {
 
     CLI::App app{"Tools for publishers of Wylo channels.", "wylo-channel"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "wylo-channel " + std::string(wylo::ProgramVersion()),
+                         "Print the version and exit");
     app.footer("Run 'wylo-channel <command> --help' for the options of a command.");
 
     std::vector<std::pair<CLI::App*, CommandRun>> commands;
