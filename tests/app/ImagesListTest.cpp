@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QScrollBar>
+#include <ctime>
 #include <thread>
 
 #include "AppFixture.h"
@@ -215,9 +216,11 @@ void ImagesListTest::thumbnailColumnFollowsTheNewSubscriptionOnly() {
     QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(form->MaxThumbWidth(), 150);
 
-    // The channel's thumbnail gets narrower; refilling the list at the next
-    // change never narrows the column.
+    // The channel's thumbnail gets narrower (in a new control file, so the
+    // thumbnails are fetched again); refilling the list at the next change
+    // never narrows the column.
     narrow.id = "wide";
+    narrow.lastModified = std::time(nullptr) + 3600;
     world.PublishChannel(narrow);
     std::filesystem::remove_all(world.appFolder() / "cache" / "wide" / "thumbs");
     form->sbChangeNowClick();
