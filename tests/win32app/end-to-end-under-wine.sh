@@ -23,27 +23,7 @@ driver_exe=$3
 # shellcheck source=tests/win32app/wine-channel.sh
 source "$(dirname "$0")/wine-channel.sh"
 
-rm -rf "$work"
-mkdir -p "$work/tmp"
-# A prefix of its own, with the X11 driver (the test runner's prefix uses the
-# null driver).
-export WINEPREFIX="$work/prefix" TMPDIR="$work/tmp" WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
-
-server_pid=""
-wylo_pid=""
-cleanup() {
-    [[ -n "$wylo_pid" ]] && kill "$wylo_pid" 2>/dev/null
-    [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null
-    "$wineserver" -k 2>/dev/null || true
-    wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
-fail() {
-    echo "end-to-end: $*" >&2
-    exit 1
-}
+start_in_prefix "$work" end-to-end
 
 serve_flat_channel "$work"
 

@@ -25,25 +25,8 @@ zip=$5
 # shellcheck source=tests/win32app/wine-channel.sh
 source "$(dirname "$0")/wine-channel.sh"
 
-rm -rf "$work"
-mkdir -p "$work/tmp"
-export WINEPREFIX="$work/prefix" TMPDIR="$work/tmp" WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
+start_in_prefix "$work" installer
 
-server_pid=""
-wylo_pid=""
-cleanup() {
-    [[ -n "$wylo_pid" ]] && kill "$wylo_pid" 2>/dev/null
-    [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null
-    "$wineserver" -k 2>/dev/null || true
-    wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
-fail() {
-    echo "installer: $*" >&2
-    exit 1
-}
 reg_query() {  # KEY [VALUE]: what reg query shows, without carriage returns; nothing when missing
     local out
     if [[ $# -gt 1 ]]; then

@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# shellcheck disable=SC2034  # wine, wineserver, base and server_pid are for the caller
+# shellcheck disable=SC2034  # wine, wineserver, base, server_pid and wylo_pid are for the caller
 # Shared by the runs of the Windows program under Wine (sourced): Wine and
 # its server, and a channel of three flat pictures served on loopback.
 
@@ -13,6 +13,32 @@ find_wine() {
 }
 wine=$(find_wine wine64 wine) || { echo "wine not found" >&2; exit 127; }
 wineserver=$(find_wine wineserver64 wineserver) || { echo "wineserver not found" >&2; exit 127; }
+
+# start_in_prefix WORK NAME: a fresh Wine prefix with the X11 driver in
+# WORK/prefix (the test runner's prefix uses the null driver); Wylo, the
+# channel host and Wine's server end with the script (wylo_pid, server_pid);
+# fail MESSAGE ends it, naming the run NAME.
+start_in_prefix() {
+    local work=$1
+    run_name=$2
+    rm -rf "$work"
+    mkdir -p "$work/tmp"
+    export WINEPREFIX="$work/prefix" TMPDIR="$work/tmp" WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
+    server_pid=""
+    wylo_pid=""
+    trap end_prefix_run EXIT
+}
+end_prefix_run() {
+    [[ -n "$wylo_pid" ]] && kill "$wylo_pid" 2>/dev/null
+    [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null
+    "$wineserver" -k 2>/dev/null || true
+    wait 2>/dev/null || true
+}
+fail() {
+    echo "$run_name: $*" >&2
+    exit 1
+}
 
 # serve_flat_channel WORK: publishes the channel "flat" in WORK/site and
 # serves it on a free port of 127.0.0.1; sets base (the host's address) and
