@@ -93,6 +93,9 @@ void TFormMain::SubscribedChannelChanged(const SubscribedChannel& channel) {
     for (const SubscribedChannel::Row& row : channel.rows) {
         list->AddRow(Q(row.caption), row.image, row.height);
     }
+    if (channel.selectedImage >= 0) {
+        list->selectRow(channel.selectedImage);
+    }
     if (!channel.news.empty()) {
         tsChannelNews->wbBrowser->Navigate(Q(channel.news));
     }

@@ -63,8 +63,44 @@ ChannelSession::ChannelSession(HttpClient& client, const Clock& clock,
       appFolder_(std::move(appFolder)),
       directoryUrl_(std::move(directoryUrl)) {}
 
+void ChannelSession::BeginCheckPass() {
+    passChecks_.emplace();
+}
+
+void ChannelSession::EndCheckPass() {
+    passChecks_.reset();
+}
+
+const DownloadOutcome* ChannelSession::CheckedThisPass(const std::string& url,
+                                                       const std::filesystem::path& path) const {
+    if (!passChecks_) {
+        return nullptr;
+    }
+    const auto found = passChecks_->find({url, path});
+    return found == passChecks_->end() ? nullptr : &found->second;
+}
+
+void ChannelSession::RememberCheck(const std::string& url, const std::filesystem::path& path,
+                                   const DownloadOutcome& outcome) {
+    if (passChecks_) {
+        passChecks_->insert_or_assign({url, path}, outcome);
+    }
+}
+
 bool ChannelSession::FetchChannelDirectory() {
-    return Download(directoryUrl_, DirectoryPath(), kMaxDocumentDownloadBytes);
+    return DownloadDocument(directoryUrl_, DirectoryPath());
+}
+
+bool ChannelSession::DownloadDocument(const std::string& url, const std::filesystem::path& path) {
+    if (const DownloadOutcome* checked = CheckedThisPass(url, path)) {
+        downloadError_ = checked->reason;
+        return checked->ok;
+    }
+    DownloadOutcome outcome =
+        DownloadFileWithReason(client_, url, path, clock_, kMaxDocumentDownloadBytes);
+    RememberCheck(url, path, outcome);
+    downloadError_ = std::move(outcome.reason);
+    return outcome.ok;
 }
 
 bool ChannelSession::Download(const std::string& url, const std::filesystem::path& path,
@@ -95,11 +131,17 @@ std::vector<DownloadOutcome> ChannelSession::DownloadControlFiles() {
             outcomes[i] = {false, "The channel's id is " + IdProblem(id) + "."};
             continue;
         }
-        files.push_back({directory_.ChannelValue("url", i), path, kMaxDocumentDownloadBytes});
+        std::string url = directory_.ChannelValue("url", i);
+        if (const DownloadOutcome* checked = CheckedThisPass(url, path)) {
+            outcomes[static_cast<std::size_t>(i)] = *checked;
+            continue;
+        }
+        files.push_back({std::move(url), path, kMaxDocumentDownloadBytes});
         fetched.push_back(static_cast<std::size_t>(i));
     }
     std::vector<DownloadOutcome> results = DownloadFiles(client_, files, clock_);
     for (std::size_t k = 0; k < fetched.size(); ++k) {
+        RememberCheck(files[k].url, files[k].fileName, results[k]);
         outcomes[fetched[k]] = std::move(results[k]);
     }
     if (count > 0) {
@@ -137,7 +179,7 @@ bool ChannelSession::DownloadControlFile(int index) {
         return false;
     }
     selectedChannelId_ = std::move(id);
-    return Download(url, path, kMaxDocumentDownloadBytes);
+    return DownloadDocument(url, path);
 }
 
 bool ChannelSession::LoadControlFile(int index) {

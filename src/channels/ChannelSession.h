@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,6 +65,13 @@ public:
     // thumbnail or a preview failed or was refused, in words a user can read;
     // empty when it worked.
     const std::string& LastDownloadError() const { return downloadError_; }
+
+    // A pass over the channels, such as the start or a refresh: while one
+    // lasts, the directory and each control file are checked over the network
+    // at most once, and asking again gives the answer of that check. Outside
+    // a pass every fetch asks the host.
+    void BeginCheckPass();
+    void EndCheckPass();
 
     // Fetches the directory into DirectoryPath(). True when a usable copy is
     // there afterwards (fresh, or cached and kept).
@@ -144,6 +152,12 @@ private:
     std::filesystem::path Fetch(const std::string& url, const std::filesystem::path& path,
                                 const std::string& refusal, std::int64_t maxBytes);
     bool Download(const std::string& url, const std::filesystem::path& path, std::int64_t maxBytes);
+    // Fetches the directory or a control file, once per pass.
+    bool DownloadDocument(const std::string& url, const std::filesystem::path& path);
+    const DownloadOutcome* CheckedThisPass(const std::string& url,
+                                           const std::filesystem::path& path) const;
+    void RememberCheck(const std::string& url, const std::filesystem::path& path,
+                       const DownloadOutcome& outcome);
 
     HttpClient& client_;
     const Clock& clock_;
@@ -154,6 +168,9 @@ private:
     std::string selectedChannelId_;
     std::string downloadError_;
     std::string listProblem_;
+    // The documents checked in the pass that runs, by address and cache path.
+    std::optional<std::map<std::pair<std::string, std::filesystem::path>, DownloadOutcome>>
+        passChecks_;
 };
 
 }  // namespace wylo

@@ -151,7 +151,20 @@ struct Session::Backstage {
     bool installed = false;
     // The control file whose thumbnails were last fetched or confirmed.
     std::optional<std::size_t> thumbnailsCheckedFor;
+    // The start's pass over the channels began with the subscribed channel.
+    bool startPassBegun = false;
 };
+
+namespace {
+
+// Ends the pass over the channels when the job that ends it is over, however
+// it ends.
+struct CheckPassEnd {
+    ChannelSession& channels;
+    ~CheckPassEnd() { channels.EndCheckPass(); }
+};
+
+}  // namespace
 
 namespace {
 
@@ -435,7 +448,10 @@ void Session::Start() {
         observer_.ShowScreenMetrics(platform_.Monitors(), platform_.VirtualDesktopSize());
     });
     Guarded([this] { LoadSettings(); });
-    Enqueue(DirectoryRequest(DirectoryReason::Start));
+    // The subscribed channel goes first, so a due wallpaper waits for the
+    // directory and one control file, not for every channel of the list.
+    Enqueue(settings_.currentChannel >= 0 ? SubscribedFirstRequest()
+                                          : DirectoryRequest(DirectoryReason::Start));
 }
 
 void Session::LoadSettings() {
@@ -520,8 +536,16 @@ Session::Request Session::DirectoryRequest(DirectoryReason reason) {
                         : settings_.currentChannel;
                 return [this, reason, current](Backstage& b) -> Finisher {
                     DirectoryOutcome outcome;
+                    // A refresh is a pass of its own; at start the pass began
+                    // with the subscribed channel, or begins here.
+                    if (reason != DirectoryReason::Start || !b.startPassBegun) {
+                        b.channels.BeginCheckPass();
+                    }
+                    const CheckPassEnd passEnd{b.channels};
                     if (reason == DirectoryReason::Start) {
-                        RemoveLeftovers(b.channels.appFolder());
+                        if (!b.startPassBegun) {
+                            RemoveLeftovers(b.channels.appFolder());
+                        }
                     } else {
                         b.channels.directory().Close();
                     }
@@ -551,6 +575,34 @@ Session::Request Session::DirectoryRequest(DirectoryReason reason) {
                     outcome.current = current;
                     return [this, reason, outcome = std::move(outcome)]() mutable {
                         DirectoryFinished(reason, std::move(outcome));
+                    };
+                };
+            }};
+}
+
+Session::Request Session::SubscribedFirstRequest() {
+    return {Kind::Directory, [this]() -> Job {
+                const int channel = settings_.currentChannel;
+                return [this, channel](Backstage& b) -> Finisher {
+                    // The pass ends with the channel list that follows.
+                    b.channels.BeginCheckPass();
+                    b.startPassBegun = true;
+                    bool ready = false;
+                    try {
+                        RemoveLeftovers(b.channels.appFolder());
+                        b.channels.FetchChannelDirectory();
+                        ready = b.channels.OpenChannelDirectory() && b.Lists(channel) &&
+                                b.channels.DownloadControlFile(channel) &&
+                                b.channels.LoadControlFile(channel);
+                    } catch (const std::exception&) {
+                        // The list that follows opens the directory again
+                        // and says what is wrong with it.
+                    }
+                    return [this, ready] {
+                        if (ready) {
+                            OpenSubscription(false);
+                        }
+                        Enqueue(DirectoryRequest(DirectoryReason::Start));
                     };
                 };
             }};
@@ -618,6 +670,10 @@ void Session::DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome
             break;
     }
     ReopenSubscription();
+    if (rowsPending_ && !Pending(Kind::Rows) && !Pending(Kind::Change) && !Running(Kind::Change)) {
+        // The rows put off for the list; a change asked for fills them after it.
+        Enqueue(RowsRequest());
+    }
 }
 
 void Session::ChannelDirectoryUnavailable(DateTime now) {
@@ -744,22 +800,28 @@ Session::Request Session::SubscribeRequest(int index, bool fetchThumbnails, bool
 }
 
 void Session::ReopenSubscription() {
+    if (IsListed(settings_.currentChannel)) {
+        OpenSubscription(true);
+    }
+}
+
+void Session::OpenSubscription(bool listed) {
     const int channel = settings_.currentChannel;
-    if (channel == -1 || openChannel_ == channel || !IsListed(channel) ||
-        Pending(Kind::Subscribe) || Running(Kind::Subscribe)) {
+    if (channel == -1 || openChannel_ == channel || Pending(Kind::Subscribe) ||
+        Running(Kind::Subscribe)) {
         return;
     }
-    // When a change is due anyway, the images list shows what the cache holds
-    // and is checked over the network after it: the wallpaper does not wait
-    // for every thumbnail to be checked.
+    // The images list shows what the cache holds and is checked over the
+    // network after a change that is due, and after the channel list when
+    // that is still to come: the wallpaper waits for neither.
     const DateTime now = clock_.Now();
     const bool changeFirst = SchedulerRuns() && (changeAsked_ || scheduler_.IsChangeDue(now));
-    rowsPending_ = changeFirst;
-    Enqueue(SubscribeRequest(channel, !changeFirst, true));
+    rowsPending_ = changeFirst || !listed;
+    Enqueue(SubscribeRequest(channel, !rowsPending_, true));
     StartDueChange(now);
 }
 
-void Session::ShowPages(const ChannelPages& pages) {
+void Session::ShowPages(ChannelPages pages, int selectedImage) {
     if (pages.checked) {
         rowsPending_ = false;
     }
@@ -770,6 +832,7 @@ void Session::ShowPages(const ChannelPages& pages) {
         thumbnailAsked_[i] = !listedRows_[i].thumbnail.empty();
     }
     maxThumbWidth_ = std::max(maxThumbWidth_, pages.widestThumbnail);
+    pages.shown.selectedImage = selectedImage;
     observer_.SubscribedChannelChanged(pages.shown);
     // The refilled list marks the desktop's images again.
     ShowDesktopImages();
@@ -803,7 +866,7 @@ Session::Request Session::RowsRequest() {
                     pages.checked = true;
                     return [this, pages = std::move(pages)] {
                         if (rowsPending_) {
-                            ShowPages(pages);
+                            ShowPages(pages, settings_.currentImage);
                         }
                     };
                 };
@@ -984,7 +1047,12 @@ Session::Request Session::ChangeRequest() {
                         // thumbnails may all need a check over the network,
                         // are refilled right after it, also when it failed.
                         rowsPending_ = true;
-                        pending_.push_front(RowsRequest());
+                        if (Pending(Kind::Directory)) {
+                            // The channel list at start comes first.
+                            Enqueue(RowsRequest());
+                        } else {
+                            pending_.push_front(RowsRequest());
+                        }
                     };
                 };
             }};

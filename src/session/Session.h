@@ -177,6 +177,9 @@ private:
 
     void LoadSettings();
     Request DirectoryRequest(DirectoryReason reason);
+    // At start: the directory and the subscribed channel's control file, and
+    // the subscription opened from them, before the rest of the list.
+    Request SubscribedFirstRequest();
     void DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome);
     void ShowSelected(const SelectOutcome& outcome);
     // reopened: the subscription of an earlier run, opened again.
@@ -184,7 +187,11 @@ private:
     // Opens the subscribed channel once the list holds it, the change that
     // is due first when there is one.
     void ReopenSubscription();
-    void ShowPages(const ChannelPages& pages);
+    // Opens the subscribed channel, the change that is due first; listed:
+    // the channel list is there, else the rows' thumbnails wait for it.
+    void OpenSubscription(bool listed);
+    // selectedImage: the row kept selected when the rows are filled again.
+    void ShowPages(ChannelPages pages, int selectedImage = -1);
     Request ChangeRequest();
     Request PickRequest(int row);
     Request StepRequest(int step);

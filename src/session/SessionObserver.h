@@ -45,6 +45,9 @@ struct SubscribedChannel {
     // The news page's address; empty: the news tab is hidden.
     std::string news;
     std::vector<Row> rows;
+    // The image whose row stays selected when a channel's rows are filled
+    // again; -1 when the list opens with none.
+    int selectedImage = -1;
 };
 
 // What Wylo put on the desktop and is there now: the image on each monitor

@@ -174,6 +174,9 @@ void MainWindow::SubscribedChannelChanged(const SubscribedChannel& channel) {
     for (const SubscribedChannel::Row& row : channel.rows) {
         list.AddRow(row.caption, row.image, row.height);
     }
+    if (channel.selectedImage >= 0) {
+        list.SelectRow(channel.selectedImage);
+    }
     SendMessageW(list.hwnd(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list.hwnd(), nullptr, TRUE);
     if (!channel.news.empty()) {

@@ -1,6 +1,7 @@
 // The program's rules without a window: start-up, subscription, the pick, the
 // tick and closing, with nested calls arriving in the middle of work as the
 // window's events would.
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <deque>
@@ -107,6 +108,62 @@ TEST_F(SessionTest, StartBuildsTheListAndReopensTheSubscribedChannel) {
     EXPECT_EQ(session_.maxThumbWidth(), 120);
     EXPECT_TRUE(observer_.schedulerRunning);
     EXPECT_THAT(observer_.errors, IsEmpty());
+}
+
+TEST_F(SessionTest, AtStartTheSubscribedChannelsPictureComesBeforeTheRestOfTheList) {
+    test::PublishChannels(server_, {ChannelSpec("sea", "The Sea"), ChannelSpec("alps", "The Alps"),
+                                    ChannelSpec("dunes", "The Dunes")});
+    WriteSettings(
+        "CurrentChannel=1\nCurrentImage=0\nRandomOrder=0\nLastChange=08/12/2026 11:00:00\n");
+
+    Started();
+
+    ASSERT_EQ(platform_.wallpaperCalls.size(), 1u);
+    ASSERT_EQ(observer_.channelList.size(), 3u);
+    const std::vector<TestHttpServer::LoggedRequest> requests = server_.Requests();
+    const auto first = [&](const std::string& path) {
+        return std::find_if(requests.begin(), requests.end(),
+                            [&](const auto& r) { return r.path == path; }) -
+               requests.begin();
+    };
+    const auto picture = first("/c/alps/images/i1.jpg");
+    ASSERT_LT(picture, static_cast<long>(requests.size()));
+    EXPECT_LT(first("/c/alps/Channel.xml"), picture);
+    EXPECT_GT(first("/c/sea/Channel.xml"), picture);
+    EXPECT_GT(first("/c/dunes/Channel.xml"), picture);
+    EXPECT_GT(first("/c/alps/thumbs/t0.jpg"), first("/c/dunes/Channel.xml"));
+    // One check of each file in the start's pass, not one per step.
+    for (const std::string path :
+         {"/wylo/wylo.xml", "/c/sea/Channel.xml", "/c/alps/Channel.xml", "/c/dunes/Channel.xml"}) {
+        EXPECT_LE(server_.Count("HEAD", path), 1) << path;
+        EXPECT_EQ(server_.Count("GET", path), 1) << path;
+    }
+    // The rows got their thumbnails after the list.
+    EXPECT_EQ(observer_.subscribed.rows[0].height, 79);
+
+    // A later change is a check of its own.
+    server_.ClearRequests();
+    session_.ChangeNow();
+    Settle();
+    EXPECT_EQ(server_.Count("HEAD", "/c/alps/Channel.xml"), 1);
+    EXPECT_EQ(platform_.wallpaperCalls.size(), 2u);
+}
+
+TEST_F(SessionTest, ARefreshChecksEachControlFileOnce) {
+    test::PublishChannels(server_,
+                          {ChannelSpec("sea", "The Sea"), ChannelSpec("alps", "The Alps")});
+    WriteSettings("CurrentChannel=0\nEnableScheduler=0\n");
+    Started();
+    server_.ClearRequests();
+
+    session_.RefreshChannelList();
+    Settle();
+
+    for (const std::string path : {"/wylo/wylo.xml", "/c/sea/Channel.xml", "/c/alps/Channel.xml"}) {
+        EXPECT_EQ(server_.Count("HEAD", path), 1) << path;
+        EXPECT_LE(server_.Count("GET", path), 1) << path;
+    }
+    EXPECT_EQ(observer_.channelList.size(), 2u);
 }
 
 TEST_F(SessionTest, StartReturnsBeforeTheNetworkAnswers) {
