@@ -1,7 +1,7 @@
 // Helpers for bench/compare-responsiveness:
 //
-//   wylo_bench_responsiveness photos OUT-DIR [COUNT]
-//       photo-like 2560 x 1600 JPEGs
+//   wylo_bench_responsiveness photos OUT-DIR [COUNT [WIDTHxHEIGHT]]
+//       photo-like JPEGs, 2560 x 1600 unless a size is given
 //   wylo_bench_responsiveness serve DIR [--trickle SECONDS --slow PART]
 //       a channel host on 127.0.0.1 that sends the bodies of paths containing
 //       PART spread over SECONDS; prints the port and a line per request
@@ -26,20 +26,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int Photos(const fs::path& folder, int count) {
+int Photos(const fs::path& folder, int count, int width, int height) {
     fs::create_directories(folder);
     for (int i = 1; i <= count; ++i) {
         const fs::path path = folder / ("photo-" + std::to_string(i) + ".jpg");
-        wylo::test::WriteJpeg(path,
-                              wylo::test::PhotoPattern(2560, 1600, static_cast<std::uint32_t>(i)),
-                              {.quality = 90});
+        wylo::test::WriteJpeg(
+            path, wylo::test::PhotoPattern(width, height, static_cast<std::uint32_t>(i)),
+            {.quality = 90});
     }
     return 0;
 }
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: wylo_bench_responsiveness photos OUT-DIR [COUNT]\n"
+                 "usage: wylo_bench_responsiveness photos OUT-DIR [COUNT [WIDTHxHEIGHT]]\n"
                  "       wylo_bench_responsiveness serve DIR [--trickle SECONDS --slow PART]\n"
                  "       wylo_bench_responsiveness clicks HOST-LOG PART [COUNT]\n"
                  "       wylo_bench_responsiveness change PHOTO-DIR [RUNS]\n");
@@ -50,8 +50,13 @@ int Usage() {
 
 int main(int argc, char** argv) try {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "photos" && (argc == 3 || argc == 4)) {
-        return Photos(argv[2], argc > 3 ? std::stoi(argv[3]) : 3);
+    if (command == "photos" && argc >= 3 && argc <= 5) {
+        int width = 2560;
+        int height = 1600;
+        if (argc == 5 && std::sscanf(argv[4], "%dx%d", &width, &height) != 2) {
+            return Usage();
+        }
+        return Photos(argv[2], argc > 3 ? std::stoi(argv[3]) : 3, width, height);
     }
     if (command == "serve" && argc == 3) {
         return wylo::bench::ServeChannels(argv[2], 0, {});

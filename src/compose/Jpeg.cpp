@@ -10,6 +10,7 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <span>
 #include <string>
 #include <system_error>
@@ -181,8 +182,10 @@ struct JpegInput {
     std::FILE* stream = nullptr;
 };
 
-// With keepExif the first Exif segment is kept in d.exif.
-bool ReadHeader(Decoder& d, const JpegInput& input, bool keepExif) {
+// With keepExif the first Exif segment is kept in d.exif. The picture comes
+// out reduced to 1/reduction of each side (1, 2, 4 or 8), which the library
+// does while decoding, at a fraction of the work.
+bool ReadHeader(Decoder& d, const JpegInput& input, bool keepExif, unsigned reduction = 1) {
     if (setjmp(d.errors.jump)) {
         return false;
     }
@@ -215,8 +218,39 @@ bool ReadHeader(Decoder& d, const JpegInput& input, bool keepExif) {
             Abort(reinterpret_cast<j_common_ptr>(&d.info),
                   "the picture's colour format is not supported");
     }
+    d.info.scale_num = 1;
+    d.info.scale_denom = reduction;
     jpeg_calc_output_dimensions(&d.info);
     return true;
+}
+
+// Makes the decoder reduce the picture to 1/reduction of each side.
+bool Reduce(Decoder& d, unsigned reduction) {
+    if (setjmp(d.errors.jump)) {
+        return false;
+    }
+    d.info.scale_denom = reduction;
+    jpeg_calc_output_dimensions(&d.info);
+    return true;
+}
+
+// The largest reduction whose picture, turned upright, still covers wanted.
+unsigned ReductionFor(const jpeg_decompress_struct& info, Orientation orientation, Size wanted) {
+    if (wanted.width <= 0 || wanted.height <= 0) {
+        return 1;
+    }
+    for (const unsigned reduction : {8u, 4u, 2u}) {
+        // As the library rounds: up.
+        const auto reduced = [reduction](JDIMENSION length) {
+            return static_cast<std::int32_t>((std::uint64_t{length} + reduction - 1) / reduction);
+        };
+        const Size upright =
+            OrientedSize({reduced(info.image_width), reduced(info.image_height)}, orientation);
+        if (upright.width >= wanted.width && upright.height >= wanted.height) {
+            return reduction;
+        }
+    }
+    return 1;
 }
 
 // C, M, Y, K to blue, green, red. Files with an Adobe marker (Photoshop's)
@@ -439,7 +473,8 @@ struct FileDecoder {
 // orientation says, with a decoder of its own; empty when it did, else the
 // reason.
 std::string DecodeLowerPart(const fs::path& path, const FileDecoder& upper, Bitmap& bitmap,
-                            Orientation orientation, JDIMENSION first, bool cmyk) {
+                            Orientation orientation, JDIMENSION first, bool cmyk,
+                            unsigned reduction) {
     FileDecoder lower;
     JpegInput input = upper.Input();
     if (!upper.inMemory) {
@@ -448,7 +483,7 @@ std::string DecodeLowerPart(const fs::path& path, const FileDecoder& upper, Bitm
         }
         input = lower.Input();
     }
-    if (!ReadHeader(lower.decoder, input, false)) {
+    if (!ReadHeader(lower.decoder, input, false, reduction)) {
         return lower.decoder.errors.message;
     }
     if (lower.decoder.cmyk != cmyk) {
@@ -465,6 +500,11 @@ std::string DecodeLowerPart(const fs::path& path, const FileDecoder& upper, Bitm
 }  // namespace
 
 Bitmap DecodeJpegFile(const fs::path& path) {
+    return DecodeJpegFileCovering(path, nullptr).bitmap;
+}
+
+ReducedPicture DecodeJpegFileCovering(const fs::path& path,
+                                      const std::function<Size(Size)>& wanted) {
     FileDecoder upper;
     if (!upper.Open(path)) {
         throw Error("Unable to read " + PathText(path) + ": " + detail::ErrnoText(errno));
@@ -485,11 +525,22 @@ Bitmap DecodeJpegFile(const fs::path& path) {
     // data how to turn it; the turn is made while decoding, a band of rows
     // at a time, so it needs no second picture in memory.
     const Orientation orientation = ReadExifOrientation(decoder.exif);
-    const Size size = OrientedSize(
+    const Size fullSize = OrientedSize(
         {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)}, orientation);
+    unsigned reduction = 1;
+    if (wanted) {
+        reduction = ReductionFor(decoder.info, orientation, wanted(fullSize));
+        if (reduction > 1 && !Reduce(decoder, reduction)) {
+            DecodeFailed(path, decoder.errors.message);
+        }
+    }
+    const Size size = OrientedSize({static_cast<std::int32_t>(decoder.info.output_width),
+                                    static_cast<std::int32_t>(decoder.info.output_height)},
+                                   orientation);
     // Every pixel is decoded into; an error throws the bitmap away.
     Bitmap bitmap = Bitmap::Unpainted(size.width, size.height);
-    std::vector<std::uint8_t> cmykRow(decoder.cmyk ? width * 4 : 0);
+    std::vector<std::uint8_t> cmykRow(decoder.cmyk ? std::size_t{decoder.info.output_width} * 4
+                                                   : 0);
     Band band(decoder.info.output_width, decoder.info.output_height, orientation);
     const Output out{bitmap, orientation, cmykRow.data(), band.bytes.data(), band.stride};
     const JDIMENSION split = SplitRow(decoder.info, decoder.cmyk);
@@ -497,7 +548,7 @@ Bitmap DecodeJpegFile(const fs::path& path) {
         if (!Decompress(decoder, out, 0, decoder.info.output_height, true)) {
             DecodeFailed(path, decoder.errors.message);
         }
-        return bitmap;
+        return {std::move(bitmap), fullSize};
     }
     // A large picture is decoded by two decoders at once, each into its own
     // rows: a change on a machine with two cores or more takes about two
@@ -505,7 +556,8 @@ Bitmap DecodeJpegFile(const fs::path& path) {
     // damage anywhere is still found.
     std::string lowerFailure;
     SideTask lower([&] {
-        lowerFailure = DecodeLowerPart(path, upper, bitmap, orientation, split, decoder.cmyk);
+        lowerFailure =
+            DecodeLowerPart(path, upper, bitmap, orientation, split, decoder.cmyk, reduction);
     });
     const bool upperDecoded = Decompress(decoder, out, 0, split, false);
     lower.Get();
@@ -515,7 +567,7 @@ Bitmap DecodeJpegFile(const fs::path& path) {
     if (!lowerFailure.empty()) {
         DecodeFailed(path, lowerFailure);
     }
-    return bitmap;
+    return {std::move(bitmap), fullSize};
 }
 
 void JpegFileToBmpFile(const fs::path& destination, const fs::path& source) {
@@ -536,6 +588,41 @@ fs::path ConvertedBmpPath(const fs::path& jpegPath) {
         bmpPath += ".bmp";
     }
     return bmpPath;
+}
+
+bool ConversionIsCurrent(const fs::path& jpegPath, Size size) {
+    const fs::path bmpPath = ConvertedBmpPath(jpegPath);
+    std::error_code ec;
+    if (size.width <= 0 || size.height <= 0 ||
+        fs::symlink_status(bmpPath, ec).type() != fs::file_type::regular) {
+        return false;
+    }
+    const std::uint64_t stride = (std::uint64_t(size.width) * 3 + 3) / 4 * 4;
+    const std::uintmax_t bytes = fs::file_size(bmpPath, ec);
+    if (ec || bytes != kBmpHeaderSize + stride * std::uint64_t(size.height)) {
+        return false;
+    }
+    // Sizes of the same bytes (48 x 64 and 64 x 48) differ in the header.
+    unsigned char header[26] = {};
+    {
+        const detail::StdioFile file = detail::OpenStdioFile(bmpPath, false);
+        if (!file || std::fread(header, 1, sizeof header, file.get()) != sizeof header) {
+            return false;
+        }
+    }
+    const auto u32 = [&header](std::size_t at) {
+        return std::uint32_t{header[at]} | std::uint32_t{header[at + 1]} << 8 |
+               std::uint32_t{header[at + 2]} << 16 | std::uint32_t{header[at + 3]} << 24;
+    };
+    if (u32(18) != std::uint32_t(size.width) || u32(22) != std::uint32_t(size.height)) {
+        return false;
+    }
+    const fs::file_time_type converted = fs::last_write_time(bmpPath, ec);
+    if (ec) {
+        return false;
+    }
+    const fs::file_time_type downloaded = fs::last_write_time(jpegPath, ec);
+    return !ec && converted >= downloaded;
 }
 
 ConvertedImage ConvertToBmpKeepingBitmap(const fs::path& jpegPath) {

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
+#include "base/Geometry.h"
 #include "compose/Bitmap.h"
 
 namespace wylo {
@@ -21,6 +23,20 @@ inline constexpr std::int64_t kMaxJpegPixels = 100'000'000;
 // damaged or cut off, or is larger than kMaxJpegPixels.
 Bitmap DecodeJpegFile(const std::filesystem::path& path);
 
+// A picture decoded at a reduced size, and the size it has in full (upright).
+struct ReducedPicture {
+    Bitmap bitmap;
+    Size fullSize;
+};
+// DecodeJpegFile, but when wanted (given the picture's full upright size)
+// asks for less, the decoder itself reduces the picture to a half, a quarter
+// or an eighth of each side, the smallest that still covers wanted in both
+// directions: a picture that will be shown at a fraction of its size costs a
+// fraction of the work and the memory. An empty wanted, or an empty size
+// from it, decodes in full.
+ReducedPicture DecodeJpegFileCovering(const std::filesystem::path& path,
+                                      const std::function<Size(Size)>& wanted);
+
 // Decodes source completely, then saves it as a 24-bit BMP file at
 // destination, replacing any file there. Destination first, source second.
 // When decoding fails nothing is written and an earlier file at destination
@@ -35,6 +51,10 @@ std::filesystem::path ConvertToBmp(const std::filesystem::path& jpegPath);
 // The BMP file a conversion of jpegPath writes: beside it, with the
 // extension replaced by ".bmp" (or ".bmp" added to a name that has it).
 std::filesystem::path ConvertedBmpPath(const std::filesystem::path& jpegPath);
+
+// The conversion beside jpegPath holds a picture of size and was written
+// after the JPEG was: drawing the picture needs no new conversion.
+bool ConversionIsCurrent(const std::filesystem::path& jpegPath, Size size);
 
 // A conversion with the picture it wrote, so a caller draws from the decoded
 // bitmap instead of reading back the file just written.

@@ -171,6 +171,12 @@ void PlaceImage(Bitmap& monitor, const Bitmap& image, const ImagePlacement& plac
     }
 }
 
+void PlaceReducedImage(Bitmap& monitor, const Bitmap& image, Size fullSize,
+                       const ImagePlacement& placement) {
+    DrawSmoothScaled(monitor, image,
+                     PlacementRect(placement, fullSize, {monitor.width(), monitor.height()}));
+}
+
 void DrawFitted(Bitmap& monitor, const Bitmap& image) {
     const Rect dest = FitImageRect({0, 0, image.width(), image.height()},
                                    {0, 0, monitor.width(), monitor.height()});

@@ -36,6 +36,10 @@ Rect PlacementRect(const ImagePlacement& placement, Size image, Size target);
 // smoothed when smooth is set. Where the image does not reach, monitor
 // keeps what it had (its background).
 void PlaceImage(Bitmap& monitor, const Bitmap& image, const ImagePlacement& placement, bool smooth);
+// PlaceImage for image decoded at a reduced size from a picture of fullSize:
+// it lands where the full picture would, and is smoothed into place.
+void PlaceReducedImage(Bitmap& monitor, const Bitmap& image, Size fullSize,
+                       const ImagePlacement& placement);
 
 namespace detail {
 // trunc(length x ratio) with the product rounded to a 64-bit mantissa (round

@@ -45,7 +45,7 @@ bool DesktopChange::ChangeDesktop(std::int32_t index) {
     colours_.reset();
     // The decoded images live only as long as the change, also when it fails.
     struct ForgetPrepared {
-        std::map<std::int32_t, std::optional<Bitmap>>& images;
+        std::map<std::int32_t, std::optional<PreparedPicture>>& images;
         std::map<std::int32_t, std::string>& failures;
         BackgroundBmpWrites& writes;
         Platform& installer;
@@ -138,8 +138,7 @@ void DesktopChange::KeepMissingMonitors(const std::vector<Monitor>& monitors, Si
             const std::int32_t stand = drawn_.front().image;
             picture = MonitorImage(monitor);
             FillImageBackground(picture, stand);
-            PlaceImage(picture, *prepared_[stand], settings_.PlacementFor(mode),
-                       settings_.smoothScaling);
+            DrawPrepared(picture, stand, settings_.PlacementFor(mode));
         }
         if (m.monitor == p) {
             primary = std::move(picture);
@@ -275,24 +274,67 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
 
 bool DesktopChange::PrepareMonitorImage(Bitmap& bitmap, std::int32_t index,
                                         const ImagePlacement& placement) {
-    const Bitmap* image = PreparedImage(index);
+    return DrawPrepared(bitmap, index, placement);
+}
+
+bool DesktopChange::DrawPrepared(Bitmap& bitmap, std::int32_t index,
+                                 const ImagePlacement& placement) {
+    // Smoothed pictures shown smaller than they are may be decoded smaller;
+    // the others are drawn from every pixel.
+    const bool reducible = settings_.smoothScaling && placement.mode != PlacementMode::Tile;
+    const Size monitor{bitmap.width(), bitmap.height()};
+    const auto wanted = [&](Size full) -> Size {
+        if (!reducible) {
+            return {};
+        }
+        const Rect drawn = PlacementRect(placement, full, monitor);
+        return {drawn.right - drawn.left, drawn.bottom - drawn.top};
+    };
+    const ReducedPicture* image = PreparedImage(index, wanted);
     if (!image) {
         return false;
     }
     feedback_.SetStatus("Positioning " + ImageName(index));
-    PlaceImage(bitmap, *image, placement, settings_.smoothScaling);
+    if (image->bitmap.width() == image->fullSize.width &&
+        image->bitmap.height() == image->fullSize.height) {
+        PlaceImage(bitmap, image->bitmap, placement, settings_.smoothScaling);
+    } else {
+        PlaceReducedImage(bitmap, image->bitmap, image->fullSize, placement);
+    }
     return true;
 }
 
-const Bitmap* DesktopChange::PreparedImage(std::int32_t index) {
-    if (const auto found = prepared_.find(index); found != prepared_.end()) {
-        return found->second ? &*found->second : nullptr;
-    }
-    std::optional<Bitmap>& slot = prepared_[index];
+const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
+                                                   const std::function<Size(Size)>& wanted) {
     const std::string name = ImageName(index);
     const std::string channel = channel_.ChannelName();
     const std::string from =
         "\"" + name + "\"" + (channel.empty() ? "" : " from " + ShortenedText(channel, 60));
+    if (const auto found = prepared_.find(index); found != prepared_.end()) {
+        if (!found->second) {
+            return nullptr;
+        }
+        // Drawn again, on another monitor: decoded again only when this
+        // one needs more of it than was decoded.
+        ReducedPicture& picture = found->second->picture;
+        const Size full = picture.fullSize;
+        const Size need = wanted(full);
+        const bool enough =
+            (picture.bitmap.width() == full.width && picture.bitmap.height() == full.height) ||
+            (need.width > 0 && need.height > 0 && picture.bitmap.width() >= need.width &&
+             picture.bitmap.height() >= need.height);
+        if (!enough) {
+            try {
+                picture = DecodeJpegFileCovering(found->second->file, wanted);
+            } catch (const Error& e) {
+                failures_[index] = "Could not read " + from + ": " + e.what();
+                found->second.reset();
+                return nullptr;
+            }
+        }
+        return &found->second->picture;
+    }
+    std::optional<PreparedPicture>& slot = prepared_[index];
     feedback_.SetStatus("Downloading " + name);
     const std::filesystem::path path = channel_.ImageFilePath(index);
     if (!FileExists(path)) {
@@ -313,18 +355,26 @@ const Bitmap* DesktopChange::PreparedImage(std::int32_t index) {
         installerPrepared_ = true;
         installer_->PrepareWallpaper();
     }
-    // Converted at every change, so a changed image never shows an old
-    // conversion; drawn from the decoded picture, not from the file, while
-    // the file is written.
+    // Converted whenever the download is newer than its conversion, so a
+    // changed image never shows an old one; drawn from the decoded picture,
+    // not from the file, while the file is written. A picture whose
+    // conversion is current needs only as many pixels as it is drawn with.
+    bool convert = false;
+    const auto covering = [&](Size full) -> Size {
+        convert = !ConversionIsCurrent(path, full);
+        return convert ? Size{} : wanted(full);
+    };
     try {
-        slot = DecodeJpegFile(path);
+        slot = PreparedPicture{path, DecodeJpegFileCovering(path, covering)};
     } catch (const Error& e) {
         failures_[index] = "Could not read " + from + ": " + e.what();
         feedback_.SetStatus(failures_[index]);
         return nullptr;
     }
-    conversions_.Start(ConvertedBmpPath(path), *slot);
-    return &*slot;
+    if (convert) {
+        conversions_.Start(ConvertedBmpPath(path), slot->picture.bitmap);
+    }
+    return &slot->picture;
 }
 
 std::string DesktopChange::ImageName(std::int32_t index) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "compose/BackgroundBmpWrites.h"
 #include "compose/Bitmap.h"
 #include "compose/DesktopCanvas.h"
+#include "compose/Jpeg.h"
 #include "platform/Platform.h"
 #include "schedule/Rotation.h"
 
@@ -118,7 +120,13 @@ private:
     // The image chosen beforehand for monitor; only while plan_ is set.
     std::int32_t PlannedImage(std::int32_t monitor) const;
     // The image as this change decoded it, or nothing when it could not be had.
-    const Bitmap* PreparedImage(std::int32_t index);
+    // wanted: the size the picture is drawn at, from its full size; the
+    // picture may come decoded that much smaller.
+    const ReducedPicture* PreparedImage(std::int32_t index,
+                                        const std::function<Size(Size)>& wanted);
+    // Draws image index into bitmap as placement asks; false when it could
+    // not be had.
+    bool DrawPrepared(Bitmap& bitmap, std::int32_t index, const ImagePlacement& placement);
 
     Platform& platform_;
     Platform* installer_ = &platform_;
@@ -135,7 +143,11 @@ private:
     std::optional<std::int32_t> colours_;
     // Images decoded during the running change, by index; nothing for one
     // that could not be had. Emptied when the change ends.
-    std::map<std::int32_t, std::optional<Bitmap>> prepared_;
+    struct PreparedPicture {
+        std::filesystem::path file;
+        ReducedPicture picture;
+    };
+    std::map<std::int32_t, std::optional<PreparedPicture>> prepared_;
     // Why an image of the running change could not be had, by index.
     std::map<std::int32_t, std::string> failures_;
     // Their BMP files, written while the monitors are drawn; finished before

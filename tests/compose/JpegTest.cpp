@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -10,6 +12,7 @@
 #include "compose/BmpFile.h"
 #include "compose/Jpeg.h"
 #include "compose/OrientedBitmap.h"
+#include "compose/SmoothScale.h"
 #include "support/ExifSegment.h"
 #include "support/JpegWriter.h"
 #include "support/TempDir.h"
@@ -455,6 +458,87 @@ TEST(JpegOrientation, ConversionsToBmpComeOutUpright) {
     const ConvertedImage kept = ConvertToBmpKeepingBitmap(dir / "portrait.jpg");
     expectUpright(kept.bitmap);
     expectUpright(ReadBmpFile(kept.bmpPath));
+}
+
+// The picture as a change draws it at size: smoothed down from a decode.
+Bitmap SmoothedTo(const Bitmap& picture, Size size) {
+    Bitmap out(size.width, size.height);
+    DrawSmoothScaled(out, picture, {0, 0, size.width, size.height});
+    return out;
+}
+
+int LargestDifference(const Bitmap& a, const Bitmap& b) {
+    int largest = 0;
+    for (std::int32_t y = 0; y < a.height(); ++y) {
+        for (std::int32_t x = 0; x < a.width() * 3; ++x) {
+            largest = std::max(largest, std::abs(a.Row(y)[x] - b.Row(y)[x]));
+        }
+    }
+    return largest;
+}
+
+TEST(JpegReducedDecode, GivesThePictureTheFullDecodeSmoothedDownGives) {
+    TempDir dir;
+    WriteJpeg(dir / "photo.jpg", test::PhotoPattern(1600, 1200, 3), {.quality = 90});
+    const Bitmap full = DecodeJpegFile(dir / "photo.jpg");
+    struct Case {
+        Size wanted;
+        Size decoded;
+    };
+    // The smallest of a half, a quarter and an eighth that still covers it;
+    // more than half decodes in full.
+    for (const Case c : {Case{{800, 600}, {800, 600}}, Case{{500, 375}, {800, 600}},
+                         Case{{400, 300}, {400, 300}}, Case{{190, 140}, {200, 150}},
+                         Case{{801, 600}, {1600, 1200}}, Case{{1920, 1080}, {1600, 1200}}}) {
+        SCOPED_TRACE(::testing::Message() << c.wanted.width << " x " << c.wanted.height);
+        Size told;
+        const ReducedPicture picture = DecodeJpegFileCovering(dir / "photo.jpg", [&](Size size) {
+            told = size;
+            return c.wanted;
+        });
+        EXPECT_EQ(told, (Size{1600, 1200}));
+        EXPECT_EQ(picture.fullSize, (Size{1600, 1200}));
+        ASSERT_EQ(picture.bitmap.width(), c.decoded.width);
+        ASSERT_EQ(picture.bitmap.height(), c.decoded.height);
+        const Size shown{std::min(c.wanted.width, 1600), std::min(c.wanted.height, 1200)};
+        const Bitmap expected = SmoothedTo(full, shown);
+        const Bitmap actual = SmoothedTo(picture.bitmap, shown);
+        // Within a level on average; a few pixels at sharp edges differ more.
+        EXPECT_LT(MeanDifference(actual, expected), 1.5);
+        EXPECT_LE(LargestDifference(actual, expected), 32);
+    }
+}
+
+TEST(JpegReducedDecode, TurnedAndOddSizedPicturesAreReducedUpright) {
+    TempDir dir;
+    const std::string stored = EncodeJpeg(test::PhotoPattern(1283, 907, 5), {.quality = 88});
+    WriteFile(dir / "turned.jpg", WithApp1First(stored, PhoneExifSegment(6)));
+    const Bitmap full = DecodeJpegFile(dir / "turned.jpg");
+    ASSERT_EQ(full.width(), 907);
+    const ReducedPicture picture = DecodeJpegFileCovering(dir / "turned.jpg", [](Size) {
+        return Size{220, 320};
+    });
+    EXPECT_EQ(picture.fullSize, (Size{907, 1283}));
+    // A quarter, rounded up as the decoder rounds: 907 / 4 and 1283 / 4.
+    ASSERT_EQ(picture.bitmap.width(), 227);
+    ASSERT_EQ(picture.bitmap.height(), 321);
+    EXPECT_LT(MeanDifference(SmoothedTo(picture.bitmap, {220, 320}), SmoothedTo(full, {220, 320})),
+              1.5);
+}
+
+TEST(ConversionIsCurrent, OnlyForAConversionOfThatSizeWrittenAfterTheDownload) {
+    TempDir dir;
+    const fs::path jpeg = dir / "photo.jpg";
+    WriteJpeg(jpeg, test::PhotoPattern(64, 48));
+    EXPECT_FALSE(ConversionIsCurrent(jpeg, {64, 48}));
+    ConvertToBmp(jpeg);
+    EXPECT_TRUE(ConversionIsCurrent(jpeg, {64, 48}));
+    EXPECT_FALSE(ConversionIsCurrent(jpeg, {48, 64}));
+    // A download newer than its conversion.
+    fs::last_write_time(dir / "photo.bmp", fs::last_write_time(jpeg) - std::chrono::seconds(2));
+    EXPECT_FALSE(ConversionIsCurrent(jpeg, {64, 48}));
+    ConvertToBmp(jpeg);
+    EXPECT_TRUE(ConversionIsCurrent(jpeg, {64, 48}));
 }
 
 TEST(ConvertToBmp, WritesBesideTheJpegAndReturnsThePath) {

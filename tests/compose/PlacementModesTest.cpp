@@ -191,6 +191,36 @@ TEST(DrawSmoothScaled, SameSizeIsAnExactCopyAndFlatStaysFlat) {
     }
 }
 
+TEST(DrawSmoothScaled, RowsAreWeighedAsColumnsAre) {
+    // The rows are summed from the few source rows still needed, kept as the
+    // destination comes down; shrinking, growing and clipping must weigh them
+    // as the columns of the same values are weighed.
+    std::vector<int> values;
+    for (int k = 0; k < 29; ++k) {
+        values.push_back((k * 53 + 17) % 256);
+    }
+    Bitmap row(29, 1);
+    Bitmap column(1, 29);
+    for (std::int32_t k = 0; k < 29; ++k) {
+        const auto g = static_cast<std::uint8_t>(values[static_cast<std::size_t>(k)]);
+        row.SetPixel(k, 0, MakeColour(g, g, g));
+        column.SetPixel(0, k, MakeColour(g, g, g));
+    }
+    for (const auto& [length, offset] :
+         {std::pair{11, 0}, {3, 0}, {2, 5}, {64, 0}, {11, -4}, {40, -13}, {29, 2}}) {
+        SCOPED_TRACE(::testing::Message() << length << " from " << offset);
+        Bitmap across(20, 1);
+        Bitmap down(1, 20);
+        across.Fill(MakeColour(1, 2, 3));
+        down.Fill(MakeColour(1, 2, 3));
+        DrawSmoothScaled(across, row, {offset, 0, offset + length, 1});
+        DrawSmoothScaled(down, column, {0, offset, 1, offset + length});
+        for (std::int32_t k = 0; k < 20; ++k) {
+            ASSERT_EQ(down.Pixel(0, k), across.Pixel(k, 0)) << k;
+        }
+    }
+}
+
 TEST(PlaceImage, SmoothCenterShrinksWithoutDroppingPixels) {
     // Nearest neighbour keeps one of each pair of columns; averaging blends
     // both, so a fine stripe pattern becomes even grey.

@@ -1,3 +1,7 @@
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -5,6 +9,7 @@
 #include "compose/BmpFile.h"
 #include "schedule/ChannelFixture.h"
 #include "schedule/DesktopChange.h"
+#include "support/JpegWriter.h"
 
 namespace wylo {
 namespace {
@@ -130,6 +135,46 @@ TEST_F(DesktopChangeTest, TheSameImageIsFetchedAndConvertedOncePerChange) {
     change_.ChangeDesktop(2);
     EXPECT_TRUE(std::filesystem::exists(bmp));
     ExpectImageAt(Desktop(), 64, 2);
+}
+
+TEST_F(DesktopChangeTest, ASmoothedPictureWithACurrentConversionIsDecodedSmallerNotConverted) {
+    namespace fs = std::filesystem;
+    using std::chrono::seconds;
+    platform_.SetSingleMonitor(64, 48);
+    const Bitmap photo = test::PhotoPattern(256, 192, 7);
+    server_.Serve("/dunes/big.jpg", test::EncodeJpeg(photo), 1'700'000'000, "image/jpeg");
+    Subscribe(1,
+              "<image><loc>" + server_.Url("/dunes/big.jpg") + "</loc><title>Big</title></image>");
+    settings_.smoothScaling = true;
+    const fs::path jpeg = AppFolder(platform_) / "cache/dunes/images/big.jpg";
+    const fs::path bmp = AppFolder(platform_) / "cache/dunes/images/big.bmp";
+
+    ASSERT_TRUE(change_.ChangeDesktop(1));
+    const Bitmap first = Desktop();
+    ASSERT_EQ(ReadBmpFile(bmp).width(), 256);
+    // Downloaded, then converted, a while ago.
+    const fs::file_time_type converted = fs::last_write_time(bmp) - seconds(10);
+    fs::last_write_time(jpeg, converted - seconds(10));
+    fs::last_write_time(bmp, converted);
+
+    // Shown at a quarter of its size: decoded at a quarter, the conversion
+    // left as it is, and the same picture within a level or so.
+    ASSERT_TRUE(change_.ChangeDesktop(1));
+    EXPECT_EQ(fs::last_write_time(bmp), converted);
+    const Bitmap second = Desktop();
+    double difference = 0;
+    for (std::int32_t y = 0; y < 48; ++y) {
+        for (std::int32_t x = 0; x < 64 * 3; ++x) {
+            difference += std::abs(first.Row(y)[x] - second.Row(y)[x]);
+        }
+    }
+    EXPECT_LT(difference / (64 * 48 * 3), 1.5);
+
+    // A download newer than its conversion is converted again.
+    fs::last_write_time(jpeg, converted + seconds(5));
+    ASSERT_TRUE(change_.ChangeDesktop(1));
+    EXPECT_GT(fs::last_write_time(bmp), converted + seconds(5));
+    EXPECT_EQ(ReadBmpFile(bmp).width(), 256);
 }
 
 TEST_F(DesktopChangeTest, MonitorsOfOneSizeShareTheirPictureAndOthersGetTheirOwn) {
