@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <system_error>
@@ -268,23 +269,29 @@ void CmykToBgr(const std::uint8_t* in, std::uint8_t* out, JDIMENSION width, bool
 // Where a decoder's rows go: the bitmap is the picture upright. Stored
 // upright, rows are decoded straight into it; turned, a band of rows is
 // decoded at a time and then placed turned.
+// With a sink instead of a bitmap, the picture (stored upright) is not kept:
+// each batch of rows is decoded into the band and handed on.
 struct Output {
-    Bitmap& bitmap;
+    Bitmap* bitmap = nullptr;
     Orientation orientation = Orientation::Normal;
     std::uint8_t* cmykRow = nullptr;  // one row of four components, for CMYK
-    std::uint8_t* band = nullptr;     // kTurnBand rows of the stored width, when turned
+    std::uint8_t* band = nullptr;     // kTurnBand rows of the stored width, when turned or sunk
     std::size_t bandStride = 0;
+    const RowSink* sink = nullptr;
+    Size upright;
 };
 
 // A band of rows for a picture stored width x height; none when it is
-// stored upright.
+// stored upright and decoded into a bitmap.
 struct Band {
     std::size_t stride;
     std::vector<std::uint8_t> bytes;
 
-    Band(JDIMENSION width, JDIMENSION height, Orientation o)
+    Band(JDIMENSION width, JDIMENSION height, Orientation o, bool sunk = false)
         : stride(Bitmap::StrideFor(static_cast<std::int32_t>(width))),
-          bytes(o == Orientation::Normal ? 0 : stride * std::min<std::size_t>(kTurnBand, height)) {}
+          bytes(o == Orientation::Normal && !sunk
+                    ? 0
+                    : stride * std::min<std::size_t>(sunk ? kRowBatch : kTurnBand, height)) {}
 };
 
 // The loops below run inside Decompress, whose setjmp their errors jump
@@ -300,7 +307,7 @@ void DecompressUpright(Decoder& d, const Output& out, JDIMENSION end) {
             if (jpeg_read_scanlines(&d.info, rows, 1) != 1) {
                 Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
             }
-            CmykToBgr(out.cmykRow, out.bitmap.Row(static_cast<std::int32_t>(y)),
+            CmykToBgr(out.cmykRow, out.bitmap->Row(static_cast<std::int32_t>(y)),
                       d.info.output_width, d.info.saw_Adobe_marker);
             continue;
         }
@@ -309,11 +316,33 @@ void DecompressUpright(Decoder& d, const Output& out, JDIMENSION end) {
             count = kRowBatch;
         }
         for (JDIMENSION i = 0; i < count; ++i) {
-            rows[i] = out.bitmap.Row(static_cast<std::int32_t>(y + i));
+            rows[i] = out.bitmap->Row(static_cast<std::int32_t>(y + i));
         }
         if (jpeg_read_scanlines(&d.info, rows, count) == 0) {
             Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
         }
+    }
+}
+
+// Reads rows up to end a batch at a time into the band and hands each batch
+// to the sink.
+void DecompressSunk(Decoder& d, const Output& out, JDIMENSION end) {
+    JSAMPROW rows[kRowBatch];
+    for (JDIMENSION i = 0; i < kRowBatch; ++i) {
+        rows[i] = out.band + i * out.bandStride;
+    }
+    while (d.info.output_scanline < end) {
+        const JDIMENSION y = d.info.output_scanline;
+        JDIMENSION count = end - y;
+        if (count > kRowBatch) {
+            count = kRowBatch;
+        }
+        const JDIMENSION read = jpeg_read_scanlines(&d.info, rows, count);
+        if (read == 0) {
+            Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
+        }
+        (*out.sink)(static_cast<std::int32_t>(y), static_cast<std::int32_t>(read), out.band,
+                    out.bandStride);
     }
 }
 
@@ -348,7 +377,7 @@ void DecompressTurned(Decoder& d, const Output& out, JDIMENSION end) {
                 Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
             }
         }
-        PlaceOrientedRows(out.bitmap, out.orientation, out.band, out.bandStride,
+        PlaceOrientedRows(*out.bitmap, out.orientation, out.band, out.bandStride,
                           static_cast<std::int32_t>(first),
                           static_cast<std::int32_t>(last - first));
     }
@@ -362,7 +391,7 @@ bool Decompress(Decoder& d, const Output& out, JDIMENSION first, JDIMENSION end,
         return false;
     }
     jpeg_start_decompress(&d.info);
-    const Size stored = OrientedSize({out.bitmap.width(), out.bitmap.height()}, out.orientation);
+    const Size stored = OrientedSize(out.upright, out.orientation);
     if (d.info.output_width != static_cast<JDIMENSION>(stored.width) ||
         d.info.output_height != static_cast<JDIMENSION>(stored.height) ||
         d.info.output_components != (d.cmyk ? 4 : 3)) {
@@ -371,7 +400,9 @@ bool Decompress(Decoder& d, const Output& out, JDIMENSION first, JDIMENSION end,
     if (first > 0 && jpeg_skip_scanlines(&d.info, first) != first) {
         Abort(reinterpret_cast<j_common_ptr>(&d.info), kStalled);
     }
-    if (out.orientation != Orientation::Normal) {
+    if (out.sink) {
+        DecompressSunk(d, out, end);
+    } else if (out.orientation != Orientation::Normal) {
         DecompressTurned(d, out, end);
     } else {
         DecompressUpright(d, out, end);
@@ -472,9 +503,8 @@ struct FileDecoder {
 // Decodes rows [first, height) of upper's file into the picture, turned as
 // orientation says, with a decoder of its own; empty when it did, else the
 // reason.
-std::string DecodeLowerPart(const fs::path& path, const FileDecoder& upper, Bitmap& bitmap,
-                            Orientation orientation, JDIMENSION first, bool cmyk,
-                            unsigned reduction) {
+std::string DecodeLowerPart(const fs::path& path, const FileDecoder& upper, const Output& whole,
+                            JDIMENSION first, bool cmyk, unsigned reduction) {
     FileDecoder lower;
     JpegInput input = upper.Input();
     if (!upper.inMemory) {
@@ -489,8 +519,12 @@ std::string DecodeLowerPart(const fs::path& path, const FileDecoder& upper, Bitm
     if (lower.decoder.cmyk != cmyk) {
         return "the file changed while it was read";
     }
-    Band band(lower.decoder.info.output_width, lower.decoder.info.output_height, orientation);
-    const Output out{bitmap, orientation, nullptr, band.bytes.data(), band.stride};
+    Band band(lower.decoder.info.output_width, lower.decoder.info.output_height, whole.orientation,
+              whole.sink != nullptr);
+    Output out = whole;
+    out.cmykRow = nullptr;
+    out.band = band.bytes.data();
+    out.bandStride = band.stride;
     if (!Decompress(lower.decoder, out, first, lower.decoder.info.output_height, true)) {
         return lower.decoder.errors.message;
     }
@@ -499,12 +533,15 @@ std::string DecodeLowerPart(const fs::path& path, const FileDecoder& upper, Bitm
 
 }  // namespace
 
-Bitmap DecodeJpegFile(const fs::path& path) {
-    return DecodeJpegFileCovering(path, nullptr).bitmap;
-}
+namespace {
 
-ReducedPicture DecodeJpegFileCovering(const fs::path& path,
-                                      const std::function<Size(Size)>& wanted) {
+// Decodes path into a bitmap, at a reduction when wanted allows one; or,
+// with sinkFor, hands its rows to the sink sinkFor gives for its full size,
+// keeping none. Nothing when sinkFor declines the picture (an empty sink),
+// or the picture is turned or in CMYK, which are never handed on in rows.
+std::optional<ReducedPicture> DecodeFile(const fs::path& path,
+                                         const std::function<Size(Size)>& wanted,
+                                         const std::function<RowSink(Size)>* sinkFor) {
     FileDecoder upper;
     if (!upper.Open(path)) {
         throw Error("Unable to read " + PathText(path) + ": " + detail::ErrnoText(errno));
@@ -527,6 +564,16 @@ ReducedPicture DecodeJpegFileCovering(const fs::path& path,
     const Orientation orientation = ReadExifOrientation(decoder.exif);
     const Size fullSize = OrientedSize(
         {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)}, orientation);
+    RowSink sink;
+    if (sinkFor) {
+        if (orientation != Orientation::Normal || decoder.cmyk) {
+            return std::nullopt;
+        }
+        sink = (*sinkFor)(fullSize);
+        if (!sink) {
+            return std::nullopt;
+        }
+    }
     unsigned reduction = 1;
     if (wanted) {
         reduction = ReductionFor(decoder.info, orientation, wanted(fullSize));
@@ -538,27 +585,27 @@ ReducedPicture DecodeJpegFileCovering(const fs::path& path,
                                     static_cast<std::int32_t>(decoder.info.output_height)},
                                    orientation);
     // Every pixel is decoded into; an error throws the bitmap away.
-    Bitmap bitmap = Bitmap::Unpainted(size.width, size.height);
+    Bitmap bitmap = sink ? Bitmap() : Bitmap::Unpainted(size.width, size.height);
     std::vector<std::uint8_t> cmykRow(decoder.cmyk ? std::size_t{decoder.info.output_width} * 4
                                                    : 0);
-    Band band(decoder.info.output_width, decoder.info.output_height, orientation);
-    const Output out{bitmap, orientation, cmykRow.data(), band.bytes.data(), band.stride};
+    Band band(decoder.info.output_width, decoder.info.output_height, orientation, bool(sink));
+    const Output out{
+        sink ? nullptr : &bitmap, orientation, cmykRow.data(), band.bytes.data(), band.stride,
+        sink ? &sink : nullptr,   size};
     const JDIMENSION split = SplitRow(decoder.info, decoder.cmyk);
     if (split == 0) {
         if (!Decompress(decoder, out, 0, decoder.info.output_height, true)) {
             DecodeFailed(path, decoder.errors.message);
         }
-        return {std::move(bitmap), fullSize};
+        return ReducedPicture{std::move(bitmap), fullSize};
     }
     // A large picture is decoded by two decoders at once, each into its own
     // rows: a change on a machine with two cores or more takes about two
     // thirds of the time. The lower part's decoder reads the whole file, so
     // damage anywhere is still found.
     std::string lowerFailure;
-    SideTask lower([&] {
-        lowerFailure =
-            DecodeLowerPart(path, upper, bitmap, orientation, split, decoder.cmyk, reduction);
-    });
+    SideTask lower(
+        [&] { lowerFailure = DecodeLowerPart(path, upper, out, split, decoder.cmyk, reduction); });
     const bool upperDecoded = Decompress(decoder, out, 0, split, false);
     lower.Get();
     if (!upperDecoded) {
@@ -567,7 +614,24 @@ ReducedPicture DecodeJpegFileCovering(const fs::path& path,
     if (!lowerFailure.empty()) {
         DecodeFailed(path, lowerFailure);
     }
-    return {std::move(bitmap), fullSize};
+    return ReducedPicture{std::move(bitmap), fullSize};
+}
+
+}  // namespace
+
+Bitmap DecodeJpegFile(const fs::path& path) {
+    return std::move(DecodeFile(path, nullptr, nullptr)->bitmap);
+}
+
+ReducedPicture DecodeJpegFileCovering(const fs::path& path,
+                                      const std::function<Size(Size)>& wanted) {
+    return std::move(*DecodeFile(path, wanted, nullptr));
+}
+
+std::optional<Size> DecodeJpegFileRows(const fs::path& path,
+                                       const std::function<RowSink(Size)>& sinkFor) {
+    const std::optional<ReducedPicture> decoded = DecodeFile(path, nullptr, &sinkFor);
+    return decoded ? std::optional<Size>(decoded->fullSize) : std::nullopt;
 }
 
 void JpegFileToBmpFile(const fs::path& destination, const fs::path& source) {

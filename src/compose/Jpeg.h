@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "base/Geometry.h"
@@ -51,6 +53,21 @@ std::filesystem::path ConvertToBmp(const std::filesystem::path& jpegPath);
 // The BMP file a conversion of jpegPath writes: beside it, with the
 // extension replaced by ".bmp" (or ".bmp" added to a name that has it).
 std::filesystem::path ConvertedBmpPath(const std::filesystem::path& jpegPath);
+
+// Takes the rows of a picture as they are decoded: count rows from row
+// first (of the upright picture), each stride bytes apart. The two halves of
+// a large picture are decoded at once, so it is called from two threads at
+// a time, for rows far apart.
+using RowSink = std::function<void(std::int32_t first, std::int32_t count, const std::uint8_t* rows,
+                                   std::size_t stride)>;
+// Decodes a picture a few rows at a time into the sink that sinkFor gives
+// for its full size, without holding the whole picture: for a caller that
+// needs only some of its rows. Nothing is decoded, and nothing returned, when
+// sinkFor declines (an empty sink), or the picture is stored turned or in
+// CMYK; otherwise the picture's size. Throws as DecodeJpegFile; rows already
+// handed on are then of no use.
+std::optional<Size> DecodeJpegFileRows(const std::filesystem::path& path,
+                                       const std::function<RowSink(Size)>& sinkFor);
 
 // The conversion beside jpegPath holds a picture of size and was written
 // after the JPEG was: drawing the picture needs no new conversion.

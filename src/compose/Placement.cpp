@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "compose/SmoothScale.h"
 
@@ -175,6 +176,52 @@ void PlaceReducedImage(Bitmap& monitor, const Bitmap& image, Size fullSize,
                        const ImagePlacement& placement) {
     DrawSmoothScaled(monitor, image,
                      PlacementRect(placement, fullSize, {monitor.width(), monitor.height()}));
+}
+
+StretchedRows::StretchedRows(Bitmap& monitor, Size source, const Rect& dest)
+    : monitor_(monitor), source_(source) {
+    // The same integer mapping as StretchFrom, so both draw the same pixels.
+    const std::int64_t dw = std::int64_t{dest.right} - dest.left;
+    const std::int64_t dh = std::int64_t{dest.bottom} - dest.top;
+    if (dw <= 0 || dh <= 0 || source.width <= 0 || source.height <= 0) {
+        return;
+    }
+    x0_ = std::max<std::int64_t>(dest.left, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(dest.right, monitor.width());
+    y0_ = std::max<std::int64_t>(dest.top, 0);
+    const std::int64_t y1 = std::min<std::int64_t>(dest.bottom, monitor.height());
+    if (x0_ >= x1 || y0_ >= y1) {
+        return;
+    }
+    for (std::int64_t x = x0_; x < x1; ++x) {
+        column_.push_back(static_cast<std::size_t>(((x - dest.left) * source.width) / dw) * 3);
+    }
+    for (std::int64_t y = y0_; y < y1; ++y) {
+        sourceRow_.push_back(((y - dest.top) * source.height) / dh);
+    }
+}
+
+void StretchedRows::Draw(std::int32_t first, std::int32_t count, const std::uint8_t* rows,
+                         std::size_t stride) const {
+    if (column_.empty()) {
+        return;
+    }
+    // The destination rows that show these source rows lie together.
+    const auto begin = std::lower_bound(sourceRow_.begin(), sourceRow_.end(), first);
+    const auto end = std::lower_bound(begin, sourceRow_.end(), std::int64_t{first} + count);
+    const std::size_t lastWide = static_cast<std::size_t>(source_.width - 1) * 3;
+    const std::size_t n = column_.size();
+    for (auto it = begin; it != end; ++it) {
+        const std::uint8_t* in = rows + static_cast<std::size_t>(*it - first) * stride;
+        const auto y = static_cast<std::int32_t>(y0_ + (it - sourceRow_.begin()));
+        std::uint8_t* out = monitor_.Row(y) + static_cast<std::size_t>(x0_) * 3;
+        // Four bytes at a time where the fourth is still inside both rows: it
+        // lands on the next pixel, which is written over next.
+        for (std::size_t i = 0; i + 1 < n; ++i) {
+            std::memcpy(out + i * 3, in + column_[i], column_[i] < lastWide ? 4 : 3);
+        }
+        std::memcpy(out + (n - 1) * 3, in + column_[n - 1], 3);
+    }
 }
 
 void DrawFitted(Bitmap& monitor, const Bitmap& image) {

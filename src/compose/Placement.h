@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "base/Choices.h"
 #include "base/Geometry.h"
@@ -40,6 +42,29 @@ void PlaceImage(Bitmap& monitor, const Bitmap& image, const ImagePlacement& plac
 // it lands where the full picture would, and is smoothed into place.
 void PlaceReducedImage(Bitmap& monitor, const Bitmap& image, Size fullSize,
                        const ImagePlacement& placement);
+
+// Draws the rows of a picture of size source into dest on monitor exactly as
+// StretchFrom draws the whole picture, as they are decoded: a picture shown
+// with whole rows and columns dropped needs only the rows it shows, never
+// the whole picture in memory. Rows may come in any order, and from two
+// threads at once for different rows.
+class StretchedRows {
+public:
+    // monitor must outlive this.
+    StretchedRows(Bitmap& monitor, Size source, const Rect& dest);
+    void Draw(std::int32_t first, std::int32_t count, const std::uint8_t* rows,
+              std::size_t stride) const;
+
+private:
+    Bitmap& monitor_;
+    Size source_;
+    std::int64_t x0_ = 0;
+    std::int64_t y0_ = 0;
+    // The source row of each visible destination row, from y0_ down.
+    std::vector<std::int64_t> sourceRow_;
+    // The byte offset in a source row of each visible destination column.
+    std::vector<std::size_t> column_;
+};
 
 namespace detail {
 // trunc(length x ratio) with the product rounded to a 64-bit mantissa (round

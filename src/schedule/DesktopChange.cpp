@@ -1,6 +1,7 @@
 #include "schedule/DesktopChange.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -290,11 +291,18 @@ bool DesktopChange::DrawPrepared(Bitmap& bitmap, std::int32_t index,
         const Rect drawn = PlacementRect(placement, full, monitor);
         return {drawn.right - drawn.left, drawn.bottom - drawn.top};
     };
-    const ReducedPicture* image = PreparedImage(index, wanted);
+    // Drawn with whole rows and columns dropped, a picture needs only the
+    // rows it shows: it may be drawn as it is decoded.
+    const NearestTarget nearest{&bitmap, &placement};
+    const bool streamable = !settings_.smoothScaling && placement.mode != PlacementMode::Tile;
+    const ReducedPicture* image = PreparedImage(index, wanted, streamable ? &nearest : nullptr);
     if (!image) {
         return false;
     }
     feedback_.SetStatus("Positioning " + ImageName(index));
+    if (image->bitmap.empty()) {
+        return true;  // drawn while it was decoded
+    }
     if (image->bitmap.width() == image->fullSize.width &&
         image->bitmap.height() == image->fullSize.height) {
         PlaceImage(bitmap, image->bitmap, placement, settings_.smoothScaling);
@@ -305,7 +313,8 @@ bool DesktopChange::DrawPrepared(Bitmap& bitmap, std::int32_t index,
 }
 
 const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
-                                                   const std::function<Size(Size)>& wanted) {
+                                                   const std::function<Size(Size)>& wanted,
+                                                   const NearestTarget* nearest) {
     const std::string name = ImageName(index);
     const std::string channel = channel_.ChannelName();
     const std::string from =
@@ -319,10 +328,12 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
         ReducedPicture& picture = found->second->picture;
         const Size full = picture.fullSize;
         const Size need = wanted(full);
+        // A picture drawn as it was decoded was not kept.
         const bool enough =
-            (picture.bitmap.width() == full.width && picture.bitmap.height() == full.height) ||
-            (need.width > 0 && need.height > 0 && picture.bitmap.width() >= need.width &&
-             picture.bitmap.height() >= need.height);
+            !picture.bitmap.empty() &&
+            ((picture.bitmap.width() == full.width && picture.bitmap.height() == full.height) ||
+             (need.width > 0 && need.height > 0 && picture.bitmap.width() >= need.width &&
+              picture.bitmap.height() >= need.height));
         if (!enough) {
             try {
                 picture = DecodeJpegFileCovering(found->second->file, wanted);
@@ -360,6 +371,30 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
     // not from the file, while the file is written. A picture whose
     // conversion is current needs only as many pixels as it is drawn with.
     bool convert = false;
+    if (nearest) {
+        // Drawn straight onto the monitor while decoding when no conversion
+        // is due: the whole picture is never in memory.
+        try {
+            const std::optional<Size> drawn = DecodeJpegFileRows(path, [&](Size full) -> RowSink {
+                if (!ConversionIsCurrent(path, full)) {
+                    return {};
+                }
+                const Size monitor{nearest->bitmap->width(), nearest->bitmap->height()};
+                auto rows = std::make_shared<StretchedRows>(
+                    *nearest->bitmap, full, PlacementRect(*nearest->placement, full, monitor));
+                return [rows](std::int32_t first, std::int32_t count, const std::uint8_t* data,
+                              std::size_t stride) { rows->Draw(first, count, data, stride); };
+            });
+            if (drawn) {
+                slot = PreparedPicture{path, ReducedPicture{Bitmap(), *drawn}};
+                return &slot->picture;
+            }
+        } catch (const Error& e) {
+            failures_[index] = "Could not read " + from + ": " + e.what();
+            feedback_.SetStatus(failures_[index]);
+            return nullptr;
+        }
+    }
     const auto covering = [&](Size full) -> Size {
         convert = !ConversionIsCurrent(path, full);
         return convert ? Size{} : wanted(full);

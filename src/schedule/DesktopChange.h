@@ -120,10 +120,17 @@ private:
     // The image chosen beforehand for monitor; only while plan_ is set.
     std::int32_t PlannedImage(std::int32_t monitor) const;
     // The image as this change decoded it, or nothing when it could not be had.
+    // Where a picture drawn with whole rows and columns dropped goes.
+    struct NearestTarget {
+        Bitmap* bitmap;
+        const ImagePlacement* placement;
+    };
     // wanted: the size the picture is drawn at, from its full size; the
-    // picture may come decoded that much smaller.
-    const ReducedPicture* PreparedImage(std::int32_t index,
-                                        const std::function<Size(Size)>& wanted);
+    // picture may come decoded that much smaller. With nearest, a picture
+    // that needs no conversion may instead be drawn there as it is decoded,
+    // and comes without a bitmap.
+    const ReducedPicture* PreparedImage(std::int32_t index, const std::function<Size(Size)>& wanted,
+                                        const NearestTarget* nearest = nullptr);
     // Draws image index into bitmap as placement asks; false when it could
     // not be had.
     bool DrawPrepared(Bitmap& bitmap, std::int32_t index, const ImagePlacement& placement);

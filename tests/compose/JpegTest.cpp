@@ -2,8 +2,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -524,6 +527,58 @@ TEST(JpegReducedDecode, TurnedAndOddSizedPicturesAreReducedUpright) {
     ASSERT_EQ(picture.bitmap.height(), 321);
     EXPECT_LT(MeanDifference(SmoothedTo(picture.bitmap, {220, 320}), SmoothedTo(full, {220, 320})),
               1.5);
+}
+
+TEST(JpegRowsDecode, HandsOnEveryRowOnceAsTheWholeDecodeHasIt) {
+    TempDir dir;
+    // Large enough to be decoded in two parts at once.
+    WriteJpeg(dir / "photo.jpg", test::PhotoPattern(1283, 907, 5), {.quality = 88});
+    const Bitmap whole = DecodeJpegFile(dir / "photo.jpg");
+    Bitmap rows(1283, 907);
+    std::mutex mutex;
+    std::vector<int> seen(907, 0);
+    const std::optional<Size> size = DecodeJpegFileRows(dir / "photo.jpg", [&](Size full) {
+        EXPECT_EQ(full, (Size{1283, 907}));
+        return RowSink([&](std::int32_t first, std::int32_t count, const std::uint8_t* data,
+                           std::size_t stride) {
+            const std::lock_guard lock(mutex);
+            for (std::int32_t k = 0; k < count; ++k) {
+                ++seen[static_cast<std::size_t>(first + k)];
+                std::memcpy(rows.Row(first + k), data + static_cast<std::size_t>(k) * stride,
+                            1283 * 3);
+            }
+        });
+    });
+    ASSERT_EQ(size, (Size{1283, 907}));
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 907);
+    ExpectSameRows(rows, whole);
+}
+
+TEST(JpegRowsDecode, TurnedCmykAndDeclinedPicturesAreNotHandedOn) {
+    TempDir dir;
+    const std::string stored = EncodeJpeg(test::PhotoPattern(97, 61), {.quality = 88});
+    WriteFile(dir / "turned.jpg", WithApp1First(stored, PhoneExifSegment(6)));
+    WriteFile(dir / "cmyk.jpg",
+              EncodeJpeg(test::PhotoPattern(97, 61), {.colour = JpegColour::AdobeCmyk}));
+    WriteFile(dir / "plain.jpg", stored);
+    int asked = 0;
+    const auto sinkFor = [&](Size) {
+        ++asked;
+        return RowSink();
+    };
+    EXPECT_EQ(DecodeJpegFileRows(dir / "turned.jpg", sinkFor), std::nullopt);
+    EXPECT_EQ(DecodeJpegFileRows(dir / "cmyk.jpg", sinkFor), std::nullopt);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(DecodeJpegFileRows(dir / "plain.jpg", sinkFor), std::nullopt);
+    EXPECT_EQ(asked, 1);
+    // A damaged picture is an error, as for a whole decode.
+    WriteFile(dir / "cut.jpg", stored.substr(0, stored.size() / 2));
+    EXPECT_THROW(DecodeJpegFileRows(dir / "cut.jpg",
+                                    [](Size) {
+                                        return RowSink([](std::int32_t, std::int32_t,
+                                                          const std::uint8_t*, std::size_t) {});
+                                    }),
+                 Error);
 }
 
 TEST(ConversionIsCurrent, OnlyForAConversionOfThatSizeWrittenAfterTheDownload) {

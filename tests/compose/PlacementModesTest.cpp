@@ -221,6 +221,26 @@ TEST(DrawSmoothScaled, RowsAreWeighedAsColumnsAre) {
     }
 }
 
+TEST(StretchedRows, DrawsWhatStretchFromDrawsWhateverOrderTheRowsComeIn) {
+    const Bitmap picture = Coordinates(37, 23);
+    for (const Rect dest : {Rect{0, 0, 11, 7}, Rect{0, 0, 80, 50}, Rect{-9, -5, 25, 17},
+                            Rect{3, 2, 40, 26}, Rect{0, 0, 37, 23}, Rect{5, 40, 20, 60}}) {
+        SCOPED_TRACE(::testing::Message()
+                     << dest.left << "," << dest.top << " " << dest.right << "," << dest.bottom);
+        Bitmap expected = Monitor(29, 19);
+        expected.StretchFrom(picture, dest);
+        Bitmap drawn = Monitor(29, 19);
+        const StretchedRows rows(drawn, {37, 23}, dest);
+        // Bands of five rows, the last band first, as two decoders may hand
+        // them on.
+        for (std::int32_t first = 20; first >= 0; first -= 5) {
+            const std::int32_t count = std::min(5, 23 - first);
+            rows.Draw(first, count, picture.Row(first), picture.stride());
+        }
+        EXPECT_TRUE(SamePixels(drawn, expected));
+    }
+}
+
 TEST(PlaceImage, SmoothCenterShrinksWithoutDroppingPixels) {
     // Nearest neighbour keeps one of each pair of columns; averaging blends
     // both, so a fine stripe pattern becomes even grey.

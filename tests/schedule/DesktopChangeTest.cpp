@@ -1,5 +1,6 @@
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include <gmock/gmock.h>
@@ -175,6 +176,31 @@ TEST_F(DesktopChangeTest, ASmoothedPictureWithACurrentConversionIsDecodedSmaller
     ASSERT_TRUE(change_.ChangeDesktop(1));
     EXPECT_GT(fs::last_write_time(bmp), converted + seconds(5));
     EXPECT_EQ(ReadBmpFile(bmp).width(), 256);
+}
+
+TEST_F(DesktopChangeTest, APictureWithACurrentConversionIsDrawnAsItIsDecoded) {
+    namespace fs = std::filesystem;
+    ThreeMonitors();
+    const Bitmap photo = test::PhotoPattern(256, 192, 9);
+    server_.Serve("/dunes/big.jpg", test::EncodeJpeg(photo), 1'700'000'000, "image/jpeg");
+    Subscribe(1,
+              "<image><loc>" + server_.Url("/dunes/big.jpg") + "</loc><title>Big</title></image>");
+    settings_.multiScreenOpt = MultiScreen::Same;
+    const fs::path jpeg = AppFolder(platform_) / "cache/dunes/images/big.jpg";
+    const fs::path bmp = AppFolder(platform_) / "cache/dunes/images/big.bmp";
+
+    // The first showing converts it, from the whole picture.
+    ASSERT_TRUE(change_.ChangeDesktop(1));
+    const Bitmap first = Desktop();
+    fs::last_write_time(jpeg, fs::last_write_time(bmp) - std::chrono::seconds(5));
+
+    // Later ones draw it row by row; every monitor the same pixels.
+    ASSERT_TRUE(change_.ChangeDesktop(1));
+    const Bitmap second = Desktop();
+    ASSERT_EQ(second.width(), first.width());
+    for (std::int32_t y = 0; y < first.height(); ++y) {
+        ASSERT_EQ(std::memcmp(first.Row(y), second.Row(y), first.stride()), 0) << "row " << y;
+    }
 }
 
 TEST_F(DesktopChangeTest, MonitorsOfOneSizeShareTheirPictureAndOthersGetTheirOwn) {
