@@ -235,6 +235,14 @@ int TimeChangeNow(const fs::path& photos, int runs) {
         std::printf("start %.2f\n", StartToFirstWallpaper(*platform, loop, watch));
         std::fflush(stdout);
     }
+    // The session's own peak: the process's, without xwallpaper's, which
+    // the resource usage of its children would add.
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            std::printf("peak %s\n", line.substr(6).c_str());
+        }
+    }
     return 0;
 }
 
