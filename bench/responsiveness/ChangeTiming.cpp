@@ -18,6 +18,7 @@
 #include "Responsiveness.h"
 #include "XDisplay.h"
 #include "base/Clock.h"
+#include "platform/AppFolder.h"
 #include "platform/Platform.h"
 #include "session/DirectoryAddress.h"
 #include "session/Session.h"
@@ -171,8 +172,8 @@ double StartToFirstWallpaper(Platform& platform, EventLoop& loop, RootPixmapWatc
     MarkChangeDue(SettingsFilePath(platform));
     const std::size_t published = watch.count();
     const BenchClock::time_point started = BenchClock::now();
-    Session session(platform, Clock::System(),
-                    ReadChannelDirectoryUrl(SettingsFilePath(platform)), loop);
+    Session session(platform, Clock::System(), ReadChannelDirectoryUrl(SettingsFilePath(platform)),
+                    loop);
     session.Start();
     // The worker installs the desktop; the loop runs the steps before it.
     loop.RunUntil([&] { return watch.count() > published; }, seconds(30));
@@ -242,6 +243,30 @@ int TimeChangeNow(const fs::path& photos, int runs) {
         if (line.rfind("VmHWM:", 0) == 0) {
             std::printf("peak %s\n", line.substr(6).c_str());
         }
+    }
+    return 0;
+}
+
+int TimeFreshChangeNow(int runs) {
+    std::unique_ptr<Platform> platform = CreateSystemPlatform();
+    EventLoop loop;
+    RootPixmapWatch watch;
+    Session session(*platform, Clock::System(),
+                    ReadChannelDirectoryUrl(SettingsFilePath(*platform)), loop);
+    session.Start();
+    if (!loop.RunUntil([&] { return !session.busy(); }, seconds(120))) {
+        throw std::runtime_error("the session's start-up did not end within 120 s");
+    }
+    const fs::path images = AppFolder(*platform) / "cache" / "bench" / "images";
+    for (int run = 0; run < runs; ++run) {
+        // Nothing in the cache: the picture is fetched, converted and shown.
+        std::error_code ignored;
+        fs::remove_all(images, ignored);
+        std::printf("fresh %.2f\n", ChangeNow(session, loop, watch).root);
+        std::fflush(stdout);
+    }
+    if (!session.Finish()) {
+        std::_Exit(0);
     }
     return 0;
 }

@@ -37,5 +37,8 @@ int TimeTabClicks(const std::filesystem::path& hostLog, const std::string& slowP
 // "Change Now" against `xwallpaper --tile` of the same photograph, in turns,
 // printing "wylo ROOT-MS REPORT-MS" and "xwallpaper EXIT-MS ROOT-MS" lines.
 int TimeChangeNow(const std::filesystem::path& photos, int runs);
+// "Change Now" with the channel's pictures gone from the cache, to the new
+// pixmap on the root; prints "fresh <ms>" per run.
+int TimeFreshChangeNow(int runs);
 
 }  // namespace wylo::bench

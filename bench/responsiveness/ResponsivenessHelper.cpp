@@ -10,6 +10,8 @@
 //       slow request, clicks page tabs and times each to its page painted
 //   wylo_bench_responsiveness change PHOTO-DIR [RUNS]
 //       "Change Now" in a running session against xwallpaper --tile
+//   wylo_bench_responsiveness change-fresh RUNS
+//       "Change Now" with the pictures gone from the cache
 //
 // clicks and change read Wylo.ini from $XDG_DATA_HOME/Wylo as the program
 // does.
@@ -42,7 +44,8 @@ int Usage() {
                  "usage: wylo_bench_responsiveness photos OUT-DIR [COUNT [WIDTHxHEIGHT]]\n"
                  "       wylo_bench_responsiveness serve DIR [--trickle SECONDS --slow PART]\n"
                  "       wylo_bench_responsiveness clicks HOST-LOG PART [COUNT]\n"
-                 "       wylo_bench_responsiveness change PHOTO-DIR [RUNS]\n");
+                 "       wylo_bench_responsiveness change PHOTO-DIR [RUNS]\n"
+                 "       wylo_bench_responsiveness change-fresh RUNS\n");
     return 2;
 }
 
@@ -67,6 +70,9 @@ int main(int argc, char** argv) try {
     }
     if (command == "clicks" && (argc == 4 || argc == 5)) {
         return wylo::bench::TimeTabClicks(argv[2], argv[3], argc > 4 ? std::stoi(argv[4]) : 40);
+    }
+    if (command == "change-fresh" && argc == 3) {
+        return wylo::bench::TimeFreshChangeNow(std::stoi(argv[2]));
     }
     if (command == "change" && (argc == 3 || argc == 4)) {
         return wylo::bench::TimeChangeNow(argv[2], argc > 3 ? std::stoi(argv[3]) : 30);
