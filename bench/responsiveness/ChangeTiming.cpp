@@ -190,6 +190,15 @@ double StartToFirstWallpaper(Platform& platform, EventLoop& loop, RootPixmapWatc
     return MillisecondsBetween(started, *shown);
 }
 
+// Starts the session and runs its start-up to the end (the channel list,
+// the thumbnails, a change that was due).
+void StartAndSettle(Session& session, EventLoop& loop) {
+    session.Start();
+    if (!loop.RunUntil([&] { return !session.busy(); }, seconds(120))) {
+        throw std::runtime_error("the session's start-up did not end within 120 s");
+    }
+}
+
 }  // namespace
 
 int TimeChangeNow(const fs::path& photos, int runs) {
@@ -198,10 +207,7 @@ int TimeChangeNow(const fs::path& photos, int runs) {
     RootPixmapWatch watch;
     Session session(*platform, Clock::System(),
                     ReadChannelDirectoryUrl(SettingsFilePath(*platform)), loop);
-    session.Start();
-    if (!loop.RunUntil([&] { return !session.busy(); }, seconds(60))) {
-        throw std::runtime_error("the session's start-up did not end within 60 s");
-    }
+    StartAndSettle(session, loop);
     // Every picture into the cache, and a first run of each setter, so the
     // timed runs find the files in memory as a running program does.
     for (int i = 0; i < 4; ++i) {
@@ -253,10 +259,7 @@ int TimeFreshChangeNow(int runs) {
     RootPixmapWatch watch;
     Session session(*platform, Clock::System(),
                     ReadChannelDirectoryUrl(SettingsFilePath(*platform)), loop);
-    session.Start();
-    if (!loop.RunUntil([&] { return !session.busy(); }, seconds(120))) {
-        throw std::runtime_error("the session's start-up did not end within 120 s");
-    }
+    StartAndSettle(session, loop);
     const fs::path images = AppFolder(*platform) / "cache" / "bench" / "images";
     for (int run = 0; run < runs; ++run) {
         // Nothing in the cache: the picture is fetched, converted and shown.
