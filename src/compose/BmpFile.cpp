@@ -201,20 +201,20 @@ void TouchFile(const fs::path& path) {
     fs::last_write_time(path, fs::file_time_type::clock::now(), ignored);
 }
 
-}  // namespace
-
-void WriteBmpFile(const fs::path& path, const Bitmap& bitmap) {
-    if (bitmap.empty()) {
+// The file and info headers of a 24-bit bottom-up BMP of width x height;
+// throws when the picture is empty or too large for the format.
+std::array<std::uint8_t, kBmpHeaderSize> BmpHeader(const fs::path& path, std::int32_t width,
+                                                   std::int32_t height) {
+    if (width <= 0 || height <= 0) {
         WriteFailed(path, "the picture is empty");
     }
-    const std::size_t stride = bitmap.stride();
+    const std::size_t stride = Bitmap::StrideFor(width);
     const std::uint64_t imageBytes =
-        static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(bitmap.height());
+        static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height);
     const std::uint64_t fileBytes = kBmpHeaderSize + imageBytes;
     if (fileBytes > std::numeric_limits<std::uint32_t>::max()) {
         WriteFailed(path, "the picture is too large for a BMP file");
     }
-
     std::array<std::uint8_t, kBmpHeaderSize> header{};
     std::uint8_t* h = header.data();
     h[0] = 'B';
@@ -223,14 +223,57 @@ void WriteBmpFile(const fs::path& path, const Bitmap& bitmap) {
     PutU32(h + 10, static_cast<std::uint32_t>(kBmpHeaderSize));
     std::uint8_t* info = h + kFileHeaderSize;
     PutU32(info + 0, static_cast<std::uint32_t>(kInfoHeaderSize));
-    PutU32(info + 4, static_cast<std::uint32_t>(bitmap.width()));
-    PutU32(info + 8, static_cast<std::uint32_t>(bitmap.height()));  // positive: bottom-up
-    PutU16(info + 12, 1);                                           // planes
-    PutU16(info + 14, 24);                                          // bits per pixel
-    PutU32(info + 16, 0);                                           // BI_RGB
+    PutU32(info + 4, static_cast<std::uint32_t>(width));
+    PutU32(info + 8, static_cast<std::uint32_t>(height));  // positive: bottom-up
+    PutU16(info + 12, 1);                                  // planes
+    PutU16(info + 14, 24);                                 // bits per pixel
+    PutU32(info + 16, 0);                                  // BI_RGB
     PutU32(info + 20, static_cast<std::uint32_t>(imageBytes));
     PutU32(info + 24, static_cast<std::uint32_t>(kPixelsPerMetre));
     PutU32(info + 28, static_cast<std::uint32_t>(kPixelsPerMetre));
+    return header;
+}
+
+// Moves a finished temporary file over path.
+void MoveIntoPlace(const fs::path& temp, const fs::path& path) {
+#ifndef _WIN32
+    // Renaming over an existing file makes ext4 start writing the new one
+    // out and wait for it (its guard for programs that do not sync), which
+    // costs a change tens of milliseconds. The earlier file steps aside
+    // first, comes back if the new one cannot take its name, and goes after.
+    fs::path aside = path;
+    aside += ".old";
+    struct stat existing {};
+    const bool moved = ::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+                       ::rename(path.c_str(), aside.c_str()) == 0;
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int why = errno;
+        if (moved) {
+            ::rename(aside.c_str(), path.c_str());
+        }
+        WriteFailed(path, ErrnoText(why));
+    }
+    if (moved) {
+        ::unlink(aside.c_str());
+    }
+#else
+    std::error_code error;
+    fs::rename(temp, path, error);
+    if (error) {
+        WriteFailed(path, error.message());
+    }
+#endif
+}
+
+}  // namespace
+
+void WriteBmpFile(const fs::path& path, const Bitmap& bitmap) {
+    const std::array<std::uint8_t, kBmpHeaderSize> header =
+        BmpHeader(path, bitmap.width(), bitmap.height());
+    const std::size_t stride = bitmap.stride();
+    const std::uint64_t fileBytes =
+        kBmpHeaderSize +
+        static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(bitmap.height());
 
     if (FileHoldsBmp(path, header, bitmap, fileBytes)) {
         TouchFile(path);
@@ -280,34 +323,71 @@ void WriteBmpFile(const fs::path& path, const Bitmap& bitmap) {
             fail();
         }
     }
-#ifndef _WIN32
-    // Renaming over an existing file makes ext4 start writing the new one
-    // out and wait for it (its guard for programs that do not sync), which
-    // costs a change tens of milliseconds. The earlier file steps aside
-    // first, comes back if the new one cannot take its name, and goes after.
-    fs::path aside = path;
-    aside += ".old";
-    struct stat existing {};
-    const bool moved = ::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
-                       ::rename(path.c_str(), aside.c_str()) == 0;
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int why = errno;
-        if (moved) {
-            ::rename(aside.c_str(), path.c_str());
-        }
-        WriteFailed(path, ErrnoText(why));
-    }
-    if (moved) {
-        ::unlink(aside.c_str());
-    }
-#else
-    std::error_code error;
-    fs::rename(temp, path, error);
-    if (error) {
-        WriteFailed(path, error.message());
-    }
-#endif
+    MoveIntoPlace(temp, path);
     guard.Release();
+}
+
+BmpRowsWriter::BmpRowsWriter(const fs::path& path, Size size)
+    : path_(path), temp_(path), height_(size.height) {
+    temp_ += ".tmp";
+    try {
+        const std::array<std::uint8_t, kBmpHeaderSize> header =
+            BmpHeader(path, size.width, size.height);
+        rowBytes_ = Bitmap::StrideFor(size.width);
+        errno = 0;
+        file_ = detail::OpenStdioFile(temp_, true);
+        if (!file_) {
+            error_ = ErrnoText(errno);
+        } else if (std::fwrite(header.data(), 1, header.size(), file_.get()) != header.size()) {
+            error_ = ErrnoText(errno);
+        }
+    } catch (const Error& e) {
+        error_ = e.what();
+        failed_ = true;
+    }
+}
+
+BmpRowsWriter::~BmpRowsWriter() {
+    if (!committed_) {
+        file_.reset();
+        std::error_code ignored;
+        fs::remove(temp_, ignored);
+    }
+}
+
+void BmpRowsWriter::Write(std::int32_t first, std::int32_t count, const std::uint8_t* rows,
+                          std::size_t stride) {
+    const std::lock_guard lock(mutex_);
+    if (!file_ || !error_.empty() || first < 0 || count < 0 || first + count > height_) {
+        return;
+    }
+    for (std::int32_t k = 0; k < count; ++k) {
+        // Bottom-up: the picture's last row comes first in the file.
+        const auto at = static_cast<long>(
+            kBmpHeaderSize + static_cast<std::uint64_t>(height_ - 1 - (first + k)) * rowBytes_);
+        if (std::fseek(file_.get(), at, SEEK_SET) != 0 ||
+            std::fwrite(rows + static_cast<std::size_t>(k) * stride, 1, rowBytes_, file_.get()) !=
+                rowBytes_) {
+            error_ = ErrnoText(errno);
+            return;
+        }
+    }
+}
+
+void BmpRowsWriter::Commit() {
+    const std::lock_guard lock(mutex_);
+    if (error_.empty() && file_ &&
+        (std::fflush(file_.get()) != 0 || std::fclose(file_.release()) != 0)) {
+        error_ = ErrnoText(errno);
+    }
+    if (!error_.empty()) {
+        if (failed_) {
+            throw Error(error_);
+        }
+        WriteFailed(path_, error_);
+    }
+    MoveIntoPlace(temp_, path_);
+    committed_ = true;
 }
 
 bool IsBmpWriteLeftover(std::string_view name) {

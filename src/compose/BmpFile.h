@@ -1,10 +1,15 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <mutex>
+#include <string>
 #include <string_view>
 
+#include "base/Geometry.h"
 #include "compose/Bitmap.h"
+#include "compose/StdioFile.h"
 
 namespace wylo {
 
@@ -18,6 +23,36 @@ namespace wylo {
 // ("Unable to write <path>: <reason>") when the bitmap is empty or the file
 // cannot be written.
 void WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap);
+
+// A BMP file as WriteBmpFile writes it, of a picture of size that is
+// decoded a band of rows at a time: rows come in any order, from two threads
+// at once, into the temporary file, and Commit moves it into place. A file
+// that cannot be made or written is reported by Commit, which throws Error
+// as WriteBmpFile does; without a Commit the temporary file goes.
+class BmpRowsWriter {
+public:
+    BmpRowsWriter(const std::filesystem::path& path, Size size);
+    ~BmpRowsWriter();
+    BmpRowsWriter(const BmpRowsWriter&) = delete;
+    BmpRowsWriter& operator=(const BmpRowsWriter&) = delete;
+
+    // Rows first to first + count of the picture (top-down), stride bytes
+    // apart, each already padded as the file's rows are.
+    void Write(std::int32_t first, std::int32_t count, const std::uint8_t* rows,
+               std::size_t stride);
+    void Commit();
+
+private:
+    std::mutex mutex_;
+    std::filesystem::path path_;
+    std::filesystem::path temp_;
+    std::int32_t height_ = 0;
+    std::size_t rowBytes_ = 0;
+    detail::StdioFile file_;
+    std::string error_;
+    bool failed_ = false;  // error_ is a whole message already
+    bool committed_ = false;
+};
 
 // True when name is that of WriteBmpFile's temporary file for a ".bmp"
 // target ("desktop.bmp.tmp", "photo.bmp.tmp"), or of the earlier file it

@@ -689,6 +689,11 @@ bool ConversionIsCurrent(const fs::path& jpegPath, Size size) {
     return !ec && converted >= downloaded;
 }
 
+void TouchConversion(const fs::path& jpegPath) {
+    std::error_code ignored;
+    fs::last_write_time(ConvertedBmpPath(jpegPath), fs::file_time_type::clock::now(), ignored);
+}
+
 ConvertedImage ConvertToBmpKeepingBitmap(const fs::path& jpegPath) {
     ConvertedImage converted{ConvertedBmpPath(jpegPath), DecodeJpegFile(jpegPath)};
     WriteBmpFile(converted.bmpPath, converted.bitmap);

@@ -73,6 +73,10 @@ std::optional<Size> DecodeJpegFileRows(const std::filesystem::path& path,
 // after the JPEG was: drawing the picture needs no new conversion.
 bool ConversionIsCurrent(const std::filesystem::path& jpegPath, Size size);
 
+// Sets the time of the conversion beside jpegPath to now, as writing it
+// again would: the cache tells the pictures shown lately by it.
+void TouchConversion(const std::filesystem::path& jpegPath);
+
 // A conversion with the picture it wrote, so a caller draws from the decoded
 // bitmap instead of reading back the file just written.
 struct ConvertedImage {

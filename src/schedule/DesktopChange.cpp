@@ -372,27 +372,43 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
     // conversion is current needs only as many pixels as it is drawn with.
     bool convert = false;
     if (nearest) {
-        // Drawn straight onto the monitor while decoding when no conversion
-        // is due: the whole picture is never in memory.
+        // Drawn straight onto the monitor while decoding, and converted row
+        // by row when the conversion is due: the whole picture is never in
+        // memory.
+        std::optional<BmpRowsWriter> conversion;
+        std::optional<Size> drawn;
         try {
-            const std::optional<Size> drawn = DecodeJpegFileRows(path, [&](Size full) -> RowSink {
+            drawn = DecodeJpegFileRows(path, [&](Size full) -> RowSink {
                 if (!ConversionIsCurrent(path, full)) {
-                    return {};
+                    conversion.emplace(ConvertedBmpPath(path), full);
                 }
                 const Size monitor{nearest->bitmap->width(), nearest->bitmap->height()};
                 auto rows = std::make_shared<StretchedRows>(
                     *nearest->bitmap, full, PlacementRect(*nearest->placement, full, monitor));
-                return [rows](std::int32_t first, std::int32_t count, const std::uint8_t* data,
-                              std::size_t stride) { rows->Draw(first, count, data, stride); };
+                BmpRowsWriter* converting = conversion ? &*conversion : nullptr;
+                return [rows, converting](std::int32_t first, std::int32_t count,
+                                          const std::uint8_t* data, std::size_t stride) {
+                    rows->Draw(first, count, data, stride);
+                    if (converting) {
+                        converting->Write(first, count, data, stride);
+                    }
+                };
             });
-            if (drawn) {
-                slot = PreparedPicture{path, ReducedPicture{Bitmap(), *drawn}};
-                return &slot->picture;
-            }
         } catch (const Error& e) {
             failures_[index] = "Could not read " + from + ": " + e.what();
             feedback_.SetStatus(failures_[index]);
             return nullptr;
+        }
+        if (drawn) {
+            if (conversion) {
+                // A conversion that cannot be written ends the change, as
+                // one written beside it does.
+                conversion->Commit();
+            } else {
+                TouchConversion(path);
+            }
+            slot = PreparedPicture{path, ReducedPicture{Bitmap(), *drawn}};
+            return &slot->picture;
         }
     }
     const auto covering = [&](Size full) -> Size {
@@ -408,6 +424,8 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
     }
     if (convert) {
         conversions_.Start(ConvertedBmpPath(path), slot->picture.bitmap);
+    } else {
+        TouchConversion(path);
     }
     return &slot->picture;
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -209,6 +210,46 @@ TEST(BmpFileWrite, RefusesAnEmptyBitmap) {
     TempDir dir;
     EXPECT_THROW(WriteBmpFile(dir / "e.bmp", Bitmap()), Error);
     EXPECT_FALSE(std::filesystem::exists(dir / "e.bmp"));
+}
+
+TEST(BmpRowsWriter, WritesTheFileWriteBmpFileWritesFromBandsInAnyOrder) {
+    TempDir dir;
+    const Bitmap picture = Gradient(37, 23);  // rows padded to 112 bytes
+    WriteBmpFile(dir / "whole.bmp", picture);
+    {
+        BmpRowsWriter rows(dir / "rows.bmp", {37, 23});
+        // Two bands at once, from two threads, the lower one first.
+        std::thread lower([&] { rows.Write(12, 11, picture.Row(12), picture.stride()); });
+        lower.join();
+        std::thread upper([&] { rows.Write(0, 12, picture.Row(0), picture.stride()); });
+        upper.join();
+        EXPECT_FALSE(std::filesystem::exists(dir / "rows.bmp"));
+        rows.Commit();
+    }
+    EXPECT_EQ(ReadFile(dir / "rows.bmp"), ReadFile(dir / "whole.bmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "rows.bmp.tmp"));
+}
+
+TEST(BmpRowsWriter, AFailureShowsAtTheCommitAndNothingIsLeftBehind) {
+    TempDir dir;
+    const auto missing = dir / "no-such-folder" / "x.bmp";
+    BmpRowsWriter rows(missing, {2, 2});
+    rows.Write(0, 2, Gradient(2, 2).Row(0), Gradient(2, 2).stride());
+    try {
+        rows.Commit();
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_THAT(e.what(), HasSubstr("Unable to write " + missing.string() + ": "));
+    }
+    // Given up before the commit: the earlier file stays, no temporary file.
+    WriteBmpFile(dir / "kept.bmp", Gradient(3, 3));
+    const std::string kept = ReadFile(dir / "kept.bmp");
+    {
+        BmpRowsWriter abandoned(dir / "kept.bmp", {3, 3});
+        abandoned.Write(0, 1, Gradient(3, 3).Row(0), Gradient(3, 3).stride());
+    }
+    EXPECT_EQ(ReadFile(dir / "kept.bmp"), kept);
+    EXPECT_FALSE(std::filesystem::exists(dir / "kept.bmp.tmp"));
 }
 
 TEST(BmpFileRead, ReadsTopDownFilesTheRightWayUp) {

@@ -8,6 +8,7 @@
 
 #include "base/Error.h"
 #include "compose/BmpFile.h"
+#include "compose/Jpeg.h"
 #include "schedule/ChannelFixture.h"
 #include "schedule/DesktopChange.h"
 #include "support/JpegWriter.h"
@@ -159,9 +160,12 @@ TEST_F(DesktopChangeTest, ASmoothedPictureWithACurrentConversionIsDecodedSmaller
     fs::last_write_time(bmp, converted);
 
     // Shown at a quarter of its size: decoded at a quarter, the conversion
-    // left as it is, and the same picture within a level or so.
+    // not written again (only marked as used now), and the same picture
+    // within a level or so.
+    fs::create_hard_link(bmp, root_.path() / "before.bmp");
     ASSERT_TRUE(change_.ChangeDesktop(1));
-    EXPECT_EQ(fs::last_write_time(bmp), converted);
+    EXPECT_TRUE(fs::equivalent(bmp, root_.path() / "before.bmp"));
+    EXPECT_GT(fs::last_write_time(bmp), converted);
     const Bitmap second = Desktop();
     double difference = 0;
     for (std::int32_t y = 0; y < 48; ++y) {
@@ -172,13 +176,15 @@ TEST_F(DesktopChangeTest, ASmoothedPictureWithACurrentConversionIsDecodedSmaller
     EXPECT_LT(difference / (64 * 48 * 3), 1.5);
 
     // A download newer than its conversion is converted again.
-    fs::last_write_time(jpeg, converted + seconds(5));
+    const fs::file_time_type now = fs::file_time_type::clock::now();
+    fs::last_write_time(bmp, now - seconds(4));
+    fs::last_write_time(jpeg, now - seconds(2));
     ASSERT_TRUE(change_.ChangeDesktop(1));
-    EXPECT_GT(fs::last_write_time(bmp), converted + seconds(5));
+    EXPECT_GT(fs::last_write_time(bmp), now - seconds(2));
     EXPECT_EQ(ReadBmpFile(bmp).width(), 256);
 }
 
-TEST_F(DesktopChangeTest, APictureWithACurrentConversionIsDrawnAsItIsDecoded) {
+TEST_F(DesktopChangeTest, PicturesShownWithRowsDroppedAreConvertedAndDrawnAsTheyAreDecoded) {
     namespace fs = std::filesystem;
     ThreeMonitors();
     const Bitmap photo = test::PhotoPattern(256, 192, 9);
@@ -189,12 +195,15 @@ TEST_F(DesktopChangeTest, APictureWithACurrentConversionIsDrawnAsItIsDecoded) {
     const fs::path jpeg = AppFolder(platform_) / "cache/dunes/images/big.jpg";
     const fs::path bmp = AppFolder(platform_) / "cache/dunes/images/big.bmp";
 
-    // The first showing converts it, from the whole picture.
+    // The first showing converts it as it draws it, to the file a whole
+    // conversion writes.
     ASSERT_TRUE(change_.ChangeDesktop(1));
     const Bitmap first = Desktop();
+    WriteBmpFile(root_.path() / "whole.bmp", DecodeJpegFile(jpeg));
+    EXPECT_EQ(test::ReadFile(bmp), test::ReadFile(root_.path() / "whole.bmp"));
     fs::last_write_time(jpeg, fs::last_write_time(bmp) - std::chrono::seconds(5));
 
-    // Later ones draw it row by row; every monitor the same pixels.
+    // Later ones only draw it; every monitor the same pixels.
     ASSERT_TRUE(change_.ChangeDesktop(1));
     const Bitmap second = Desktop();
     ASSERT_EQ(second.width(), first.width());
