@@ -212,8 +212,7 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
     if (MultiScreenMode(monitors) == MultiScreen::Single && SelectedSingleMonitor(monitors) != p) {
         return std::nullopt;
     }
-    if (!PrepareMonitorImage(bitmap, settings_.currentImage,
-                             settings_.PlacementFor(MultiScreenMode(monitors)))) {
+    if (!DrawMonitorImage(bitmap, settings_.currentImage, monitors, static_cast<std::size_t>(p))) {
         RecordMissing(p, settings_.currentImage);
         return std::nullopt;
     }
@@ -247,9 +246,12 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
             return picture.width() == monitors[n].bounds.Width() &&
                    picture.height() == monitors[n].bounds.Height();
         };
-        const Bitmap* same =
-            primary != nullptr && primaryImage == image && fits(*primary) ? primary : nullptr;
-        for (std::size_t k = 0; k < list.size() && same == nullptr; ++k) {
+        // Across all screens every monitor shows a part of its own.
+        const bool span = mode == MultiScreen::Span;
+        const Bitmap* same = !span && primary != nullptr && primaryImage == image && fits(*primary)
+                                 ? primary
+                                 : nullptr;
+        for (std::size_t k = 0; k < list.size() && same == nullptr && !span; ++k) {
             if (listImages[k] == image && fits(list[k].second)) {
                 same = &list[k].second;
             }
@@ -261,7 +263,7 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
         } else {
             bitmap.emplace(MonitorImage(monitors[n]));
             FillImageBackground(*bitmap, image);
-            if (!PrepareMonitorImage(*bitmap, image, settings_.PlacementFor(mode))) {
+            if (!DrawMonitorImage(*bitmap, image, monitors, n)) {
                 RecordMissing(i, image);
                 continue;
             }
@@ -284,6 +286,27 @@ bool DesktopChange::PrepareMonitorImage(Bitmap& bitmap, std::int32_t index,
     return true;
 }
 
+bool DesktopChange::DrawMonitorImage(Bitmap& bitmap, std::int32_t index,
+                                     const std::vector<Monitor>& monitors, std::size_t monitor) {
+    const MultiScreen mode = MultiScreenMode(monitors);
+    if (mode != MultiScreen::Span) {
+        return PrepareMonitorImage(bitmap, index, settings_.PlacementFor(mode));
+    }
+    const Bitmap* image = PreparedImage(index);
+    if (!image) {
+        return false;
+    }
+    feedback_.SetStatus("Positioning " + ImageName(index));
+    // The picture sits in the monitors' bounding box; each monitor shows what
+    // lies within its own edges.
+    const Rect box = BoundingBox(monitors);
+    const Rect& at = monitors[monitor].bounds;
+    PlaceImageInArea(
+        bitmap, *image, settings_.placementSpan, settings_.smoothScaling,
+        {box.left - at.left, box.top - at.top, box.right - at.left, box.bottom - at.top});
+    return true;
+}
+
 const Bitmap* DesktopChange::PreparedImage(std::int32_t index) {
     if (const auto found = prepared_.find(index); found != prepared_.end()) {
         return found->second ? &*found->second : nullptr;
@@ -293,6 +316,11 @@ const Bitmap* DesktopChange::PreparedImage(std::int32_t index) {
     const std::string channel = channel_.ChannelName();
     const std::string from =
         "\"" + name + "\"" + (channel.empty() ? "" : " from " + ShortenedText(channel, 60));
+    if (passOver_ && passOver_(index)) {
+        failures_[index] = "You asked never to see " + from + " again.";
+        feedback_.SetStatus(failures_[index]);
+        return nullptr;
+    }
     feedback_.SetStatus("Downloading " + name);
     const std::filesystem::path path = channel_.ImageFilePath(index);
     if (!FileExists(path)) {
@@ -356,8 +384,20 @@ void DesktopChange::ApplyImageColours(std::int32_t index) {
 }
 
 std::int32_t DesktopChange::NextImageIndex() {
-    settings_.currentImage = wylo::NextImageIndex(settings_.currentImage, channel_.ImageCount(),
-                                                  settings_.randomOrder, random_);
+    const std::int32_t count = channel_.ImageCount();
+    settings_.currentImage =
+        wylo::NextImageIndex(settings_.currentImage, count, settings_.randomOrder, random_);
+    if (passOver_ && passOver_(settings_.currentImage)) {
+        // The next one in order that is not hidden; when all are, the one
+        // drawn stays and is not had.
+        for (std::int32_t step = 1; step < count; ++step) {
+            const std::int32_t next = (settings_.currentImage + step) % count;
+            if (!passOver_(next)) {
+                settings_.currentImage = next;
+                break;
+            }
+        }
+    }
     return settings_.currentImage;
 }
 

@@ -62,6 +62,11 @@ public:
     // the first picture is decoded and to forget it when the change ends
     // without installing; by default the platform the change reads.
     void SetInstallingPlatform(Platform& platform) { installer_ = &platform; }
+    // Pictures a change never draws (the user hid them): the rotation passes
+    // over them, and one asked for by index is not had.
+    void SetPassOver(std::function<bool(std::int32_t index)> passOver) {
+        passOver_ = std::move(passOver);
+    }
 
     // Composes and hands on a new desktop for image index, or for the next
     // image by the rotation rule when index is -1. False when no picture
@@ -109,6 +114,11 @@ public:
     std::int32_t NextImageIndex();
 
 private:
+    // Draws image index into the bitmap of monitors[monitor] as the mode
+    // asks: the whole picture, or the monitor's part of one picture across
+    // all monitors.
+    bool DrawMonitorImage(Bitmap& bitmap, std::int32_t index, const std::vector<Monitor>& monitors,
+                          std::size_t monitor);
     void RecordDrawn(std::int32_t monitor, std::int32_t image);
     void RecordMissing(std::int32_t monitor, std::int32_t image);
     // Pictures for the monitors whose own could not be had: what they showed
@@ -128,6 +138,7 @@ private:
     Feedback& feedback_;
     RandomEngine& random_;
     DesktopSink sink_;
+    std::function<bool(std::int32_t index)> passOver_;
     std::vector<DrawnImage> drawn_;
     const std::vector<DrawnImage>* plan_ = nullptr;
     std::vector<MissingImage> missing_;

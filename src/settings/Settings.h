@@ -40,6 +40,9 @@ struct Settings {
     ImagePlacement placementSame;
     ImagePlacement placementDifferent;
     ImagePlacement placementSingle;
+    // One picture across all screens: how it sits in the monitors' bounding
+    // box.
+    ImagePlacement placementSpan;
     // Scaled images are smoothed rather than drawn nearest-pixel.
     bool smoothScaling = false;
 
@@ -49,6 +52,8 @@ struct Settings {
                 return placementDifferent;
             case MultiScreen::Single:
                 return placementSingle;
+            case MultiScreen::Span:
+                return placementSpan;
             default:
                 return placementSame;
         }
