@@ -7,6 +7,7 @@
 #include <functional>
 #include <iterator>
 #include <mutex>
+#include <set>
 #include <utility>
 
 #include "base/Clock.h"
@@ -21,6 +22,7 @@
 #include "platform/Platform.h"
 #include "schedule/ChannelSource.h"
 #include "schedule/DesktopChange.h"
+#include "session/CachePruning.h"
 #include "session/HistorySource.h"
 #include "session/PostedFeedback.h"
 #include "settings/SettingsFile.h"
@@ -1015,6 +1017,7 @@ void Session::ChangeFinished(const ChangeOutcome& outcome, DateTime changeTime) 
         settings_.lastChange = changeTime;
         RecordChange(outcome.wallpaper);
         observer_.ShowCurrentImage(settings_.currentImage);
+        PruneCacheSoon();
     }
     ChangeShown(outcome);
 }
@@ -1174,6 +1177,38 @@ bool Session::NeverShowAgain() {
         Enqueue(ChangeRequest());
     }
     return true;
+}
+
+void Session::PruneCacheSoon() {
+    if (Pending(Kind::Prune)) {
+        return;
+    }
+    Enqueue({Kind::Prune, [this]() -> Job {
+                 // The desktop's pictures and those Previous reaches soonest.
+                 constexpr std::size_t kKeptWallpapers = 5;
+                 std::set<std::pair<std::string, std::string>, std::less<>> keep;
+                 const std::vector<PastWallpaper>& entries = history_.entries();
+                 const std::size_t first =
+                     entries.size() > kKeptWallpapers ? entries.size() - kKeptWallpapers : 0;
+                 const std::size_t current = history_.position().value_or(entries.size());
+                 for (std::size_t i = 0; i < entries.size(); ++i) {
+                     if (i < first && !(desktopFromHistory_ && i == current)) {
+                         continue;
+                     }
+                     for (const PastWallpaper::Image& image : entries[i].images) {
+                         keep.emplace(entries[i].channelId, image.fileName);
+                     }
+                 }
+                 const std::uint64_t limit = settings_.cacheLimit;
+                 return [keep = std::move(keep), limit](Backstage& b) -> Finisher {
+                     PruneCache(b.channels.appFolder() / "cache", limit,
+                                [&keep](std::string_view channel, std::string_view file) {
+                                    return keep.count(std::pair<std::string, std::string>(
+                                               channel, file)) > 0;
+                                });
+                     return [] {};
+                 };
+             }});
 }
 
 void Session::ShowHiddenPicturesAgain() {

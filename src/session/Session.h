@@ -179,7 +179,18 @@ private:
     using Finisher = std::function<void()>;
     // A job: runs beside the window on the backstage and returns its finisher.
     using Job = std::function<Finisher(Backstage&)>;
-    enum class Kind { Directory, Select, Subscribe, Change, Pick, Step, Rows, Thumbnails, Forget };
+    enum class Kind {
+        Directory,
+        Select,
+        Subscribe,
+        Change,
+        Pick,
+        Step,
+        Rows,
+        Thumbnails,
+        Forget,
+        Prune
+    };
     // Work asked for. Its job is made when its turn comes, so it starts from
     // what the work before it left; an empty job means nothing is left to do.
     struct Request {
@@ -226,6 +237,9 @@ private:
     void LoadHidden();
     void SaveHidden();
     void PublishHidden();
+    // Keeps the cache within its limit beside the window, once the work
+    // asked for before is done; the pictures of the last few wallpapers stay.
+    void PruneCacheSoon();
     void RecordChange(PastWallpaper wallpaper);
     void SaveHistory();
     void NotifyHistory();

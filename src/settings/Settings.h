@@ -45,6 +45,11 @@ struct Settings {
     ImagePlacement placementSpan;
     // Scaled images are smoothed rather than drawn nearest-pixel.
     bool smoothScaling = false;
+    // The cache is kept within this many bytes by removing the pictures
+    // shown least recently; the file keeps it in megabytes.
+    std::uint64_t cacheLimit = kDefaultCacheLimit;
+    static constexpr std::uint64_t kMegabyte = 1024 * 1024;
+    static constexpr std::uint64_t kDefaultCacheLimit = 1024 * kMegabyte;
 
     ImagePlacement& PlacementFor(MultiScreen mode) {
         switch (mode) {

@@ -262,6 +262,26 @@ std::vector<SettingKey> SettingKeys(const KeyContext& c) {
     placement("PlacementSingle", "ZoomSingle", &Settings::placementSingle);
     placement("PlacementSpan", "ZoomSpan", &Settings::placementSpan, true);
     keys.push_back(Plain("SmoothScaling", &Settings::smoothScaling, false, c));
+    // In megabytes, from 1 MB to 1 TB; written once the user moves away from
+    // the default, so a file stays as it was for a user who never does.
+    keys.push_back(
+        {"CacheLimit",
+         [platform = &c.platform](Settings& s, const std::optional<std::string>& text) {
+             const std::int32_t mb = ReadSetting(text, *platform, std::int32_t{1024});
+             s.cacheLimit = mb >= 1 && mb <= 1024 * 1024
+                                ? static_cast<std::uint64_t>(mb) * Settings::kMegabyte
+                                : Settings::kDefaultCacheLimit;
+         },
+         [platform = &c.platform](IniFile& ini, std::string_view key, const Settings& s) {
+             if (s.cacheLimit == Settings::kDefaultCacheLimit && !ini.Read(kSection, key)) {
+                 return;
+             }
+             WriteSetting(
+                 ini, *platform,
+                 static_cast<std::int32_t>(std::max<std::uint64_t>(
+                     1, std::min<std::uint64_t>(s.cacheLimit / Settings::kMegabyte, 1024 * 1024))),
+                 key);
+         }});
     return keys;
 }
 

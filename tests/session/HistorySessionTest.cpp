@@ -509,6 +509,26 @@ TEST_F(HistorySessionTest, NothingKnownOnTheDesktopIsNothingToHide) {
     EXPECT_EQ(session_.hiddenCount(), 0u);
 }
 
+// After each change the cache is brought within its limit; the pictures of
+// the last five wallpapers stay, so Previous still finds them.
+TEST_F(HistorySessionTest, AfterEachChangeTheCacheKeepsWithinItsLimitAndTheLastWallpapers) {
+    StartSubscribed(8);
+    session_.settings().cacheLimit = 1;  // smaller than any picture
+    for (int i = 0; i < 7; ++i) {
+        ChangeNow();
+    }
+    ASSERT_EQ(ImageOnDesktop(), 7);
+    const std::filesystem::path images = AppDir() / "cache" / "dunes" / "images";
+    for (int k = 1; k <= 7; ++k) {
+        const std::string file = "img" + std::to_string(k) + ".jpg";
+        EXPECT_EQ(std::filesystem::exists(images / file), k >= 3) << file;
+    }
+    EXPECT_FALSE(std::filesystem::exists(images / "img2.bmp"));
+    session_.GoBack();
+    Settle();
+    EXPECT_EQ(ImageOnDesktop(), 6);
+}
+
 TEST(HiddenPictures, TheFileKeepsWhatCanBeNamedAndPassesOverTheRest) {
     TempDir dir;
     const std::filesystem::path file = HiddenPictures::FilePath(dir.path());

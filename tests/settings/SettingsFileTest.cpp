@@ -363,6 +363,20 @@ TEST_F(SettingsFileTest, SpanIsTheFourthMultiScreenValueWithPlacementKeysOnlyOnc
     EXPECT_EQ(Load().placementSpan, ImagePlacement{});
 }
 
+TEST_F(SettingsFileTest, TheCacheLimitIsKeptInMegabytesOnceChanged) {
+    Settings saved = LoadFrom("CurrentChannel=1\n");
+    EXPECT_EQ(saved.cacheLimit, 1024u * 1024 * 1024);
+    SaveSettings(file_, saved, platform_);
+    EXPECT_EQ(ReadFile(file_).find("CacheLimit"), std::string::npos);
+    saved.cacheLimit = 300u * 1024 * 1024;
+    SaveSettings(file_, saved, platform_);
+    EXPECT_NE(ReadFile(file_).find("CacheLimit=300"), std::string::npos);
+    EXPECT_EQ(Load().cacheLimit, 300u * 1024 * 1024);
+    // Nothing sensible: the default.
+    EXPECT_EQ(LoadFrom("CacheLimit=0\n").cacheLimit, 1024u * 1024 * 1024);
+    EXPECT_EQ(LoadFrom("CacheLimit=lots\n").cacheLimit, 1024u * 1024 * 1024);
+}
+
 TEST_F(SettingsFileTest, AFileWithoutPlacementKeysKeepsFitAndCentre) {
     const Settings s = LoadFrom("CurrentChannel=1\nFGColour=0\n");
     for (const ImagePlacement& p : {s.placementSame, s.placementDifferent, s.placementSingle}) {
