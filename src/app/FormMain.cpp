@@ -118,6 +118,7 @@ void TFormMain::BindControls() {
     connect(tray->Previous1, &QAction::triggered, this, &TFormMain::sbPreviousClick);
     connect(sbNext, &QToolButton::clicked, this, &TFormMain::sbNextClick);
     connect(tray->Next1, &QAction::triggered, this, &TFormMain::sbNextClick);
+    connect(tray->NeverAgain1, &QAction::triggered, this, [this] { session_->NeverShowAgain(); });
     connect(tray->Exit2, &QAction::triggered, this, &TFormMain::Exit2Click);
     connect(tray, &TrayIcon::restoreRequested, this, &TFormMain::RestoreFromTray);
 
@@ -182,6 +183,23 @@ void TFormMain::ShowError(const std::string& message) {
 
 void TFormMain::Exit2Click() {
     close();
+}
+
+bool TFormMain::TakeCommand(RemoteCommand command) {
+    if (destroyed_) {
+        return false;
+    }
+    switch (command) {
+        case RemoteCommand::Show:
+            RestoreFromTray();
+            return true;
+        case RemoteCommand::Quit:
+            // After the answer has gone back.
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+            return true;
+        default:
+            return session_->TakeCommand(command);
+    }
 }
 
 void TFormMain::setPageTabVisible(QWidget* page, bool visible) {

@@ -78,6 +78,10 @@ public:
     // changed it by other means while the page was away.
     void tsSettingsShow();
     void Exit2Click();
+    // A command a later start of Wylo handed on: brings the window forward,
+    // ends the program, or does what the button of the same name does. True
+    // when it was taken.
+    bool TakeCommand(RemoteCommand command);
 
     // State.
     Session& session() { return *session_; }

@@ -68,6 +68,7 @@ void TFormMain::sbNextClick() {
 
 void TFormMain::DesktopImagesChanged(const DesktopImages& shown) {
     tsCurrentChannel->lbImages->ShowDesktopImages(shown);
+    tray->NeverAgain1->setEnabled(!shown.images.empty());
 }
 
 void TFormMain::HistoryChanged(bool canGoBack, bool canGoForward) {

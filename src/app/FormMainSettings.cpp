@@ -47,6 +47,7 @@ void TFormMain::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size vir
 
 void TFormMain::tsSettingsShow() {
     binding_->ShowSystemSwitches();
+    tsSettings->ShowHiddenCount(session_->hiddenCount());
 }
 
 void TFormMain::tsSettingsHide() {

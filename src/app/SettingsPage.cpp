@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <algorithm>
@@ -104,6 +105,10 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     mScreenMetrics =
         Place(new QPlainTextEdit(this), QStringLiteral("mScreenMetrics"), 3, 22, 374, 89);
     mScreenMetrics->setReadOnly(true);
+    // The pictures the user asked never to see again come back from here.
+    bnShowHidden = Place(new QPushButton(QStringLiteral("Show Hidden Pictures Again"), this),
+                         QStringLiteral("bnShowHidden"), 197, 0, 180, 21);
+    ShowHiddenCount(0);
     mScreenMetrics->setTabChangesFocus(true);
     {
         QPalette pal = mScreenMetrics->palette();
@@ -142,7 +147,8 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     rgMultiScreen = new RadioGroup(QStringLiteral("How to handle multiple screens "),
                                    {QStringLiteral("Same Image On Each Screen"),
                                     QStringLiteral("Different Image On Each Screen"),
-                                    QStringLiteral("Image Only On Single Screen")},
+                                    QStringLiteral("Image Only On Single Screen"),
+                                    QStringLiteral("One Picture Across All Screens")},
                                    this);
     Place(rgMultiScreen, QStringLiteral("rgMultiScreen"), 448, 3, 193, 108);
     GrowToFit(rgMultiScreen);
@@ -159,6 +165,9 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     pcMultiScreen->addTab(tsSame, QStringLiteral("Same"));
     pcMultiScreen->addTab(tsDifferent, QStringLiteral("Different"));
     pcMultiScreen->addTab(tsSingle, QStringLiteral("Single"));
+    tsSpan = new QWidget;
+    tsSpan->setObjectName(QStringLiteral("tsSpan"));
+    pcMultiScreen->addTab(tsSpan, QStringLiteral("Span"));
 
     const Placement same =
         MakePlacement(tsSame, QStringLiteral("RadioGroup3"), {59, 28}, QStringLiteral("ComboBox1"),
@@ -186,6 +195,14 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     RadioGroup1 = single.group;
     ComboBox2 = single.zoom;
     Label4 = single.percent;
+
+    // One picture across all screens: placed in the monitors' bounding box.
+    const Placement span =
+        MakePlacement(tsSpan, QStringLiteral("rgPlacementSpan"), {59, 28},
+                      QStringLiteral("cbZoomSpan"), {188, 112}, QStringLiteral("lSpanPercent"));
+    rgPlacementSpan = span.group;
+    cbZoomSpan = span.zoom;
+    lSpanPercent = span.percent;
 
     pcSingleScreen =
         Place(new QTabWidget(this), QStringLiteral("pcSingleScreen"), 383, 117, 322, 193);
@@ -287,11 +304,12 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     connect(rgMultiScreen, &RadioGroup::clicked, this, &SettingsPage::rgMultiScreenClick);
     connect(pcMultiScreen, &QTabWidget::currentChanged, this, &SettingsPage::pcMultiScreenChange);
     connect(pcSingleScreen, &QTabWidget::currentChanged, this, &SettingsPage::pcMultiScreenChange);
-    for (RadioGroup* g : {rgSSPlacement, RadioGroup3, rgPlacementDifferent, RadioGroup1}) {
+    for (RadioGroup* g :
+         {rgSSPlacement, RadioGroup3, rgPlacementDifferent, RadioGroup1, rgPlacementSpan}) {
         connect(g, &RadioGroup::clicked, this, &SettingsPage::rgPlacementDifferentClick);
         connect(g, &RadioGroup::clicked, this, &SettingsPage::placementChanged);
     }
-    for (QComboBox* zoom : {cbSSZoom, ComboBox1, cbZoomDifferent, ComboBox2}) {
+    for (QComboBox* zoom : {cbSSZoom, ComboBox1, cbZoomDifferent, ComboBox2, cbZoomSpan}) {
         connect(zoom, &QComboBox::currentIndexChanged, this, &SettingsPage::placementChanged);
     }
     // The one-monitor page and the "Same" page are the same choice.
@@ -367,6 +385,15 @@ void SettingsPage::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size 
     mScreenMetrics->setPlainText(QString::fromStdString(MetricsText(layout)));
 }
 
+void SettingsPage::ShowHiddenCount(std::size_t count) {
+    bnShowHidden->setEnabled(count > 0);
+    bnShowHidden->setToolTip(
+        count == 0 ? QStringLiteral("No picture is hidden.")
+                   : QStringLiteral("%1 picture(s) you asked never to see again. Clicking here "
+                                    "lets them come back in the rotation.")
+                         .arg(count));
+}
+
 void SettingsPage::rgMultiScreenClick() {
     // With no option chosen the page shown stays as it is.
     if (rgMultiScreen->itemIndex() >= 0) {
@@ -387,7 +414,8 @@ void SettingsPage::rgPlacementDifferentClick() {
     } pairs[] = {{rgPlacementDifferent, cbZoomDifferent, Label3},
                  {rgSSPlacement, cbSSZoom, lSSPercent},
                  {RadioGroup3, ComboBox1, Label5},
-                 {RadioGroup1, ComboBox2, Label4}};
+                 {RadioGroup1, ComboBox2, Label4},
+                 {rgPlacementSpan, cbZoomSpan, lSpanPercent}};
     for (const auto& p : pairs) {
         const bool zoom = p.group->itemIndex() == 3;
         p.zoom->setEnabled(zoom);
@@ -427,12 +455,19 @@ void SettingsPage::BindSettings(SettingsBinding& b, Session& session) {
     b.Bind(RadioGroup3, ComboBox1, &Settings::placementSame);
     b.Bind(rgPlacementDifferent, cbZoomDifferent, &Settings::placementDifferent);
     b.Bind(RadioGroup1, ComboBox2, &Settings::placementSingle);
+    b.Bind(rgPlacementSpan, cbZoomSpan, &Settings::placementSpan);
     b.Bind(cbSmoothScaling, &Settings::smoothScaling);
     b.Bind(
         cbStartAtLogin, [&session] { return session.StartsAtLogin(); },
         [&session](bool start) { return session.SetStartAtLogin(start); });
     // The zoom boxes follow the placements shown.
     connect(&b, &SettingsBinding::shown, this, &SettingsPage::rgPlacementDifferentClick);
+    connect(&b, &SettingsBinding::shown, this,
+            [this, &session] { ShowHiddenCount(session.hiddenCount()); });
+    connect(bnShowHidden, &QPushButton::clicked, this, [this, &session] {
+        session.ShowHiddenPicturesAgain();
+        ShowHiddenCount(session.hiddenCount());
+    });
 }
 
 }  // namespace wylo::app

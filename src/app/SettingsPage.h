@@ -11,6 +11,7 @@ class Session;
 
 class QCheckBox;
 class QComboBox;
+class QPushButton;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -56,6 +57,9 @@ public:
     QPlainTextEdit* mScreenMetrics;
     QFrame* Panel1;
     MonitorMap* monitorMap = nullptr;
+    // "Show Hidden Pictures Again", enabled while some are hidden.
+    QPushButton* bnShowHidden;
+    void ShowHiddenCount(std::size_t count);
     RadioGroup* rgMultiScreen;
     QTabWidget* pcMultiScreen;
     QWidget* tsSame;
@@ -72,6 +76,11 @@ public:
     RadioGroup* RadioGroup1;
     QComboBox* ComboBox2;
     QLabel* Label4;
+    // "One Picture Across All Screens".
+    QWidget* tsSpan;
+    RadioGroup* rgPlacementSpan;
+    QComboBox* cbZoomSpan;
+    QLabel* lSpanPercent;
     QTabWidget* pcSingleScreen;
     QWidget* TabSheet3;
     RadioGroup* rgSSPlacement;

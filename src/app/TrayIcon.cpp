@@ -20,6 +20,9 @@ TrayIcon::TrayIcon(const QIcon& icon, QObject* parent)
     Next1 = PopupMenu1->addAction(QStringLiteral("&Next"));
     Next1->setObjectName(QStringLiteral("Next1"));
     Next1->setEnabled(false);
+    NeverAgain1 = PopupMenu1->addAction(QStringLiteral("Ne&ver Show This Picture Again"));
+    NeverAgain1->setObjectName(QStringLiteral("NeverAgain1"));
+    NeverAgain1->setEnabled(false);
     PopupMenu1->addSeparator();
     Exit2 = PopupMenu1->addAction(QStringLiteral("E&xit"));
     Exit2->setObjectName(QStringLiteral("Exit2"));

@@ -9,7 +9,8 @@ class QMenu;
 namespace wylo::app {
 
 // The icon in the notification area with its menu: the latest status text
-// (a label), "Change Now", "Previous" and "Next", and "Exit".
+// (a label), "Change Now", "Previous" and "Next", "Never Show This Picture
+// Again", and "Exit".
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ public:
     QAction* ChangeNow1;
     QAction* Previous1;
     QAction* Next1;
+    QAction* NeverAgain1;
     QAction* Exit2;
 
 signals:

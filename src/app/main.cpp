@@ -1,8 +1,12 @@
 #include <QApplication>
 #include <QMessageBox>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +16,8 @@
 #include "base/Clock.h"
 #include "base/CommandLine.h"
 #include "channels/ChannelSession.h"
+#include "platform/AppFolder.h"
+#include "platform/Instance.h"
 #include "platform/Platform.h"
 #include "session/DirectoryAddress.h"
 #include "settings/SettingsFile.h"
@@ -21,9 +27,27 @@ namespace {
 constexpr const char* kQtOptions =
     "Qt's own options (such as -platform NAME or -display DISPLAY) are taken too.\n";
 
-// Ends the program when the command line asks for the version or for help,
-// or holds an argument it does not take; Qt's own options are gone by now
-// when toolkitDone.
+// How long a start waits for the Wylo that runs to answer, which may itself
+// still be starting up.
+constexpr std::chrono::seconds kPatience{20};
+
+// Hands command to the Wylo that runs and tells the user what became of it;
+// the exit status.
+int Deliver(const std::filesystem::path& appFolder, wylo::RemoteCommand command) {
+    try {
+        const wylo::DeliveryReport report =
+            wylo::ReportDelivery(wylo::SendToInstance(appFolder, command, kPatience), command);
+        std::fputs(report.text.c_str(), report.error ? stderr : stdout);
+        return report.status;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "wylo: %s\n", e.what());
+        return 1;
+    }
+}
+
+// Ends the program when the command line asks for the version, for help or
+// for a command to the Wylo that runs, or holds an argument it does not
+// take; Qt's own options are gone by now when toolkitDone.
 void FollowCommandLine(int argc, char** argv, bool toolkitDone) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const wylo::CommandLineRequest request = wylo::ReadCommandLine(arguments, "wylo", kQtOptions);
@@ -35,8 +59,10 @@ void FollowCommandLine(int argc, char** argv, bool toolkitDone) {
         case Action::Help:
             std::fputs(request.text.c_str(), stdout);
             std::exit(0);
+        case Action::Command:
+            std::exit(Deliver(wylo::AppFolder(*wylo::CreateSystemPlatform()), request.command));
         case Action::Mistake:
-            if (toolkitDone) {
+            if (toolkitDone || !request.unknownArgument) {
                 std::fputs(request.text.c_str(), stderr);
                 std::exit(2);
             }
@@ -44,11 +70,51 @@ void FollowCommandLine(int argc, char** argv, bool toolkitDone) {
     }
 }
 
+// Makes this start the one Wylo, or brings the one that runs forward and
+// ends. Nothing when the system gives no means to tell: Wylo then runs
+// unguarded rather than not at all.
+std::unique_ptr<wylo::RunningInstance> ClaimOrHandOver(const std::filesystem::path& appFolder) {
+    try {
+        // The one that runs may end between a failed claim and the hand-over.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (auto claimed = wylo::ClaimInstance(appFolder)) {
+                return claimed;
+            }
+            const wylo::Delivery delivery =
+                wylo::SendToInstance(appFolder, wylo::RemoteCommand::Show, kPatience);
+            if (delivery != wylo::Delivery::NoneRunning) {
+                const wylo::DeliveryReport report =
+                    wylo::ReportDelivery(delivery, wylo::RemoteCommand::Show);
+                std::fputs(report.text.c_str(), stderr);
+                std::exit(report.status);
+            }
+        }
+        std::fputs("wylo: another Wylo keeps starting and ending; try again.\n", stderr);
+        std::exit(1);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "wylo: %s; a second Wylo would not be noticed.\n", e.what());
+        return nullptr;
+    }
+}
+
+// Stops the commands reaching a window that is about to go.
+struct StopListening {
+    wylo::RunningInstance* instance;
+    ~StopListening() {
+        if (instance != nullptr) {
+            instance->StopListening();
+        }
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Before the window's toolkit: the version and the help need no display.
+    // Before the window's toolkit: the version, the help and the commands
+    // need no display, and neither does a second start.
     FollowCommandLine(argc, argv, false);
+    const std::unique_ptr<wylo::RunningInstance> instance =
+        ClaimOrHandOver(wylo::AppFolder(*wylo::CreateSystemPlatform()));
     // Wylo talks to the X server for monitors and wallpaper, and places its
     // web pages in X windows; under a Wayland session it runs through
     // XWayland.
@@ -78,6 +144,15 @@ int main(int argc, char** argv) {
         QObject::connect(&signalHandler, &wylo::app::SignalHandler::closeRequested, &form,
                          &QWidget::close);
         QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, &QWidget::close);
+
+        const StopListening stopListening{instance.get()};
+        if (instance) {
+            instance->Listen(
+                [&form](wylo::RemoteCommand command) { return form.TakeCommand(command); },
+                [&form](std::function<void()> work) {
+                    QMetaObject::invokeMethod(&form, std::move(work), Qt::QueuedConnection);
+                });
+        }
 
         form.show();
         form.FormCreate();

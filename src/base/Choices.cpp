@@ -13,6 +13,8 @@ MultiScreen MultiScreenChoice(std::int32_t position) {
             return MultiScreen::Different;
         case 2:
             return MultiScreen::Single;
+        case 3:
+            return MultiScreen::Span;
         default:
             return MultiScreen::None;
     }
@@ -26,6 +28,8 @@ std::int32_t MultiScreenChoicePosition(MultiScreen choice) {
             return 1;
         case MultiScreen::Single:
             return 2;
+        case MultiScreen::Span:
+            return 3;
         case MultiScreen::None:
         case MultiScreen::One:
             break;

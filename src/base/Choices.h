@@ -6,13 +6,14 @@
 
 namespace wylo {
 
-// Which monitors get an image at a change. Same, Different and Single are
-// the user's choices; with fewer than two monitors, or no choice made
-// (None), a change shows one image on the primary monitor (One).
-enum class MultiScreen : std::int8_t { None, One, Same, Different, Single };
+// Which monitors get an image at a change. Same, Different, Single and Span
+// (one picture across all screens) are the user's choices; with fewer than
+// two monitors, or no choice made (None), a change shows one image on the
+// primary monitor (One).
+enum class MultiScreen : std::int8_t { None, One, Same, Different, Single, Span };
 
 // The user's choices in the order the settings and the choice list number
-// them: 0 Same, 1 Different, 2 Single; anything else is None (-1).
+// them: 0 Same, 1 Different, 2 Single, 3 Span; anything else is None (-1).
 MultiScreen MultiScreenChoice(std::int32_t position);
 std::int32_t MultiScreenChoicePosition(MultiScreen choice);
 

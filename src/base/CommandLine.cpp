@@ -1,5 +1,8 @@
 #include "base/CommandLine.h"
 
+#include <array>
+#include <utility>
+
 namespace wylo {
 
 std::string_view ProgramVersion() {
@@ -8,24 +11,78 @@ std::string_view ProgramVersion() {
 
 namespace {
 
+constexpr std::array<std::pair<RemoteCommand, std::string_view>, 7> kCommandNames = {{
+    {RemoteCommand::Show, "show"},
+    {RemoteCommand::ChangeNow, "change-now"},
+    {RemoteCommand::Previous, "previous"},
+    {RemoteCommand::Next, "next"},
+    {RemoteCommand::Keep, "keep"},
+    {RemoteCommand::NeverAgain, "never-again"},
+    {RemoteCommand::Quit, "quit"},
+}};
+
+// Commands this build of Wylo does not carry out yet: they are known, so the
+// user hears that rather than "unknown argument".
+bool Available(RemoteCommand command) {
+    return command != RemoteCommand::Keep;
+}
+
 std::string HelpText(std::string_view program, std::string_view toolkitOptions) {
-    std::string text = "Usage: " + std::string(program) +
-                       " [--version | --help]\n"
-                       "\n"
-                       "Wylo puts photographs from online channels on your desktop, on the "
-                       "schedule\nyou choose. It takes no other arguments: subscribe to a channel "
-                       "and choose\nthe schedule in its window. It keeps its settings and "
-                       "pictures in its own\nfolder and lives in the notification area.\n"
-                       "\n"
-                       "  --version   print the version and end\n"
-                       "  -h, --help  print this text and end\n";
+    std::string text =
+        "Usage: " + std::string(program) +
+        " [--version | --help]\n"
+        "       " +
+        std::string(program) +
+        " [--change-now | --previous | --next | --never-again | --quit]\n"
+        "\n"
+        "Wylo puts photographs from online channels on your desktop, on the "
+        "schedule\nyou choose: subscribe to a channel and choose the schedule in its "
+        "window. It\nkeeps its settings and pictures in its own folder and lives in the "
+        "notification\narea. Only one Wylo runs at a time: starting it again brings its "
+        "window forward,\nand the commands below go to the Wylo that runs, so a key of "
+        "the desktop can\nchange the picture.\n"
+        "\n"
+        "  --change-now  put the next picture on the desktop now\n"
+        "  --previous    put the wallpaper before the current one back\n"
+        "  --next        go forward again after --previous\n"
+        "  --never-again never show the picture on the desktop again, and put\n"
+        "                up the next one\n"
+        "  --quit        end the Wylo that runs\n"
+        "  --version     print the version and end\n"
+        "  -h, --help    print this text and end\n"
+        "\n"
+        "The exit status is 0 when the Wylo that runs took the command, 1 when it\n"
+        "refused it or none runs, and 2 for a mistake on the command line.\n";
     if (!toolkitOptions.empty()) {
         text += "\n" + std::string(toolkitOptions);
     }
     return text;
 }
 
+std::string Mistake(std::string_view program, const std::string& what) {
+    return std::string(program) + ": " + what + "\nTry '" + std::string(program) +
+           " --help' for more.\n";
+}
+
 }  // namespace
+
+std::string_view RemoteCommandName(RemoteCommand command) {
+    for (const auto& [c, name] : kCommandNames) {
+        if (c == command) {
+            return name;
+        }
+    }
+    return {};
+}
+
+std::optional<RemoteCommand> RemoteCommandNamed(std::string_view name) {
+    for (const auto& [c, n] : kCommandNames) {
+        if (n == name) {
+            return c;
+        }
+    }
+    return std::nullopt;
+}
 
 CommandLineRequest ReadCommandLine(const std::vector<std::string>& arguments,
                                    std::string_view program, std::string_view toolkitOptions) {
@@ -44,8 +101,33 @@ CommandLineRequest ReadCommandLine(const std::vector<std::string>& arguments,
             return {Action::Version, "Wylo " + std::string(ProgramVersion()) + "\n"};
         }
     }
-    return {Action::Mistake, std::string(program) + ": unknown argument '" + arguments.front() +
-                                 "'\nTry '" + std::string(program) + " --help' for more.\n"};
+    std::optional<RemoteCommand> command;
+    for (const std::string& argument : arguments) {
+        const std::optional<RemoteCommand> named =
+            argument.rfind("--", 0) == 0 ? RemoteCommandNamed(std::string_view(argument).substr(2))
+                                         : std::nullopt;
+        // "--show" is what a start without arguments sends, not an option.
+        if (!named || *named == RemoteCommand::Show) {
+            CommandLineRequest mistake{Action::Mistake,
+                                       Mistake(program, "unknown argument '" + argument + "'")};
+            mistake.unknownArgument = true;
+            return mistake;
+        }
+        if (command && *command != *named) {
+            return {Action::Mistake, Mistake(program, "one command at a time, not both '--" +
+                                                          std::string(RemoteCommandName(*command)) +
+                                                          "' and '" + argument + "'")};
+        }
+        command = named;
+    }
+    if (!Available(*command)) {
+        return {Action::Mistake, std::string(program) + ": '--" +
+                                     std::string(RemoteCommandName(*command)) +
+                                     "' is not available in this version of Wylo\n"};
+    }
+    CommandLineRequest request{Action::Command, {}};
+    request.command = *command;
+    return request;
 }
 
 }  // namespace wylo

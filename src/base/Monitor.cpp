@@ -13,7 +13,7 @@ std::int32_t Clamp32(std::int64_t v) {
 
 }  // namespace
 
-Size BoundingSize(const std::vector<Monitor>& monitors) {
+Rect BoundingBox(const std::vector<Monitor>& monitors) {
     if (monitors.empty()) {
         return {};
     }
@@ -24,6 +24,11 @@ Size BoundingSize(const std::vector<Monitor>& monitors) {
         box.right = std::max(box.right, m.bounds.right);
         box.bottom = std::max(box.bottom, m.bounds.bottom);
     }
+    return box;
+}
+
+Size BoundingSize(const std::vector<Monitor>& monitors) {
+    const Rect box = BoundingBox(monitors);
     return {box.Width(), box.Height()};
 }
 

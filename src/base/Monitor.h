@@ -15,6 +15,8 @@ struct Monitor {
     friend bool operator==(const Monitor&, const Monitor&) = default;
 };
 
+// The bounding box of the monitors, in their coordinates (empty for none).
+Rect BoundingBox(const std::vector<Monitor>& monitors);
 // Width and height of the bounding box of the monitors (0 x 0 for none).
 Size BoundingSize(const std::vector<Monitor>& monitors);
 

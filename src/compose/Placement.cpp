@@ -224,6 +224,45 @@ void StretchedRows::Draw(std::int32_t first, std::int32_t count, const std::uint
     }
 }
 
+void PlaceImageInArea(Bitmap& monitor, const Bitmap& image, const ImagePlacement& placement,
+                      bool smooth, const Rect& area) {
+    if (image.empty() || monitor.empty() || area.Width() <= 0 || area.Height() <= 0) {
+        return;
+    }
+    if (placement.mode == PlacementMode::Tile) {
+        // The first tile that reaches into the monitor, then every one after.
+        const auto first = [](std::int64_t start, std::int64_t step) {
+            return start < 0 ? start + (-start / step) * step : start;
+        };
+        const std::int64_t w = image.width();
+        const std::int64_t h = image.height();
+        for (std::int64_t y = first(area.top, h);
+             y < std::min<std::int64_t>(area.bottom, monitor.height()); y += h) {
+            for (std::int64_t x = first(area.left, w);
+                 x < std::min<std::int64_t>(area.right, monitor.width()); x += w) {
+                const std::int64_t sx = std::max<std::int64_t>(0, -x);
+                const std::int64_t sy = std::max<std::int64_t>(0, -y);
+                monitor.CopyFrom(image,
+                                 {static_cast<std::int32_t>(sx), static_cast<std::int32_t>(sy),
+                                  static_cast<std::int32_t>(std::min(w, area.right - x)),
+                                  static_cast<std::int32_t>(std::min(h, area.bottom - y))},
+                                 static_cast<std::int32_t>(x + sx),
+                                 static_cast<std::int32_t>(y + sy));
+            }
+        }
+        return;
+    }
+    const Rect inArea =
+        PlacementRect(placement, {image.width(), image.height()}, {area.Width(), area.Height()});
+    const Rect dest{inArea.left + area.left, inArea.top + area.top, inArea.right + area.left,
+                    inArea.bottom + area.top};
+    if (smooth) {
+        DrawSmoothScaled(monitor, image, dest);
+    } else {
+        monitor.StretchFrom(image, dest);
+    }
+}
+
 void DrawFitted(Bitmap& monitor, const Bitmap& image) {
     const Rect dest = FitImageRect({0, 0, image.width(), image.height()},
                                    {0, 0, monitor.width(), monitor.height()});

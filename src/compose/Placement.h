@@ -66,6 +66,14 @@ private:
     std::vector<std::size_t> column_;
 };
 
+// Draws into monitor its part of image placed as placement asks into a
+// larger area that holds the whole monitor, given in monitor's coordinates
+// (one picture across all monitors: the monitors' bounding box). Pixels line up across the monitors
+// cut from the same area, and what lies between them is skipped, as a window across them would be.
+// Tile repeats from the area's top-left corner.
+void PlaceImageInArea(Bitmap& monitor, const Bitmap& image, const ImagePlacement& placement,
+                      bool smooth, const Rect& area);
+
 namespace detail {
 // trunc(length x ratio) with the product rounded to a 64-bit mantissa (round
 // to nearest, ties to even), as the x87 extended type computes it, but in

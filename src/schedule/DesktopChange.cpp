@@ -212,8 +212,7 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
     if (MultiScreenMode(monitors) == MultiScreen::Single && SelectedSingleMonitor(monitors) != p) {
         return std::nullopt;
     }
-    if (!PrepareMonitorImage(bitmap, settings_.currentImage,
-                             settings_.PlacementFor(MultiScreenMode(monitors)))) {
+    if (!DrawMonitorImage(bitmap, settings_.currentImage, monitors, static_cast<std::size_t>(p))) {
         RecordMissing(p, settings_.currentImage);
         return std::nullopt;
     }
@@ -247,9 +246,12 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
             return picture.width() == monitors[n].bounds.Width() &&
                    picture.height() == monitors[n].bounds.Height();
         };
-        const Bitmap* same =
-            primary != nullptr && primaryImage == image && fits(*primary) ? primary : nullptr;
-        for (std::size_t k = 0; k < list.size() && same == nullptr; ++k) {
+        // Across all screens every monitor shows a part of its own.
+        const bool span = mode == MultiScreen::Span;
+        const Bitmap* same = !span && primary != nullptr && primaryImage == image && fits(*primary)
+                                 ? primary
+                                 : nullptr;
+        for (std::size_t k = 0; k < list.size() && same == nullptr && !span; ++k) {
             if (listImages[k] == image && fits(list[k].second)) {
                 same = &list[k].second;
             }
@@ -261,7 +263,7 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
         } else {
             bitmap.emplace(MonitorImage(monitors[n]));
             FillImageBackground(*bitmap, image);
-            if (!PrepareMonitorImage(*bitmap, image, settings_.PlacementFor(mode))) {
+            if (!DrawMonitorImage(*bitmap, image, monitors, n)) {
                 RecordMissing(i, image);
                 continue;
             }
@@ -312,6 +314,28 @@ bool DesktopChange::DrawPrepared(Bitmap& bitmap, std::int32_t index,
     return true;
 }
 
+bool DesktopChange::DrawMonitorImage(Bitmap& bitmap, std::int32_t index,
+                                     const std::vector<Monitor>& monitors, std::size_t monitor) {
+    const MultiScreen mode = MultiScreenMode(monitors);
+    if (mode != MultiScreen::Span) {
+        return PrepareMonitorImage(bitmap, index, settings_.PlacementFor(mode));
+    }
+    // Drawn from the whole picture: each monitor shows its own part of it.
+    const ReducedPicture* image = PreparedImage(index, {});
+    if (!image) {
+        return false;
+    }
+    feedback_.SetStatus("Positioning " + ImageName(index));
+    // The picture sits in the monitors' bounding box; each monitor shows what
+    // lies within its own edges.
+    const Rect box = BoundingBox(monitors);
+    const Rect& at = monitors[monitor].bounds;
+    PlaceImageInArea(
+        bitmap, image->bitmap, settings_.placementSpan, settings_.smoothScaling,
+        {box.left - at.left, box.top - at.top, box.right - at.left, box.bottom - at.top});
+    return true;
+}
+
 const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
                                                    const std::function<Size(Size)>& wanted,
                                                    const NearestTarget* nearest) {
@@ -327,7 +351,7 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
         // one needs more of it than was decoded.
         ReducedPicture& picture = found->second->picture;
         const Size full = picture.fullSize;
-        const Size need = wanted(full);
+        const Size need = wanted ? wanted(full) : Size{};
         // A picture drawn as it was decoded was not kept.
         const bool enough =
             !picture.bitmap.empty() &&
@@ -346,6 +370,11 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
         return &found->second->picture;
     }
     std::optional<PreparedPicture>& slot = prepared_[index];
+    if (passOver_ && passOver_(index)) {
+        failures_[index] = "You asked never to see " + from + " again.";
+        feedback_.SetStatus(failures_[index]);
+        return nullptr;
+    }
     feedback_.SetStatus("Downloading " + name);
     const std::filesystem::path path = channel_.ImageFilePath(index);
     if (!FileExists(path)) {
@@ -413,7 +442,7 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
     }
     const auto covering = [&](Size full) -> Size {
         convert = !ConversionIsCurrent(path, full);
-        return convert ? Size{} : wanted(full);
+        return convert || !wanted ? Size{} : wanted(full);
     };
     try {
         slot = PreparedPicture{path, DecodeJpegFileCovering(path, covering)};
@@ -459,8 +488,20 @@ void DesktopChange::ApplyImageColours(std::int32_t index) {
 }
 
 std::int32_t DesktopChange::NextImageIndex() {
-    settings_.currentImage = wylo::NextImageIndex(settings_.currentImage, channel_.ImageCount(),
-                                                  settings_.randomOrder, random_);
+    const std::int32_t count = channel_.ImageCount();
+    settings_.currentImage =
+        wylo::NextImageIndex(settings_.currentImage, count, settings_.randomOrder, random_);
+    if (passOver_ && passOver_(settings_.currentImage)) {
+        // The next one in order that is not hidden; when all are, the one
+        // drawn stays and is not had.
+        for (std::int32_t step = 1; step < count; ++step) {
+            const std::int32_t next = (settings_.currentImage + step) % count;
+            if (!passOver_(next)) {
+                settings_.currentImage = next;
+                break;
+            }
+        }
+    }
     return settings_.currentImage;
 }
 

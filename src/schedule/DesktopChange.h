@@ -64,6 +64,11 @@ public:
     // the first picture is decoded and to forget it when the change ends
     // without installing; by default the platform the change reads.
     void SetInstallingPlatform(Platform& platform) { installer_ = &platform; }
+    // Pictures a change never draws (the user hid them): the rotation passes
+    // over them, and one asked for by index is not had.
+    void SetPassOver(std::function<bool(std::int32_t index)> passOver) {
+        passOver_ = std::move(passOver);
+    }
 
     // Composes and hands on a new desktop for image index, or for the next
     // image by the rotation rule when index is -1. False when no picture
@@ -111,6 +116,11 @@ public:
     std::int32_t NextImageIndex();
 
 private:
+    // Draws image index into the bitmap of monitors[monitor] as the mode
+    // asks: the whole picture, or the monitor's part of one picture across
+    // all monitors.
+    bool DrawMonitorImage(Bitmap& bitmap, std::int32_t index, const std::vector<Monitor>& monitors,
+                          std::size_t monitor);
     void RecordDrawn(std::int32_t monitor, std::int32_t image);
     void RecordMissing(std::int32_t monitor, std::int32_t image);
     // Pictures for the monitors whose own could not be had: what they showed
@@ -119,14 +129,14 @@ private:
                              std::optional<Bitmap>& primary, OtherMonitorList& others);
     // The image chosen beforehand for monitor; only while plan_ is set.
     std::int32_t PlannedImage(std::int32_t monitor) const;
-    // The image as this change decoded it, or nothing when it could not be had.
     // Where a picture drawn with whole rows and columns dropped goes.
     struct NearestTarget {
         Bitmap* bitmap;
         const ImagePlacement* placement;
     };
-    // wanted: the size the picture is drawn at, from its full size; the
-    // picture may come decoded that much smaller. With nearest, a picture
+    // The image as this change decoded it, or nothing when it could not be
+    // had. wanted: the size the picture is drawn at, from its full size (none:
+    // in full); the picture may come decoded that much smaller. With nearest, a picture
     // that needs no conversion may instead be drawn there as it is decoded,
     // and comes without a bitmap.
     const ReducedPicture* PreparedImage(std::int32_t index, const std::function<Size(Size)>& wanted,
@@ -143,6 +153,7 @@ private:
     Feedback& feedback_;
     RandomEngine& random_;
     DesktopSink sink_;
+    std::function<bool(std::int32_t index)> passOver_;
     std::vector<DrawnImage> drawn_;
     const std::vector<DrawnImage>* plan_ = nullptr;
     std::vector<MissingImage> missing_;

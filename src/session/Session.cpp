@@ -7,6 +7,7 @@
 #include <functional>
 #include <iterator>
 #include <mutex>
+#include <set>
 #include <utility>
 
 #include "base/Clock.h"
@@ -14,12 +15,14 @@
 #include "channels/ChannelText.h"
 #include "channels/Download.h"
 #include "channels/HttpClient.h"
+#include "compose/Jpeg.h"
 #include "desktop/Leftovers.h"
 #include "desktop/Wallpaper.h"
 #include "platform/AppFolder.h"
 #include "platform/Platform.h"
 #include "schedule/ChannelSource.h"
 #include "schedule/DesktopChange.h"
+#include "session/CachePruning.h"
 #include "session/HistorySource.h"
 #include "session/PostedFeedback.h"
 #include "settings/SettingsFile.h"
@@ -110,6 +113,20 @@ struct Session::Backstage {
           source(channels),
           change(platform, settings, source, feedback) {
         change.SetDesktopSink([this](const Bitmap& desktop) { Install(desktop); });
+        change.SetPassOver([this](std::int32_t image) {
+            return IsHidden(channels.selectedChannelId(),
+                            FileNameFromUrl(source.ImageValue("loc", image)));
+        });
+    }
+
+    // The pictures the user hid, as the window last handed them over.
+    bool IsHidden(const std::string& channelId, const std::string& fileName) {
+        const std::lock_guard lock(hiddenMutex);
+        return hidden && hidden->Contains(channelId, fileName);
+    }
+    void SetHidden(std::shared_ptr<const HiddenPictures> pictures) {
+        const std::lock_guard lock(hiddenMutex);
+        hidden = std::move(pictures);
     }
 
     // A change that a close cut short lacks the images it was fetching; the
@@ -153,6 +170,8 @@ struct Session::Backstage {
     std::optional<std::size_t> thumbnailsCheckedFor;
     // The start's pass over the channels began with the subscribed channel.
     bool startPassBegun = false;
+    std::mutex hiddenMutex;
+    std::shared_ptr<const HiddenPictures> hidden;
 };
 
 namespace {
@@ -434,6 +453,7 @@ void Session::Start() {
     maxThumbWidth_ = 0;
     EnsureAppFolder(platform_);
     Guarded([this] { LoadHistory(); });
+    LoadHidden();
     observer_.ShowStartPages();
     Guarded([this] {
         const std::size_t count = platform_.Monitors().size();
@@ -1065,6 +1085,7 @@ void Session::ChangeFinished(const ChangeOutcome& outcome, DateTime changeTime) 
         settings_.lastChange = changeTime;
         RecordChange(outcome.wallpaper);
         observer_.ShowCurrentImage(settings_.currentImage);
+        PruneCacheSoon();
     }
     ChangeShown(outcome);
 }
@@ -1170,6 +1191,100 @@ void Session::LoadHistory() {
     }
 }
 
+void Session::LoadHidden() {
+    hidden_ = HiddenPictures::Load(HiddenPictures::FilePath(AppFolder(platform_)));
+    PublishHidden();
+}
+
+void Session::SaveHidden() {
+    try {
+        hidden_.Save(HiddenPictures::FilePath(AppFolder(platform_)));
+    } catch (const std::exception& e) {
+        observer_.SetStatus(std::string("The list of hidden pictures could not be saved: ") +
+                            e.what());
+    }
+}
+
+void Session::PublishHidden() {
+    backstage_->SetHidden(std::make_shared<const HiddenPictures>(hidden_));
+}
+
+bool Session::NeverShowAgain() {
+    const PastWallpaper* shown = desktopFromHistory_ ? history_.Current() : nullptr;
+    if (closing_ || shown == nullptr || !IsSafeName(shown->channelId)) {
+        return false;
+    }
+    std::vector<std::string> files;
+    for (const PastWallpaper::Image& image : shown->images) {
+        if (IsSafeName(image.fileName)) {
+            hidden_.Add(shown->channelId, image.fileName);
+            files.push_back(image.fileName);
+        }
+    }
+    if (files.empty()) {
+        return false;
+    }
+    PublishHidden();
+    SaveHidden();
+    // The pictures and their conversions leave the cache once the work
+    // before has done with them; then the next picture goes up, as with
+    // "Change Now", also while the schedule is off.
+    Enqueue({Kind::Forget, [this, channelId = shown->channelId, files]() -> Job {
+                 return [channelId, files](Backstage& b) -> Finisher {
+                     const std::filesystem::path folder = b.channels.CacheFolder(channelId);
+                     for (const std::string& file : files) {
+                         std::error_code ignored;
+                         std::filesystem::remove(folder / "images" / file, ignored);
+                         std::filesystem::remove(ConvertedBmpPath(folder / "images" / file),
+                                                 ignored);
+                     }
+                     return [] {};
+                 };
+             }});
+    if (!Pending(Kind::Change)) {
+        Enqueue(ChangeRequest());
+    }
+    return true;
+}
+
+void Session::PruneCacheSoon() {
+    if (Pending(Kind::Prune)) {
+        return;
+    }
+    Enqueue({Kind::Prune, [this]() -> Job {
+                 // The desktop's pictures and those Previous reaches soonest.
+                 constexpr std::size_t kKeptWallpapers = 5;
+                 std::set<std::pair<std::string, std::string>, std::less<>> keep;
+                 const std::vector<PastWallpaper>& entries = history_.entries();
+                 const std::size_t first =
+                     entries.size() > kKeptWallpapers ? entries.size() - kKeptWallpapers : 0;
+                 const std::size_t current = history_.position().value_or(entries.size());
+                 for (std::size_t i = 0; i < entries.size(); ++i) {
+                     if (i < first && !(desktopFromHistory_ && i == current)) {
+                         continue;
+                     }
+                     for (const PastWallpaper::Image& image : entries[i].images) {
+                         keep.emplace(entries[i].channelId, image.fileName);
+                     }
+                 }
+                 const std::uint64_t limit = settings_.cacheLimit;
+                 return [keep = std::move(keep), limit](Backstage& b) -> Finisher {
+                     PruneCache(b.channels.appFolder() / "cache", limit,
+                                [&keep](std::string_view channel, std::string_view file) {
+                                    return keep.count(std::pair<std::string, std::string>(
+                                               channel, file)) > 0;
+                                });
+                     return [] {};
+                 };
+             }});
+}
+
+void Session::ShowHiddenPicturesAgain() {
+    hidden_.Clear();
+    PublishHidden();
+    SaveHidden();
+}
+
 void Session::SaveHistory() {
     try {
         history_.Save(WallpaperHistory::FilePath(AppFolder(platform_)));
@@ -1207,6 +1322,38 @@ void Session::GoBack() {
 
 void Session::GoForward() {
     Enqueue(StepRequest(+1));
+}
+
+bool Session::TakeCommand(RemoteCommand command) {
+    if (closing_ || finished_) {
+        return false;
+    }
+    switch (command) {
+        case RemoteCommand::ChangeNow:
+            // Before the settings are read nobody knows of a subscription;
+            // the change then waits for them.
+            if (settingsLoaded_ && settings_.currentChannel < 0) {
+                return false;
+            }
+            ChangeNow();
+            return true;
+        case RemoteCommand::Previous:
+            if (!(desktopFromHistory_ ? history_.CanGoBack() : !history_.empty())) {
+                return false;
+            }
+            GoBack();
+            return true;
+        case RemoteCommand::Next:
+            if (!(desktopFromHistory_ && history_.CanGoForward())) {
+                return false;
+            }
+            GoForward();
+            return true;
+        case RemoteCommand::NeverAgain:
+            return NeverShowAgain();
+        default:
+            return false;
+    }
 }
 
 Session::Request Session::StepRequest(int step) {
@@ -1250,6 +1397,10 @@ Session::Request Session::StepRequest(int step) {
                         // the result.
                         DesktopChange change(b.platform, b.settings, source, b.feedback);
                         change.SetDesktopSink(b.change.desktopSink());
+                        change.SetPassOver([&b, &source, &wallpaper](std::int32_t image) {
+                            return b.IsHidden(wallpaper.channelId,
+                                              FileNameFromUrl(source.ImageValue("loc", image)));
+                        });
                         try {
                             change.ChangeDesktopTo(plan);
                             outcome.problem = MissingImagesText(change);

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "base/CommandLine.h"
 #include "base/DateTime.h"
 #include "channels/HttpClient.h"
 #include "schedule/ScheduleTick.h"
+#include "session/HiddenPictures.h"
 #include "session/RetryBackoff.h"
 #include "session/SessionObserver.h"
 #include "session/Thumbnails.h"
@@ -108,6 +110,22 @@ public:
     void GoBack();
     void GoForward();
     const WallpaperHistory& history() const { return history_; }
+
+    // A command a later start of Wylo handed on ("wylo --next"): does what
+    // the button of the same name does. False when that button would do
+    // nothing now (no channel subscribed, nothing before or after in the
+    // history, the window closing) and for what the window carries out
+    // itself (showing it, quitting).
+    bool TakeCommand(RemoteCommand command);
+
+    // "Never Show This Picture Again": the pictures on the desktop now are
+    // hidden for good (no change, pick or step through the history shows
+    // them again), leave the cache, and the next picture goes up at once.
+    // False when no picture Wylo put on the desktop is known.
+    bool NeverShowAgain();
+    // How many pictures are hidden, and showing them all again.
+    std::size_t hiddenCount() const { return hidden_.size(); }
+    void ShowHiddenPicturesAgain();
     // What is on the desktop now, as the window marks it.
     DesktopImages DesktopNow() const;
 
@@ -161,7 +179,18 @@ private:
     using Finisher = std::function<void()>;
     // A job: runs beside the window on the backstage and returns its finisher.
     using Job = std::function<Finisher(Backstage&)>;
-    enum class Kind { Directory, Select, Subscribe, Change, Pick, Step, Rows, Thumbnails };
+    enum class Kind {
+        Directory,
+        Select,
+        Subscribe,
+        Change,
+        Pick,
+        Step,
+        Rows,
+        Thumbnails,
+        Forget,
+        Prune
+    };
     // Work asked for. Its job is made when its turn comes, so it starts from
     // what the work before it left; an empty job means nothing is left to do.
     struct Request {
@@ -210,6 +239,14 @@ private:
 
     // The history: read at start, a new entry after each change, a step.
     void LoadHistory();
+    // The hidden pictures: read at start, written at every change of them,
+    // and handed to the work beside the window.
+    void LoadHidden();
+    void SaveHidden();
+    void PublishHidden();
+    // Keeps the cache within its limit beside the window, once the work
+    // asked for before is done; the pictures of the last few wallpapers stay.
+    void PruneCacheSoon();
     void RecordChange(PastWallpaper wallpaper);
     void SaveHistory();
     void NotifyHistory();
@@ -257,6 +294,7 @@ private:
     bool rowsPending_ = false;
 
     WallpaperHistory history_;
+    HiddenPictures hidden_;
     // The desktop shows the history's current wallpaper; false after a
     // change that could draw no image.
     bool desktopFromHistory_ = false;

@@ -40,8 +40,16 @@ struct Settings {
     ImagePlacement placementSame;
     ImagePlacement placementDifferent;
     ImagePlacement placementSingle;
+    // One picture across all screens: how it sits in the monitors' bounding
+    // box.
+    ImagePlacement placementSpan;
     // Scaled images are smoothed rather than drawn nearest-pixel.
     bool smoothScaling = false;
+    // The cache is kept within this many bytes by removing the pictures
+    // shown least recently; the file keeps it in megabytes.
+    std::uint64_t cacheLimit = kDefaultCacheLimit;
+    static constexpr std::uint64_t kMegabyte = 1024 * 1024;
+    static constexpr std::uint64_t kDefaultCacheLimit = 1024 * kMegabyte;
 
     ImagePlacement& PlacementFor(MultiScreen mode) {
         switch (mode) {
@@ -49,6 +57,8 @@ struct Settings {
                 return placementDifferent;
             case MultiScreen::Single:
                 return placementSingle;
+            case MultiScreen::Span:
+                return placementSpan;
             default:
                 return placementSame;
         }

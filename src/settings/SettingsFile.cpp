@@ -194,7 +194,11 @@ std::vector<SettingKey> SettingKeys(const KeyContext& c) {
         Plain("CurrentImage", &Settings::currentImage, std::int32_t{0}, c),
         Converted<MultiScreen>(
             "MultiScreenOpt", &Settings::multiScreenOpt, 0,
-            [](std::int32_t p) { return MultiScreenChoice(std::clamp<std::int32_t>(p, -1, 2)); },
+            [](std::int32_t p) {
+                // 3, one picture across all screens, came after the other
+                // three: a larger number still means the last of those.
+                return MultiScreenChoice(p == 3 ? p : std::clamp<std::int32_t>(p, -1, 2));
+            },
             [](MultiScreen m) { return MultiScreenChoicePosition(m); }, c),
         Plain("IconTransparancy", &Settings::iconTransparency, true, c),
         Plain("RandomOrder", &Settings::randomOrder, true, c),
@@ -222,17 +226,25 @@ std::vector<SettingKey> SettingKeys(const KeyContext& c) {
     };
     // Added after the twelve keys of old files; their defaults give the old
     // fit-and-centre desktop.
+    // onlyOnceUsed: the keys are written once the user moves away from the
+    // default, so a file stays as it was for a user who never does.
     const auto placement = [&](std::string_view placementKey, std::string_view zoomKey,
-                               ImagePlacement Settings::*field) {
+                               ImagePlacement Settings::*field, bool onlyOnceUsed = false) {
         const Platform* platform = &c.platform;
+        const auto skip = [=](const IniFile& ini, std::string_view key, const Settings& s) {
+            return onlyOnceUsed && s.*field == ImagePlacement{} &&
+                   !ini.Read(kSection, std::string(key));
+        };
         keys.push_back({placementKey,
                         [=](Settings& s, const std::optional<std::string>& text) {
                             (s.*field).mode = PlacementModeAt(ReadSetting(text, *platform, 0))
                                                   .value_or(PlacementMode::Center);
                         },
                         [=](IniFile& ini, std::string_view key, const Settings& s) {
-                            WriteSetting(ini, *platform, PlacementModePosition((s.*field).mode),
-                                         key);
+                            if (!skip(ini, key, s)) {
+                                WriteSetting(ini, *platform, PlacementModePosition((s.*field).mode),
+                                             key);
+                            }
                         }});
         keys.push_back({zoomKey,
                         [=](Settings& s, const std::optional<std::string>& text) {
@@ -240,13 +252,36 @@ std::vector<SettingKey> SettingKeys(const KeyContext& c) {
                             (s.*field).zoom = IsZoomPercentage(zoom) ? zoom : kDefaultZoom;
                         },
                         [=](IniFile& ini, std::string_view key, const Settings& s) {
-                            WriteSetting(ini, *platform, (s.*field).zoom, key);
+                            if (!skip(ini, key, s)) {
+                                WriteSetting(ini, *platform, (s.*field).zoom, key);
+                            }
                         }});
     };
     placement("PlacementSame", "ZoomSame", &Settings::placementSame);
     placement("PlacementDifferent", "ZoomDifferent", &Settings::placementDifferent);
     placement("PlacementSingle", "ZoomSingle", &Settings::placementSingle);
+    placement("PlacementSpan", "ZoomSpan", &Settings::placementSpan, true);
     keys.push_back(Plain("SmoothScaling", &Settings::smoothScaling, false, c));
+    // In megabytes, from 1 MB to 1 TB; written once the user moves away from
+    // the default, so a file stays as it was for a user who never does.
+    keys.push_back(
+        {"CacheLimit",
+         [platform = &c.platform](Settings& s, const std::optional<std::string>& text) {
+             const std::int32_t mb = ReadSetting(text, *platform, std::int32_t{1024});
+             s.cacheLimit = mb >= 1 && mb <= 1024 * 1024
+                                ? static_cast<std::uint64_t>(mb) * Settings::kMegabyte
+                                : Settings::kDefaultCacheLimit;
+         },
+         [platform = &c.platform](IniFile& ini, std::string_view key, const Settings& s) {
+             if (s.cacheLimit == Settings::kDefaultCacheLimit && !ini.Read(kSection, key)) {
+                 return;
+             }
+             WriteSetting(
+                 ini, *platform,
+                 static_cast<std::int32_t>(std::max<std::uint64_t>(
+                     1, std::min<std::uint64_t>(s.cacheLimit / Settings::kMegabyte, 1024 * 1024))),
+                 key);
+         }});
     return keys;
 }
 

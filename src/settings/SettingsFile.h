@@ -17,8 +17,8 @@ std::filesystem::path SettingsFilePath(const Platform& platform);
 
 // Reads the twelve keys of section "Settings" into settings, each with its
 // default when missing or unreadable, and brings each into the range its
-// control allows: multiScreenOpt into -1..2, scheduleFrequency into
-// frequencyMin..frequencyMax, and activeSingleMonitor (a list of
+// control allows: multiScreenOpt into -1..2 (3 is one picture across all screens),
+// scheduleFrequency into frequencyMin..frequencyMax, and activeSingleMonitor (a list of
 // singleMonitorEntries entries) and scheduleType (the unit list)
 // to -1 when the list has no such entry. A missing or unreadable file gives
 // every default; lastChange then is clock.Now(). Never throws.

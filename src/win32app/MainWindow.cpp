@@ -193,6 +193,10 @@ void MainWindow::BindControls() {
 
     SettingsPage& s = *tsSettings;
     s.onEnableSchedulerClick = [this] { cbEnableSchedulerClick(); };
+    s.onShowHiddenClick = [this] {
+        Ask([this] { session_->ShowHiddenPicturesAgain(); });
+        tsSettings->ShowHiddenCount(session_->hiddenCount());
+    };
     s.onScheduleTypePicked = [this](int index) {
         Settings& settings = session_->settings();
         PickScheduleUnit(settings, ScheduleUnitAt(index));
@@ -340,6 +344,7 @@ void MainWindow::SetActivePage(Page page) {
     // What the system keeps may have changed while the page was away.
     if (page == Page::Settings && previous != Page::Settings && binding_) {
         binding_->ShowSystemSwitches();
+        tsSettings->ShowHiddenCount(session_->hiddenCount());
     }
     // The others go first, so that none uncovers the page once painted.
     for (int i = 0; i < 5; ++i) {
@@ -521,6 +526,26 @@ void MainWindow::RestoreFromTray() {
     SetForegroundWindow(hwnd_);
 }
 
+bool MainWindow::TakeCommand(RemoteCommand command) {
+    if (hwnd_ == nullptr) {
+        return false;
+    }
+    switch (command) {
+        case RemoteCommand::Show:
+            RestoreFromTray();
+            return true;
+        case RemoteCommand::Quit:
+            // After the answer has gone back.
+            PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+            return true;
+        default: {
+            bool taken = false;
+            Ask([this, command, &taken] { taken = session_->TakeCommand(command); });
+            return taken;
+        }
+    }
+}
+
 void MainWindow::OnTrayMessage(LPARAM event) {
     if (!tray) {
         return;
@@ -625,6 +650,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 case StatusBar::kNextId:
                 case TrayIcon::kNextId:
                     Ask([this] { session_->GoForward(); });
+                    return 0;
+                case TrayIcon::kNeverAgainId:
+                    Ask([this] { session_->NeverShowAgain(); });
                     return 0;
                 case TrayIcon::kExitId:
                     OnClose();

@@ -61,6 +61,10 @@ public:
     bool HasPendingWork() const;
 
     Session& session() { return *session_; }
+    // A command a later start of Wylo handed on: brings the window forward,
+    // closes it, or does what the button of the same name does. True when
+    // it was taken.
+    bool TakeCommand(RemoteCommand command);
 
     // Pages and their tabs.
     bool IsPageTabVisible(Page page) const;

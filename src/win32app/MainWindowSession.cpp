@@ -209,6 +209,9 @@ void MainWindow::ShowExitProblem(const std::string& message) {
 
 void MainWindow::DesktopImagesChanged(const DesktopImages& shown) {
     tsCurrentChannel->lbImages->ShowDesktopImages(shown);
+    if (tray) {
+        tray->SetPictureShown(!shown.images.empty());
+    }
 }
 
 void MainWindow::HistoryChanged(bool canGoBack, bool canGoForward) {

@@ -17,11 +17,12 @@ enum Id : int {
     kMetricsId,
     kPanel1Id,
     kMapId,
-    kMultiScreenId = 511,  // its buttons 511..513, the box 510
+    kMultiScreenId = 511,  // its buttons 511..514, the box 510
     kMultiScreenPagesId = 520,
     kSameId,
     kDifferentId,
     kSingleId,
+    kSpanId,
     kPlacementSameId = 531,  // 531..534
     kZoomSameId = 535,
     kPercentSameId,
@@ -58,6 +59,10 @@ enum Id : int {
     kBGColourId,
     kFGColourId,
     kDoubleClickId,
+    kPlacementSpanId = 601,  // 601..604, the box 600
+    kZoomSpanId = 605,
+    kPercentSpanId,
+    kShowHiddenId,
 };
 
 const std::vector<std::wstring> kPlacements = {L"Center", L"Tile", L"Stretch", L"Zoom"};
@@ -150,6 +155,11 @@ SettingsPage::SettingsPage(HWND parent, int id) {
         page, L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
         kMetricsId, WS_EX_CLIENTEDGE);
     Add(mScreenMetrics, At(3, 22, 374, 89));
+    // The pictures the user asked never to see again come back from here.
+    bnShowHidden = MakeControl(page, L"BUTTON", L"Show Hidden Pictures Again",
+                               WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kShowHiddenId);
+    Add(bnShowHidden, At(197, 0, 180, 21));
+    EnableWindow(bnShowHidden, FALSE);
     Panel1 = std::make_unique<BevelPanel>(page, kPanel1Id);
     Add(Panel1->hwnd(), At(3, 117, 374, 263));
     monitorMap = std::make_unique<MonitorMap>(Panel1->hwnd(), kMapId, *hints);
@@ -182,7 +192,8 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     rgMultiScreen = std::make_unique<RadioGroup>(
         page, kMultiScreenId, L"How to handle multiple screens ",
         std::vector<std::wstring>{L"Same Image On Each Screen", L"Different Image On Each Screen",
-                                  L"Image Only On Single Screen"});
+                                  L"Image Only On Single Screen",
+                                  L"One Picture Across All Screens"});
     groups_.emplace_back(rgMultiScreen.get(), At(448, 3, 193, 108));
 
     // The page controls hold controls of their own that the dialog keys
@@ -195,9 +206,11 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     AddTab(pcMultiScreen, L"Same");
     AddTab(pcMultiScreen, L"Different");
     AddTab(pcMultiScreen, L"Single");
+    AddTab(pcMultiScreen, L"Span");
     tsSame = std::make_unique<Sheet>(pcMultiScreen, kSameId);
     tsDifferent = std::make_unique<Sheet>(pcMultiScreen, kDifferentId);
     tsSingle = std::make_unique<Sheet>(pcMultiScreen, kSingleId);
+    tsSpan = std::make_unique<Sheet>(pcMultiScreen, kSpanId);
 
     RadioGroup3 =
         std::make_unique<RadioGroup>(tsSame->hwnd(), kPlacementSameId, L"Placement", kPlacements);
@@ -228,6 +241,15 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     Label4 = Label(tsSingle->hwnd(), L"%", kPercentSingleId);
     Add(Label4, At(245, 120, 10, 13));
 
+    // One picture across all screens: placed in the monitors' bounding box.
+    rgPlacementSpan =
+        std::make_unique<RadioGroup>(tsSpan->hwnd(), kPlacementSpanId, L"Placement", kPlacements);
+    groups_.emplace_back(rgPlacementSpan.get(), At(59, 28, 123, 105));
+    cbZoomSpan = ZoomBox(tsSpan->hwnd(), kZoomSpanId);
+    Add(cbZoomSpan, At(188, 112, 51, kDropDownHeight));
+    lSpanPercent = Label(tsSpan->hwnd(), L"%", kPercentSpanId);
+    Add(lSpanPercent, At(245, 115, 10, 13));
+
     pcSingleScreen =
         MakeControl(page, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                     kSingleScreenPagesId, WS_EX_CONTROLPARENT);
@@ -253,11 +275,11 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     }
 
     // Every "%" label starts greyed.
-    for (HWND w : {Label5, Label3, Label4, lSSPercent}) {
+    for (HWND w : {Label5, Label3, Label4, lSSPercent, lSpanPercent}) {
         EnableWindow(w, FALSE);
     }
     for (RadioGroup* g : {rgMultiScreen.get(), RadioGroup3.get(), rgPlacementDifferent.get(),
-                          RadioGroup1.get(), rgSSPlacement.get()}) {
+                          RadioGroup1.get(), rgSSPlacement.get(), rgPlacementSpan.get()}) {
         g->SetItemIndex(0);
     }
 
@@ -322,7 +344,7 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     SetWindowPos(cbEnableScheduler, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
     rgMultiScreen->onClick = [this] { rgMultiScreenClick(); };
-    for (RadioGroup* g : {rgPlacementDifferent.get(), RadioGroup1.get()}) {
+    for (RadioGroup* g : {rgPlacementDifferent.get(), RadioGroup1.get(), rgPlacementSpan.get()}) {
         g->onClick = [this] { rgPlacementDifferentClick(); };
     }
     // The one-monitor page and the "Same" page are the same choice.
@@ -466,7 +488,7 @@ void SettingsPage::Layout(const Fonts& fonts) {
     SendMessageW(seScheduleFrequency->arrows(), UDM_SETBUDDY,
                  reinterpret_cast<WPARAM>(seScheduleFrequency->edit()), 0);
     FitCaptions(fonts);
-    PlaceSheets(pcMultiScreen, {tsSame.get(), tsDifferent.get(), tsSingle.get()});
+    PlaceSheets(pcMultiScreen, {tsSame.get(), tsDifferent.get(), tsSingle.get(), tsSpan.get()});
     PlaceSheets(pcSingleScreen, {TabSheet3.get()});
     PlaceInCorner(pcMultiScreen, cbSmoothScaling, fonts);
     PlaceInCorner(pcSingleScreen, cbSSSmoothScaling, fonts);
@@ -644,7 +666,7 @@ void SettingsPage::rgMultiScreenClick() {
     const int index = rgMultiScreen->itemIndex();
     if (index >= 0 && SendMessageW(pcMultiScreen, TCM_GETCURSEL, 0, 0) != index) {
         SendMessageW(pcMultiScreen, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
-        ShowSheet(pcMultiScreen, {tsSame.get(), tsDifferent.get(), tsSingle.get()});
+        ShowSheet(pcMultiScreen, {tsSame.get(), tsDifferent.get(), tsSingle.get(), tsSpan.get()});
     }
 }
 
@@ -661,7 +683,8 @@ void SettingsPage::rgPlacementDifferentClick() {
     } pairs[] = {{rgPlacementDifferent.get(), cbZoomDifferent, Label3},
                  {rgSSPlacement.get(), cbSSZoom, lSSPercent},
                  {RadioGroup3.get(), ComboBox1, Label5},
-                 {RadioGroup1.get(), ComboBox2, Label4}};
+                 {RadioGroup1.get(), ComboBox2, Label4},
+                 {rgPlacementSpan.get(), cbZoomSpan, lSpanPercent}};
     for (const auto& p : pairs) {
         if (p.group == nullptr || p.zoom == nullptr) {
             continue;  // still being built
@@ -694,6 +717,10 @@ void SettingsPage::EnableScheduleControls(bool on) {
     }
 }
 
+void SettingsPage::ShowHiddenCount(std::size_t count) {
+    EnableWindow(bnShowHidden, count > 0);
+}
+
 bool SettingsPage::schedulerTicked() const {
     return Ticked(cbEnableScheduler);
 }
@@ -717,15 +744,17 @@ void SettingsPage::BindSettings(SettingsBinding& b, Session& session) {
     b.Bind(*rgSSPlacement, cbSSZoom, &Settings::placementSame);
     b.Bind(*rgPlacementDifferent, cbZoomDifferent, &Settings::placementDifferent);
     b.Bind(*RadioGroup1, ComboBox2, &Settings::placementSingle);
+    b.Bind(*rgPlacementSpan, cbZoomSpan, &Settings::placementSpan);
     b.Bind(cbSmoothScaling, &Settings::smoothScaling);
     b.Bind(cbSSSmoothScaling, &Settings::smoothScaling);
     b.Bind(
         cbStartAtLogin, [&session] { return session.StartsAtLogin(); },
         [&session](bool start) { return session.SetStartAtLogin(start); });
     // The schedule's controls and the zoom boxes follow the settings shown.
-    b.onShown = [this] {
+    b.onShown = [this, &session] {
         EnableScheduleControls(schedulerTicked());
         rgPlacementDifferentClick();
+        ShowHiddenCount(session.hiddenCount());
     };
 }
 
@@ -744,6 +773,11 @@ LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 }
             }
             switch (id) {
+                case kShowHiddenId:
+                    if (code == BN_CLICKED && onShowHiddenClick) {
+                        onShowHiddenClick();
+                    }
+                    return 0;
                 case kEnableSchedulerId:
                     if (code == BN_CLICKED && onEnableSchedulerClick) {
                         onEnableSchedulerClick();
@@ -789,7 +823,8 @@ LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 return result;
             }
             if (header->code == TCN_SELCHANGE && header->hwndFrom == pcMultiScreen) {
-                ShowSheet(pcMultiScreen, {tsSame.get(), tsDifferent.get(), tsSingle.get()});
+                ShowSheet(pcMultiScreen,
+                          {tsSame.get(), tsDifferent.get(), tsSingle.get(), tsSpan.get()});
                 pcMultiScreenChange();
                 return 0;
             }

@@ -60,15 +60,22 @@ public:
     std::function<void()> onEnableSchedulerClick;
     // The user picked a unit of the schedule.
     std::function<void(int index)> onScheduleTypePicked;
+    // "Show Hidden Pictures Again" was clicked.
+    std::function<void()> onShowHiddenClick;
+    // The button is enabled while some pictures are hidden.
+    void ShowHiddenCount(std::size_t count);
 
-    HWND lScreens, mScreenMetrics;
+    HWND lScreens, mScreenMetrics, bnShowHidden;
     std::unique_ptr<BevelPanel> Panel1;
     std::unique_ptr<MonitorMap> monitorMap;
     std::unique_ptr<RadioGroup> rgMultiScreen;
     HWND pcMultiScreen;
-    std::unique_ptr<Sheet> tsSame, tsDifferent, tsSingle;
-    std::unique_ptr<RadioGroup> RadioGroup3, rgPlacementDifferent, RadioGroup1, rgSSPlacement;
+    std::unique_ptr<Sheet> tsSame, tsDifferent, tsSingle, tsSpan;
+    std::unique_ptr<RadioGroup> RadioGroup3, rgPlacementDifferent, RadioGroup1, rgSSPlacement,
+        rgPlacementSpan;
     HWND ComboBox1, Label5, cbZoomDifferent, Label3, ComboBox2, Label4, cbSSZoom, lSSPercent;
+    // "One Picture Across All Screens".
+    HWND cbZoomSpan, lSpanPercent;
     HWND lSingleMonitorToUse, cbSingleMonitorToUse;
     HWND pcSingleScreen;
     std::unique_ptr<Sheet> TabSheet3;

@@ -35,6 +35,7 @@ TrayIcon::TrayIcon(HWND owner, HICON icon) : owner_(owner), icon_(icon), menu_(C
     AppendMenuW(menu_, MF_STRING, kChangeNowId, L"&Change Now");
     AppendMenuW(menu_, MF_STRING | MF_GRAYED, kPreviousId, L"&Previous");
     AppendMenuW(menu_, MF_STRING | MF_GRAYED, kNextId, L"&Next");
+    AppendMenuW(menu_, MF_STRING | MF_GRAYED, kNeverAgainId, L"Ne&ver Show This Picture Again");
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu_, MF_STRING, kExitId, L"E&xit\tAlt+X");
     shown_ = Call(NIM_ADD, NIF_ICON | NIF_MESSAGE | NIF_TIP) != FALSE;
@@ -71,6 +72,10 @@ void TrayIcon::SetHint(const std::wstring& hint) {
 void TrayIcon::SetHistory(bool canGoBack, bool canGoForward) {
     EnableMenuItem(menu_, kPreviousId, MF_BYCOMMAND | (canGoBack ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu_, kNextId, MF_BYCOMMAND | (canGoForward ? MF_ENABLED : MF_GRAYED));
+}
+
+void TrayIcon::SetPictureShown(bool shown) {
+    EnableMenuItem(menu_, kNeverAgainId, MF_BYCOMMAND | (shown ? MF_ENABLED : MF_GRAYED));
 }
 
 void TrayIcon::SetNextChange(const std::wstring& text) {

@@ -11,7 +11,8 @@
 namespace wylo::win {
 
 // The icon in the notification area and its menu: the time of the next change
-// (a label), "&Change Now", "&Previous", "&Next" and "E&xit". Its messages arrive at the owner
+// (a label), "&Change Now", "&Previous", "&Next", "Ne&ver Show This Picture
+// Again" and "E&xit". Its messages arrive at the owner
 // window as kCallbackMessage; the menu's choices as WM_COMMAND with the ids
 // below.
 class TrayIcon {
@@ -22,6 +23,7 @@ public:
     static constexpr int kExitId = 40003;
     static constexpr int kPreviousId = 40004;
     static constexpr int kNextId = 40005;
+    static constexpr int kNeverAgainId = 40006;
 
     // The one call into the shell, so tests can see what was asked of it.
     using ShellCall = std::function<BOOL(DWORD message, NOTIFYICONDATAW& data)>;
@@ -37,6 +39,8 @@ public:
     const std::wstring& hint() const { return hint_; }
     // Whether there is a wallpaper of the history to go back or forward to.
     void SetHistory(bool canGoBack, bool canGoForward);
+    // Whether a picture Wylo put there is on the desktop, to be hidden.
+    void SetPictureShown(bool shown);
     // The first menu item's text.
     void SetNextChange(const std::wstring& text);
     std::wstring nextChange() const;

@@ -6,7 +6,10 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <chrono>
 #include <exception>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +17,8 @@
 
 #include "base/Clock.h"
 #include "base/CommandLine.h"
+#include "platform/AppFolder.h"
+#include "platform/Instance.h"
 #include "platform/Platform.h"
 #include "platform/win32/WideText.h"
 #include "session/DirectoryAddress.h"
@@ -43,8 +48,59 @@ void Tell(const std::string& text, bool error) {
                 MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 
-// The command line asks for the version or for help, or holds an argument
-// the program does not take: the answer, and the program's exit status.
+// How long a start waits for the Wylo that runs to answer, which may itself
+// still be starting up.
+constexpr std::chrono::seconds kPatience{20};
+
+// Hands command to the Wylo that runs and tells the user what became of it;
+// the exit status.
+int Deliver(const std::filesystem::path& appFolder, wylo::RemoteCommand command) {
+    try {
+        const wylo::DeliveryReport report =
+            wylo::ReportDelivery(wylo::SendToInstance(appFolder, command, kPatience), command);
+        if (!report.text.empty()) {
+            Tell(report.text, report.error);
+        }
+        return report.status;
+    } catch (const std::exception& e) {
+        Tell(std::string("Wylo.exe: ") + e.what() + "\n", true);
+        return 1;
+    }
+}
+
+// Makes this start the one Wylo, or brings the one that runs forward and
+// gives the exit status. Nothing claimed and no status when the system gives
+// no means to tell: Wylo then runs unguarded rather than not at all.
+std::unique_ptr<wylo::RunningInstance> ClaimOrHandOver(const std::filesystem::path& appFolder,
+                                                       std::optional<int>& ended) {
+    try {
+        // The one that runs may end between a failed claim and the hand-over.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (auto claimed = wylo::ClaimInstance(appFolder)) {
+                return claimed;
+            }
+            const wylo::Delivery delivery =
+                wylo::SendToInstance(appFolder, wylo::RemoteCommand::Show, kPatience);
+            if (delivery != wylo::Delivery::NoneRunning) {
+                const wylo::DeliveryReport report =
+                    wylo::ReportDelivery(delivery, wylo::RemoteCommand::Show);
+                if (!report.text.empty()) {
+                    Tell(report.text, report.error);
+                }
+                ended = report.status;
+                return nullptr;
+            }
+        }
+        Tell("Another Wylo keeps starting and ending; try again.\n", true);
+        ended = 1;
+    } catch (const std::exception&) {
+    }
+    return nullptr;
+}
+
+// The command line asks for the version, for help or for a command to the
+// Wylo that runs, or holds an argument the program does not take: the
+// answer, and the program's exit status.
 std::optional<int> FollowCommandLine() {
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -58,6 +114,9 @@ std::optional<int> FollowCommandLine() {
     if (request.action == Action::Run) {
         return std::nullopt;
     }
+    if (request.action == Action::Command) {
+        return Deliver(wylo::AppFolder(*wylo::CreateSystemPlatform()), request.command);
+    }
     const bool mistake = request.action == Action::Mistake;
     Tell(request.text, mistake);
     return mistake ? 2 : 0;
@@ -68,6 +127,12 @@ std::optional<int> FollowCommandLine() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     if (const std::optional<int> ended = FollowCommandLine()) {
         return *ended;
+    }
+    std::optional<int> handedOver;
+    const std::unique_ptr<wylo::RunningInstance> instance =
+        ClaimOrHandOver(wylo::AppFolder(*wylo::CreateSystemPlatform()), handedOver);
+    if (handedOver) {
+        return *handedOver;
     }
     // The web browser control needs OLE on this thread.
     const HRESULT ole = OleInitialize(nullptr);
@@ -85,6 +150,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         window.SetQuitOnClose(true);
         ShowWindow(window.hwnd(), showCommand == SW_HIDE ? SW_SHOWDEFAULT : showCommand);
         UpdateWindow(window.hwnd());
+        if (instance) {
+            // The commands arrive as window messages, on this thread already.
+            instance->Listen(
+                [&window](wylo::RemoteCommand command) { return window.TakeCommand(command); },
+                [](std::function<void()> work) { work(); });
+        }
         window.FormCreate();
 
         MSG message;
@@ -95,6 +166,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
             }
         }
         result = static_cast<int>(message.wParam);
+        if (instance) {
+            instance->StopListening();
+        }
         if (window.workLeftBehind()) {
             // The settings are saved and the window is gone, but a job did
             // not end when asked (a system call that cannot be cut short).

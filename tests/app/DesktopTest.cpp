@@ -5,11 +5,14 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QToolButton>
 
 #include "AppFixture.h"
 #include "app/ChannelsPage.h"
 #include "app/ImagesList.h"
+#include "app/SettingsPage.h"
 #include "app/SubscribedPages.h"
 #include "app/TrayIcon.h"
 #include "session/Session.h"
@@ -73,6 +76,7 @@ private slots:
     void differentImagesAreMarkedPerMonitor();
     void theMarkIsPaintedOnItsRowOnly();
     void previousAndNextFromTheButtonsAndTheTray();
+    void neverAgainFromTheTrayAndShowHiddenOnTheSettingsPage();
     void theSubscribedChannelIsTicked();
     void longTitlesEndBeforeTheThumbnails();
     void aStartWithoutTheHostSaysSoUntilItAnswers();
@@ -163,6 +167,27 @@ void DesktopTest::previousAndNextFromTheButtonsAndTheTray() {
     QCOMPARE(MarkedRows(list), QList<int>{2});
     QVERIFY(!form->sbNext->isEnabled());
     QCOMPARE(world.platform.wallpaperCalls.size(), 4u);
+}
+
+void DesktopTest::neverAgainFromTheTrayAndShowHiddenOnTheSettingsPage() {
+    AppWorld world;
+    auto form = Subscribed(world);
+    QVERIFY(!form->tray->NeverAgain1->isEnabled());
+    ChangeNow(*form);
+    app::ImagesList* list = List(*form);
+    QCOMPARE(MarkedRows(list), QList<int>{1});
+    QVERIFY(form->tray->NeverAgain1->isEnabled());
+
+    form->tray->NeverAgain1->trigger();
+
+    QVERIFY(AppWorld::Settle(*form));
+    QCOMPARE(MarkedRows(list), QList<int>{2});
+    QCOMPARE(form->session().hiddenCount(), std::size_t{1});
+    form->PageControl1->setCurrentWidget(form->tsSettings);
+    QVERIFY(form->tsSettings->bnShowHidden->isEnabled());
+    form->tsSettings->bnShowHidden->click();
+    QCOMPARE(form->session().hiddenCount(), std::size_t{0});
+    QVERIFY(!form->tsSettings->bnShowHidden->isEnabled());
 }
 
 void DesktopTest::theSubscribedChannelIsTicked() {

@@ -223,6 +223,22 @@ void SettingsPageTest::multiScreenChoiceAndPagesStayInStep() {
     s->pcMultiScreen->setCurrentIndex(2);
     QCOMPARE(s->rgMultiScreen->itemIndex(), 2);
     QCOMPARE(form->settings().multiScreenOpt, MultiScreen::Single);
+    // One picture across all screens, with a placement of its own.
+    QCOMPARE(s->rgMultiScreen->button(3)->text(), QStringLiteral("One Picture Across All Screens"));
+    s->rgMultiScreen->button(3)->click();
+    QCOMPARE(s->pcMultiScreen->currentWidget(), s->tsSpan);
+    QCOMPARE(s->pcMultiScreen->tabText(3), QStringLiteral("Span"));
+    QCOMPARE(form->settings().multiScreenOpt, MultiScreen::Span);
+    s->rgPlacementSpan->button(3)->click();
+    QVERIFY(s->cbZoomSpan->isEnabled());
+    s->cbZoomSpan->setCurrentIndex(s->cbZoomSpan->findText(QStringLiteral("120")));
+    QCOMPARE(form->settings().placementSpan, (ImagePlacement{PlacementMode::Zoom, 120}));
+    form->SaveSettings();
+    QVERIFY(AppWorld::Settle(*form));
+    const std::string text = ReadFile(world.settingsFile());
+    QVERIFY(Has(text, "MultiScreenOpt=3"));
+    QVERIFY(Has(text, "PlacementSpan=3"));
+    QVERIFY(Has(text, "ZoomSpan=120"));
 }
 
 void SettingsPageTest::zoomBoxFollowsItsPlacement() {

@@ -12,12 +12,14 @@ TEST(MultiScreen, ModeNeedsTwoMonitorsAndAChoice) {
     EXPECT_EQ(MultiScreenMode(2, MultiScreenChoice(0)), MultiScreen::Same);
     EXPECT_EQ(MultiScreenMode(3, MultiScreenChoice(1)), MultiScreen::Different);
     EXPECT_EQ(MultiScreenMode(2, MultiScreenChoice(2)), MultiScreen::Single);
-    EXPECT_EQ(MultiScreenMode(2, MultiScreenChoice(3)), MultiScreen::One);
+    EXPECT_EQ(MultiScreenMode(2, MultiScreenChoice(3)), MultiScreen::Span);
+    EXPECT_EQ(MultiScreenMode(1, MultiScreenChoice(3)), MultiScreen::One);
+    EXPECT_EQ(MultiScreenMode(2, MultiScreenChoice(4)), MultiScreen::One);
 }
 
 TEST(MultiScreen, ChoicePositionsRoundTrip) {
     for (const MultiScreen choice :
-         {MultiScreen::Same, MultiScreen::Different, MultiScreen::Single}) {
+         {MultiScreen::Same, MultiScreen::Different, MultiScreen::Single, MultiScreen::Span}) {
         EXPECT_EQ(MultiScreenChoice(MultiScreenChoicePosition(choice)), choice);
     }
     EXPECT_EQ(MultiScreenChoicePosition(MultiScreen::None), -1);

@@ -1,3 +1,5 @@
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "base/CommandLine.h"
@@ -33,6 +35,53 @@ TEST(ReadCommandLine, AnythingElseIsAMistakeThatSaysWhatItWas) {
     const CommandLineRequest r = ReadCommandLine({"--verbose", "x"}, "wylo");
     EXPECT_EQ(r.action, Action::Mistake);
     EXPECT_EQ(r.text, "wylo: unknown argument '--verbose'\nTry 'wylo --help' for more.\n");
+}
+
+}  // namespace
+}  // namespace wylo
+
+namespace wylo {
+namespace {
+
+using Action = CommandLineRequest::Action;
+
+TEST(ReadCommandLine, EachCommandForTheRunningWyloIsRead) {
+    const std::pair<const char*, RemoteCommand> commands[] = {
+        {"--change-now", RemoteCommand::ChangeNow},
+        {"--previous", RemoteCommand::Previous},
+        {"--next", RemoteCommand::Next},
+        {"--quit", RemoteCommand::Quit},
+        {"--never-again", RemoteCommand::NeverAgain},
+    };
+    for (const auto& [argument, command] : commands) {
+        const CommandLineRequest r = ReadCommandLine({argument}, "wylo");
+        EXPECT_EQ(r.action, Action::Command) << argument;
+        EXPECT_EQ(r.command, command) << argument;
+        // The same command twice is still one command.
+        EXPECT_EQ(ReadCommandLine({argument, argument}, "wylo").command, command);
+        EXPECT_EQ(RemoteCommandNamed(RemoteCommandName(command)), command);
+    }
+    EXPECT_NE(ReadCommandLine({"--help"}, "wylo").text.find("--change-now"), std::string::npos);
+}
+
+TEST(ReadCommandLine, TwoCommandsOrAShowAreMistakes) {
+    const CommandLineRequest both = ReadCommandLine({"--next", "--quit"}, "wylo");
+    EXPECT_EQ(both.action, Action::Mistake);
+    EXPECT_FALSE(both.unknownArgument);
+    EXPECT_NE(both.text.find("one command at a time"), std::string::npos) << both.text;
+    // What a bare start sends is no option of its own.
+    EXPECT_TRUE(ReadCommandLine({"--show"}, "wylo").unknownArgument);
+    EXPECT_TRUE(ReadCommandLine({"change-now"}, "wylo").unknownArgument);
+    EXPECT_FALSE(RemoteCommandNamed("Next"));
+}
+
+TEST(ReadCommandLine, CommandsNotYetCarriedOutSaySo) {
+    for (const char* argument : {"--keep"}) {
+        const CommandLineRequest r = ReadCommandLine({argument}, "wylo");
+        EXPECT_EQ(r.action, Action::Mistake) << argument;
+        EXPECT_FALSE(r.unknownArgument);
+        EXPECT_NE(r.text.find("is not available"), std::string::npos) << r.text;
+    }
 }
 
 }  // namespace

@@ -268,5 +268,49 @@ TEST(PlaceImage, SmoothZoomComputesOnlyTheVisiblePart) {
     EXPECT_GT(RedOf(monitor.Pixel(7, 4)), 128);
 }
 
+// One picture across monitors of different sizes, one left of and one
+// above the primary, with gaps between them: each monitor's part is exactly
+// what it shows of the picture placed into the monitors' bounding box.
+TEST(PlaceImageInArea, EachMonitorShowsItsCutOfThePictureOverTheBoundingBox) {
+    const Rect monitors[] = {
+        {0, 0, 96, 54},     // the primary
+        {-70, 9, -6, 57},   // left of it, lower, with a gap of 6 columns
+        {20, -40, 70, -4},  // above it, with a gap of 4 rows
+    };
+    const Rect box{-70, -40, 96, 57};
+    const Bitmap picture = Coordinates(150, 90);
+    for (const ImagePlacement placement : {kCenter, kStretch, Zoom(100), Zoom(150), kTile}) {
+        for (const bool smooth : {false, true}) {
+            Bitmap whole = Monitor(box.Width(), box.Height());
+            PlaceImage(whole, picture, placement, smooth);
+            for (const Rect& m : monitors) {
+                Bitmap part = Monitor(m.Width(), m.Height());
+                PlaceImageInArea(
+                    part, picture, placement, smooth,
+                    {box.left - m.left, box.top - m.top, box.right - m.left, box.bottom - m.top});
+                Bitmap expected = Monitor(m.Width(), m.Height());
+                expected.CopyFrom(
+                    whole,
+                    {m.left - box.left, m.top - box.top, m.right - box.left, m.bottom - box.top}, 0,
+                    0);
+                EXPECT_TRUE(SamePixels(part, expected))
+                    << "mode " << static_cast<int>(placement.mode) << " zoom " << placement.zoom
+                    << " smooth " << smooth << " monitor at " << m.left << ", " << m.top;
+            }
+        }
+    }
+}
+
+TEST(PlaceImageInArea, TheBoxOfOneMonitorIsPlaceImage) {
+    const Bitmap picture = Coordinates(40, 30);
+    for (const ImagePlacement placement : {kCenter, kTile, Zoom(120)}) {
+        Bitmap a = Monitor(64, 48);
+        Bitmap b = Monitor(64, 48);
+        PlaceImage(a, picture, placement, false);
+        PlaceImageInArea(b, picture, placement, false, {0, 0, 64, 48});
+        EXPECT_TRUE(SamePixels(a, b)) << static_cast<int>(placement.mode);
+    }
+}
+
 }  // namespace
 }  // namespace wylo

@@ -16,6 +16,8 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -144,7 +146,8 @@ void ReplaceKey(const std::filesystem::path& file, const std::string& key,
 class Process {
 public:
     Process(const std::string& program, const std::map<std::string, std::string>& overrides,
-            const std::vector<std::string>& removed, const std::filesystem::path& log) {
+            const std::vector<std::string>& removed, const std::filesystem::path& log,
+            const std::vector<std::string>& arguments = {}) {
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
             const std::string entry(*e);
@@ -162,8 +165,13 @@ public:
             envp.push_back(e.data());
         }
         envp.push_back(nullptr);
-        std::string programCopy = program;
-        char* argv[] = {programCopy.data(), nullptr};
+        std::vector<std::string> words{program};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& w : words) {
+            argv.push_back(w.data());
+        }
+        argv.push_back(nullptr);
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -171,7 +179,8 @@ public:
         posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND,
                                          0644);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        const int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data());
+        const int rc =
+            posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (rc != 0) {
             pid_ = -1;
@@ -218,6 +227,19 @@ public:
     }
 
     std::optional<int> ExitStatus() const { return status_; }
+
+    // Waits for the end; the exit code, or nothing when the program did not
+    // end in time or ended by a signal.
+    std::optional<int> Wait(std::chrono::seconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (Running() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (!status_ || !WIFEXITED(*status_)) {
+            return std::nullopt;
+        }
+        return WEXITSTATUS(*status_);
+    }
 
 private:
     pid_t pid_ = -1;
@@ -310,10 +332,15 @@ protected:
                             server_.Url("/wylo/wylo.xml") + "\n");
     }
 
-    std::unique_ptr<Process> StartWylo() {
+    // args: a command for the Wylo that runs; its output goes to log.
+    std::unique_ptr<Process> StartWylo(const std::vector<std::string>& args = {},
+                                       const std::filesystem::path& log = {}) {
+        std::filesystem::create_directories(home_ / "runtime");
+        std::filesystem::permissions(home_ / "runtime", std::filesystem::perms::owner_all);
         auto process = std::make_unique<Process>(
             program_,
             std::map<std::string, std::string>{
+                {"XDG_RUNTIME_DIR", (home_ / "runtime").string()},
                 {"XDG_DATA_HOME", (home_ / "data").string()},
                 {"XDG_CONFIG_HOME", (home_ / "config").string()},
                 {"XDG_CACHE_HOME", (home_ / "cache").string()},
@@ -323,8 +350,24 @@ protected:
                 {"QTWEBENGINE_DISABLE_SANDBOX", "1"},
             },
             std::vector<std::string>{"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "LANG", "LANGUAGE"},
-            log_);
+            log.empty() ? log_ : log, args);
         return process;
+    }
+
+    // Runs a second start with args to its end: its exit code (-1 when it
+    // did not end) and what it printed.
+    std::pair<int, std::string> Command(const std::vector<std::string>& args) {
+        const std::filesystem::path out = home_ / "command.log";
+        std::filesystem::remove(out);
+        auto process = StartWylo(args, out);
+        const std::optional<int> code = process->Wait(std::chrono::seconds(60));
+        return {code.value_or(-1), test::ReadFile(out)};
+    }
+
+    // Waits for a wallpaper other than before on the root window.
+    bool WaitForNewWallpaper(std::optional<Pixmap> before) {
+        return WaitFor([&] { return RootPixmap() && RootPixmap() != before; },
+                       std::chrono::seconds(120));
     }
 
     std::optional<Pixmap> RootPixmap() {
@@ -466,6 +509,69 @@ TEST_F(EndToEnd, SameImageTiledFromThePrimaryThenFromTheCacheWithTheHostDown) {
         ExpectRootShows(1, 1);
         EndAndExpectSaved(*wylo, 1);
     }
+}
+
+// The commands a key of the desktop runs reach the Wylo that runs; a second
+// start without arguments ends, leaving the first one alone.
+TEST_F(EndToEnd, SecondStartsHandTheirCommandsToTheFirst) {
+    WriteSettings(0);
+    auto wylo = RunUntilChanged();
+    ASSERT_FALSE(HasFailure());
+    ExpectRootShows(1, 1);
+
+    auto before = RootPixmap();
+    auto [code, said] = Command({"--change-now"});
+    EXPECT_EQ(code, 0) << said;
+    ASSERT_TRUE(WaitForNewWallpaper(before));
+    ExpectRootShows(2, 2);
+
+    before = RootPixmap();
+    std::tie(code, said) = Command({"--previous"});
+    EXPECT_EQ(code, 0) << said;
+    ASSERT_TRUE(WaitForNewWallpaper(before));
+    ExpectRootShows(1, 1);
+
+    before = RootPixmap();
+    std::tie(code, said) = Command({"--next"});
+    EXPECT_EQ(code, 0) << said;
+    ASSERT_TRUE(WaitForNewWallpaper(before));
+    ExpectRootShows(2, 2);
+    // Nothing lies ahead now: refused, and said so.
+    std::tie(code, said) = Command({"--next"});
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(said.find("no later wallpaper"), std::string::npos) << said;
+
+    // A start without arguments brings the window forward and ends.
+    std::tie(code, said) = Command({});
+    EXPECT_EQ(code, 0) << said;
+    EXPECT_TRUE(wylo->Running());
+
+    std::tie(code, said) = Command({"--quit"});
+    EXPECT_EQ(code, 0) << said;
+    EXPECT_EQ(wylo->Wait(std::chrono::seconds(30)), 0);
+    EXPECT_EQ(ReadSection(SettingsFile(), "Settings").at("CurrentImage"), "2");
+
+    std::tie(code, said) = Command({"--change-now"});
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(said.find("No Wylo is running"), std::string::npos) << said;
+}
+
+// Started twice at once, one Wylo runs and the other hands over and ends.
+TEST_F(EndToEnd, TwoStartsAtOnceLeaveOneRunning) {
+    WriteSettings(0);
+    auto first = StartWylo({}, home_ / "first.log");
+    auto second = StartWylo({}, home_ / "second.log");
+    ASSERT_TRUE(first->Started() && second->Started());
+    ASSERT_TRUE(
+        WaitFor([&] { return !first->Running() || !second->Running(); }, std::chrono::seconds(60)))
+        << "both run";
+    Process& ended = first->Running() ? *second : *first;
+    Process& running = first->Running() ? *first : *second;
+    EXPECT_EQ(ended.Wait(std::chrono::seconds(1)), 0);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_TRUE(running.Running());
+    const std::optional<int> status = running.Terminate(std::chrono::seconds(30));
+    EXPECT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
 }
 
 TEST_F(EndToEnd, DifferentImageOnEachScreen) {

@@ -266,6 +266,37 @@ TEST_F(DesktopChangeTest, EachMultiScreenModeUsesItsOwnPlacement) {
     EXPECT_TRUE(Near(desktop.Pixel(127, 47), ImageColour(2)));
 }
 
+// One picture across a primary and a monitor left of and above it: the
+// picture is fitted to the two monitors' bounding box, not to each monitor.
+TEST_F(DesktopChangeTest, SpanModeCutsOnePictureAtTheMonitorsEdges) {
+    platform_.SetMonitors({{{0, 0, 64, 48}, true}, {{-40, -20, 0, 20}, false}});
+    Subscribe(3);
+    settings_.multiScreenOpt = MultiScreen::Span;
+    settings_.currentImage = 0;
+
+    change_.ChangeDesktop(-1);
+
+    // The rotation moves on once, as with the same image on each screen.
+    EXPECT_EQ(settings_.currentImage, 1);
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 1}, Drawn{1, 1}));
+    // The 40 x 30 image centred in the 104 x 68 box lies at desktop columns
+    // -8..31 and rows -1..28. The canvas starts at the primary's corner; the
+    // left monitor wraps to columns 64..103.
+    const Bitmap desktop = Desktop();
+    ASSERT_EQ(desktop.width(), 104);
+    ASSERT_EQ(desktop.height(), 68);
+    EXPECT_TRUE(Near(desktop.Pixel(20, 10), ImageColour(1)));
+    EXPECT_EQ(desktop.Pixel(40, 10), BackgroundOf(1));  // primary, right of the image
+    EXPECT_EQ(desktop.Pixel(20, 40), BackgroundOf(1));  // primary, below it
+    // The picture runs on across the edge between the monitors.
+    EXPECT_TRUE(Near(desktop.Pixel(0, 10), ImageColour(1)));
+    EXPECT_TRUE(Near(desktop.Pixel(104 - 1, 10), ImageColour(1)));
+    // On its own the image would fill the left monitor's width.
+    EXPECT_EQ(desktop.Pixel(104 - 20, 5), BackgroundOf(1));
+    // Below the left monitor lies no monitor: the user's colour.
+    EXPECT_EQ(desktop.Pixel(104 - 20, 30), kUserBackground);
+}
+
 TEST_F(DesktopChangeTest, DifferentModeAdvancesOncePerMonitorInMonitorOrder) {
     ThreeMonitors();
     Subscribe(6);

@@ -414,5 +414,144 @@ TEST_F(HistorySessionTest, AChangeDueWhileOfflineUsesTheCache) {
     EXPECT_THAT(observer_.errors, IsEmpty());
 }
 
+// A second start's commands do what the buttons do, and are refused where
+// the buttons would do nothing, so its exit status can say so.
+TEST_F(HistorySessionTest, CommandsFromASecondStartAreTakenOnlyWhereTheButtonsWouldAct) {
+    StartSubscribed(4);
+    EXPECT_FALSE(session_.TakeCommand(RemoteCommand::Previous));
+    EXPECT_FALSE(session_.TakeCommand(RemoteCommand::Next));
+    EXPECT_TRUE(session_.TakeCommand(RemoteCommand::ChangeNow));
+    Settle();
+    EXPECT_TRUE(session_.TakeCommand(RemoteCommand::ChangeNow));
+    Settle();
+    ASSERT_EQ(ImageOnDesktop(), 2);
+    EXPECT_TRUE(session_.TakeCommand(RemoteCommand::Previous));
+    Settle();
+    EXPECT_EQ(ImageOnDesktop(), 1);
+    EXPECT_FALSE(session_.TakeCommand(RemoteCommand::Previous));
+    EXPECT_TRUE(session_.TakeCommand(RemoteCommand::Next));
+    Settle();
+    EXPECT_EQ(ImageOnDesktop(), 2);
+    // The window's own commands are not the session's.
+    EXPECT_FALSE(session_.TakeCommand(RemoteCommand::Show));
+    EXPECT_FALSE(session_.TakeCommand(RemoteCommand::Quit));
+}
+
+TEST_F(HistorySessionTest, ChangeNowFromASecondStartIsRefusedWithoutASubscription) {
+    test::PublishFlatChannel(server_, 3);
+    WriteSettings("CurrentChannel=-1\n");
+    session_.Start();
+    Settle();
+    EXPECT_FALSE(session_.TakeCommand(RemoteCommand::ChangeNow));
+}
+
+// "Never Show This Picture Again": the picture leaves the desktop and the
+// cache at once, and neither the rotation, nor a pick, nor a step back, nor a
+// restart brings it back, until the user shows the hidden pictures again.
+TEST_F(HistorySessionTest, AHiddenPictureNeverComesBack) {
+    StartSubscribed(3);
+    ChangeNow();
+    ASSERT_EQ(ImageOnDesktop(), 1);
+    const std::filesystem::path cached = AppDir() / "cache" / "dunes" / "images" / "img1.jpg";
+    ASSERT_TRUE(std::filesystem::exists(cached));
+
+    EXPECT_TRUE(session_.NeverShowAgain());
+    Settle();
+    EXPECT_EQ(ImageOnDesktop(), 2);
+    EXPECT_FALSE(std::filesystem::exists(cached));
+    EXPECT_FALSE(std::filesystem::exists(AppDir() / "cache" / "dunes" / "images" / "img1.bmp"));
+    EXPECT_EQ(session_.hiddenCount(), 1u);
+
+    for (int i = 0; i < 4; ++i) {
+        ChangeNow();
+        EXPECT_NE(ImageOnDesktop(), 1) << "change " << i;
+    }
+    const int before = ImageOnDesktop();
+    session_.PickImage(1);
+    Settle();
+    EXPECT_EQ(ImageOnDesktop(), before);
+    EXPECT_THAT(observer_.statuses.back(), HasSubstr("never to see"));
+    // Back through the history, past the wallpaper that showed it.
+    for (int i = 0; i < 8 && observer_.canGoBack; ++i) {
+        session_.GoBack();
+        Settle();
+        EXPECT_NE(ImageOnDesktop(), 1);
+    }
+    EXPECT_TRUE(session_.Finish());
+
+    // A new start reads the list again.
+    Observer observer;
+    Session again{platform_, clock_, server_.Url("/wylo.xml"), observer};
+    again.Start();
+    wylo::Settle(again, observer);
+    EXPECT_EQ(again.hiddenCount(), 1u);
+    for (int i = 0; i < 4; ++i) {
+        again.ChangeNow();
+        wylo::Settle(again, observer);
+        EXPECT_NE(ImageOnDesktop(), 1) << "change " << i << " after the restart";
+    }
+    again.ShowHiddenPicturesAgain();
+    EXPECT_EQ(again.hiddenCount(), 0u);
+    bool seen = false;
+    for (int i = 0; i < 3 && !seen; ++i) {
+        again.ChangeNow();
+        wylo::Settle(again, observer);
+        seen = ImageOnDesktop() == 1;
+    }
+    EXPECT_TRUE(seen);
+    again.Finish();
+}
+
+TEST_F(HistorySessionTest, NothingKnownOnTheDesktopIsNothingToHide) {
+    StartSubscribed(3);
+    EXPECT_FALSE(session_.NeverShowAgain());
+    EXPECT_FALSE(session_.TakeCommand(RemoteCommand::NeverAgain));
+    EXPECT_EQ(session_.hiddenCount(), 0u);
+}
+
+// After each change the cache is brought within its limit; the pictures of
+// the last five wallpapers stay, so Previous still finds them.
+TEST_F(HistorySessionTest, AfterEachChangeTheCacheKeepsWithinItsLimitAndTheLastWallpapers) {
+    StartSubscribed(8);
+    session_.settings().cacheLimit = 1;  // smaller than any picture
+    for (int i = 0; i < 7; ++i) {
+        ChangeNow();
+    }
+    ASSERT_EQ(ImageOnDesktop(), 7);
+    const std::filesystem::path images = AppDir() / "cache" / "dunes" / "images";
+    for (int k = 1; k <= 7; ++k) {
+        const std::string file = "img" + std::to_string(k) + ".jpg";
+        EXPECT_EQ(std::filesystem::exists(images / file), k >= 3) << file;
+    }
+    EXPECT_FALSE(std::filesystem::exists(images / "img2.bmp"));
+    session_.GoBack();
+    Settle();
+    EXPECT_EQ(ImageOnDesktop(), 6);
+}
+
+TEST(HiddenPictures, TheFileKeepsWhatCanBeNamedAndPassesOverTheRest) {
+    TempDir dir;
+    const std::filesystem::path file = HiddenPictures::FilePath(dir.path());
+    HiddenPictures hidden;
+    EXPECT_TRUE(hidden.Add("dunes", "img1.jpg"));
+    EXPECT_FALSE(hidden.Add("dunes", "img1.jpg"));
+    EXPECT_FALSE(hidden.Add("dunes", "a\tb.jpg"));
+    EXPECT_FALSE(hidden.Add("", "img2.jpg"));
+    EXPECT_TRUE(hidden.Add("sea", "img1.jpg"));
+    hidden.Save(file);
+    const HiddenPictures read = HiddenPictures::Load(file);
+    EXPECT_EQ(read.size(), 2u);
+    EXPECT_TRUE(read.Contains("dunes", "img1.jpg"));
+    EXPECT_TRUE(read.Contains("sea", "img1.jpg"));
+    EXPECT_FALSE(read.Contains("sea", "img2.jpg"));
+
+    WriteFile(file, "no tab here\n\tno channel\nsea\timg3.jpg\r\n" + std::string(5000, 'x') +
+                        "\tlong.jpg\n");
+    const HiddenPictures damaged = HiddenPictures::Load(file);
+    EXPECT_EQ(damaged.size(), 1u);
+    EXPECT_TRUE(damaged.Contains("sea", "img3.jpg"));
+    EXPECT_TRUE(HiddenPictures::Load(dir / "missing.txt").empty());
+}
+
 }  // namespace
 }  // namespace wylo

@@ -342,6 +342,41 @@ TEST_F(SettingsFileTest, PlacementsRoundTripPerMultiScreenPage) {
     EXPECT_EQ(loaded.PlacementFor(MultiScreen::None).mode, PlacementMode::Zoom);
 }
 
+TEST_F(SettingsFileTest, SpanIsTheFourthMultiScreenValueWithPlacementKeysOnlyOnceUsed) {
+    EXPECT_EQ(LoadFrom("MultiScreenOpt=3\n").multiScreenOpt, MultiScreen::Span);
+    Settings saved = LoadFrom("MultiScreenOpt=2\n");
+    SaveSettings(file_, saved, platform_);
+    // A user who never chose a placement for it finds the file as it was.
+    EXPECT_EQ(ReadFile(file_).find("Span"), std::string::npos) << ReadFile(file_);
+
+    saved.multiScreenOpt = MultiScreen::Span;
+    saved.placementSpan = {PlacementMode::Zoom, 120};
+    SaveSettings(file_, saved, platform_);
+    Settings loaded = Load();
+    EXPECT_EQ(loaded.multiScreenOpt, MultiScreen::Span);
+    EXPECT_EQ(loaded.placementSpan, saved.placementSpan);
+    EXPECT_EQ(loaded.PlacementFor(MultiScreen::Span).zoom, 120);
+    // Back to the default, the keys stay and say so.
+    saved.placementSpan = {};
+    SaveSettings(file_, saved, platform_);
+    EXPECT_NE(ReadFile(file_).find("PlacementSpan=0"), std::string::npos);
+    EXPECT_EQ(Load().placementSpan, ImagePlacement{});
+}
+
+TEST_F(SettingsFileTest, TheCacheLimitIsKeptInMegabytesOnceChanged) {
+    Settings saved = LoadFrom("CurrentChannel=1\n");
+    EXPECT_EQ(saved.cacheLimit, 1024u * 1024 * 1024);
+    SaveSettings(file_, saved, platform_);
+    EXPECT_EQ(ReadFile(file_).find("CacheLimit"), std::string::npos);
+    saved.cacheLimit = 300u * 1024 * 1024;
+    SaveSettings(file_, saved, platform_);
+    EXPECT_NE(ReadFile(file_).find("CacheLimit=300"), std::string::npos);
+    EXPECT_EQ(Load().cacheLimit, 300u * 1024 * 1024);
+    // Nothing sensible: the default.
+    EXPECT_EQ(LoadFrom("CacheLimit=0\n").cacheLimit, 1024u * 1024 * 1024);
+    EXPECT_EQ(LoadFrom("CacheLimit=lots\n").cacheLimit, 1024u * 1024 * 1024);
+}
+
 TEST_F(SettingsFileTest, AFileWithoutPlacementKeysKeepsFitAndCentre) {
     const Settings s = LoadFrom("CurrentChannel=1\nFGColour=0\n");
     for (const ImagePlacement& p : {s.placementSame, s.placementDifferent, s.placementSingle}) {
