@@ -541,7 +541,8 @@ namespace {
 // or the picture is turned or in CMYK, which are never handed on in rows.
 std::optional<ReducedPicture> DecodeFile(const fs::path& path,
                                          const std::function<Size(Size)>& wanted,
-                                         const std::function<RowSink(Size)>* sinkFor) {
+                                         const std::function<RowSink(Size)>* sinkFor,
+                                         bool inOrder = false) {
     FileDecoder upper;
     if (!upper.Open(path)) {
         throw Error("Unable to read " + PathText(path) + ": " + detail::ErrnoText(errno));
@@ -592,7 +593,7 @@ std::optional<ReducedPicture> DecodeFile(const fs::path& path,
     const Output out{
         sink ? nullptr : &bitmap, orientation, cmykRow.data(), band.bytes.data(), band.stride,
         sink ? &sink : nullptr,   size};
-    const JDIMENSION split = SplitRow(decoder.info, decoder.cmyk);
+    const JDIMENSION split = inOrder ? 0 : SplitRow(decoder.info, decoder.cmyk);
     if (split == 0) {
         if (!Decompress(decoder, out, 0, decoder.info.output_height, true)) {
             DecodeFailed(path, decoder.errors.message);
@@ -629,8 +630,10 @@ ReducedPicture DecodeJpegFileCovering(const fs::path& path,
 }
 
 std::optional<Size> DecodeJpegFileRows(const fs::path& path,
-                                       const std::function<RowSink(Size)>& sinkFor) {
-    const std::optional<ReducedPicture> decoded = DecodeFile(path, nullptr, &sinkFor);
+                                       const std::function<RowSink(Size)>& sinkFor,
+                                       RowOrder order) {
+    const std::optional<ReducedPicture> decoded =
+        DecodeFile(path, nullptr, &sinkFor, order == RowOrder::TopDown);
     return decoded ? std::optional<Size>(decoded->fullSize) : std::nullopt;
 }
 

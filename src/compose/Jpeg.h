@@ -66,8 +66,12 @@ using RowSink = std::function<void(std::int32_t first, std::int32_t count, const
 // sinkFor declines (an empty sink), or the picture is stored turned or in
 // CMYK; otherwise the picture's size. Throws as DecodeJpegFile; rows already
 // handed on are then of no use.
+// TopDown hands the rows on from the first down, on one thread, for a sink
+// that needs them in order (a large picture then takes longer).
+enum class RowOrder { Any, TopDown };
 std::optional<Size> DecodeJpegFileRows(const std::filesystem::path& path,
-                                       const std::function<RowSink(Size)>& sinkFor);
+                                       const std::function<RowSink(Size)>& sinkFor,
+                                       RowOrder order = RowOrder::Any);
 
 // The conversion beside jpegPath holds a picture of size and was written
 // after the JPEG was: drawing the picture needs no new conversion.

@@ -11,6 +11,7 @@
 #include "compose/BmpFile.h"
 #include "compose/Jpeg.h"
 #include "compose/Placement.h"
+#include "compose/SmoothScale.h"
 #include "desktop/IconColours.h"
 #include "desktop/Wallpaper.h"
 #include "schedule/ChannelSource.h"
@@ -293,11 +294,10 @@ bool DesktopChange::DrawPrepared(Bitmap& bitmap, std::int32_t index,
         const Rect drawn = PlacementRect(placement, full, monitor);
         return {drawn.right - drawn.left, drawn.bottom - drawn.top};
     };
-    // Drawn with whole rows and columns dropped, a picture needs only the
-    // rows it shows: it may be drawn as it is decoded.
-    const NearestTarget nearest{&bitmap, &placement};
-    const bool streamable = !settings_.smoothScaling && placement.mode != PlacementMode::Tile;
-    const ReducedPicture* image = PreparedImage(index, wanted, streamable ? &nearest : nullptr);
+    // A picture may be drawn as it is decoded, never whole in memory.
+    const DrawTarget target{&bitmap, &placement, settings_.smoothScaling};
+    const bool streamable = placement.mode != PlacementMode::Tile;
+    const ReducedPicture* image = PreparedImage(index, wanted, streamable ? &target : nullptr);
     if (!image) {
         return false;
     }
@@ -338,7 +338,7 @@ bool DesktopChange::DrawMonitorImage(Bitmap& bitmap, std::int32_t index,
 
 const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
                                                    const std::function<Size(Size)>& wanted,
-                                                   const NearestTarget* nearest) {
+                                                   const DrawTarget* target) {
     const std::string name = ImageName(index);
     const std::string channel = channel_.ChannelName();
     const std::string from =
@@ -400,21 +400,34 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
     // not from the file, while the file is written. A picture whose
     // conversion is current needs only as many pixels as it is drawn with.
     bool convert = false;
-    if (nearest) {
+    if (target) {
         // Drawn straight onto the monitor while decoding, and converted row
         // by row when the conversion is due: the whole picture is never in
-        // memory.
+        // memory. Smoothed, only a picture whose conversion is due: one that
+        // is current is decoded as small as it is shown instead.
         std::optional<BmpRowsWriter> conversion;
         std::optional<Size> drawn;
         try {
-            drawn = DecodeJpegFileRows(path, [&](Size full) -> RowSink {
-                if (!ConversionIsCurrent(path, full)) {
+            const auto sinkFor = [&](Size full) -> RowSink {
+                const bool due = !ConversionIsCurrent(path, full);
+                if (target->smooth && !due) {
+                    return {};
+                }
+                if (due) {
                     conversion.emplace(ConvertedBmpPath(path), full);
                 }
-                const Size monitor{nearest->bitmap->width(), nearest->bitmap->height()};
-                auto rows = std::make_shared<StretchedRows>(
-                    *nearest->bitmap, full, PlacementRect(*nearest->placement, full, monitor));
                 BmpRowsWriter* converting = conversion ? &*conversion : nullptr;
+                const Size monitor{target->bitmap->width(), target->bitmap->height()};
+                const Rect dest = PlacementRect(*target->placement, full, monitor);
+                if (target->smooth) {
+                    auto rows = std::make_shared<SmoothedRows>(*target->bitmap, full, dest);
+                    return [rows, converting](std::int32_t first, std::int32_t count,
+                                              const std::uint8_t* data, std::size_t stride) {
+                        rows->Feed(first, count, data, stride);
+                        converting->Write(first, count, data, stride);
+                    };
+                }
+                auto rows = std::make_shared<StretchedRows>(*target->bitmap, full, dest);
                 return [rows, converting](std::int32_t first, std::int32_t count,
                                           const std::uint8_t* data, std::size_t stride) {
                     rows->Draw(first, count, data, stride);
@@ -422,7 +435,10 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
                         converting->Write(first, count, data, stride);
                     }
                 };
-            });
+            };
+            // Smoothing takes the rows from the first down.
+            drawn = DecodeJpegFileRows(path, sinkFor,
+                                       target->smooth ? RowOrder::TopDown : RowOrder::Any);
         } catch (const Error& e) {
             failures_[index] = "Could not read " + from + ": " + e.what();
             feedback_.SetStatus(failures_[index]);

@@ -129,18 +129,21 @@ private:
                              std::optional<Bitmap>& primary, OtherMonitorList& others);
     // The image chosen beforehand for monitor; only while plan_ is set.
     std::int32_t PlannedImage(std::int32_t monitor) const;
-    // Where a picture drawn with whole rows and columns dropped goes.
-    struct NearestTarget {
+    // Where a picture drawn as it is decoded goes: with whole rows and
+    // columns dropped, or smoothed.
+    struct DrawTarget {
         Bitmap* bitmap;
         const ImagePlacement* placement;
+        bool smooth = false;
     };
     // The image as this change decoded it, or nothing when it could not be
     // had. wanted: the size the picture is drawn at, from its full size (none:
-    // in full); the picture may come decoded that much smaller. With nearest, a picture
-    // that needs no conversion may instead be drawn there as it is decoded,
-    // and comes without a bitmap.
+    // in full); the picture may come decoded that much smaller. With target,
+    // the picture may instead be drawn there as it is decoded (and converted
+    // row by row when that is due), and then comes without a bitmap: always
+    // with rows and columns dropped, when its conversion is due smoothed.
     const ReducedPicture* PreparedImage(std::int32_t index, const std::function<Size(Size)>& wanted,
-                                        const NearestTarget* nearest = nullptr);
+                                        const DrawTarget* target = nullptr);
     // Draws image index into bitmap as placement asks; false when it could
     // not be had.
     bool DrawPrepared(Bitmap& bitmap, std::int32_t index, const ImagePlacement& placement);

@@ -241,6 +241,21 @@ TEST(StretchedRows, DrawsWhatStretchFromDrawsWhateverOrderTheRowsComeIn) {
     }
 }
 
+TEST(SmoothedRows, RowsFedInBandsDrawWhatTheWholePictureDraws) {
+    const Bitmap picture = Coordinates(37, 23);
+    for (const Rect dest : {Rect{0, 0, 11, 7}, Rect{0, 0, 80, 50}, Rect{-9, -5, 25, 17},
+                            Rect{3, 2, 40, 26}, Rect{5, 40, 20, 60}}) {
+        Bitmap expected = Monitor(29, 19);
+        DrawSmoothScaled(expected, picture, dest);
+        Bitmap drawn = Monitor(29, 19);
+        SmoothedRows rows(drawn, {37, 23}, dest);
+        for (std::int32_t first = 0; first < 23; first += 5) {
+            rows.Feed(first, std::min(5, 23 - first), picture.Row(first), picture.stride());
+        }
+        EXPECT_TRUE(SamePixels(drawn, expected)) << dest.left << "," << dest.top;
+    }
+}
+
 TEST(PlaceImage, SmoothCenterShrinksWithoutDroppingPixels) {
     // Nearest neighbour keeps one of each pair of columns; averaging blends
     // both, so a fine stripe pattern becomes even grey.

@@ -9,6 +9,7 @@
 #include "base/Error.h"
 #include "compose/BmpFile.h"
 #include "compose/Jpeg.h"
+#include "compose/Placement.h"
 #include "schedule/ChannelFixture.h"
 #include "schedule/DesktopChange.h"
 #include "support/JpegWriter.h"
@@ -151,9 +152,20 @@ TEST_F(DesktopChangeTest, ASmoothedPictureWithACurrentConversionIsDecodedSmaller
     const fs::path jpeg = AppFolder(platform_) / "cache/dunes/images/big.jpg";
     const fs::path bmp = AppFolder(platform_) / "cache/dunes/images/big.bmp";
 
+    // The first showing smooths it and converts it as it is decoded: the
+    // picture and the file of a whole decode.
     ASSERT_TRUE(change_.ChangeDesktop(1));
     const Bitmap first = Desktop();
-    ASSERT_EQ(ReadBmpFile(bmp).width(), 256);
+    const Bitmap whole = DecodeJpegFile(jpeg);
+    // The same background around the picture, the picture as a whole decode
+    // places it.
+    Bitmap expected = first;
+    PlaceImage(expected, whole, settings_.PlacementFor(MultiScreen::Same), true);
+    for (std::int32_t y = 0; y < 48; ++y) {
+        ASSERT_EQ(std::memcmp(first.Row(y), expected.Row(y), 64 * 3), 0) << "row " << y;
+    }
+    WriteBmpFile(root_.path() / "whole.bmp", whole);
+    EXPECT_EQ(test::ReadFile(bmp), test::ReadFile(root_.path() / "whole.bmp"));
     // Downloaded, then converted, a while ago.
     const fs::file_time_type converted = fs::last_write_time(bmp) - seconds(10);
     fs::last_write_time(jpeg, converted - seconds(10));
