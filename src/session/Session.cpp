@@ -1229,7 +1229,7 @@ bool Session::NeverShowAgain() {
     // The pictures and their conversions leave the cache once the work
     // before has done with them; then the next picture goes up, as with
     // "Change Now", also while the schedule is off.
-    Enqueue({Kind::Forget, [this, channelId = shown->channelId, files]() -> Job {
+    Enqueue({Kind::Forget, [channelId = shown->channelId, files]() -> Job {
                  return [channelId, files](Backstage& b) -> Finisher {
                      const std::filesystem::path folder = b.channels.CacheFolder(channelId);
                      for (const std::string& file : files) {
@@ -1397,8 +1397,11 @@ Session::Request Session::StepRequest(int step) {
                         // the result.
                         DesktopChange change(b.platform, b.settings, source, b.feedback);
                         change.SetDesktopSink(b.change.desktopSink());
-                        change.SetPassOver([&b, &source, &wallpaper](std::int32_t image) {
-                            return b.IsHidden(wallpaper.channelId,
+                        // A structured binding is not captured by every
+                        // compiler this builds with (clang 14).
+                        const PastWallpaper& past = wallpaper;
+                        change.SetPassOver([&b, &source, &past](std::int32_t image) {
+                            return b.IsHidden(past.channelId,
                                               FileNameFromUrl(source.ImageValue("loc", image)));
                         });
                         try {
