@@ -1,8 +1,12 @@
 #include "channels/ChannelSession.h"
 
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
+#include "base/Error.h"
+#include "base/PathText.h"
 #include "base/WebAddress.h"
 #include "channels/ChannelText.h"
 #include "channels/Download.h"
@@ -13,6 +17,59 @@ namespace wylo {
 namespace {
 
 constexpr std::string_view kControlFileName = "Channel.xml";
+// An own channel's feed (or another host's control file), as fetched.
+constexpr std::string_view kSourceFileName = "Source.xml";
+
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Writes text to path unless the file holds it already, through a file
+// beside it moved into place, so a reader never sees half of it. Throws
+// Error when it cannot.
+void WriteIfChanged(const std::filesystem::path& path, const std::string& text) {
+    std::error_code ec;
+    if (std::filesystem::file_size(path, ec) == text.size() && !ec && FileText(path) == text) {
+        return;
+    }
+    std::filesystem::create_directories(path.parent_path(), ec);
+    std::filesystem::path temporary = path;
+    temporary += ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.close();
+        if (!out) {
+            std::filesystem::remove(temporary, ec);
+            throw Error("Unable to write to " + path.string());
+        }
+    }
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        std::filesystem::remove(temporary, ec);
+        throw Error("Unable to write to " + path.string());
+    }
+}
+
+// True when the document at path is a control file (its root is "provider").
+bool IsControlFileDocument(const std::filesystem::path& path) {
+    pugi::xml_document doc;
+    LoadChannelDocument(doc, path);
+    return doc.document_element().name() == std::string_view("provider");
+}
+
+// True when path lies inside folder, after following links.
+bool IsInside(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::weakly_canonical(path, ec);
+    const std::filesystem::path root = std::filesystem::weakly_canonical(folder, ec);
+    if (ec || root.empty()) {
+        return false;
+    }
+    const std::filesystem::path relative = real.lexically_relative(root);
+    return !relative.empty() && *relative.begin() != "..";
+}
 
 // A file name inside the cache; empty when it cannot be used as one.
 std::string SafeFileName(std::string_view url) {
@@ -69,6 +126,34 @@ void ChannelSession::BeginCheckPass() {
 
 void ChannelSession::EndCheckPass() {
     passChecks_.reset();
+}
+
+const OwnChannel* ChannelSession::OwnChannelAt(int index) const {
+    const long position = static_cast<long>(index) - kOwnChannelBase;
+    return position >= 0 && position < static_cast<long>(own_.size())
+               ? &own_[static_cast<std::size_t>(position)]
+               : nullptr;
+}
+
+const OwnChannel* ChannelSession::OwnChannelWithId(std::string_view channelId) const {
+    for (const OwnChannel& channel : own_) {
+        if (channel.Id() == channelId) {
+            return &channel;
+        }
+    }
+    return nullptr;
+}
+
+bool ChannelSession::HasChannel(int index) const {
+    return OwnChannelAt(index) || (index >= 0 && index < directory_.ChannelCount());
+}
+
+std::string ChannelSession::ChannelId(int index) const {
+    if (const OwnChannel* own = OwnChannelAt(index)) {
+        return own->Id();
+    }
+    return index >= 0 && index < directory_.ChannelCount() ? directory_.ChannelValue("id", index)
+                                                           : std::string();
 }
 
 const DownloadOutcome* ChannelSession::CheckedThisPass(const std::string& url,
@@ -166,10 +251,26 @@ std::vector<ChannelSession::ChannelListEntry> ChannelSession::BuildChannelList()
                            (outcome.ok ? controlFile_.LoadError() : outcome.reason);
         }
     }
+    const std::vector<ChannelListEntry> own = OwnChannelList();
+    entries.insert(entries.end(), own.begin(), own.end());
+    return entries;
+}
+
+std::vector<ChannelSession::ChannelListEntry> ChannelSession::OwnChannelList() const {
+    std::vector<ChannelListEntry> entries;
+    for (std::size_t i = 0; i < own_.size(); ++i) {
+        const OwnChannel& channel = own_[i];
+        entries.push_back({ShownTitle(channel.title.empty() ? channel.source : channel.title),
+                           kOwnChannelBase + static_cast<int>(i)});
+    }
     return entries;
 }
 
 bool ChannelSession::DownloadControlFile(int index) {
+    if (const OwnChannel* own = OwnChannelAt(index)) {
+        selectedChannelId_ = own->Id();
+        return MakeOwnControlFile(*own);
+    }
     const std::string url = directory_.ChannelValue("url", index);
     std::string id = directory_.ChannelValue("id", index);
     const std::filesystem::path path = ControlFilePath(id);
@@ -184,16 +285,69 @@ bool ChannelSession::DownloadControlFile(int index) {
 
 bool ChannelSession::LoadControlFile(int index) {
     controlFile_.Close();
-    if (index < 0 || index >= directory_.ChannelCount()) {
+    if (!HasChannel(index)) {
         return false;
     }
-    const std::filesystem::path path = ControlFilePath(directory_.ChannelValue("id", index));
+    const std::filesystem::path path = ControlFilePath(ChannelId(index));
     return !path.empty() && controlFile_.Load(path);
+}
+
+bool ChannelSession::MakeOwnControlFile(const OwnChannel& channel) {
+    const std::filesystem::path folder = CacheFolder(channel.Id());
+    const std::filesystem::path made = folder / kControlFileName;
+    std::error_code ec;
+    const bool madeBefore = std::filesystem::is_regular_file(made, ec);
+    try {
+        if (channel.kind == OwnChannel::Kind::Address) {
+            const std::filesystem::path source = folder / kSourceFileName;
+            if (!DownloadDocument(channel.source, source)) {
+                return madeBefore;
+            }
+            if (IsControlFileDocument(source)) {
+                WriteIfChanged(made, FileText(source));
+            } else if (!feedReader_) {
+                throw Error("The address is not a channel Wylo can read.");
+            } else {
+                WriteIfChanged(made, MadeControlFileText(feedReader_(source, channel.source)));
+            }
+        } else {
+            if (!folderReader_) {
+                throw Error("Folders cannot be read here.");
+            }
+            WriteIfChanged(made, MadeControlFileText(folderReader_(channel, folder)));
+        }
+        downloadError_.clear();
+        return true;
+    } catch (const std::exception& e) {
+        downloadError_ = e.what();
+        return madeBefore;
+    }
+}
+
+std::filesystem::path ChannelSession::FolderPhoto(const OwnChannel& channel, int index) {
+    const std::string text = controlFile_.ImageValue("path", index);
+    const std::filesystem::path photo = PathFromText(text);
+    std::error_code ec;
+    if (text.empty() || !std::filesystem::is_regular_file(photo, ec)) {
+        downloadError_ = "The photo is no longer in its folder.";
+        return {};
+    }
+    const std::filesystem::path root = PathFromText(channel.source);
+    if (!IsInside(photo, root)) {
+        downloadError_ = "The photo is not in the channel's folder.";
+        return {};
+    }
+    downloadError_.clear();
+    return photo;
 }
 
 std::filesystem::path ChannelSession::ImageFilePath(const std::string& channelId, int index) {
     if (index == -1) {
         return {};
+    }
+    if (const OwnChannel* own = OwnChannelWithId(channelId);
+        own && own->kind != OwnChannel::Kind::Address) {
+        return FolderPhoto(*own, index);
     }
     const std::string loc = controlFile_.ImageValue("loc", index);
     const std::filesystem::path folder = CacheFolder(channelId);
@@ -205,7 +359,10 @@ std::filesystem::path ChannelSession::ImageFilePath(const std::string& channelId
         downloadError_ = "The channel's id is " + IdProblem(channelId) + ".";
         return {};
     }
-    const std::string name = SafeFileName(loc);
+    std::string name = ImageCacheName(controlFile_, index);
+    if (!IsSafeName(name)) {
+        name.clear();
+    }
     return Fetch(loc, name.empty() ? std::filesystem::path() : folder / "images" / name,
                  NameRefusal(loc), kMaxImageDownloadBytes);
 }
@@ -224,11 +381,20 @@ std::filesystem::path ChannelSession::ControlFilePath(std::string_view channelId
 
 std::filesystem::path ChannelSession::ThumbnailPath(int index) const {
     const std::filesystem::path folder = CacheFolder(selectedChannelId_);
-    const std::string name = SafeFileName(controlFile_.ImageValue("thumb", index));
-    if (folder.empty() || name.empty()) {
+    if (folder.empty()) {
         return {};
     }
-    return folder / "thumbs" / name;
+    const std::string thumb = controlFile_.ImageValue("thumb", index);
+    if (thumb.empty()) {
+        // A thumbnail Wylo made itself from the picture, when it has.
+        const std::string file = controlFile_.ImageValue("file", index);
+        if (!IsSafeName(file)) {
+            return {};
+        }
+        return folder / "thumbs" / std::filesystem::path(file).replace_extension(".bmp");
+    }
+    const std::string name = SafeFileName(thumb);
+    return name.empty() ? std::filesystem::path() : folder / "thumbs" / name;
 }
 
 std::filesystem::path ChannelSession::FetchThumbnail(int index) {
@@ -248,7 +414,7 @@ std::vector<std::filesystem::path> ChannelSession::FetchThumbnails(int first, in
         if (path.empty()) {
             continue;
         }
-        if (i < first || i >= last) {
+        if (i < first || i >= last || controlFile_.ImageValue("thumb", i).empty()) {
             std::error_code ec;
             if (std::filesystem::is_regular_file(path, ec)) {
                 paths[static_cast<std::size_t>(i)] = std::move(path);

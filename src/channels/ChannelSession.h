@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -12,6 +13,8 @@
 #include "channels/ChannelDirectory.h"
 #include "channels/ControlFile.h"
 #include "channels/Download.h"
+#include "channels/MadeChannel.h"
+#include "channels/OwnChannels.h"
 
 namespace wylo {
 
@@ -50,6 +53,31 @@ public:
     const std::string& directoryUrl() const { return directoryUrl_; }
     // The local copy of the directory, whatever address it comes from.
     std::filesystem::path DirectoryPath() const { return appFolder_ / "wylo.xml"; }
+
+    // The user's own channels, listed after the directory's at indexes
+    // kOwnChannelBase and on.
+    void SetOwnChannels(std::vector<OwnChannel> channels) { own_ = std::move(channels); }
+    const std::vector<OwnChannel>& ownChannels() const { return own_; }
+    // The own channel at index; null for the directory's channels and
+    // indexes that name none.
+    const OwnChannel* OwnChannelAt(int index) const;
+    // The own channel whose cache folder is channelId; null when none is.
+    const OwnChannel* OwnChannelWithId(std::string_view channelId) const;
+    // True when index names a channel: of the open directory, or an own one.
+    bool HasChannel(int index) const;
+    // The channel's id (its cache folder's name); empty when index names none.
+    std::string ChannelId(int index) const;
+
+    // Reads an own folder channel's photos. Given by the program, which
+    // decodes pictures; throws Error when the folder cannot be read.
+    using FolderReader = std::function<MadeChannel(const OwnChannel& channel,
+                                                   const std::filesystem::path& cacheFolder)>;
+    void SetFolderReader(FolderReader reader) { folderReader_ = std::move(reader); }
+    // Reads a fetched document that is no control file as a photo feed, from
+    // the address it was fetched from; throws Error when it is none.
+    using FeedReader =
+        std::function<MadeChannel(const std::filesystem::path& file, std::string_view address)>;
+    void SetFeedReader(FeedReader reader) { feedReader_ = std::move(reader); }
 
     ChannelDirectory& directory() { return directory_; }
     const ChannelDirectory& directory() const { return directory_; }
@@ -90,7 +118,10 @@ public:
     // in directory order and lists the channels for which both worked; the
     // others are left out. Afterwards the control file holds the last
     // channel loaded and the selection names the last channel fetched.
+    // The own channels follow, listed by their titles without any fetch.
     std::vector<ChannelListEntry> BuildChannelList();
+    // The own channels' entries alone, for when no directory could be had.
+    std::vector<ChannelListEntry> OwnChannelList() const;
     // Why the first channel the last list left out was left out ("channel
     // alpha: The file is larger than 16 MB."); empty when none was.
     const std::string& ChannelListProblem() const { return listProblem_; }
@@ -106,7 +137,9 @@ public:
     // the caller) into its cache folder and makes that channel the selected
     // one. An identifier unsafe as a folder name clears the selection and
     // fails without any request. Throws Error when index is not in the
-    // directory.
+    // directory. An own channel's control file is made: from its feed,
+    // fetched beside it, or from its folder's photos; a failure keeps the
+    // one made before.
     bool DownloadControlFile(int index);
     // Loads the cached control file of the channel at index. False, with the
     // control file closed, for an index outside the directory, an unsafe
@@ -147,6 +180,9 @@ public:
     std::filesystem::path FetchPreview(const std::string& url);
 
 private:
+    bool MakeOwnControlFile(const OwnChannel& channel);
+    // A photo of an own folder channel, when it is still in that folder.
+    std::filesystem::path FolderPhoto(const OwnChannel& channel, int index);
     // Fetches url to path when path is not empty; path on success. An empty
     // path fails with refusal as the reason.
     std::filesystem::path Fetch(const std::string& url, const std::filesystem::path& path,
@@ -165,6 +201,9 @@ private:
     std::string directoryUrl_;
     ChannelDirectory directory_;
     ControlFile controlFile_;
+    std::vector<OwnChannel> own_;
+    FolderReader folderReader_;
+    FeedReader feedReader_;
     std::string selectedChannelId_;
     std::string downloadError_;
     std::string listProblem_;

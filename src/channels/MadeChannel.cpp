@@ -4,6 +4,7 @@
 
 #include <pugixml.hpp>
 
+#include "base/PathText.h"
 #include "channels/ChannelDirectory.h"
 #include "channels/ControlFile.h"
 #include "channels/Download.h"
@@ -59,12 +60,6 @@ std::string ShortSafeStem(std::string_view name) {
         stem += plain ? c : '_';
     }
     return stem;
-}
-
-// A path as UTF-8 text.
-std::string PathText(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
 }
 
 }  // namespace

@@ -10,7 +10,10 @@
 #include <set>
 #include <utility>
 
+#include "base/ChannelIndex.h"
 #include "base/Clock.h"
+#include "base/PathText.h"
+#include "base/WebAddress.h"
 #include "channels/ChannelSession.h"
 #include "channels/ChannelText.h"
 #include "channels/Download.h"
@@ -25,6 +28,7 @@
 #include "session/CachePruning.h"
 #include "session/HistorySource.h"
 #include "session/PostedFeedback.h"
+#include "settings/AtomicFile.h"
 #include "settings/SettingsFile.h"
 
 namespace wylo {
@@ -143,8 +147,7 @@ struct Session::Backstage {
     // cache: the channel list may have loaded another since. False when
     // the directory no longer holds channelId at channel.
     bool LoadSubscribed(int channel, const std::string& channelId) {
-        if (channelId.empty() || !Lists(channel) ||
-            channels.directory().ChannelValue("id", channel) != channelId) {
+        if (channelId.empty() || !Lists(channel) || channels.ChannelId(channel) != channelId) {
             return false;
         }
         channels.setSelectedChannelId(channelId);
@@ -153,9 +156,7 @@ struct Session::Backstage {
 
     // The directory loaded here lists channel. The window's list may be
     // older: a job must not take a channel it saw there for granted.
-    bool Lists(int channel) const {
-        return channel >= 0 && channel < channels.directory().ChannelCount();
-    }
+    bool Lists(int channel) const { return channels.HasChannel(channel); }
 
     Platform& platform;
     PostedFeedback feedback;
@@ -274,7 +275,7 @@ struct Session::SelectOutcome {
         SelectOutcome outcome;
         SelectedChannel& shown = outcome.shown;
         try {
-            channels.setSelectedChannelId(channels.directory().ChannelValue("id", index));
+            channels.setSelectedChannelId(channels.ChannelId(index));
             if (channels.DownloadControlFile(index)) {
                 channels.LoadControlFile(index);
                 const ControlFile& file = channels.controlFile();
@@ -468,6 +469,7 @@ void Session::Start() {
         observer_.ShowScreenMetrics(platform_.Monitors(), platform_.VirtualDesktopSize());
     });
     Guarded([this] { LoadSettings(); });
+    Guarded([this] { LoadOwnChannels(); });
     // The subscribed channel goes first, so a due wallpaper waits for the
     // directory and one control file, not for every channel of the list.
     Enqueue(settings_.currentChannel >= 0 ? SubscribedFirstRequest()
@@ -581,16 +583,20 @@ Session::Request Session::DirectoryRequest(DirectoryReason reason) {
                                 outcome.listProblem = b.channels.ChannelListProblem();
                                 outcome.news = b.channels.directory().DirectoryProperty("news");
                                 outcome.channelCount = b.channels.directory().ChannelCount();
-                                const bool listed = std::any_of(
-                                    outcome.list.begin(), outcome.list.end(),
-                                    [current](const auto& e) { return e.index == current; });
-                                if (listed) {
-                                    outcome.selected = SelectOutcome::Of(b.channels, current);
-                                }
                             }
                         } catch (const std::exception& e) {
                             outcome.openError = e.what();
                         }
+                    }
+                    if (!outcome.opened) {
+                        // The user's own channels need no host.
+                        outcome.list = b.channels.OwnChannelList();
+                    }
+                    const bool listed =
+                        std::any_of(outcome.list.begin(), outcome.list.end(),
+                                    [current](const auto& e) { return e.index == current; });
+                    if (listed) {
+                        outcome.selected = SelectOutcome::Of(b.channels, current);
                     }
                     outcome.current = current;
                     return [this, reason, outcome = std::move(outcome)]() mutable {
@@ -610,9 +616,12 @@ Session::Request Session::SubscribedFirstRequest() {
                     bool ready = false;
                     try {
                         RemoveLeftovers(b.channels.appFolder());
-                        b.channels.FetchChannelDirectory();
-                        ready = b.channels.OpenChannelDirectory() && b.Lists(channel) &&
-                                b.channels.DownloadControlFile(channel) &&
+                        // An own channel needs no directory.
+                        if (!b.channels.OwnChannelAt(channel)) {
+                            b.channels.FetchChannelDirectory();
+                            b.channels.OpenChannelDirectory();
+                        }
+                        ready = b.Lists(channel) && b.channels.DownloadControlFile(channel) &&
                                 b.channels.LoadControlFile(channel);
                     } catch (const std::exception&) {
                         // The list that follows opens the directory again
@@ -630,7 +639,7 @@ Session::Request Session::SubscribedFirstRequest() {
 
 void Session::DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome) {
     directoryError_ = outcome.fetchError;
-    if (outcome.opened) {
+    if (outcome.opened || !outcome.list.empty()) {
         directoryChannelCount_ = outcome.channelCount;
         listProblem_ = outcome.listProblem;
         channelList_ = std::move(outcome.list);
@@ -646,14 +655,14 @@ void Session::DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome
             observer_.ShowWelcomePage(outcome.news);
         }
     }
-    const bool listed = outcome.opened && !channelList_.empty();
+    const bool listed = outcome.opened && DirectoryListed();
     const DateTime now = clock_.Now();
     switch (reason) {
         case DirectoryReason::Start:
             if (!outcome.openError.empty()) {
                 observer_.ShowError(outcome.openError);
             }
-            if (channelList_.empty()) {
+            if (!DirectoryListed()) {
                 ChannelDirectoryUnavailable(now);
             }
             break;
@@ -713,6 +722,11 @@ void Session::ChannelDirectoryUnavailable(DateTime now) {
     observer_.SetSchedulerRunning(TimerNeeded());
 }
 
+bool Session::DirectoryListed() const {
+    return std::any_of(channelList_.begin(), channelList_.end(),
+                       [](const auto& entry) { return entry.index < kOwnChannelBase; });
+}
+
 bool Session::IsListed(int channel) const {
     return std::any_of(channelList_.begin(), channelList_.end(),
                        [channel](const auto& entry) { return entry.index == channel; });
@@ -762,12 +776,157 @@ void Session::OpenUrl(const std::string& url) {
     platform_.OpenUrl(url);
 }
 
+// The user's own channels.
+
+namespace {
+
+// The picture folders this computer comes with, as channels.
+std::vector<OwnChannel> SystemPictureChannels(Platform& /*platform*/) {
+    return {};
+}
+
+}  // namespace
+
+std::filesystem::path Session::OwnChannelsPath() const {
+    return AppFolder(platform_) / "Channels.txt";
+}
+
+void Session::LoadOwnChannels() {
+    const std::filesystem::path path = OwnChannelsPath();
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        // A first start: the computer's own pictures, ready to subscribe to.
+        own_ = SystemPictureChannels(platform_);
+        SaveOwnChannels();
+    } else {
+        std::ifstream in(path, std::ios::binary);
+        std::string text;
+        // A person keeps a few lines here; a huge file is not theirs.
+        text.resize(std::min<std::uintmax_t>(std::filesystem::file_size(path, ec), 1 << 20));
+        in.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<std::size_t>(std::max<std::streamsize>(0, in.gcount())));
+        own_ = ParseOwnChannels(text);
+    }
+    PublishOwnChannels();
+    if (!settings_.ownChannel.empty()) {
+        const auto found = std::find_if(
+            own_.begin(), own_.end(),
+            [this](const OwnChannel& channel) { return channel.source == settings_.ownChannel; });
+        settings_.currentChannel =
+            found == own_.end() ? -1 : kOwnChannelBase + static_cast<int>(found - own_.begin());
+    } else if (settings_.currentChannel >= kOwnChannelBase) {
+        settings_.currentChannel = -1;
+    }
+}
+
+void Session::SaveOwnChannels() {
+    try {
+        WriteFileAtomically(OwnChannelsPath(), OwnChannelsText(own_));
+    } catch (const std::exception& e) {
+        observer_.ShowError(e.what());
+    }
+}
+
+void Session::PublishOwnChannels() {
+    Enqueue({Kind::Own, [list = own_]() -> Job {
+                 return [list](Backstage& b) -> Finisher {
+                     b.channels.SetOwnChannels(list);
+                     return {};
+                 };
+             }});
+}
+
+void Session::RelistOwnChannels(int selected) {
+    channelList_.erase(
+        std::remove_if(channelList_.begin(), channelList_.end(),
+                       [](const auto& entry) { return entry.index >= kOwnChannelBase; }),
+        channelList_.end());
+    for (std::size_t i = 0; i < own_.size(); ++i) {
+        const OwnChannel& channel = own_[i];
+        channelList_.push_back({ShownTitle(channel.title.empty() ? channel.source : channel.title),
+                                kOwnChannelBase + static_cast<int>(i)});
+    }
+    observer_.ChannelListChanged(channelList_, selected);
+    observer_.SubscribedChannelMarked(openChannel_);
+}
+
+bool Session::AddOwnChannel(OwnChannel::Kind kind, const std::string& source) {
+    OwnChannel channel{kind, source, {}};
+    if (kind == OwnChannel::Kind::Address) {
+        if (!IsFetchableUrl(source)) {
+            observer_.ShowError(
+                "Wylo can add only web addresses that start with http:// or "
+                "https://.");
+            return false;
+        }
+    } else {
+        std::error_code ec;
+        const std::filesystem::path folder = PathFromText(source);
+        if (source.empty() || !std::filesystem::is_directory(folder, ec)) {
+            observer_.ShowError("The folder " + source + " cannot be found.");
+            return false;
+        }
+        channel.title = PathText(folder.filename().empty() ? folder.parent_path().filename()
+                                                           : folder.filename());
+    }
+    auto found = std::find_if(own_.begin(), own_.end(), [&channel](const OwnChannel& c) {
+        return c.kind == channel.kind && c.source == channel.source;
+    });
+    if (found == own_.end()) {
+        if (own_.size() >= kMaxOwnChannels) {
+            observer_.ShowError("Wylo keeps at most " + std::to_string(kMaxOwnChannels) +
+                                " channels of your own.");
+            return false;
+        }
+        own_.push_back(std::move(channel));
+        found = own_.end() - 1;
+        SaveOwnChannels();
+        PublishOwnChannels();
+    }
+    const int index = kOwnChannelBase + static_cast<int>(found - own_.begin());
+    RelistOwnChannels(index);
+    SelectChannel(index);
+    return true;
+}
+
+bool Session::RemoveOwnChannel(int index) {
+    const long position = static_cast<long>(index) - kOwnChannelBase;
+    if (position < 0 || position >= static_cast<long>(own_.size())) {
+        observer_.ShowError("Only channels you added yourself can be removed.");
+        return false;
+    }
+    if (index == settings_.currentChannel) {
+        observer_.ShowError(
+            "You are subscribed to this channel. Subscribe to another one "
+            "before removing it.");
+        return false;
+    }
+    own_.erase(own_.begin() + position);
+    // The own channels after it move up one place.
+    const auto moved = [index](int& channel) {
+        if (channel > index) {
+            --channel;
+        }
+    };
+    moved(settings_.currentChannel);
+    moved(openChannel_);
+    SaveOwnChannels();
+    PublishOwnChannels();
+    RelistOwnChannels(-1);
+    observer_.ClearSelectedChannel();
+    return true;
+}
+
 // The subscription and its pages.
 
 void Session::Subscribe(int index) {
     maxThumbWidth_ = 0;
     // On failure the channel stays chosen, so the next start tries it again.
     settings_.currentChannel = index;
+    const long own = static_cast<long>(index) - kOwnChannelBase;
+    settings_.ownChannel = own >= 0 && own < static_cast<long>(own_.size())
+                               ? own_[static_cast<std::size_t>(own)].source
+                               : std::string();
     Enqueue(SubscribeRequest(index, true, false));
 }
 
@@ -869,7 +1028,7 @@ Session::Request Session::RowsRequest() {
                     if (!b.Lists(channel)) {
                         return {};
                     }
-                    const std::string id = b.channels.directory().ChannelValue("id", channel);
+                    const std::string id = b.channels.ChannelId(channel);
                     if (!b.LoadSubscribed(channel, id)) {
                         return {};
                     }

@@ -12,6 +12,7 @@
 #include "base/CommandLine.h"
 #include "base/DateTime.h"
 #include "channels/HttpClient.h"
+#include "channels/OwnChannels.h"
 #include "schedule/ScheduleTick.h"
 #include "session/HiddenPictures.h"
 #include "session/RetryBackoff.h"
@@ -82,6 +83,21 @@ public:
 
     // Subscribes to the channel at index in the directory and shows its pages.
     void Subscribe(int index);
+
+    // The user's own channels, listed after the directory's: added by their
+    // address (a photo feed or a channel's control file) or as a folder of
+    // photos, kept in a file of their own in the app folder. A fresh start
+    // lists the computer's own picture folders.
+    const std::vector<OwnChannel>& ownChannels() const { return own_; }
+    // Adds one and selects it in the list (an address or folder already
+    // there is selected again). False, with the reason shown as an error,
+    // for an address that is not http or https or a folder that is not one.
+    bool AddOwnChannel(OwnChannel::Kind kind, const std::string& source);
+    // Removes the own channel at list index. False, with the reason shown,
+    // for the subscribed channel and for the directory's channels.
+    bool RemoveOwnChannel(int index);
+    // Where the own channels are kept.
+    std::filesystem::path OwnChannelsPath() const;
 
     // The one-second tick: shows the next change time, and starts a change
     // that is due or a retry of the channel directory.
@@ -189,7 +205,8 @@ private:
         Rows,
         Thumbnails,
         Forget,
-        Prune
+        Prune,
+        Own
     };
     // Work asked for. Its job is made when its turn comes, so it starts from
     // what the work before it left; an empty job means nothing is left to do.
@@ -236,12 +253,22 @@ private:
     // put nothing there.
     void ChangeShown(const ChangeOutcome& outcome);
     bool IsListed(int channel) const;
+    // The list holds a channel of the directory, not only the user's own.
+    bool DirectoryListed() const;
 
     // The history: read at start, a new entry after each change, a step.
     void LoadHistory();
     // The hidden pictures: read at start, written at every change of them,
     // and handed to the work beside the window.
     void LoadHidden();
+    // The own channels: read at start (the computer's picture folders on a
+    // first start), written at every change of them, and handed to the work
+    // beside the window; the subscription to one of them found by address.
+    void LoadOwnChannels();
+    void SaveOwnChannels();
+    void PublishOwnChannels();
+    // The list's own entries made again from the own channels.
+    void RelistOwnChannels(int selected);
     void SaveHidden();
     void PublishHidden();
     // Keeps the cache within its limit beside the window, once the work
@@ -295,6 +322,7 @@ private:
 
     WallpaperHistory history_;
     HiddenPictures hidden_;
+    std::vector<OwnChannel> own_;
     // The desktop shows the history's current wallpaper; false after a
     // change that could draw no image.
     bool desktopFromHistory_ = false;

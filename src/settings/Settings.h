@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "base/Choices.h"
 #include "base/Colour.h"
@@ -14,8 +15,12 @@ namespace wylo {
 // values are those of a fresh start before the settings file is read.
 struct Settings {
     // Position of the subscribed channel in the channel directory; -1 none.
-    // 0 until the settings are read.
+    // 0 until the settings are read. One of the user's own channels is at
+    // kOwnChannelBase and on, and the file keeps it by its address instead.
     std::int32_t currentChannel = 0;
+    // The address (or folder) of the subscribed own channel; empty when the
+    // subscription is a directory channel's.
+    std::string ownChannel;
     // Index of the image shown last.
     std::int32_t currentImage = 0;
     // When the last change started.

@@ -6,6 +6,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/ChannelIndex.h"
 #include "base/Error.h"
 #include "base/WebAddress.h"
 #include "platform/AppFolder.h"
@@ -190,7 +191,17 @@ std::vector<SettingKey> SettingKeys(const KeyContext& c) {
     const auto unit = [](std::int32_t position) { return ScheduleUnitAt(position); };
     const auto unitPosition = [](ScheduleUnit u) { return ScheduleUnitPosition(u); };
     std::vector<SettingKey> keys = {
-        Plain("CurrentChannel", &Settings::currentChannel, std::int32_t{-1}, c),
+        // An own channel is kept by its address below; a program that knows
+        // only the directory's channels reads no subscription.
+        {"CurrentChannel",
+         [platform = &c.platform](Settings& s, const std::optional<std::string>& text) {
+             s.currentChannel = ReadSetting(text, *platform, std::int32_t{-1});
+         },
+         [platform = &c.platform](IniFile& ini, std::string_view key, const Settings& s) {
+             WriteSetting(ini, *platform,
+                          s.currentChannel >= kOwnChannelBase ? std::int32_t{-1} : s.currentChannel,
+                          key);
+         }},
         Plain("CurrentImage", &Settings::currentImage, std::int32_t{0}, c),
         Converted<MultiScreen>(
             "MultiScreenOpt", &Settings::multiScreenOpt, 0,
@@ -282,6 +293,16 @@ std::vector<SettingKey> SettingKeys(const KeyContext& c) {
                      1, std::min<std::uint64_t>(s.cacheLimit / Settings::kMegabyte, 1024 * 1024))),
                  key);
          }});
+    // Written only while an own channel is subscribed, or was.
+    keys.push_back({"OwnChannel",
+                    [](Settings& s, const std::optional<std::string>& text) {
+                        s.ownChannel = text.value_or(std::string());
+                    },
+                    [](IniFile& ini, std::string_view key, const Settings& s) {
+                        if (!s.ownChannel.empty() || ini.Read(kSection, key)) {
+                            ini.Write(kSection, key, s.ownChannel);
+                        }
+                    }});
     return keys;
 }
 
