@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QToolButton>
@@ -80,8 +81,28 @@ ChannelsPage::ChannelsPage(QWidget* parent) : QWidget(parent) {
     sbRefresh->setToolTip(QStringLiteral("Fetch the channel list again"));
     sbRefresh->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     sbRefresh->setFocusPolicy(Qt::StrongFocus);
+    sbAdd = new QToolButton(channels);
+    sbAdd->setObjectName(QStringLiteral("sbAdd"));
+    sbAdd->setText(QStringLiteral("Add"));
+    sbAdd->setToolTip(QStringLiteral("Add a photo feed or a folder of photos as a channel"));
+    sbAdd->setPopupMode(QToolButton::InstantPopup);
+    sbAdd->setFocusPolicy(Qt::StrongFocus);
+    auto* addMenu = new QMenu(sbAdd);
+    acAddAddress = addMenu->addAction(QStringLiteral("Add Address..."));
+    acAddAddress->setObjectName(QStringLiteral("acAddAddress"));
+    acAddFolder = addMenu->addAction(QStringLiteral("Add Folder..."));
+    acAddFolder->setObjectName(QStringLiteral("acAddFolder"));
+    sbAdd->setMenu(addMenu);
+    sbRemove = new QToolButton(channels);
+    sbRemove->setObjectName(QStringLiteral("sbRemove"));
+    sbRemove->setText(QStringLiteral("Remove"));
+    sbRemove->setToolTip(QStringLiteral("Remove this channel from the list"));
+    sbRemove->setFocusPolicy(Qt::StrongFocus);
+    sbRemove->hide();
     channelsRow->addWidget(cbProviders, 1);
     channelsRow->addWidget(sbRefresh);
+    channelsRow->addWidget(sbAdd);
+    channelsRow->addWidget(sbRemove);
     layout->addWidget(channels);
 
     auto* details = new QGroupBox(QStringLiteral("Details"), this);

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QWidget>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -52,6 +53,12 @@ public:
 
     QComboBox* cbProviders;
     QToolButton* sbRefresh;
+    // Adds a channel of the user's own: "Add Address..." or "Add Folder...".
+    QToolButton* sbAdd;
+    QAction* acAddAddress;
+    QAction* acAddFolder;
+    // Removes the selected channel of the user's own; shown for those only.
+    QToolButton* sbRemove;
     QLineEdit* edTitle;
     QPlainTextEdit* edDescription;
     PreviewImage* iPreview;

@@ -1,6 +1,9 @@
 #include "app/Dialogs.h"
 
 #include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -16,6 +19,19 @@ QList<MessageBox::Shown>& Recorded() {
 bool nextColourSet = false;
 std::optional<QColor> nextColour;
 QColor lastInitialColour;
+
+bool nextAnswerSet = false;
+std::optional<QString> nextAnswer;
+
+// The answer set ahead by a test, once.
+bool TakeNextAnswer(std::optional<QString>& answer) {
+    if (!nextAnswerSet) {
+        return false;
+    }
+    nextAnswerSet = false;
+    answer = nextAnswer;
+    return true;
+}
 
 }  // namespace
 
@@ -70,6 +86,41 @@ void ColourDialog::setNextColour(std::optional<QColor> colour) {
 
 QColor ColourDialog::lastInitial() {
     return lastInitialColour;
+}
+
+std::optional<QString> SourceDialog::GetAddress(QWidget* parent) {
+    std::optional<QString> answer;
+    if (TakeNextAnswer(answer)) {
+        return answer;
+    }
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+        parent, QStringLiteral("Add Channel"),
+        QStringLiteral("The address of a photo feed (RSS, Media RSS or Atom) or of a "
+                       "channel's Channel.xml:"),
+        QLineEdit::Normal, QString(), &ok);
+    if (!ok || text.trimmed().isEmpty()) {
+        return std::nullopt;
+    }
+    return text.trimmed();
+}
+
+std::optional<QString> SourceDialog::GetFolder(QWidget* parent) {
+    std::optional<QString> answer;
+    if (TakeNextAnswer(answer)) {
+        return answer;
+    }
+    const QString folder = QFileDialog::getExistingDirectory(
+        parent, QStringLiteral("Add Folder"), QDir::homePath(), QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty()) {
+        return std::nullopt;
+    }
+    return QDir::toNativeSeparators(folder);
+}
+
+void SourceDialog::setNextAnswer(std::optional<QString> answer) {
+    nextAnswerSet = true;
+    nextAnswer = std::move(answer);
 }
 
 void ShowDefaultError(QWidget* parent, const QString& text) {

@@ -41,6 +41,20 @@ public:
     static QColor lastInitial();
 };
 
+// Asking for a channel's web address or folder. Tests set the answer of the
+// next call ahead of time.
+class SourceDialog {
+public:
+    // The address typed, or nothing when the user cancelled.
+    static std::optional<QString> GetAddress(QWidget* parent);
+    // The folder chosen, or nothing when the user cancelled.
+    static std::optional<QString> GetFolder(QWidget* parent);
+
+    // The next GetAddress or GetFolder answers this without showing
+    // anything; one use only.
+    static void setNextAnswer(std::optional<QString> answer);
+};
+
 // Shows an error that ended an event handler, the way the program reports
 // everything it did not handle: a box titled "Wylo" with the error's text.
 void ShowDefaultError(QWidget* parent, const QString& text);

@@ -138,6 +138,12 @@ void TFormMain::BindControls() {
             [this] { Guarded(this, [this] { cbProvidersChange(); }); });
     connect(c->sbRefresh, &QToolButton::clicked, this,
             [this] { Guarded(this, [this] { sbRefreshClick(); }); });
+    connect(c->acAddAddress, &QAction::triggered, this,
+            [this] { Guarded(this, [this] { AddAddressClick(); }); });
+    connect(c->acAddFolder, &QAction::triggered, this,
+            [this] { Guarded(this, [this] { AddFolderClick(); }); });
+    connect(c->sbRemove, &QToolButton::clicked, this,
+            [this] { Guarded(this, [this] { sbRemoveClick(); }); });
     connect(c->sbTerms, &QToolButton::clicked, this, &TFormMain::sbTermsClick);
     connect(c->sbSubscribe, &QToolButton::clicked, this,
             [this] { Guarded(this, [this] { sbSubscribeClick(); }); });

@@ -59,6 +59,11 @@ public:
     // Handlers of the controls.
     void cbProvidersChange();
     void sbRefreshClick();
+    void AddAddressClick();
+    void AddFolderClick();
+    void sbRemoveClick();
+    // "Remove" is offered for the user's own channels only.
+    void ShowRemoveButton();
     void sbTermsClick();
     // Opens an http or https address in the user's browser; anything else is
     // ignored.

@@ -14,10 +14,12 @@
 #include "app/Pictures.h"
 #include "app/SubscribedPages.h"
 #include "app/WebView.h"
+#include "base/ChannelIndex.h"
 #include "session/Session.h"
 
 namespace wylo::app {
 void TFormMain::cbProvidersChange() {
+    ShowRemoveButton();
     if (tsChannels->cbProviders->currentIndex() >= 0) {
         session_->SelectChannel(tsChannels->cbProviders->currentData().toInt());
     }
@@ -25,6 +27,30 @@ void TFormMain::cbProvidersChange() {
 
 void TFormMain::sbRefreshClick() {
     session_->RefreshChannelList();
+}
+
+void TFormMain::AddAddressClick() {
+    if (const std::optional<QString> address = SourceDialog::GetAddress(this)) {
+        session_->AddOwnChannel(OwnChannel::Kind::Address, address->toStdString());
+    }
+}
+
+void TFormMain::AddFolderClick() {
+    if (const std::optional<QString> folder = SourceDialog::GetFolder(this)) {
+        session_->AddOwnChannel(OwnChannel::Kind::Folder, folder->toStdString());
+    }
+}
+
+void TFormMain::sbRemoveClick() {
+    if (tsChannels->cbProviders->currentIndex() >= 0) {
+        session_->RemoveOwnChannel(tsChannels->cbProviders->currentData().toInt());
+    }
+}
+
+void TFormMain::ShowRemoveButton() {
+    const QComboBox* list = tsChannels->cbProviders;
+    tsChannels->sbRemove->setVisible(list->currentIndex() >= 0 &&
+                                     list->currentData().toInt() >= kOwnChannelBase);
 }
 
 void TFormMain::sbTermsClick() {
@@ -49,6 +75,7 @@ void TFormMain::ChannelListChanged(const std::vector<ChannelSession::ChannelList
         list->addItem(Q(entry.title), entry.index);
     }
     list->setCurrentIndex(list->findData(currentChannel));
+    ShowRemoveButton();
 }
 
 void TFormMain::ShowWelcomePage(const std::string& url) {

@@ -752,6 +752,19 @@ void Session::SelectChannel(int index) {
 
 void Session::ShowSelected(const SelectOutcome& outcome) {
     selectedChannelId_ = outcome.channelId;
+    // A feed added by its address is listed by its own title once read.
+    for (std::size_t i = 0; i < own_.size(); ++i) {
+        OwnChannel& channel = own_[i];
+        if (channel.kind == OwnChannel::Kind::Address && outcome.shown.loaded &&
+            !outcome.shown.title.empty() && channel.title != outcome.shown.title &&
+            channel.Id() == outcome.channelId) {
+            channel.title = outcome.shown.title;
+            SaveOwnChannels();
+            PublishOwnChannels();
+            RelistOwnChannels(kOwnChannelBase + static_cast<int>(i));
+            break;
+        }
+    }
     if (outcome.shown.loaded) {
         termsUrl_ = outcome.termsUrl;
         previewUrl_ = outcome.previewUrl;
