@@ -658,7 +658,10 @@ fs::path ConvertedBmpPath(const fs::path& jpegPath) {
 }
 
 bool ConversionIsCurrent(const fs::path& jpegPath, Size size) {
-    const fs::path bmpPath = ConvertedBmpPath(jpegPath);
+    return ConversionIsCurrent(jpegPath, ConvertedBmpPath(jpegPath), size);
+}
+
+bool ConversionIsCurrent(const fs::path& jpegPath, const fs::path& bmpPath, Size size) {
     std::error_code ec;
     if (size.width <= 0 || size.height <= 0 ||
         fs::symlink_status(bmpPath, ec).type() != fs::file_type::regular) {
@@ -693,8 +696,12 @@ bool ConversionIsCurrent(const fs::path& jpegPath, Size size) {
 }
 
 void TouchConversion(const fs::path& jpegPath) {
+    TouchConversionFile(ConvertedBmpPath(jpegPath));
+}
+
+void TouchConversionFile(const fs::path& bmpPath) {
     std::error_code ignored;
-    fs::last_write_time(ConvertedBmpPath(jpegPath), fs::file_time_type::clock::now(), ignored);
+    fs::last_write_time(bmpPath, fs::file_time_type::clock::now(), ignored);
 }
 
 ConvertedImage ConvertToBmpKeepingBitmap(const fs::path& jpegPath) {

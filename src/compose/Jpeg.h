@@ -76,10 +76,16 @@ std::optional<Size> DecodeJpegFileRows(const std::filesystem::path& path,
 // The conversion beside jpegPath holds a picture of size and was written
 // after the JPEG was: drawing the picture needs no new conversion.
 bool ConversionIsCurrent(const std::filesystem::path& jpegPath, Size size);
+// The same for a conversion kept elsewhere (a photo read where it lies has
+// its conversion in the cache).
+bool ConversionIsCurrent(const std::filesystem::path& jpegPath,
+                         const std::filesystem::path& bmpPath, Size size);
 
 // Sets the time of the conversion beside jpegPath to now, as writing it
 // again would: the cache tells the pictures shown lately by it.
 void TouchConversion(const std::filesystem::path& jpegPath);
+// Sets the time of the conversion at bmpPath to now.
+void TouchConversionFile(const std::filesystem::path& bmpPath);
 
 // A conversion with the picture it wrote, so a caller draws from the decoded
 // bitmap instead of reading back the file just written.

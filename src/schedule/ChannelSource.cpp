@@ -1,6 +1,9 @@
 #include "schedule/ChannelSource.h"
 
+#include "base/Error.h"
 #include "channels/ChannelSession.h"
+#include "channels/Download.h"
+#include "compose/Jpeg.h"
 
 namespace wylo {
 
@@ -28,6 +31,29 @@ std::string SessionChannelSource::ImageValue(std::string_view name, std::int32_t
 
 std::filesystem::path SessionChannelSource::ImageFilePath(std::int32_t index) {
     return session_.ImageFilePath(session_.selectedChannelId(), index);
+}
+
+std::filesystem::path ChannelSource::ConversionPath(std::int32_t /*index*/,
+                                                    const std::filesystem::path& picture) const {
+    return ConvertedBmpPath(picture);
+}
+
+std::filesystem::path SessionChannelSource::ConversionPath(
+    std::int32_t index, const std::filesystem::path& picture) const {
+    const OwnChannel* own = session_.OwnChannelWithId(session_.selectedChannelId());
+    if (!own || own->kind == OwnChannel::Kind::Address) {
+        return ConvertedBmpPath(picture);
+    }
+    // The photo's own folder is the user's: its conversion goes to the cache
+    // under the photo's cache name.
+    const std::string file = session_.controlFile().ImageValue("file", index);
+    const std::filesystem::path folder = session_.CacheFolder(session_.selectedChannelId());
+    if (!IsSafeName(file) || folder.empty()) {
+        throw Error("The photo has no name in the channel's cache.");
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(folder / "images", ec);
+    return folder / "images" / std::filesystem::path(file).replace_extension(".bmp");
 }
 
 std::string SessionChannelSource::LastDownloadError() const {

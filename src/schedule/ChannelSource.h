@@ -30,6 +30,11 @@ public:
     // returns its path; empty when there is nothing to fetch or it failed.
     virtual std::filesystem::path ImageFilePath(std::int32_t index) = 0;
 
+    // Where the conversion of image index, fetched to picture, is kept:
+    // beside it, unless the picture is not in the cache.
+    virtual std::filesystem::path ConversionPath(std::int32_t index,
+                                                 const std::filesystem::path& picture) const;
+
     // Why the last fetch (control file or image) failed or was refused, in
     // words a user can read; empty when it worked or nothing says more.
     virtual std::string LastDownloadError() const { return {}; }
@@ -47,6 +52,8 @@ public:
     std::int32_t ImageCount() const override;
     std::string ImageValue(std::string_view name, std::int32_t index) const override;
     std::filesystem::path ImageFilePath(std::int32_t index) override;
+    std::filesystem::path ConversionPath(std::int32_t index,
+                                         const std::filesystem::path& picture) const override;
     std::string LastDownloadError() const override;
     std::string ChannelName() const override;
 

@@ -388,6 +388,8 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
         feedback_.SetStatus(failures_[index]);
         return nullptr;
     }
+    // A photo read where it lies is converted into the cache, never beside it.
+    const std::filesystem::path bmpPath = channel_.ConversionPath(index, path);
     feedback_.SetStatus("Converting " + name + " to BMP");
     if (!installerPrepared_) {
         // The installing side makes ready while this decodes (the X root's
@@ -409,12 +411,12 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
         std::optional<Size> drawn;
         try {
             const auto sinkFor = [&](Size full) -> RowSink {
-                const bool due = !ConversionIsCurrent(path, full);
+                const bool due = !ConversionIsCurrent(path, bmpPath, full);
                 if (target->smooth && !due) {
                     return {};
                 }
                 if (due) {
-                    conversion.emplace(ConvertedBmpPath(path), full);
+                    conversion.emplace(bmpPath, full);
                 }
                 BmpRowsWriter* converting = conversion ? &*conversion : nullptr;
                 const Size monitor{target->bitmap->width(), target->bitmap->height()};
@@ -450,14 +452,14 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
                 // one written beside it does.
                 conversion->Commit();
             } else {
-                TouchConversion(path);
+                TouchConversionFile(bmpPath);
             }
             slot = PreparedPicture{path, ReducedPicture{Bitmap(), *drawn}};
             return &slot->picture;
         }
     }
     const auto covering = [&](Size full) -> Size {
-        convert = !ConversionIsCurrent(path, full);
+        convert = !ConversionIsCurrent(path, bmpPath, full);
         return convert || !wanted ? Size{} : wanted(full);
     };
     try {
@@ -468,9 +470,9 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
         return nullptr;
     }
     if (convert) {
-        conversions_.Start(ConvertedBmpPath(path), slot->picture.bitmap);
+        conversions_.Start(bmpPath, slot->picture.bitmap);
     } else {
-        TouchConversion(path);
+        TouchConversionFile(bmpPath);
     }
     return &slot->picture;
 }
