@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/ChannelIndex.h"
 #include "win32app/Resources.h"
 
 namespace wylo::win {
@@ -97,6 +98,9 @@ ChannelsPage::ChannelsPage(HWND parent, int id) {
                               kProvidersId);
     sbRefresh = MakeControl(gbChannels, L"BUTTON", L"Refresh",
                             WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kRefreshId);
+    sbAdd = MakeControl(gbChannels, L"BUTTON", L"Add...", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                        kAddId);
+    sbRemove = MakeControl(gbChannels, L"BUTTON", L"Remove", WS_TABSTOP | BS_PUSHBUTTON, kRemoveId);
     lChannelName = MakeControl(gbDetails, L"STATIC", L"Channel Name", WS_VISIBLE | SS_NOPREFIX);
     edTitle =
         MakeControl(gbDetails, L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
@@ -113,6 +117,11 @@ ChannelsPage::ChannelsPage(HWND parent, int id) {
     sbTerms = MakeControl(gbDetails, L"BUTTON", L"Terms", WS_TABSTOP | BS_OWNERDRAW, kTermsId);
     cbSubscription =
         MakeControl(gbDetails, L"BUTTON", L"Subscription Required", BS_CHECKBOX | WS_DISABLED, 217);
+}
+
+void ChannelsPage::ShowRemoveButton() {
+    const std::optional<int> channel = SelectedChannel();
+    ShowWindow(sbRemove, channel && *channel >= kOwnChannelBase ? SW_SHOW : SW_HIDE);
 }
 
 std::optional<int> ChannelsPage::SelectedChannel() const {
@@ -238,11 +247,16 @@ void ChannelsPage::Layout(const Fonts& fonts) {
     const int margin = s(6);
     const int inner = width - 2 * margin;
 
-    // "Channels": the list and Refresh on one row.
+    // "Channels": the list, Refresh, Add and Remove on one row.
     MoveWindow(gbChannels, margin, margin, inner, s(52), TRUE);
     const int refreshWidth = s(84);
-    MoveWindow(cbProviders, s(10), s(20), inner - refreshWidth - s(28), s(300), TRUE);
-    MoveWindow(sbRefresh, inner - refreshWidth - s(10), s(18), refreshWidth, s(26), TRUE);
+    const int buttonWidth = s(70);
+    const int buttonsLeft = inner - refreshWidth - 2 * buttonWidth - s(18);
+    MoveWindow(cbProviders, s(10), s(20), buttonsLeft - s(18), s(300), TRUE);
+    MoveWindow(sbRefresh, buttonsLeft, s(18), refreshWidth, s(26), TRUE);
+    MoveWindow(sbAdd, buttonsLeft + refreshWidth + s(4), s(18), buttonWidth, s(26), TRUE);
+    MoveWindow(sbRemove, buttonsLeft + refreshWidth + buttonWidth + s(8), s(18), buttonWidth, s(26),
+               TRUE);
 
     // "Details": name and description on the left, the preview and the
     // buttons on the right.
@@ -269,8 +283,8 @@ void ChannelsPage::Layout(const Fonts& fonts) {
     MoveWindow(sbSubscribe, right - s(146), buttonsTop, s(70), s(70), TRUE);
     MoveWindow(cbSubscription, left, buttonsTop, s(150), s(17), TRUE);
 
-    for (HWND w : {gbChannels, cbProviders, sbRefresh, gbDetails, lChannelName, edTitle,
-                   lDescription, edDescription, sbSubscribe, sbTerms, cbSubscription}) {
+    for (HWND w : {gbChannels, cbProviders, sbRefresh, sbAdd, sbRemove, gbDetails, lChannelName,
+                   edTitle, lDescription, edDescription, sbSubscribe, sbTerms, cbSubscription}) {
         SetFont(w, fonts.window);
     }
     // An owner-drawn list keeps the height it measured at its creation.
@@ -319,9 +333,28 @@ LRESULT ChannelsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 }
             };
             if (id == kProvidersId && code == CBN_SELCHANGE) {
+                ShowRemoveButton();
                 run(onProvidersChange);
             } else if (id == kRefreshId && code == BN_CLICKED) {
                 run(onRefresh);
+            } else if (id == kAddId && code == BN_CLICKED) {
+                // The menu opens under the button; the choice comes back here.
+                RECT button;
+                GetWindowRect(sbAdd, &button);
+                HMENU menu = CreatePopupMenu();
+                AppendMenuW(menu, MF_STRING, kAddAddressId, L"Add Address...");
+                AppendMenuW(menu, MF_STRING, kAddFolderId, L"Add Folder...");
+                const int chosen =
+                    TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, button.left,
+                                   button.bottom, 0, hwnd(), nullptr);
+                DestroyMenu(menu);
+                if (chosen == kAddAddressId) {
+                    run(onAddAddress);
+                } else if (chosen == kAddFolderId) {
+                    run(onAddFolder);
+                }
+            } else if (id == kRemoveId && code == BN_CLICKED) {
+                run(onRemove);
             } else if (id == kTermsId && code == BN_CLICKED) {
                 run(onTerms);
             } else if (id == kSubscribeId && code == BN_CLICKED) {

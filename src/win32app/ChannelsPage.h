@@ -46,6 +46,10 @@ public:
     static constexpr int kRefreshId = 211;
     static constexpr int kSubscribeId = 215;
     static constexpr int kTermsId = 216;
+    static constexpr int kAddId = 218;
+    static constexpr int kRemoveId = 219;
+    static constexpr int kAddAddressId = 220;
+    static constexpr int kAddFolderId = 221;
 
     ChannelsPage(HWND parent, int id);
     void Layout(const Fonts& fonts);
@@ -61,11 +65,16 @@ public:
     // The list entry drawn as subscribed, or nothing.
     std::optional<int> MarkedEntry() const;
 
-    // The user picked a channel, pressed Refresh, Terms or Subscribe.
-    std::function<void()> onProvidersChange, onRefresh, onTerms, onSubscribe;
+    // "Remove" is offered while one of the user's own channels is selected.
+    void ShowRemoveButton();
 
-    HWND gbChannels, cbProviders, sbRefresh, gbDetails, lChannelName, edTitle, lDescription,
-        edDescription, sbSubscribe, sbTerms, cbSubscription;
+    // The user picked a channel, pressed Refresh, Terms or Subscribe, chose
+    // "Add Address..." or "Add Folder..." from Add's menu, or pressed Remove.
+    std::function<void()> onProvidersChange, onRefresh, onTerms, onSubscribe, onAddAddress,
+        onAddFolder, onRemove;
+
+    HWND gbChannels, cbProviders, sbRefresh, sbAdd, sbRemove, gbDetails, lChannelName, edTitle,
+        lDescription, edDescription, sbSubscribe, sbTerms, cbSubscription;
     std::unique_ptr<PreviewImage> iPreview;
     std::unique_ptr<Hints> hints;
 

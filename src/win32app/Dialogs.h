@@ -54,6 +54,20 @@ public:
     static Colour LastInitial();
 };
 
+// Asking for a channel's web address or folder. Tests set the answer of the
+// next call ahead of time.
+class SourceDialog {
+public:
+    // The address typed (UTF-8), or nothing when the user cancelled.
+    static std::optional<std::string> GetAddress(HWND owner);
+    // The folder chosen (UTF-8), or nothing when the user cancelled.
+    static std::optional<std::string> GetFolder(HWND owner);
+
+    // The next GetAddress or GetFolder answers this without showing
+    // anything; one use only.
+    static void SetNextAnswer(std::optional<std::string> answer);
+};
+
 // How the program reports an error that ended what the user asked for: a box
 // titled "Wylo" with the error's text.
 void ShowDefaultError(HWND owner, const std::string& text);

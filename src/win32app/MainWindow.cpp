@@ -179,6 +179,23 @@ void MainWindow::BindControls() {
         });
     };
     c.onRefresh = [this] { Ask([this] { session_->RefreshChannelList(); }); };
+    c.onAddAddress = [this] {
+        if (const std::optional<std::string> address = SourceDialog::GetAddress(hwnd())) {
+            Ask([this, address] { session_->AddOwnChannel(OwnChannel::Kind::Address, *address); });
+        }
+    };
+    c.onAddFolder = [this] {
+        if (const std::optional<std::string> folder = SourceDialog::GetFolder(hwnd())) {
+            Ask([this, folder] { session_->AddOwnChannel(OwnChannel::Kind::Folder, *folder); });
+        }
+    };
+    c.onRemove = [this] {
+        Ask([this] {
+            if (const std::optional<int> channel = tsChannels->SelectedChannel()) {
+                session_->RemoveOwnChannel(*channel);
+            }
+        });
+    };
     c.onTerms = [this] { Ask([this] { session_->OpenTerms(); }); };
     c.onSubscribe = [this] {
         Ask([this] {

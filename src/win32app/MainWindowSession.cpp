@@ -114,6 +114,7 @@ void MainWindow::ChannelListChanged(const std::vector<ChannelSession::ChannelLis
         }
     }
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
+    tsChannels->ShowRemoveButton();
 }
 
 void MainWindow::ShowWelcomePage(const std::string& url) {
