@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -188,8 +189,10 @@ std::string DecodeCharacterReferences(std::string_view text) {
             out += text[i];
             continue;
         }
-        const std::size_t end = text.find(';', i + 1);
-        if (end == std::string_view::npos || end - i > 12) {
+        // References are short; looking further would make a text full of
+        // "&" cost its length squared.
+        const std::size_t end = text.substr(0, i + 14).find(';', i + 1);
+        if (end == std::string_view::npos) {
             out += '&';
             continue;
         }
@@ -581,9 +584,16 @@ std::string PlainTitle(std::string_view text) {
 
 // The base address in force at element, given the one in force at its
 // parent: its xml:base resolved against that.
+// A base longer than any address Wylo keeps is no base: relative addresses
+// under it are dropped, and no element copies a huge text along.
 std::string BaseOf(pugi::xml_node element, const std::string& parentBase) {
-    const pugi::xml_attribute base = element.attribute("xml:base");
-    return base ? ResolveUrl(parentBase, Trimmed(base.value())) : parentBase;
+    const pugi::xml_attribute attribute = element.attribute("xml:base");
+    if (!attribute) {
+        return parentBase;
+    }
+    const std::string_view value = Trimmed(attribute.value());
+    std::string base = value.size() > kMaxUrlBytes ? std::string() : ResolveUrl(parentBase, value);
+    return base.size() > kMaxUrlBytes ? std::string() : base;
 }
 
 // An address from the feed made absolute, or empty when it is not one Wylo
@@ -888,7 +898,7 @@ std::string NameFromRssAuthor(std::string_view author) {
 
 class FeedReader {
 public:
-    FeedReader(std::string_view feedUrl) : feedUrl_(feedUrl) {}
+    explicit FeedReader(std::string_view feedUrl) : feedUrl_(feedUrl) {}
 
     MadeChannel Read(const pugi::xml_document& doc);
 
