@@ -1006,16 +1006,30 @@ void FeedReader::ReadRssItem(pugi::xml_node item, const NamespaceScope& channelS
     }
 }
 
-// An Atom text construct as plain text.
-std::string AtomText(pugi::xml_node element) {
+// An Atom text construct as HTML, whatever its type: plain text has its
+// markup characters escaped, so that reading it as HTML gives it back.
+std::string AtomTextAsHtml(pugi::xml_node element) {
     const std::string_view type = Trimmed(element.attribute("type").value());
     if (type == "xhtml") {
-        return HtmlToPlainText(ElementMarkup(element));
+        return ElementMarkup(element);
     }
-    // Plain text and HTML alike: plain text holds no tags, and its
-    // character references were decoded by the XML parser already.
-    return type == "html" ? HtmlToPlainText(ElementText(element))
-                          : CollapsedSpaces(ValidUtf8(ElementText(element)));
+    const std::string text = ElementText(element);
+    if (type == "html") {
+        return text;
+    }
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        escaped += c == '&'   ? std::string("&amp;")
+                   : c == '<' ? std::string("&lt;")
+                              : std::string(1, c);
+    }
+    return escaped;
+}
+
+// An Atom text construct as plain text.
+std::string AtomText(pugi::xml_node element) {
+    return HtmlToPlainText(AtomTextAsHtml(element));
 }
 
 std::string AtomAuthorName(pugi::xml_node author, const NamespaceScope& scope) {
@@ -1078,7 +1092,7 @@ void FeedReader::ReadAtomEntry(pugi::xml_node entry, const NamespaceScope& feedS
         const QualifiedName name = NameOf(child, scope);
         const std::string childBase = BaseOf(child, base);
         if (name.Is(kAtomNs, "title") && offers.title.empty()) {
-            offers.title = ShownTitle(AtomText(child));
+            offers.title = AtomTextAsHtml(child);
         } else if (name.Is(kAtomNs, "author") && author.empty()) {
             author = AtomAuthorName(child, scope);
         } else if (name.Is(kDcNs, "creator") && creator.empty()) {
@@ -1108,7 +1122,6 @@ void FeedReader::ReadAtomEntry(pugi::xml_node entry, const NamespaceScope& feedS
             ReadMediaElement(child, name, scope, base, offers);
         }
     }
-    // Atom titles are plain already; PlainTitle on them again is harmless.
     offers.credit = !author.empty() ? author : !creator.empty() ? creator : feedAuthor;
     if (std::optional<MadeImage> image = ChooseImage(offers, scope)) {
         Add(std::move(*image));

@@ -325,7 +325,7 @@ TEST_F(FeedTest, Atom_ContentSourceEnclosureTypesAndFeedAuthor) {
   <a:link rel="self" href="http://atom.example/feed"/>
   <a:link href="index.html"/>
   <a:author><a:name>Feed Author</a:name></a:author>
-  <a:entry><a:title>Out of line</a:title><a:content src="2024/wave.jpg" type="image/jpeg"/></a:entry>
+  <a:entry><a:title>Out &lt;of&gt; &amp;amp; line</a:title><a:content src="2024/wave.jpg" type="image/jpeg"/></a:entry>
   <a:entry><a:title>PNG link</a:title><a:link rel="enclosure" type="image/png" href="x.png"/></a:entry>
   <a:entry><a:title>Own author</a:title><a:author><a:name>Ann</a:name></a:author>
     <a:link rel="enclosure" href="cloud.jpeg"/></a:entry>
@@ -336,6 +336,8 @@ TEST_F(FeedTest, Atom_ContentSourceEnclosureTypesAndFeedAuthor) {
     EXPECT_EQ(channel.news, "http://atom.example/photos/index.html");
     ASSERT_EQ(channel.images.size(), 2u);
     EXPECT_EQ(channel.images[0].loc, "http://atom.example/photos/2024/wave.jpg");
+    // A plain text title is shown as written, markup characters included.
+    EXPECT_EQ(channel.images[0].title, "Out <of> &amp; line");
     EXPECT_EQ(channel.images[0].credit, "Feed Author");
     EXPECT_EQ(channel.images[1].loc, "http://atom.example/photos/cloud.jpeg");
     EXPECT_EQ(channel.images[1].credit, "Ann");
