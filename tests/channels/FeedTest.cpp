@@ -192,6 +192,33 @@ TEST_F(FeedTest, BingArchive_RelativeToServingHostWithCaptionAndCreditSplit) {
     EXPECT_EQ(image.file, "Castelmezzano_EN-US11750585825_1366x768.jpg");
 }
 
+TEST_F(FeedTest, BingArchive_NewerAddressesWithQueriesAndBaseOnly) {
+    const MadeChannel channel = ReadText(R"(<?xml version="1.0" encoding="utf-8" ?><images>
+<image><url>/th?id=OHR.Bay_EN-US1_1920x1080.jpg&amp;rf=LaDigue_1920x1080.jpg&amp;pid=hp</url>
+  <headline>A bay at dawn</headline><copyright>Bay, Seychelles (&#169; A. Photographer/Agency)</copyright></image>
+<image><url>/th?id=OHR.Hill_EN-US2_1920x1080.jpg&amp;rf=LaDigue_1920x1080.jpg&amp;pid=hp</url>
+  <copyright>No credit here</copyright></image>
+<image><urlBase>/th?id=OHR.Lake_EN-US3</urlBase></image>
+</images>)",
+                                         "https://www.bing.com/HPImageArchive.aspx?format=xml");
+    ASSERT_EQ(channel.images.size(), 3u);
+    EXPECT_EQ(
+        channel.images[0].loc,
+        "https://www.bing.com/th?id=OHR.Bay_EN-US1_1920x1080.jpg&rf=LaDigue_1920x1080.jpg&pid=hp");
+    EXPECT_EQ(channel.images[0].title, "A bay at dawn");
+    EXPECT_EQ(channel.images[0].credit, "\xC2\xA9 A. Photographer/Agency");
+    EXPECT_EQ(channel.images[1].title, "No credit here");
+    EXPECT_EQ(channel.images[1].credit, "");
+    EXPECT_EQ(channel.images[2].loc, "https://www.bing.com/th?id=OHR.Lake_EN-US3_1920x1080.jpg");
+    // Every address names "th": the names come from the whole addresses.
+    std::set<std::string> names;
+    for (const MadeImage& image : channel.images) {
+        EXPECT_TRUE(image.file.starts_with("th-")) << image.file;
+        names.insert(image.file);
+    }
+    EXPECT_EQ(names.size(), 3u);
+}
+
 TEST_F(FeedTest, ReadFeed_ControlFileWrittenFromAFeedReadsAsAnyChannel) {
     const MadeChannel channel =
         ReadFeed(RealFeed("flickr-rss200-mrss-user-2011.xml"), "http://api.flickr.com/feed");
