@@ -1051,6 +1051,8 @@ void FeedReader::ReadAtom(pugi::xml_node feed, const NamespaceScope& rootScope) 
         }
         const QualifiedName name = NameOf(child, rootScope);
         if (name.Is(kAtomNs, "entry")) {
+            // Entries are read once the feed's author is known (it may come
+            // after them); the list is bounded like the items kept.
             if (entries.size() < kMaxFeedItems * 4) {
                 entries.push_back(child);
             }
