@@ -10,6 +10,7 @@
 #include "base/WebAddress.h"
 #include "channels/ChannelText.h"
 #include "channels/Download.h"
+#include "channels/Feed.h"
 #include "channels/HttpClient.h"
 
 namespace wylo {
@@ -50,13 +51,6 @@ void WriteIfChanged(const std::filesystem::path& path, const std::string& text) 
         std::filesystem::remove(temporary, ec);
         throw Error("Unable to write to " + path.string());
     }
-}
-
-// True when the document at path is a control file (its root is "provider").
-bool IsControlFileDocument(const std::filesystem::path& path) {
-    pugi::xml_document doc;
-    LoadChannelDocument(doc, path);
-    return doc.document_element().name() == std::string_view("provider");
 }
 
 // True when path lies inside folder, after following links.
@@ -118,7 +112,8 @@ ChannelSession::ChannelSession(HttpClient& client, const Clock& clock,
     : client_(client),
       clock_(clock),
       appFolder_(std::move(appFolder)),
-      directoryUrl_(std::move(directoryUrl)) {}
+      directoryUrl_(std::move(directoryUrl)),
+      feedReader_(ReadFeed) {}
 
 void ChannelSession::BeginCheckPass() {
     passChecks_.emplace();
@@ -303,7 +298,7 @@ bool ChannelSession::MakeOwnControlFile(const OwnChannel& channel) {
             if (!DownloadDocument(channel.source, source)) {
                 return madeBefore;
             }
-            if (IsControlFileDocument(source)) {
+            if (ChannelDocumentKindOfFile(source) == ChannelDocumentKind::ControlFile) {
                 WriteIfChanged(made, FileText(source));
             } else if (!feedReader_) {
                 throw Error("The address is not a channel Wylo can read.");
