@@ -60,6 +60,7 @@ bool DesktopChange::ChangeDesktop(std::int32_t index) {
     } forget{prepared_, failures_, conversions_, *installer_};
     prepared_.clear();
     failures_.clear();
+    unreadable_.clear();
     installerPrepared_ = false;
     // One reading of the monitors for the whole change, so a monitor plugged
     // in or out half-way cannot leave the steps disagreeing.
@@ -213,9 +214,16 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
     if (MultiScreenMode(monitors) == MultiScreen::Single && SelectedSingleMonitor(monitors) != p) {
         return std::nullopt;
     }
-    if (!DrawMonitorImage(bitmap, settings_.currentImage, monitors, static_cast<std::size_t>(p))) {
-        RecordMissing(p, settings_.currentImage);
-        return std::nullopt;
+    while (
+        !DrawMonitorImage(bitmap, settings_.currentImage, monitors, static_cast<std::size_t>(p))) {
+        // A picture the rotation chose that turns out unreadable gives way
+        // to the next one; a picked one is what the user asked for.
+        if (index != -1 || !TakeNextReadable()) {
+            RecordMissing(p, settings_.currentImage);
+            return std::nullopt;
+        }
+        colours_ = settings_.currentImage;
+        FillImageBackground(bitmap, settings_.currentImage);
     }
     RecordDrawn(p, settings_.currentImage);
     return bitmap;
@@ -242,7 +250,7 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
         } else if (mode == MultiScreen::Different) {
             settings_.currentImage = NextImageIndex();
         }
-        const std::int32_t image = settings_.currentImage;
+        std::int32_t image = settings_.currentImage;
         const auto fits = [&monitors, n](const Bitmap& picture) {
             return picture.width() == monitors[n].bounds.Width() &&
                    picture.height() == monitors[n].bounds.Height();
@@ -264,7 +272,15 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
         } else {
             bitmap.emplace(MonitorImage(monitors[n]));
             FillImageBackground(*bitmap, image);
-            if (!DrawMonitorImage(*bitmap, image, monitors, n)) {
+            bool drawn = DrawMonitorImage(*bitmap, image, monitors, n);
+            // Each monitor's own picture by the rotation gives way to the
+            // next one when it cannot be read.
+            while (!drawn && !plan_ && mode == MultiScreen::Different && TakeNextReadable()) {
+                image = settings_.currentImage;
+                FillImageBackground(*bitmap, image);
+                drawn = DrawMonitorImage(*bitmap, image, monitors, n);
+            }
+            if (!drawn) {
                 RecordMissing(i, image);
                 continue;
             }
@@ -363,6 +379,7 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
                 picture = DecodeJpegFileCovering(found->second->file, wanted);
             } catch (const Error& e) {
                 failures_[index] = "Could not read " + from + ": " + e.what();
+                unreadable_.insert(index);
                 found->second.reset();
                 return nullptr;
             }
@@ -443,6 +460,7 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
                                        target->smooth ? RowOrder::TopDown : RowOrder::Any);
         } catch (const Error& e) {
             failures_[index] = "Could not read " + from + ": " + e.what();
+            unreadable_.insert(index);
             feedback_.SetStatus(failures_[index]);
             return nullptr;
         }
@@ -466,6 +484,7 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
         slot = PreparedPicture{path, DecodeJpegFileCovering(path, covering)};
     } catch (const Error& e) {
         failures_[index] = "Could not read " + from + ": " + e.what();
+        unreadable_.insert(index);
         feedback_.SetStatus(failures_[index]);
         return nullptr;
     }
@@ -509,18 +528,35 @@ std::int32_t DesktopChange::NextImageIndex() {
     const std::int32_t count = channel_.ImageCount();
     settings_.currentImage =
         wylo::NextImageIndex(settings_.currentImage, count, settings_.randomOrder, random_);
-    if (passOver_ && passOver_(settings_.currentImage)) {
+    const auto passed = [this](std::int32_t image) {
+        return unreadable_.contains(image) || (passOver_ && passOver_(image));
+    };
+    if (passed(settings_.currentImage)) {
         // The next one in order that is not hidden; when all are, the one
         // drawn stays and is not had.
         for (std::int32_t step = 1; step < count; ++step) {
             const std::int32_t next = (settings_.currentImage + step) % count;
-            if (!passOver_(next)) {
+            if (!passed(next)) {
                 settings_.currentImage = next;
                 break;
             }
         }
     }
     return settings_.currentImage;
+}
+
+bool DesktopChange::TakeNextReadable() {
+    // Bounded: a channel of broken pictures must not fetch them all.
+    constexpr std::size_t kMostSkipped = 3;
+    if (!unreadable_.contains(settings_.currentImage) || unreadable_.size() > kMostSkipped) {
+        return false;
+    }
+    const std::int32_t before = settings_.currentImage;
+    if (NextImageIndex() == before || unreadable_.contains(settings_.currentImage)) {
+        settings_.currentImage = before;  // the one that failed is the one told
+        return false;
+    }
+    return true;
 }
 
 void DesktopChange::RecordMissing(std::int32_t monitor, std::int32_t image) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,9 @@ private:
     bool DrawMonitorImage(Bitmap& bitmap, std::int32_t index, const std::vector<Monitor>& monitors,
                           std::size_t monitor);
     void RecordDrawn(std::int32_t monitor, std::int32_t image);
+    // The current image could not be read: the rotation moves on to the
+    // next readable one. False when there is none to try (or enough were).
+    bool TakeNextReadable();
     void RecordMissing(std::int32_t monitor, std::int32_t image);
     // Pictures for the monitors whose own could not be had: what they showed
     // on the desktop before, else an image this change drew.
@@ -171,6 +175,9 @@ private:
     std::map<std::int32_t, std::optional<PreparedPicture>> prepared_;
     // Why an image of the running change could not be had, by index.
     std::map<std::int32_t, std::string> failures_;
+    // Pictures of this change that were fetched but cannot be read (not a
+    // JPEG after all): the rotation passes over them to the next one.
+    std::set<std::int32_t> unreadable_;
     // Their BMP files, written while the monitors are drawn; finished before
     // anything is installed.
     BackgroundBmpWrites conversions_;

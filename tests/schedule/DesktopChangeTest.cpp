@@ -472,12 +472,34 @@ TEST_F(DesktopChangeTest, AnIndexPastTheLastImageFetchesAndInstallsNothing) {
     EXPECT_EQ(change_.missingImages()[0].image, 7);
 }
 
-TEST_F(DesktopChangeTest, AnImageThatIsNotAJpegLeavesTheDesktopAsItWas) {
+TEST_F(DesktopChangeTest, AnImageThatIsNotAJpegGivesWayToTheNextOne) {
+    platform_.SetSingleMonitor(64, 48);
+    Subscribe(3);
+    // Announced as a JPEG, but a WebP picture.
+    server_.Serve("/dunes/img1.jpg", "RIFF\x10\0\0\0WEBPVP8 not a jpeg", std::nullopt,
+                  "image/jpeg");
+    settings_.currentImage = 0;
+
+    EXPECT_TRUE(change_.ChangeDesktop(-1));
+
+    EXPECT_EQ(settings_.currentImage, 2);
+    ExpectImageAt(Desktop(), 0, 2);
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 2}));
+    // The reason was told on the way.
+    EXPECT_THAT(
+        feedback_.statuses,
+        ::testing::Contains(::testing::StartsWith("Could not read \"Image 1\" from Dunes")));
+    // Each picture is fetched once.
+    EXPECT_EQ(server_.Count("GET", "/dunes/img1.jpg"), 1);
+}
+
+TEST_F(DesktopChangeTest, WhenNoPictureCanBeReadTheDesktopStaysAsItWas) {
     platform_.SetSingleMonitor(64, 48);
     Subscribe(2);
     test::WriteFile(DesktopFile(), "the wallpaper before");
-    server_.Serve("/dunes/img1.jpg", "\x89PNG\r\n\x1a\n not a jpeg at all", std::nullopt,
-                  "image/png");
+    for (const char* path : {"/dunes/img0.jpg", "/dunes/img1.jpg"}) {
+        server_.Serve(path, "\x89PNG\r\n\x1a\n not a jpeg at all", std::nullopt, "image/png");
+    }
     settings_.currentImage = 0;
 
     EXPECT_FALSE(change_.ChangeDesktop(-1));
@@ -491,7 +513,7 @@ TEST_F(DesktopChangeTest, AnImageThatIsNotAJpegLeavesTheDesktopAsItWas) {
     EXPECT_TRUE(platform_.iconColourCalls.empty());
     ASSERT_EQ(change_.missingImages().size(), 1u);
     EXPECT_THAT(change_.missingImages()[0].reason,
-                ::testing::StartsWith("Could not read \"Image 1\" from Dunes: "));
+                ::testing::StartsWith("Could not read \"Dunes\" from Dunes: "));
     EXPECT_THAT(change_.missingImages()[0].reason, ::testing::HasSubstr("Not a JPEG"));
     EXPECT_EQ(feedback_.statuses.back(), change_.missingImages()[0].reason);
 }

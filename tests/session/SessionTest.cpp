@@ -549,8 +549,10 @@ TEST_F(SessionTest, AChangeThatDrewNothingIsTriedAgainLaterAndItsReasonStays) {
     WriteSettings(
         "CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nScheduleType=0\nScheduleFrequency=5\n"
         "LastChange=08/12/2026 11:00:00\n");
-    // The next picture does not decode: nothing reaches the desktop.
-    server_.Serve("/c/sea/images/i1.jpg", "GIF89a not a jpeg", std::nullopt, "image/gif");
+    // The next picture cannot be had: nothing reaches the desktop.
+    server_.Route("/c/sea/images/i1.jpg", [](const httplib::Request&, httplib::Response& res) {
+        res.status = 503;
+    });
     Started();
     EXPECT_TRUE(platform_.wallpaperCalls.empty());
     EXPECT_EQ(session_.settings().currentImage, 0);
@@ -560,7 +562,7 @@ TEST_F(SessionTest, AChangeThatDrewNothingIsTriedAgainLaterAndItsReasonStays) {
     EXPECT_THAT(observer_.errors, IsEmpty());
     ASSERT_FALSE(observer_.statuses.empty());
     const std::string reason = observer_.statuses.back();
-    EXPECT_THAT(reason, ::testing::StartsWith("Could not read \""));
+    EXPECT_THAT(reason, ::testing::StartsWith("Could not download \""));
     EXPECT_THAT(reason, HasSubstr("from The Sea"));
     EXPECT_THAT(reason,
                 HasSubstr("The desktop keeps its wallpaper; Wylo will try again at 12:00:30"));
