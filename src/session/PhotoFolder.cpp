@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <system_error>
@@ -508,9 +509,9 @@ std::string WallpaperPackageTitle(const fs::path& folder) {
     return PathText(folder.filename());
 }
 
-PhotoFolderScan ScanPhotoFolder(const fs::path& folder, const fs::path& cacheFolder,
-                                const MadeChannel& previous, const std::function<bool()>& cancelled,
-                                const std::function<void(int, int)>& progress) {
+PhotoFolderScan ListPhotoFolder(const fs::path& folder, const fs::path& cacheFolder,
+                                const MadeChannel& previous,
+                                const std::function<bool()>& cancelled) {
     PhotoFolderScan scan;
     scan.channel.title =
         PathText(folder.filename().empty() ? folder.parent_path().filename() : folder.filename());
@@ -550,59 +551,87 @@ PhotoFolderScan ScanPhotoFolder(const fs::path& folder, const fs::path& cacheFol
         }
     }
 
-    const int total = static_cast<int>(photos.size());
-    std::error_code ec;
-    fs::create_directories(cacheFolder / "thumbs", ec);
     for (std::size_t i = 0; i < photos.size(); ++i) {
-        if (cancelled && cancelled()) {
-            scan.cancelled = true;
-            return scan;
-        }
         const FoundPhoto& photo = photos[i];
         MadeImage image;
         image.title = photo.title;
         image.path = photo.path;
         image.file = names[i];
-        image.stamp = Stamp(photo.path);
-        const fs::path thumbnail = PhotoThumbnailPath(cacheFolder, image.file);
-
         const auto it = before.find(PathText(photo.path));
         const MadeImage* old = it == before.end() ? nullptr : it->second;
-        std::error_code thumbError;
-        if (old && !image.stamp.empty() && old->stamp == image.stamp && old->file == image.file &&
-            old->width > 0 && old->height > 0 && fs::is_regular_file(thumbnail, thumbError)) {
+        std::error_code ec;
+        if (old && !old->stamp.empty() && old->stamp == Stamp(photo.path) &&
+            old->file == image.file && old->width > 0 && old->height > 0 &&
+            fs::is_regular_file(PhotoThumbnailPath(cacheFolder, image.file), ec)) {
+            image.stamp = old->stamp;
             image.width = old->width;
             image.height = old->height;
             image.background = old->background;
             image.font = old->font;
-            scan.channel.images.push_back(std::move(image));
-        } else {
+        }
+        scan.channel.images.push_back(std::move(image));
+    }
+    return scan;
+}
+
+void ReadListedPhotos(PhotoFolderScan& scan, const fs::path& cacheFolder,
+                      const std::function<bool()>& cancelled,
+                      const std::function<void(int, int)>& progress) {
+    std::vector<MadeImage>& images = scan.channel.images;
+    const int total = static_cast<int>(std::count_if(
+        images.begin(), images.end(), [](const MadeImage& image) { return image.stamp.empty(); }));
+    int done = 0;
+    std::error_code ec;
+    if (total > 0) {
+        fs::create_directories(cacheFolder / "thumbs", ec);
+    }
+    std::vector<MadeImage> kept;
+    kept.reserve(images.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        MadeImage& image = images[i];
+        if (!image.stamp.empty()) {
+            kept.push_back(std::move(image));
+            continue;
+        }
+        if (cancelled && cancelled()) {
+            scan.cancelled = true;
+            // The rest stay listed, to be read next time.
+            std::move(images.begin() + static_cast<std::ptrdiff_t>(i), images.end(),
+                      std::back_inserter(kept));
+            images = std::move(kept);
+            return;
+        }
+        // Taken before reading, so a photo changed meanwhile is read again
+        // next time.
+        const std::string stamp = Stamp(image.path);
+        try {
+            const ReducedPicture picture = DecodeJpegFileCovering(image.path, DecodeSizeFor);
+            image.stamp = stamp;
+            image.width = picture.fullSize.width;
+            image.height = picture.fullSize.height;
+            const Colour background = BorderColour(picture.bitmap);
+            image.background = ColourText(background);
+            image.font = ColourText(ContrastingFont(background));
             try {
-                const ReducedPicture picture = DecodeJpegFileCovering(photo.path, DecodeSizeFor);
-                image.width = picture.fullSize.width;
-                image.height = picture.fullSize.height;
-                const Colour background = BorderColour(picture.bitmap);
-                image.background = ColourText(background);
-                image.font = ColourText(ContrastingFont(background));
-                try {
-                    WriteBmpFile(thumbnail, MakeThumbnail(picture.bitmap));
-                } catch (const Error&) {
-                    // The photo is still shown; its row waits for a thumbnail
-                    // until a scan can write one.
-                }
-                scan.channel.images.push_back(std::move(image));
+                WriteBmpFile(PhotoThumbnailPath(cacheFolder, image.file),
+                             MakeThumbnail(picture.bitmap));
             } catch (const Error&) {
-                ++scan.undecodable;
+                // The photo is still shown; its row waits for a thumbnail
+                // until a scan can write one.
             }
+            kept.push_back(std::move(image));
+        } catch (const Error&) {
+            ++scan.undecodable;
         }
         if (progress) {
-            progress(static_cast<int>(i) + 1, total);
+            progress(++done, total);
         }
     }
+    images = std::move(kept);
 
     // Thumbnails of photos no longer in the folder.
     std::set<fs::path> current;
-    for (const MadeImage& image : scan.channel.images) {
+    for (const MadeImage& image : images) {
         current.insert(PhotoThumbnailPath(cacheFolder, image.file));
     }
     std::vector<fs::path> stale;
@@ -615,6 +644,15 @@ PhotoFolderScan ScanPhotoFolder(const fs::path& folder, const fs::path& cacheFol
     }
     for (const fs::path& file : stale) {
         fs::remove(file, ec);
+    }
+}
+
+PhotoFolderScan ScanPhotoFolder(const fs::path& folder, const fs::path& cacheFolder,
+                                const MadeChannel& previous, const std::function<bool()>& cancelled,
+                                const std::function<void(int, int)>& progress) {
+    PhotoFolderScan scan = ListPhotoFolder(folder, cacheFolder, previous, cancelled);
+    if (!scan.cancelled) {
+        ReadListedPhotos(scan, cacheFolder, cancelled, progress);
     }
     return scan;
 }

@@ -32,19 +32,34 @@ struct PhotoFolderScan {
     // The scan stopped at kMaxPhotoFolderPhotos or skipped folders deeper
     // than kMaxPhotoFolderDepth.
     bool truncated = false;
-    // cancelled said stop: channel is incomplete and should not replace the
-    // previous scan.
+    // cancelled said stop: channel is incomplete (while listing) or holds
+    // photos not read yet.
     bool cancelled = false;
 };
 
-// Makes the channel of folder. Each photo gets its title from its file name,
-// its cache name (stable from one scan to the next), its size, and the two
-// colours from its border; a folder in the Plasma wallpaper layout
-// ("NAME/contents/images/WxH.jpg") gives its largest picture, titled from its
-// metadata. A photo whose path, size and time are those previous has for it
-// is not read again. cancelled is asked between photos; progress is told
-// (done, total) as photos are read. Photos are ordered by their path in the
-// folder, regardless of case.
+// The photos of folder, listed without reading any, in the order of their
+// path in the folder regardless of case. Each gets its title from its file
+// name (a wallpaper package, "NAME/contents/images/WxH.jpg", gives its
+// largest picture, titled from its metadata) and its cache name, stable from
+// one scan to the next. A photo whose path, size and time are those previous
+// has for it, and whose thumbnail is in the cache, keeps its size and
+// colours; the others have no stamp yet. Cheap enough to show a large folder
+// at once. cancelled is asked as the folder is walked.
+PhotoFolderScan ListPhotoFolder(const std::filesystem::path& folder,
+                                const std::filesystem::path& cacheFolder,
+                                const MadeChannel& previous,
+                                const std::function<bool()>& cancelled = {});
+
+// Reads the photos of scan that have no stamp, each decoded once at a reduced
+// size: its size, the two colours from its border and its thumbnail. Photos
+// that do not decode are left out and counted. Then drops the thumbnails of
+// photos no longer listed. cancelled is asked between photos (the unread
+// ones stay listed); progress is told (done, total) of the photos to read.
+void ReadListedPhotos(PhotoFolderScan& scan, const std::filesystem::path& cacheFolder,
+                      const std::function<bool()>& cancelled = {},
+                      const std::function<void(int done, int total)>& progress = {});
+
+// ListPhotoFolder, then ReadListedPhotos.
 PhotoFolderScan ScanPhotoFolder(const std::filesystem::path& folder,
                                 const std::filesystem::path& cacheFolder,
                                 const MadeChannel& previous,

@@ -299,15 +299,40 @@ TEST_F(PhotoFolderTest, WritesNothingOutsideTheCacheFolder) {
     }
 }
 
-TEST_F(PhotoFolderTest, StopsWhenCancelled) {
+TEST_F(PhotoFolderTest, ListsAtOnceAndReadsLaterOrAfterACancel) {
     for (int i = 0; i < 5; ++i) {
         Photo(Photos() / ("p" + std::to_string(i) + ".jpg"), 64, 48);
     }
+    WriteFile(Photos() / "p5.jpg", "no JPEG");
+    PhotoFolderScan listed = ListPhotoFolder(Photos(), Cache(), {});
+    ASSERT_EQ(listed.channel.images.size(), 6u);
+    for (const MadeImage& image : listed.channel.images) {
+        EXPECT_TRUE(image.stamp.empty());
+        EXPECT_EQ(image.width, 0);
+    }
+    EXPECT_FALSE(fs::exists(Cache()));
+
     int done = 0;
-    const PhotoFolderScan scan = ScanPhotoFolder(
-        Photos(), Cache(), {}, [&] { return done >= 2; }, [&](int d, int) { done = d; });
-    EXPECT_TRUE(scan.cancelled);
+    ReadListedPhotos(
+        listed, Cache(), [&] { return done >= 2; }, [&](int d, int) { done = d; });
+    EXPECT_TRUE(listed.cancelled);
     EXPECT_EQ(done, 2);
+    ASSERT_EQ(listed.channel.images.size(), 6u);
+    EXPECT_FALSE(listed.channel.images[1].stamp.empty());
+    EXPECT_TRUE(listed.channel.images[2].stamp.empty());
+
+    // The next pass reads only what is left.
+    listed.cancelled = false;
+    std::vector<int> totals;
+    ReadListedPhotos(listed, Cache(), {}, [&](int, int total) { totals.push_back(total); });
+    EXPECT_EQ(totals, (std::vector<int>{4, 4, 4, 4}));
+    EXPECT_EQ(listed.channel.images.size(), 5u);
+    EXPECT_EQ(listed.undecodable, 1);
+
+    // Cancelled while the folder is walked: nothing to show.
+    const PhotoFolderScan stopped = ScanPhotoFolder(Photos(), Cache(), {}, [] { return true; });
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_TRUE(stopped.channel.images.empty());
 }
 
 TEST(WallpaperPackageTitle, FallsBackToTheFolderNameOnHostileMetadata) {
