@@ -376,15 +376,16 @@ public:
         // The same order every time, whatever the file system lists first.
         std::sort(entries.begin(), entries.end());
         for (const fs::path& entry : entries) {
-            if (photos.size() >= static_cast<std::size_t>(kMaxPhotoFolderPhotos)) {
-                truncated = true;
-                stopped_ = true;
-            }
             if (stopped_ || (cancelled_ && cancelled_())) {
                 stopped_ = true;
                 return;
             }
             const fs::path name = entry.filename();
+            // Hidden files and folders: other programs' caches and thumbnails,
+            // or photos the user chose to keep out of sight.
+            if (PathText(name).starts_with('.')) {
+                continue;
+            }
             std::error_code statError;
             const fs::file_status status = fs::status(entry, statError);  // through links
             if (statError) {
@@ -423,6 +424,11 @@ private:
     }
 
     void Add(const fs::path& path, const fs::path& relative, std::string title) {
+        if (photos.size() >= static_cast<std::size_t>(kMaxPhotoFolderPhotos)) {
+            truncated = true;
+            stopped_ = true;
+            return;
+        }
         std::string text = PathText(relative.generic_u8string());
         photos.push_back({path, UpperAscii(text), std::move(text), std::move(title)});
     }

@@ -38,7 +38,8 @@ struct PhotoFolderScan {
 };
 
 // The photos of folder, listed without reading any, in the order of their
-// path in the folder regardless of case. Each gets its title from its file
+// path in the folder regardless of case; hidden files and folders (their
+// names begin with ".") are passed over. Each gets its title from its file
 // name (a wallpaper package, "NAME/contents/images/WxH.jpg", gives its
 // largest picture, titled from its metadata) and its cache name, stable from
 // one scan to the next. A photo whose path, size and time are those previous

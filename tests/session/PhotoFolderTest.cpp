@@ -104,6 +104,8 @@ TEST_F(PhotoFolderTest, ListsEveryDecodableJpegInSubfoldersInCaseInsensitiveOrde
     Photo(Photos() / "A.jpg", 300, 400, kPaper);
     Photo(Photos() / "Cliffs" / "c.Jpg", 200, 100);
     Photo(Photos() / "cliffs2" / "deep" / "er" / "d.jpg", 160, 90);
+    Photo(Photos() / ".hidden.jpg", 64, 48);
+    Photo(Photos() / ".cache" / "thumbnail.jpg", 64, 48);
     WriteFile(Photos() / "notes.txt", "not a photo");
     WriteFile(Photos() / "picture.png", "\x89PNG\r\n");
     WriteFile(Photos() / "renamed.jpg", "GIF89a this is no JPEG");
