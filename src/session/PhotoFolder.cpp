@@ -413,8 +413,12 @@ private:
     // back up the tree).
     bool Enter(const fs::path& dir) {
         std::error_code ec;
-        const fs::path real = fs::canonical(dir, ec);
-        return !ec && visited_.insert(real).second;
+        fs::path real = fs::canonical(dir, ec);
+        if (ec) {
+            // Loops are then cut off by the depth limit alone.
+            real = fs::absolute(dir, ec).lexically_normal();
+        }
+        return visited_.insert(real).second;
     }
 
     static bool IsWallpaperPackage(const fs::path& dir) {

@@ -78,6 +78,13 @@ std::map<fs::path, std::pair<std::uintmax_t, fs::file_time_type>> Snapshot(const
     return files;
 }
 
+// A link to a folder; false where the system does not let the test make one.
+bool LinkFolder(const fs::path& target, const fs::path& link) {
+    std::error_code ec;
+    fs::create_directory_symlink(target, link, ec);
+    return !ec;
+}
+
 class PhotoFolderTest : public ::testing::Test {
 protected:
     fs::path Photos() const { return dir_ / "photos"; }
@@ -161,12 +168,16 @@ TEST_F(PhotoFolderTest, LargePhotosAreReducedWhileDecodedAndKeepTheirBorderColou
 
 TEST_F(PhotoFolderTest, NamesThatClashOrDifferOnlyByFolderGetUniqueCacheNames) {
     Photo(Photos() / "sea.jpg", 64, 48);
-    Photo(Photos() / "SEA.JPG", 64, 48);
+    // Only where the file system tells the two apart.
+    const bool caseSensitive = !fs::exists(Photos() / "SEA.JPG");
+    if (caseSensitive) {
+        Photo(Photos() / "SEA.JPG", 64, 48);
+    }
     Photo(Photos() / "2024" / "sea.jpg", 64, 48);
     Photo(Photos() / "2025" / "Sea.jpeg", 64, 48);
     Photo(Photos() / "odd name #1.jpg", 64, 48);
     const PhotoFolderScan scan = Scan();
-    ASSERT_EQ(scan.channel.images.size(), 5u);
+    ASSERT_EQ(scan.channel.images.size(), caseSensitive ? 5u : 4u);
     std::set<std::string> names;
     for (const MadeImage& image : scan.channel.images) {
         EXPECT_TRUE(names.insert(UpperAscii(image.file)).second) << image.file;
@@ -229,9 +240,11 @@ TEST_F(PhotoFolderTest, ARescanReadsOnlyChangedPhotosAndSeesAddedAndRemovedOnes)
 TEST_F(PhotoFolderTest, FolderLinksThatLoopAreWalkedOnceAndDeepFoldersAreCutOff) {
     Photo(Photos() / "top.jpg", 64, 48);
     Photo(Photos() / "sub" / "inner.jpg", 64, 48);
-    fs::create_directory_symlink(Photos(), Photos() / "sub" / "back-to-top");
-    fs::create_directory_symlink(Photos() / "sub", Photos() / "sub" / "itself");
-    fs::create_directory_symlink(Photos() / "sub", Photos() / "also-sub");
+    if (!LinkFolder(Photos(), Photos() / "sub" / "back-to-top") ||
+        !LinkFolder(Photos() / "sub", Photos() / "sub" / "itself") ||
+        !LinkFolder(Photos() / "sub", Photos() / "also-sub")) {
+        GTEST_SKIP() << "no folder links here";
+    }
     fs::path deep = Photos() / "deep";
     for (int i = 0; i < kMaxPhotoFolderDepth + 2; ++i) {
         deep /= "d";
@@ -283,7 +296,7 @@ TEST_F(PhotoFolderTest, WritesNothingOutsideTheCacheFolder) {
     Photo(Photos() / "one.jpg", 64, 48);
     Photo(Photos() / "a" / "two.jpg", 64, 48);
     WriteFile(Photos() / "bad.jpg", "no JPEG");
-    fs::create_directory_symlink(Photos() / "a", Photos() / "link");
+    LinkFolder(Photos() / "a", Photos() / "link");
     const auto before = Snapshot(Photos());
     PhotoFolderScan scan = Scan();
     scan = Scan(scan.channel);
