@@ -89,6 +89,7 @@ std::string MadeControlFileText(const MadeChannel& channel) {
             AddValue(entry, "width", std::to_string(image.width));
             AddValue(entry, "height", std::to_string(image.height));
         }
+        AddValue(entry, "stamp", image.stamp);
     }
     std::ostringstream text;
     doc.save(text, "  ", pugi::format_default, pugi::encoding_utf8);

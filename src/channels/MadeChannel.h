@@ -18,7 +18,8 @@ class ControlFile;
 //
 // Besides the elements every control file has, an image entry Wylo made
 // carries "file" (the picture's name in the cache), "path" (a photo on the
-// computer: where it is), "credit", and "width" and "height" when known.
+// computer: where it is), "credit", "width" and "height" when known, and
+// "stamp" (a photo on the computer: its size and time when it was read).
 
 struct MadeImage {
     std::string title;
@@ -38,6 +39,9 @@ struct MadeImage {
     std::string font;
     std::int32_t width = 0;
     std::int32_t height = 0;
+    // A photo on the computer: its size and time when it was read, so an
+    // unchanged photo is not read again at the next scan.
+    std::string stamp;
 };
 
 struct MadeChannel {

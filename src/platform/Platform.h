@@ -17,6 +17,15 @@ namespace wylo {
 
 class Bitmap;
 
+// A folder of pictures the computer offers as a ready channel.
+struct PictureFolder {
+    std::string title;
+    std::filesystem::path path;
+    // Laid out as wallpaper packages, NAME/contents/images/WxH.jpg, one
+    // picture in several sizes each.
+    bool wallpaperPackages = false;
+};
+
 // Everything Wylo asks of the operating system. One implementation per OS
 // (linux/, win32/), chosen by the build, and a recording fake for tests.
 class Platform {
@@ -83,6 +92,10 @@ public:
     // Reads a text made of a short date, optionally followed by a blank and a
     // long time, in the user's current formats.
     virtual std::optional<CivilDateTime> ParseDateTime(std::string_view text) const = 0;
+
+    // The folders of pictures this computer offers, those that exist: the
+    // wallpapers that come with the system and the user's own pictures.
+    virtual std::vector<PictureFolder> PictureFolders() const = 0;
 };
 
 // The platform of the machine the program runs on.

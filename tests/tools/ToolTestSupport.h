@@ -24,8 +24,8 @@ inline ::testing::AssertionResult NearColour(Colour actual, Colour expected, int
         off(BlueOf(actual), BlueOf(expected)) <= tolerance) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << tool::ColourText(actual) << " is not within "
-                                         << tolerance << " of " << tool::ColourText(expected);
+    return ::testing::AssertionFailure() << ColourText(actual) << " is not within " << tolerance
+                                         << " of " << ColourText(expected);
 }
 
 // A photo-like picture framed by a solid border band pixels wide.

@@ -42,6 +42,7 @@ public:
     std::string FormatShortDate(const CivilDateTime& value) const override;
     std::string FormatLongTime(const CivilDateTime& value) const override;
     std::optional<CivilDateTime> ParseDateTime(std::string_view text) const override;
+    std::vector<PictureFolder> PictureFolders() const override { return pictureFolders; }
 
     void SetSharedDataFolder(std::filesystem::path folder) {
         sharedDataFolder_ = std::move(folder);
@@ -56,6 +57,8 @@ public:
     std::vector<IconColoursCall> iconColourCalls;
     std::vector<std::string> openedUrls;
     int beeps = 0;
+    // What PictureFolders offers; none unless a test sets them.
+    std::vector<PictureFolder> pictureFolders;
     // The entry that starts the program at login; a test may change it as
     // the user would by other means.
     bool startsAtLogin = false;

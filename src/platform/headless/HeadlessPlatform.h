@@ -31,6 +31,8 @@ public:
     std::string FormatShortDate(const CivilDateTime& value) const override;
     std::string FormatLongTime(const CivilDateTime& value) const override;
     std::optional<CivilDateTime> ParseDateTime(std::string_view text) const override;
+    // The publishers' tool offers no folders of its own.
+    std::vector<PictureFolder> PictureFolders() const override { return {}; }
 
 private:
     std::filesystem::path dataFolder_;

@@ -14,6 +14,7 @@
 #include "base/Error.h"
 #include "base/WebAddress.h"
 #include "platform/linux/LinuxAutostart.h"
+#include "platform/linux/LinuxPictureFolders.h"
 #include "platform/linux/LinuxWallpaper.h"
 #include "platform/linux/X11Desktop.h"
 
@@ -206,6 +207,15 @@ std::optional<CivilDateTime> LinuxPlatform::ParseDateTime(std::string_view text)
 
 std::unique_ptr<Platform> CreateSystemPlatform() {
     return std::make_unique<LinuxPlatform>();
+}
+
+std::vector<PictureFolder> LinuxPlatform::PictureFolders() const {
+    // Only absolute settings count, as the XDG rules have it.
+    const auto absolute = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && value[0] == '/' ? std::filesystem::path(value) : std::filesystem::path();
+    };
+    return LinuxPictureFolders("/", absolute("HOME"), absolute("XDG_CONFIG_HOME"));
 }
 
 }  // namespace wylo

@@ -32,6 +32,8 @@ public:
     std::string FormatShortDate(const CivilDateTime& value) const override;
     std::string FormatLongTime(const CivilDateTime& value) const override;
     std::optional<CivilDateTime> ParseDateTime(std::string_view text) const override;
+    // The distribution's wallpapers and the user's XDG pictures folder.
+    std::vector<PictureFolder> PictureFolders() const override;
 
 private:
     // Runs one installation, reporting a failure only when it is new.

@@ -1,6 +1,8 @@
 #include "platform/win32/WindowsPlatform.h"
 
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 // windows.h comes before the other Windows headers.
 // clang-format off
@@ -21,6 +23,15 @@ struct ItemIdListFree {
     void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
 };
 using ItemIdList = std::unique_ptr<ITEMIDLIST, ItemIdListFree>;
+
+// FOLDERID_Pictures, spelt out so no GUID library is needed.
+constexpr KNOWNFOLDERID kPicturesFolder = {
+    0x33E28130, 0x4E1E, 0x4676, {0x83, 0x5A, 0x98, 0x39, 0x5C, 0x3B, 0xC3, 0xBB}};
+
+bool IsFolder(const std::filesystem::path& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_directory(path, ec);
+}
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(data);
@@ -139,6 +150,29 @@ std::string ShellSafeAddress(std::string_view url) {
 
 std::unique_ptr<Platform> CreateSystemPlatform() {
     return std::make_unique<WindowsPlatform>();
+}
+
+std::vector<PictureFolder> WindowsPlatform::PictureFolders() const {
+    std::vector<PictureFolder> folders;
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        const std::filesystem::path wallpapers =
+            std::filesystem::path(std::wstring(windows, length)) / L"Web" / L"Wallpaper";
+        if (IsFolder(wallpapers)) {
+            folders.push_back({"Wallpapers", wallpapers, false});
+        }
+    }
+    wchar_t* pictures = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(kPicturesFolder, 0, nullptr, &pictures)) && pictures) {
+        const std::filesystem::path path{std::wstring(pictures)};
+        if (IsFolder(path)) {
+            folders.push_back({"Pictures", path, false});
+        }
+    }
+    // Freed even when the call fails.
+    CoTaskMemFree(pictures);
+    return folders;
 }
 
 }  // namespace wylo

@@ -30,6 +30,8 @@ public:
     std::string FormatShortDate(const CivilDateTime& value) const override;
     std::string FormatLongTime(const CivilDateTime& value) const override;
     std::optional<CivilDateTime> ParseDateTime(std::string_view text) const override;
+    // The wallpapers that come with Windows and the user's Pictures folder.
+    std::vector<PictureFolder> PictureFolders() const override;
 
 private:
     LocaleDateTime dateTime_;
