@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <fstream>
 #include <functional>
@@ -12,12 +13,14 @@
 
 #include "base/ChannelIndex.h"
 #include "base/Clock.h"
+#include "base/Error.h"
 #include "base/PathText.h"
 #include "base/WebAddress.h"
 #include "channels/ChannelSession.h"
 #include "channels/ChannelText.h"
 #include "channels/Download.h"
 #include "channels/HttpClient.h"
+#include "channels/MadeChannel.h"
 #include "compose/Jpeg.h"
 #include "desktop/Leftovers.h"
 #include "desktop/Wallpaper.h"
@@ -27,6 +30,7 @@
 #include "schedule/DesktopChange.h"
 #include "session/CachePruning.h"
 #include "session/HistorySource.h"
+#include "session/PhotoFolder.h"
 #include "session/PostedFeedback.h"
 #include "settings/AtomicFile.h"
 #include "settings/SettingsFile.h"
@@ -54,6 +58,17 @@ constexpr int kThumbnailsAhead = 60;
 // How long a close waits for the job that runs once it was cancelled; a job
 // that takes longer (a system call that cannot be interrupted) is left behind.
 constexpr std::chrono::milliseconds kCloseWait{700};
+
+// How long one reading of a folder channel reads new photos before the
+// channel is shown with the rest still to come.
+constexpr std::chrono::seconds kFolderReadingTime{3};
+
+namespace fs = std::filesystem;
+
+// The cache name of image index of a channel.
+std::string CacheNameOf(const ChannelSource& source, std::int32_t index) {
+    return PictureCacheName(source.ImageValue("file", index), source.ImageValue("loc", index));
+}
 
 // "30 seconds", "1 minute", "15 minutes".
 std::string DelayText(int seconds) {
@@ -118,9 +133,41 @@ struct Session::Backstage {
           change(platform, settings, source, feedback) {
         change.SetDesktopSink([this](const Bitmap& desktop) { Install(desktop); });
         change.SetPassOver([this](std::int32_t image) {
-            return IsHidden(channels.selectedChannelId(),
-                            FileNameFromUrl(source.ImageValue("loc", image)));
+            return IsHidden(channels.selectedChannelId(), CacheNameOf(source, image));
         });
+        channels.SetFolderReader([this](const OwnChannel& channel, const fs::path& cacheFolder) {
+            return ReadFolder(channel, cacheFolder);
+        });
+    }
+
+    // A folder's photos as a channel. Photos seen before are taken from the
+    // last reading; new ones are read for a few seconds at a time, so a large
+    // folder is listed at once and its thumbnails and colours follow at the
+    // next readings.
+    MadeChannel ReadFolder(const OwnChannel& channel, const fs::path& cacheFolder) {
+        MadeChannel previous;
+        if (ControlFile before; before.Load(cacheFolder / "Channel.xml")) {
+            previous = MadeChannelFromControlFile(before);
+        }
+        const auto start = std::chrono::steady_clock::now();
+        const auto enough = [this, start] {
+            return cancelled || std::chrono::steady_clock::now() - start > kFolderReadingTime;
+        };
+        const fs::path folder = PathFromText(channel.source);
+        std::error_code ec;
+        if (!fs::is_directory(folder, ec)) {
+            throw Error("The folder " + channel.source + " cannot be found.");
+        }
+        PhotoFolderScan scan = ListPhotoFolder(folder, cacheFolder, previous, enough);
+        ReadListedPhotos(scan, cacheFolder, enough, [this, &channel](int done, int total) {
+            feedback.SetStatus("Reading the photos of " + ShortenedText(channel.title, 60) + ": " +
+                               std::to_string(done) + " of " + std::to_string(total));
+        });
+        if (scan.channel.images.empty()) {
+            throw Error("The folder " + channel.source + " holds no JPEG photos.");
+        }
+        scan.channel.title = channel.title;
+        return std::move(scan.channel);
     }
 
     // The pictures the user hid, as the window last handed them over.
@@ -255,7 +302,7 @@ struct Session::ChannelPages {
                 pages.widestThumbnail = std::max(pages.widestThumbnail, size.width);
             }
             pages.shown.rows.push_back({ImageCaption(file.ImageValue("title", i), loc), i, height});
-            pages.rows.push_back({FileNameFromUrl(loc), thumbnail});
+            pages.rows.push_back({ImageCacheName(file, i), thumbnail});
         }
         return pages;
     }
@@ -340,7 +387,7 @@ struct Session::ChangeOutcome {
             PastWallpaper::Image image;
             image.monitor = d.monitor;
             image.image = d.image;
-            image.fileName = FileNameFromUrl(loc);
+            image.fileName = ImageCacheName(file, d.image);
             image.title = ImageCaption(file.ImageValue("title", d.image), loc);
             image.background = file.ImageValue("background", d.image);
             image.font = file.ImageValue("font", d.image);
@@ -794,8 +841,14 @@ void Session::OpenUrl(const std::string& url) {
 namespace {
 
 // The picture folders this computer comes with, as channels.
-std::vector<OwnChannel> SystemPictureChannels(Platform& /*platform*/) {
-    return {};
+std::vector<OwnChannel> SystemPictureChannels(const Platform& platform) {
+    std::vector<OwnChannel> channels;
+    for (const PictureFolder& folder : platform.PictureFolders()) {
+        channels.push_back(
+            {folder.wallpaperPackages ? OwnChannel::Kind::Wallpapers : OwnChannel::Kind::Folder,
+             PathText(folder.path), folder.title});
+    }
+    return channels;
 }
 
 }  // namespace
@@ -1296,57 +1349,56 @@ Session::Request Session::PickRequest(int row) {
     } else {
         row = -1;
     }
-    return {Kind::Pick,
-            [this, row, channelId = std::move(channelId), fileName = std::move(fileName)]() -> Job {
-                const int channel = settings_.currentChannel;
-                if (channel < 0) {
-                    return {};
+    return {
+        Kind::Pick,
+        [this, row, channelId = std::move(channelId), fileName = std::move(fileName)]() -> Job {
+            const int channel = settings_.currentChannel;
+            if (channel < 0) {
+                return {};
+            }
+            return [this, snapshot = settings_, channel, row, channelId,
+                    fileName](Backstage& b) -> Finisher {
+                b.settings = snapshot;
+                b.installed = false;
+                ChangeOutcome outcome;
+                std::int32_t image = row;
+                const BusyScope busy(b.feedback);
+                if (!b.LoadSubscribed(channel, channelId)) {
+                    image = -2;
+                } else if (row >= 0 && ImageCacheName(b.channels.controlFile(), row) != fileName) {
+                    // The channel changed since the list was filled: the
+                    // same picture elsewhere, or none.
+                    image = -2;
+                    const int count = b.channels.controlFile().ImageCount();
+                    for (int i = 0; i < count; ++i) {
+                        if (ImageCacheName(b.channels.controlFile(), i) == fileName) {
+                            image = i;
+                            break;
+                        }
+                    }
                 }
-                return [this, snapshot = settings_, channel, row, channelId,
-                        fileName](Backstage& b) -> Finisher {
-                    b.settings = snapshot;
-                    b.installed = false;
-                    ChangeOutcome outcome;
-                    std::int32_t image = row;
-                    const BusyScope busy(b.feedback);
-                    if (!b.LoadSubscribed(channel, channelId)) {
-                        image = -2;
-                    } else if (row >= 0 && FileNameFromUrl(b.channels.controlFile().ImageValue(
-                                               "loc", row)) != fileName) {
-                        // The channel changed since the list was filled: the
-                        // same picture elsewhere, or none.
-                        image = -2;
-                        const int count = b.channels.controlFile().ImageCount();
-                        for (int i = 0; i < count; ++i) {
-                            if (FileNameFromUrl(b.channels.controlFile().ImageValue("loc", i)) ==
-                                fileName) {
-                                image = i;
-                                break;
-                            }
-                        }
+                if (image == -2) {
+                    outcome.problem = "The picture you chose is no longer in the channel.";
+                } else {
+                    try {
+                        b.settings.currentImage = image;
+                        b.change.ChangeDesktop(image);
+                        outcome.problem = MissingImagesText(b.change);
+                    } catch (const std::exception& e) {
+                        outcome.problem = e.what();
                     }
-                    if (image == -2) {
-                        outcome.problem = "The picture you chose is no longer in the channel.";
-                    } else {
-                        try {
-                            b.settings.currentImage = image;
-                            b.change.ChangeDesktop(image);
-                            outcome.problem = MissingImagesText(b.change);
-                        } catch (const std::exception& e) {
-                            outcome.problem = e.what();
-                        }
+                }
+                outcome.installed = b.installed;
+                outcome.currentImage = b.settings.currentImage;
+                outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
+                return [this, outcome = std::move(outcome)] {
+                    ChangeFinished(outcome, clock_.Now());
+                    if (outcome.installed) {
+                        Guarded([this] { SaveSettings(); });
                     }
-                    outcome.installed = b.installed;
-                    outcome.currentImage = b.settings.currentImage;
-                    outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
-                    return [this, outcome = std::move(outcome)] {
-                        ChangeFinished(outcome, clock_.Now());
-                        if (outcome.installed) {
-                            Guarded([this] { SaveSettings(); });
-                        }
-                    };
                 };
-            }};
+            };
+        }};
 }
 
 // The wallpaper history.
@@ -1573,8 +1625,7 @@ Session::Request Session::StepRequest(int step) {
                         // compiler this builds with (clang 14).
                         const PastWallpaper& past = wallpaper;
                         change.SetPassOver([&b, &source, &past](std::int32_t image) {
-                            return b.IsHidden(past.channelId,
-                                              FileNameFromUrl(source.ImageValue("loc", image)));
+                            return b.IsHidden(past.channelId, CacheNameOf(source, image));
                         });
                         try {
                             change.ChangeDesktopTo(plan);

@@ -125,6 +125,16 @@ TEST(MadeChannelTest, MadeControlFileLoadsWithEveryValue) {
     EXPECT_EQ(ImageCacheName(file, 0), "p-1.jpg");
 }
 
+// A picture of a made channel: at its address or on the computer.
+MadeImage Picture(std::string title, std::string loc, fs::path path, std::string file) {
+    MadeImage image;
+    image.title = std::move(title);
+    image.loc = std::move(loc);
+    image.path = std::move(path);
+    image.file = std::move(file);
+    return image;
+}
+
 class OwnChannelSessionTest : public ::testing::Test {
 protected:
     OwnChannelSessionTest()
@@ -174,7 +184,7 @@ TEST_F(OwnChannelSessionTest, AFeedIsReadByTheFeedReaderAndKeptWhenTheHostGoes) 
         EXPECT_EQ(address, feed.source);
         EXPECT_NE(ReadFile(file).find("<rss"), std::string::npos);
         MadeChannel made{"Made from the feed", "", "", "", {}};
-        made.images.push_back({"P", server_.Url("/p.jpg?id=1"), {}, "", "p.jpg", "", "", "", 0, 0});
+        made.images.push_back(Picture("P", server_.Url("/p.jpg?id=1"), {}, "p.jpg"));
         return made;
     });
     ASSERT_TRUE(session_.DownloadControlFile(kOwnChannelBase));
@@ -217,10 +227,9 @@ TEST_F(OwnChannelSessionTest, FolderPhotosAreReadInPlaceAndOnlyFromTheirFolder) 
         EXPECT_EQ(channel, folder);
         EXPECT_EQ(cache, app_ / "cache" / folder.Id());
         MadeChannel made{"Photos", "", "", "", {}};
-        made.images.push_back({"A", "", photos / "sub" / "a.jpg", "", "a.jpg", "", "", "", 0, 0});
-        made.images.push_back(
-            {"Out", "", photos / ".." / "secret.jpg", "", "s.jpg", "", "", "", 0, 0});
-        made.images.push_back({"Gone", "", photos / "gone.jpg", "", "g.jpg", "", "", "", 0, 0});
+        made.images.push_back(Picture("A", "", photos / "sub" / "a.jpg", "a.jpg"));
+        made.images.push_back(Picture("Out", "", photos / ".." / "secret.jpg", "s.jpg"));
+        made.images.push_back(Picture("Gone", "", photos / "gone.jpg", "g.jpg"));
         return made;
     });
     ASSERT_TRUE(session_.DownloadControlFile(kOwnChannelBase));

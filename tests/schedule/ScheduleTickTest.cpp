@@ -118,13 +118,16 @@ TEST_F(ScheduleTickTest, AControlFileThatNoLongerParsesIsNotUsed) {
 
 TEST_F(ScheduleTickTest, AFailedChangeRestoresTheCursorAndSaysWhy) {
     Publish(2);
-    server_.Serve("/dunes/img1.jpg", "GIF89a not a jpeg", std::nullopt, "image/gif");
+    // Neither picture reads: the one tried last is told.
+    for (const char* path : {"/dunes/img0.jpg", "/dunes/img1.jpg"}) {
+        server_.Serve(path, "GIF89a not a jpeg", std::nullopt, "image/gif");
+    }
     settings_.currentImage = 0;
 
     const ChangeReport report = RunScheduledChange(source_, change_, feedback_, 0);
 
     EXPECT_FALSE(report.installed);
-    EXPECT_THAT(report.problem, ::testing::StartsWith("Could not read \"Image 1\" from Dunes: "));
+    EXPECT_THAT(report.problem, ::testing::StartsWith("Could not read \"Dunes\" from Dunes: "));
     EXPECT_EQ(feedback_.busyBegins, 1);
     EXPECT_EQ(feedback_.busyEnds, 1);
     EXPECT_TRUE(platform_.wallpaperCalls.empty());

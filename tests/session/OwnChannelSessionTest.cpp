@@ -2,9 +2,11 @@
 // address works with no channel directory at all, the subscription to it is
 // kept by its address, and its list entry never moves when the directory
 // changes.
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -165,6 +167,61 @@ TEST_F(OwnChannelSessionTest, BadAddressesFoldersAndRemovalsAreRefusedWithAReaso
     EXPECT_EQ(observer.channelList[0].index, kOwnChannelBase);
     EXPECT_EQ(ReadFile(session->OwnChannelsPath()).find(FeedUrl()), std::string::npos);
     Settle(observer, *session);
+}
+
+// Every regular file below root, relative to it.
+std::vector<std::string> FilesBelow(const std::filesystem::path& root) {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) {
+            files.push_back(std::filesystem::relative(entry.path(), root).generic_string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// With the network cable pulled: the computer's own pictures are listed at
+// the first start, subscribed to, and put on the desktop, and their folder
+// is only ever read.
+TEST_F(OwnChannelSessionTest, TheComputersOwnPicturesWorkOffline) {
+    const std::filesystem::path backgrounds = root_.path() / "backgrounds";
+    std::filesystem::create_directories(backgrounds / "nature");
+    for (const char* name : {"nature/Blue_Lake.jpg", "Red-Dunes.jpg"}) {
+        Bitmap picture(64, 48);
+        picture.Fill(MakeColour(30, 90, 200));
+        test::WriteFile(backgrounds / name, test::EncodeJpeg(picture));
+    }
+    test::WriteFile(backgrounds / "notes.txt", "not a picture");
+    platform_.pictureFolders = {{"Desktop Backgrounds", backgrounds, false}};
+    const std::vector<std::string> before = FilesBelow(backgrounds);
+
+    RecordingObserver observer;
+    auto session = NewSession(observer);
+    session->Start();
+    Settle(observer, *session);
+    ASSERT_EQ(observer.channelList.size(), 1u);
+    EXPECT_EQ(observer.channelList[0].title, "Desktop Backgrounds");
+    session->Subscribe(kOwnChannelBase);
+    Settle(observer, *session);
+    ASSERT_EQ(observer.subscribed.rows.size(), 2u);
+    EXPECT_EQ(observer.subscribed.rows[0].caption, "Blue Lake");
+    EXPECT_EQ(observer.subscribed.rows[1].caption, "Red Dunes");
+    // Each row has the thumbnail made in the cache.
+    EXPECT_FALSE(session->ThumbnailPath(0).empty());
+    EXPECT_TRUE(std::filesystem::exists(session->ThumbnailPath(1)));
+    session->ChangeNow();
+    Settle(observer, *session);
+    ASSERT_EQ(platform_.wallpaperCalls.size(), 1u);
+    EXPECT_THAT(observer.errors, IsEmpty());
+    EXPECT_EQ(FilesBelow(backgrounds), before);
+    // Removed from the folder, a photo is gone from the channel at the next
+    // reading.
+    std::filesystem::remove(backgrounds / "Red-Dunes.jpg");
+    session->RefreshChannelList();
+    session->Subscribe(kOwnChannelBase);
+    Settle(observer, *session);
+    EXPECT_EQ(observer.subscribed.rows.size(), 1u);
 }
 
 }  // namespace

@@ -203,12 +203,13 @@ TEST_F(RenderCommandTest, TheCacheIsKeptAndASecondRunOnlyRevalidates) {
 
 TEST_F(RenderCommandTest, AnImageThatIsNotAJpegFailsTheChange) {
     Publish(2);
+    server_.Serve("/dunes/img0.jpg", "GIF89a not a jpeg");
     server_.Serve("/dunes/img1.jpg", "GIF89a not a jpeg");
     const RunResult r = Render({"--channel", "0", "--monitor", "64x48+0+0", "--out", Out()});
 
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_THAT(r.errors, HasSubstr("wylo-channel render: Could not read \"Image 1\" from "));
-    EXPECT_THAT(r.lines.back(), ::testing::StartsWith("Could not read \"Image 1\""));
+    EXPECT_THAT(r.errors, HasSubstr("wylo-channel render: Could not read \"Dunes\" from "));
+    EXPECT_THAT(r.lines.back(), ::testing::StartsWith("Could not read \"Dunes\""));
     EXPECT_FALSE(fs::exists(Out()));
 }
 
