@@ -118,6 +118,7 @@ void TFormMain::BindControls() {
     connect(tray->Previous1, &QAction::triggered, this, &TFormMain::sbPreviousClick);
     connect(sbNext, &QToolButton::clicked, this, &TFormMain::sbNextClick);
     connect(tray->Next1, &QAction::triggered, this, &TFormMain::sbNextClick);
+    connect(tray->Keep1, &QAction::triggered, this, [this] { session_->KeepPicture(); });
     connect(tray->NeverAgain1, &QAction::triggered, this, [this] { session_->NeverShowAgain(); });
     connect(tray->Exit2, &QAction::triggered, this, &TFormMain::Exit2Click);
     connect(tray, &TrayIcon::restoreRequested, this, &TFormMain::RestoreFromTray);

@@ -68,6 +68,7 @@ void TFormMain::sbNextClick() {
 
 void TFormMain::DesktopImagesChanged(const DesktopImages& shown) {
     tsCurrentChannel->lbImages->ShowDesktopImages(shown);
+    tray->Keep1->setEnabled(!shown.images.empty());
     tray->NeverAgain1->setEnabled(!shown.images.empty());
 }
 

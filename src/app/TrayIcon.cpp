@@ -20,6 +20,9 @@ TrayIcon::TrayIcon(const QIcon& icon, QObject* parent)
     Next1 = PopupMenu1->addAction(QStringLiteral("&Next"));
     Next1->setObjectName(QStringLiteral("Next1"));
     Next1->setEnabled(false);
+    Keep1 = PopupMenu1->addAction(QStringLiteral("&Keep This Picture"));
+    Keep1->setObjectName(QStringLiteral("Keep1"));
+    Keep1->setEnabled(false);
     NeverAgain1 = PopupMenu1->addAction(QStringLiteral("Ne&ver Show This Picture Again"));
     NeverAgain1->setObjectName(QStringLiteral("NeverAgain1"));
     NeverAgain1->setEnabled(false);

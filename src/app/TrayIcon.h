@@ -31,6 +31,7 @@ public:
     QAction* ChangeNow1;
     QAction* Previous1;
     QAction* Next1;
+    QAction* Keep1;
     QAction* NeverAgain1;
     QAction* Exit2;
 

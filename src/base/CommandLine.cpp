@@ -21,19 +21,13 @@ constexpr std::array<std::pair<RemoteCommand, std::string_view>, 7> kCommandName
     {RemoteCommand::Quit, "quit"},
 }};
 
-// Commands this build of Wylo does not carry out yet: they are known, so the
-// user hears that rather than "unknown argument".
-bool Available(RemoteCommand command) {
-    return command != RemoteCommand::Keep;
-}
-
 std::string HelpText(std::string_view program, std::string_view toolkitOptions) {
     std::string text =
         "Usage: " + std::string(program) +
         " [--version | --help]\n"
         "       " +
         std::string(program) +
-        " [--change-now | --previous | --next | --never-again | --quit]\n"
+        " [--change-now | --previous | --next | --keep | --never-again | --quit]\n"
         "\n"
         "Wylo puts photographs from online channels on your desktop, on the "
         "schedule\nyou choose: subscribe to a channel and choose the schedule in its "
@@ -45,6 +39,7 @@ std::string HelpText(std::string_view program, std::string_view toolkitOptions) 
         "  --change-now  put the next picture on the desktop now\n"
         "  --previous    put the wallpaper before the current one back\n"
         "  --next        go forward again after --previous\n"
+        "  --keep        keep the picture on the desktop in Favourites\n"
         "  --never-again never show the picture on the desktop again, and put\n"
         "                up the next one\n"
         "  --quit        end the Wylo that runs\n"
@@ -119,11 +114,6 @@ CommandLineRequest ReadCommandLine(const std::vector<std::string>& arguments,
                                                           "' and '" + argument + "'")};
         }
         command = named;
-    }
-    if (!Available(*command)) {
-        return {Action::Mistake, std::string(program) + ": '--" +
-                                     std::string(RemoteCommandName(*command)) +
-                                     "' is not available in this version of Wylo\n"};
     }
     CommandLineRequest request{Action::Command, {}};
     request.command = *command;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/PathText.h"
 #include "channels/ChannelDirectory.h"
 #include "channels/ControlFile.h"
 #include "channels/Download.h"
@@ -25,15 +26,6 @@ namespace {
 
 // Metadata files are a few hundred bytes; more is not read.
 constexpr std::size_t kMaxMetadataBytes = 64 * 1024;
-
-std::string PathText(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
-
-fs::path PathFromText(const std::string& text) {
-    return fs::path(std::u8string(text.begin(), text.end()));
-}
 
 bool IsJpegName(const fs::path& path) {
     const std::string extension = UpperAscii(PathText(path.extension()));
@@ -500,6 +492,10 @@ Size DecodeSizeFor(Size full) {
 }
 
 }  // namespace
+
+void MakePictureThumbnail(const fs::path& picture, const fs::path& thumbnail) {
+    WriteBmpFile(thumbnail, MakeThumbnail(DecodeJpegFileCovering(picture, DecodeSizeFor).bitmap));
+}
 
 fs::path PhotoThumbnailPath(const fs::path& cacheFolder, const std::string& file) {
     return ReplaceExtension(cacheFolder / "thumbs" / PathFromText(file), ".bmp");

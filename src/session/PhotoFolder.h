@@ -25,6 +25,12 @@ inline constexpr int kMaxPhotoFolderPhotos = 20'000;
 std::filesystem::path PhotoThumbnailPath(const std::filesystem::path& cacheFolder,
                                          const std::string& file);
 
+// Makes the thumbnail of the JPEG picture at picture, a 24-bit BMP at
+// thumbnail, from one decoding at a reduced size. Throws Error when the
+// picture cannot be read or the thumbnail written.
+void MakePictureThumbnail(const std::filesystem::path& picture,
+                          const std::filesystem::path& thumbnail);
+
 struct PhotoFolderScan {
     MadeChannel channel;
     // JPEG files left out because they do not decode.

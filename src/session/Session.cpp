@@ -170,6 +170,29 @@ struct Session::Backstage {
         return std::move(scan.channel);
     }
 
+    // The pictures just shown of a channel that gives no thumbnails (a feed
+    // without them) get one made from the picture, for the images list.
+    void MakeMissingThumbnails() {
+        const ControlFile& file = channels.controlFile();
+        const fs::path folder = channels.CacheFolder(channels.selectedChannelId());
+        for (const DesktopChange::DrawnImage& d : change.drawnImages()) {
+            const fs::path thumbnail = channels.ThumbnailPath(d.image);
+            const std::string name = ImageCacheName(file, d.image);
+            std::error_code ec;
+            if (!file.ImageValue("thumb", d.image).empty() || thumbnail.empty() ||
+                !IsSafeName(name) || fs::exists(thumbnail, ec) ||
+                !fs::is_regular_file(folder / "images" / name, ec)) {
+                continue;
+            }
+            try {
+                fs::create_directories(thumbnail.parent_path(), ec);
+                MakePictureThumbnail(folder / "images" / name, thumbnail);
+            } catch (const std::exception&) {
+                // The row shows its title until a thumbnail can be made.
+            }
+        }
+    }
+
     // The pictures the user hid, as the window last handed them over.
     bool IsHidden(const std::string& channelId, const std::string& fileName) {
         const std::lock_guard lock(hiddenMutex);
@@ -1281,6 +1304,7 @@ Session::Request Session::ChangeRequest() {
                     outcome.retried = true;
                     outcome.currentImage = b.settings.currentImage;
                     outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
+                    b.MakeMissingThumbnails();
                     return [this, outcome = std::move(outcome), changeTime] {
                         if (!outcome.installed) {
                             // Tried again with growing pauses, not a whole
@@ -1471,6 +1495,117 @@ bool Session::NeverShowAgain() {
     return true;
 }
 
+std::filesystem::path Session::FavouritesFolder() const {
+    return AppFolder(platform_) / "Favourites";
+}
+
+namespace {
+
+// Where a picture of the history lies: in its channel's cache, or for a
+// folder's photo, where the folder's channel found it.
+fs::path PictureOfHistory(ChannelSession& channels, const std::string& channelId,
+                          const std::string& fileName) {
+    const fs::path folder = channels.CacheFolder(channelId);
+    std::error_code ec;
+    if (folder.empty() || !IsSafeName(fileName)) {
+        return {};
+    }
+    if (fs::is_regular_file(folder / "images" / fileName, ec)) {
+        return folder / "images" / fileName;
+    }
+    const OwnChannel* own = channels.OwnChannelWithId(channelId);
+    ControlFile made;
+    if (!own || own->kind == OwnChannel::Kind::Address || !made.Load(folder / "Channel.xml")) {
+        return {};
+    }
+    for (int i = 0; i < made.ImageCount(); ++i) {
+        if (made.ImageValue("file", i) == fileName) {
+            const fs::path photo = PathFromText(made.ImageValue("path", i));
+            return fs::is_regular_file(photo, ec) ? photo : fs::path();
+        }
+    }
+    return {};
+}
+
+std::string ReadWholeFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Copies picture into folder under its own name, or a name made free with a
+// number; nothing when the folder holds the same picture already.
+void CopyIntoFolder(const fs::path& picture, const fs::path& folder, const std::string& name) {
+    fs::create_directories(folder);
+    const fs::path stem = fs::path(name).stem();
+    const fs::path extension = fs::path(name).extension();
+    std::error_code ec;
+    for (int n = 1;; ++n) {
+        fs::path target = folder / name;
+        if (n > 1) {
+            target = folder / (stem.string() + " (" + std::to_string(n) + ")" + extension.string());
+        }
+        if (!fs::exists(target, ec)) {
+            fs::copy_file(picture, target);
+            return;
+        }
+        if (fs::equivalent(picture, target, ec) ||
+            (fs::file_size(picture, ec) == fs::file_size(target, ec) &&
+             ReadWholeFile(picture) == ReadWholeFile(target))) {
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+bool Session::KeepPicture() {
+    const PastWallpaper* shown = desktopFromHistory_ ? history_.Current() : nullptr;
+    if (closing_ || shown == nullptr || shown->images.empty()) {
+        return false;
+    }
+    // The Favourites channel is listed from the first kept picture on.
+    const OwnChannel favourites{OwnChannel::Kind::Folder, PathText(FavouritesFolder()),
+                                "Favourites"};
+    if (std::none_of(own_.begin(), own_.end(), [&favourites](const OwnChannel& c) {
+            return c.kind == favourites.kind && c.source == favourites.source;
+        })) {
+        own_.push_back(favourites);
+        SaveOwnChannels();
+        PublishOwnChannels();
+        RelistOwnChannels(settings_.currentChannel);
+    }
+    Enqueue({Kind::Keep, [this, past = *shown]() -> Job {
+                 return [this, past, folder = FavouritesFolder()](Backstage& b) -> Finisher {
+                     std::string problem;
+                     int kept = 0;
+                     for (const PastWallpaper::Image& image : past.images) {
+                         try {
+                             const fs::path picture =
+                                 PictureOfHistory(b.channels, past.channelId, image.fileName);
+                             if (picture.empty()) {
+                                 throw Error("\"" + ShortenedText(image.title, 60) +
+                                             "\" is no longer in the cache.");
+                             }
+                             CopyIntoFolder(picture, folder, image.fileName);
+                             ++kept;
+                         } catch (const std::exception& e) {
+                             problem = e.what();
+                         }
+                     }
+                     return [this, kept, problem] {
+                         if (!problem.empty()) {
+                             observer_.ShowError("The picture could not be kept: " + problem);
+                         } else {
+                             observer_.SetStatus(kept == 1
+                                                     ? "The picture is kept in Favourites."
+                                                     : "The pictures are kept in Favourites.");
+                         }
+                     };
+                 };
+             }});
+    return true;
+}
+
 void Session::PruneCacheSoon() {
     if (Pending(Kind::Prune)) {
         return;
@@ -1575,6 +1710,8 @@ bool Session::TakeCommand(RemoteCommand command) {
             return true;
         case RemoteCommand::NeverAgain:
             return NeverShowAgain();
+        case RemoteCommand::Keep:
+            return KeepPicture();
         default:
             return false;
     }

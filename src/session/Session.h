@@ -139,6 +139,14 @@ public:
     // them again), leave the cache, and the next picture goes up at once.
     // False when no picture Wylo put on the desktop is known.
     bool NeverShowAgain();
+    // "Keep This Picture": the pictures on the desktop now are copied into
+    // the Favourites folder in the app folder, a channel of the user's own
+    // that no clean-up of the cache touches. False when no picture Wylo put
+    // on the desktop is known.
+    bool KeepPicture();
+    // Where the kept pictures go.
+    std::filesystem::path FavouritesFolder() const;
+
     // How many pictures are hidden, and showing them all again.
     std::size_t hiddenCount() const { return hidden_.size(); }
     void ShowHiddenPicturesAgain();
@@ -206,7 +214,8 @@ private:
         Thumbnails,
         Forget,
         Prune,
-        Own
+        Own,
+        Keep
     };
     // Work asked for. Its job is made when its turn comes, so it starts from
     // what the work before it left; an empty job means nothing is left to do.

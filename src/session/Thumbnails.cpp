@@ -68,9 +68,10 @@ std::optional<ThumbnailPicture> ThumbnailCache::Picture(const std::filesystem::p
     }
     Entry entry{thumbTime, std::nullopt};
     try {
+        // A thumbnail Wylo made itself is a BMP already.
         const std::filesystem::path bmp = ReplaceExtension(thumbnail, ".bmp");
         const auto bmpTime = std::filesystem::last_write_time(bmp, ec);
-        if (bmp == thumbnail || ec || bmpTime < thumbTime) {
+        if (bmp != thumbnail && (ec || bmpTime < thumbTime)) {
             JpegFileToBmpFile(bmp, thumbnail);
         }
         entry.picture = ToPicture(ReadBmpFile(bmp));

@@ -668,6 +668,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 case TrayIcon::kNextId:
                     Ask([this] { session_->GoForward(); });
                     return 0;
+                case TrayIcon::kKeepId:
+                    Ask([this] { session_->KeepPicture(); });
+                    return 0;
                 case TrayIcon::kNeverAgainId:
                     Ask([this] { session_->NeverShowAgain(); });
                     return 0;

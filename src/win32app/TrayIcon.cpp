@@ -35,6 +35,7 @@ TrayIcon::TrayIcon(HWND owner, HICON icon) : owner_(owner), icon_(icon), menu_(C
     AppendMenuW(menu_, MF_STRING, kChangeNowId, L"&Change Now");
     AppendMenuW(menu_, MF_STRING | MF_GRAYED, kPreviousId, L"&Previous");
     AppendMenuW(menu_, MF_STRING | MF_GRAYED, kNextId, L"&Next");
+    AppendMenuW(menu_, MF_STRING | MF_GRAYED, kKeepId, L"&Keep This Picture");
     AppendMenuW(menu_, MF_STRING | MF_GRAYED, kNeverAgainId, L"Ne&ver Show This Picture Again");
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu_, MF_STRING, kExitId, L"E&xit\tAlt+X");
@@ -75,6 +76,7 @@ void TrayIcon::SetHistory(bool canGoBack, bool canGoForward) {
 }
 
 void TrayIcon::SetPictureShown(bool shown) {
+    EnableMenuItem(menu_, kKeepId, MF_BYCOMMAND | (shown ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu_, kNeverAgainId, MF_BYCOMMAND | (shown ? MF_ENABLED : MF_GRAYED));
 }
 

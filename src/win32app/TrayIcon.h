@@ -24,6 +24,7 @@ public:
     static constexpr int kPreviousId = 40004;
     static constexpr int kNextId = 40005;
     static constexpr int kNeverAgainId = 40006;
+    static constexpr int kKeepId = 40007;
 
     // The one call into the shell, so tests can see what was asked of it.
     using ShellCall = std::function<BOOL(DWORD message, NOTIFYICONDATAW& data)>;

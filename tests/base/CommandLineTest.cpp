@@ -52,6 +52,46 @@ TEST(ReadCommandLine, EachCommandForTheRunningWyloIsRead) {
         {"--next", RemoteCommand::Next},
         {"--quit", RemoteCommand::Quit},
         {"--never-again", RemoteCommand::NeverAgain},
+        {"--keep", RemoteCommand::Keep},
+    };
+    for (const auto& [argument, command] : commands) {
+        const CommandLineRequest r = ReadCommandLine({argument}, "wylo");
+        EXPECT_EQ(r.action, Action::Command) << argument;
+        EXPECT_EQ(r.command, command) << argument;
+        // The same command twice is still one command.
+        EXPECT_EQ(ReadCommandLine({argument, argument}, "wylo").command, command);
+        EXPECT_EQ(RemoteCommandNamed(RemoteCommandName(command)), command);
+    }
+    EXPECT_NE(ReadCommandLine({"--help"}, "wylo").text.find("--change-now"), std::string::npos);
+}
+
+TEST(ReadCommandLine, TwoCommandsOrAShowAreMistakes) {
+    const CommandLineRequest both = ReadCommandLine({"--next", "--quit"}, "wylo");
+    EXPECT_EQ(both.action, Action::Mistake);
+    EXPECT_FALSE(both.unknownArgument);
+    EXPECT_NE(both.text.find("one command at a time"), std::string::npos) << both.text;
+    // What a bare start sends is no option of its own.
+    EXPECT_TRUE(ReadCommandLine({"--show"}, "wylo").unknownArgument);
+    EXPECT_TRUE(ReadCommandLine({"change-now"}, "wylo").unknownArgument);
+    EXPECT_FALSE(RemoteCommandNamed("Next"));
+}
+
+}  // namespace
+}  // namespace wylo
+
+namespace wylo {
+namespace {
+
+using Action = CommandLineRequest::Action;
+
+TEST(ReadCommandLine, EachCommandForTheRunningWyloIsRead) {
+    const std::pair<const char*, RemoteCommand> commands[] = {
+        {"--change-now", RemoteCommand::ChangeNow},
+        {"--previous", RemoteCommand::Previous},
+        {"--next", RemoteCommand::Next},
+        {"--quit", RemoteCommand::Quit},
+        {"--never-again", RemoteCommand::NeverAgain},
+        {"--keep", RemoteCommand::Keep},
     };
     for (const auto& [argument, command] : commands) {
         const CommandLineRequest r = ReadCommandLine({argument}, "wylo");

@@ -90,10 +90,20 @@ TEST_F(OwnChannelSessionTest, AFeedWorksWithoutAnyChannelHostAndIsKeptByItsAddre
     Settle(observer, *session);
     ASSERT_EQ(observer.subscribed.rows.size(), 2u);  // the PNG is left out
     EXPECT_EQ(observer.subscribed.rows[1].caption, "Second");
+    // The feed gives no thumbnails: the rows show titles, and a picture
+    // fetched for a change gets a thumbnail made from it.
+    EXPECT_TRUE(observer.measured.empty());
+    EXPECT_TRUE(session->ThumbnailPath(0).empty());
+    session->settings().randomOrder = false;
+    session->settings().currentImage = 1;
     session->ChangeNow();
     Settle(observer, *session);
     ASSERT_EQ(platform_.wallpaperCalls.size(), 1u);
-    EXPECT_GE(server_.Count("GET", "/photos/p0.jpg") + server_.Count("GET", "/photos/p1.jpg"), 1);
+    EXPECT_EQ(server_.Count("GET", "/photos/p0.jpg"), 1);
+    EXPECT_EQ(server_.Count("GET", "/photos/p1.jpg"), 0);
+    ASSERT_FALSE(session->ThumbnailPath(0).empty());
+    EXPECT_EQ(session->ThumbnailBitmap(session->ThumbnailPath(0))->width, 64);
+    EXPECT_TRUE(session->ThumbnailPath(1).empty());
     EXPECT_THAT(observer.errors, IsEmpty());
     ASSERT_TRUE(session->Finish());
 
@@ -222,6 +232,51 @@ TEST_F(OwnChannelSessionTest, TheComputersOwnPicturesWorkOffline) {
     session->Subscribe(kOwnChannelBase);
     Settle(observer, *session);
     EXPECT_EQ(observer.subscribed.rows.size(), 1u);
+}
+
+// A kept picture goes into Favourites, a channel of its own that outlives a
+// full clean-up of the cache and a restart.
+TEST_F(OwnChannelSessionTest, AKeptPictureOutlivesTheCacheAndARestart) {
+    {
+        RecordingObserver observer;
+        auto session = NewSession(observer);
+        session->Start();
+        Settle(observer, *session);
+        EXPECT_FALSE(session->KeepPicture());  // nothing of Wylo's on the desktop yet
+        session->AddOwnChannel(OwnChannel::Kind::Address, FeedUrl());
+        Settle(observer, *session);
+        session->Subscribe(kOwnChannelBase);
+        session->settings().randomOrder = false;
+        session->settings().currentImage = 1;
+        session->ChangeNow();
+        Settle(observer, *session);
+        ASSERT_EQ(platform_.wallpaperCalls.size(), 1u);
+
+        ASSERT_TRUE(session->KeepPicture());
+        ASSERT_TRUE(session->TakeCommand(RemoteCommand::Keep));  // twice: still one copy
+        Settle(observer, *session);
+        EXPECT_THAT(observer.errors, IsEmpty());
+        EXPECT_EQ(observer.statuses.back(), "The picture is kept in Favourites.");
+        EXPECT_EQ(FilesBelow(session->FavouritesFolder()), std::vector<std::string>{"p0.jpg"});
+        ASSERT_EQ(observer.channelList.size(), 2u);
+        EXPECT_EQ(observer.channelList[1].title, "Favourites");
+
+        // The cache cleaned to nothing: the favourite stays.
+        session->settings().cacheLimit = 1;
+        session->ChangeNow();
+        Settle(observer, *session);
+        EXPECT_EQ(FilesBelow(session->FavouritesFolder()), std::vector<std::string>{"p0.jpg"});
+        ASSERT_TRUE(session->Finish());
+    }
+    RecordingObserver observer;
+    auto session = NewSession(observer);
+    session->Start();
+    Settle(observer, *session);
+    ASSERT_EQ(observer.channelList.size(), 2u);
+    session->Subscribe(observer.channelList[1].index);
+    Settle(observer, *session);
+    ASSERT_EQ(observer.subscribed.rows.size(), 1u);
+    EXPECT_EQ(observer.subscribed.rows[0].caption, "p0");
 }
 
 }  // namespace

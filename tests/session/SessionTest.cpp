@@ -550,9 +550,8 @@ TEST_F(SessionTest, AChangeThatDrewNothingIsTriedAgainLaterAndItsReasonStays) {
         "CurrentChannel=0\nCurrentImage=0\nRandomOrder=0\nScheduleType=0\nScheduleFrequency=5\n"
         "LastChange=08/12/2026 11:00:00\n");
     // The next picture cannot be had: nothing reaches the desktop.
-    server_.Route("/c/sea/images/i1.jpg", [](const httplib::Request&, httplib::Response& res) {
-        res.status = 503;
-    });
+    server_.Route("/c/sea/images/i1.jpg",
+                  [](const httplib::Request&, httplib::Response& res) { res.status = 503; });
     Started();
     EXPECT_TRUE(platform_.wallpaperCalls.empty());
     EXPECT_EQ(session_.settings().currentImage, 0);
