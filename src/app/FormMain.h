@@ -154,6 +154,7 @@ private:
     void SubscribedRowsMeasured(const std::vector<SubscribedChannel::Row>& rows) override;
     void SubscriptionOpened(bool hasNews) override;
     void SubscriptionFailed(const std::string& message) override;
+    void CacheMeasured(std::uintmax_t bytes) override;
     void ShowError(const std::string& message) override;
 
     void BuildWindow();

@@ -48,6 +48,11 @@ void TFormMain::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size vir
 void TFormMain::tsSettingsShow() {
     binding_->ShowSystemSwitches();
     tsSettings->ShowHiddenCount(session_->hiddenCount());
+    session_->MeasureCache();
+}
+
+void TFormMain::CacheMeasured(std::uintmax_t bytes) {
+    tsSettings->ShowCacheSize(bytes);
 }
 
 void TFormMain::tsSettingsHide() {

@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QSpinBox>
+#include <algorithm>
 #include <utility>
 
 #include "app/Controls.h"
@@ -106,6 +108,20 @@ void SettingsBinding::Bind(SpinEdit* box, std::int32_t Settings::*field) {
             s.frequencyMin = box->allowedMinimum();
             s.frequencyMax = box->allowedMaximum();
         },
+        [this, box](std::function<void()> f) { connect(box, &QSpinBox::valueChanged, this, f); });
+}
+
+void SettingsBinding::Bind(QSpinBox* box, std::uint64_t Settings::*field, std::uint64_t unit) {
+    Settings& s = settings_;
+    Add(
+        [box, &s, field, unit] {
+            // Brought into the box's range; the write that follows keeps that.
+            const std::uint64_t units = (s.*field) / unit;
+            box->setValue(static_cast<int>(
+                std::clamp<std::uint64_t>(units, static_cast<std::uint64_t>(box->minimum()),
+                                          static_cast<std::uint64_t>(box->maximum()))));
+        },
+        [box, &s, field, unit] { s.*field = static_cast<std::uint64_t>(box->value()) * unit; },
         [this, box](std::function<void()> f) { connect(box, &QSpinBox::valueChanged, this, f); });
 }
 

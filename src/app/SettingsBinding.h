@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QSpinBox;
 
 namespace wylo::app {
 
@@ -34,6 +35,9 @@ public:
     void Bind(ColourPanel* panel, Colour Settings::*field);
     // The frequency with the range its unit allows.
     void Bind(SpinEdit* box, std::int32_t Settings::*field);
+    // A size the box shows in units of unit bytes (the cache limit in
+    // megabytes).
+    void Bind(QSpinBox* box, std::uint64_t Settings::*field, std::uint64_t unit);
     // A placement: its mode in group, its zoom in zoom.
     void Bind(RadioGroup* group, QComboBox* zoom, ImagePlacement Settings::*field);
     // A switch the system keeps rather than the settings file: the box shows

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <algorithm>
 
@@ -15,6 +16,7 @@
 #include "app/Dialogs.h"
 #include "app/MonitorMapWidget.h"
 #include "app/SettingsBinding.h"
+#include "session/CachePruning.h"
 #include "session/Session.h"
 #include "settings/PlacementChoice.h"
 
@@ -116,9 +118,32 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
         mScreenMetrics->setPalette(pal);
     }
     lScreens->setBuddy(mScreenMetrics);
-    Panel1 = Place(new QFrame(this), QStringLiteral("Panel1"), 3, 117, 374, 263);
+    // The map gives up a row at its foot to the cache's limit.
+    Panel1 = Place(new QFrame(this), QStringLiteral("Panel1"), 3, 117, 374, 236);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setLineWidth(1);
+    {
+        constexpr int kTop = 359;
+        lCacheLimit = Place(Label(QStringLiteral("Cache Limit"), this),
+                            QStringLiteral("lCacheLimit"), 3, kTop + 3);
+        seCacheLimit = new QSpinBox(this);
+        seCacheLimit->setRange(Settings::kMinCacheLimitMegabytes,
+                               Settings::kMaxCacheLimitMegabytes);
+        seCacheLimit->setValue(1024);
+        seCacheLimit->setToolTip(QStringLiteral(
+            "The pictures shown least recently leave the cache when it holds more than this. "
+            "A single picture larger than a quarter of it is not downloaded."));
+        lCacheLimit->setBuddy(seCacheLimit);
+        const int spinLeft = lCacheLimit->x() + lCacheLimit->width() + 5;
+        Place(seCacheLimit, QStringLiteral("seCacheLimit"), spinLeft, kTop,
+              std::max(80, seCacheLimit->sizeHint().width()), 21);
+        lCacheLimitUnit =
+            Place(Label(QStringLiteral("MB"), this), QStringLiteral("lCacheLimitUnit"),
+                  seCacheLimit->x() + seCacheLimit->width() + 4, kTop + 3);
+        const int sizeLeft = lCacheLimitUnit->x() + lCacheLimitUnit->width() + 12;
+        lCacheSize = Place(Label(QString(), this), QStringLiteral("lCacheSize"), sizeLeft, kTop + 3,
+                           std::max(0, 377 - sizeLeft), lCacheLimit->height());
+    }
 
     GroupBox3 = Place(new QGroupBox(QStringLiteral("Text And Background Colours"), this),
                       QStringLiteral("GroupBox3"), 3, 386, 374, 104);
@@ -385,6 +410,10 @@ void SettingsPage::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size 
     mScreenMetrics->setPlainText(QString::fromStdString(MetricsText(layout)));
 }
 
+void SettingsPage::ShowCacheSize(std::uintmax_t bytes) {
+    lCacheSize->setText(QString::fromStdString(CacheSizeText(bytes)));
+}
+
 void SettingsPage::ShowHiddenCount(std::size_t count) {
     bnShowHidden->setEnabled(count > 0);
     bnShowHidden->setToolTip(
@@ -457,6 +486,7 @@ void SettingsPage::BindSettings(SettingsBinding& b, Session& session) {
     b.Bind(RadioGroup1, ComboBox2, &Settings::placementSingle);
     b.Bind(rgPlacementSpan, cbZoomSpan, &Settings::placementSpan);
     b.Bind(cbSmoothScaling, &Settings::smoothScaling);
+    b.Bind(seCacheLimit, &Settings::cacheLimit, Settings::kMegabyte);
     b.Bind(
         cbStartAtLogin, [&session] { return session.StartsAtLogin(); },
         [&session](bool start) { return session.SetStartAtLogin(start); });

@@ -16,6 +16,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
+class QSpinBox;
 class QTabWidget;
 
 namespace wylo::app {
@@ -60,6 +61,12 @@ public:
     // "Show Hidden Pictures Again", enabled while some are hidden.
     QPushButton* bnShowHidden;
     void ShowHiddenCount(std::size_t count);
+    // The cache's limit in megabytes, and what the cache holds now.
+    QLabel* lCacheLimit;
+    QSpinBox* seCacheLimit;
+    QLabel* lCacheLimitUnit;
+    QLabel* lCacheSize;
+    void ShowCacheSize(std::uintmax_t bytes);
     RadioGroup* rgMultiScreen;
     QTabWidget* pcMultiScreen;
     QWidget* tsSame;

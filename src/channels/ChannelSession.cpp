@@ -1,5 +1,6 @@
 #include "channels/ChannelSession.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -359,7 +360,12 @@ std::filesystem::path ChannelSession::ImageFilePath(const std::string& channelId
         name.clear();
     }
     return Fetch(loc, name.empty() ? std::filesystem::path() : folder / "images" / name,
-                 NameRefusal(loc), kMaxImageDownloadBytes);
+                 NameRefusal(loc), largestPicture_);
+}
+
+void ChannelSession::SetLargestPicture(std::uint64_t bytes) {
+    largestPicture_ = static_cast<std::int64_t>(std::clamp<std::uint64_t>(
+        bytes, std::uint64_t{1024} * 1024, static_cast<std::uint64_t>(kMaxImageDownloadBytes)));
 }
 
 std::filesystem::path ChannelSession::CacheFolder(std::string_view channelId) const {

@@ -95,6 +95,10 @@ public:
     // thumbnail or a preview failed or was refused, in words a user can read;
     // empty when it worked.
     const std::string& LastDownloadError() const { return downloadError_; }
+    // The largest photograph a download may bring: a share of the cache's
+    // limit, so that a single picture cannot push every other one out of the
+    // cache. Never less than 1 MB, nor more than kMaxImageDownloadBytes.
+    void SetLargestPicture(std::uint64_t bytes);
 
     // A pass over the channels, such as the start or a refresh: while one
     // lasts, the directory and each control file are checked over the network
@@ -208,6 +212,7 @@ private:
     FeedReader feedReader_;
     std::string selectedChannelId_;
     std::string downloadError_;
+    std::int64_t largestPicture_ = kMaxImageDownloadBytes;
     std::string listProblem_;
     // The documents checked in the pass that runs, by address and cache path.
     std::optional<std::map<std::pair<std::string, std::filesystem::path>, DownloadOutcome>>

@@ -171,4 +171,33 @@ CachePruning PruneCache(const std::filesystem::path& cacheFolder, std::uintmax_t
     return result;
 }
 
+std::uintmax_t CacheSize(const std::filesystem::path& cacheFolder) {
+    using std::filesystem::recursive_directory_iterator;
+    constexpr auto kOptions = std::filesystem::directory_options::skip_permission_denied;
+    std::uintmax_t total = 0;
+    std::error_code ec;
+    for (auto file = recursive_directory_iterator(cacheFolder, kOptions, ec);
+         !ec && file != recursive_directory_iterator(); file.increment(ec)) {
+        std::error_code e;
+        if (!file->is_regular_file(e)) {
+            continue;
+        }
+        if (const std::optional<FileFacts> facts = Facts(*file)) {
+            total += facts->bytes;
+        }
+    }
+    return total;
+}
+
+std::string CacheSizeText(std::uintmax_t bytes) {
+    constexpr std::uintmax_t kMegabyte = 1024 * 1024;
+    if (bytes == 0) {
+        return "The cache is empty.";
+    }
+    if (bytes < kMegabyte) {
+        return "The cache holds less than 1 MB.";
+    }
+    return "The cache holds " + std::to_string((bytes + kMegabyte / 2) / kMegabyte) + " MB.";
+}
+
 }  // namespace wylo

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace wylo {
@@ -30,5 +31,12 @@ using CachedPictureTest =
 // be read or removed are passed over.
 CachePruning PruneCache(const std::filesystem::path& cacheFolder, std::uintmax_t limit,
                         const CachedPictureTest& keep);
+
+// Every file under the cache folder, counted as PruneCache counts them; 0
+// when there is no cache yet. Files that cannot be read are passed over.
+std::uintmax_t CacheSize(const std::filesystem::path& cacheFolder);
+
+// What the settings page says the cache holds: "The cache holds 312 MB."
+std::string CacheSizeText(std::uintmax_t bytes);
 
 }  // namespace wylo

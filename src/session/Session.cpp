@@ -492,11 +492,14 @@ void Session::StartNext() {
         }
         running_ = true;
         runningKind_ = request.kind;
+        // No picture may take more than a quarter of the cache's limit.
+        const std::uint64_t largestPicture = settings_.cacheLimit / 4;
         // The worker reaches the session only through what it posts back.
         worker_.Run([this, b = backstage_, mailbox = mailbox_, life = std::weak_ptr<int>(life_),
-                     job = std::move(job)] {
+                     job = std::move(job), largestPicture] {
             Finisher finish;
             try {
+                b->channels.SetLargestPicture(largestPicture);
                 finish = job(*b);
             } catch (const std::exception& e) {
                 finish = [this, message = std::string(e.what())] {
@@ -1627,13 +1630,27 @@ void Session::PruneCacheSoon() {
                      }
                  }
                  const std::uint64_t limit = settings_.cacheLimit;
-                 return [keep = std::move(keep), limit](Backstage& b) -> Finisher {
-                     PruneCache(b.channels.appFolder() / "cache", limit,
-                                [&keep](std::string_view channel, std::string_view file) {
-                                    return keep.count(std::pair<std::string, std::string>(
-                                               channel, file)) > 0;
-                                });
-                     return [] {};
+                 return [this, keep = std::move(keep), limit](Backstage& b) -> Finisher {
+                     const CachePruning pruned = PruneCache(
+                         b.channels.appFolder() / "cache", limit,
+                         [&keep](std::string_view channel, std::string_view file) {
+                             return keep.count(std::pair<std::string, std::string>(channel, file)) >
+                                    0;
+                         });
+                     return [this, bytes = pruned.bytesAfter] { observer_.CacheMeasured(bytes); };
+                 };
+             }});
+}
+
+void Session::MeasureCache() {
+    // A measurement under way answers this request too.
+    if (Pending(Kind::Measure) || (running_ && runningKind_ == Kind::Measure)) {
+        return;
+    }
+    Enqueue({Kind::Measure, [this]() -> Job {
+                 return [this](Backstage& b) -> Finisher {
+                     const std::uintmax_t bytes = CacheSize(b.channels.appFolder() / "cache");
+                     return [this, bytes] { observer_.CacheMeasured(bytes); };
                  };
              }});
 }

@@ -147,6 +147,10 @@ public:
     // Where the kept pictures go.
     std::filesystem::path FavouritesFolder() const;
 
+    // Measures how much the cache holds beside the window, after the work
+    // asked for before; the observer's CacheMeasured tells the result.
+    void MeasureCache();
+
     // How many pictures are hidden, and showing them all again.
     std::size_t hiddenCount() const { return hidden_.size(); }
     void ShowHiddenPicturesAgain();
@@ -214,6 +218,7 @@ private:
         Thumbnails,
         Forget,
         Prune,
+        Measure,
         Own,
         Keep
     };

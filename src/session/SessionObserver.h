@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -141,6 +142,10 @@ public:
     // A subscription failed: the channel list comes back, the subscribed
     // channel's tabs go, and message is shown in a box captioned "Error".
     virtual void SubscriptionFailed(const std::string& /*message*/) {}
+
+    // How many bytes the cache holds, measured beside the window: when the
+    // window asked (MeasureCache) and after each clean-up of the cache.
+    virtual void CacheMeasured(std::uintmax_t /*bytes*/) {}
 
     // An error that ended a piece of work, for the program's default error box.
     virtual void ShowError(const std::string& /*message*/) {}

@@ -55,6 +55,10 @@ struct Settings {
     std::uint64_t cacheLimit = kDefaultCacheLimit;
     static constexpr std::uint64_t kMegabyte = 1024 * 1024;
     static constexpr std::uint64_t kDefaultCacheLimit = 1024 * kMegabyte;
+    // What the settings page lets the user choose, in megabytes: less would
+    // refuse most photographs (a picture may take a quarter of the limit).
+    static constexpr std::int32_t kMinCacheLimitMegabytes = 50;
+    static constexpr std::int32_t kMaxCacheLimitMegabytes = 1024 * 1024;
 
     ImagePlacement& PlacementFor(MultiScreen mode) {
         switch (mode) {

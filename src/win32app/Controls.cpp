@@ -167,6 +167,9 @@ SpinEdit::SpinEdit(HWND parent, int editId, int arrowsId) {
 void SpinEdit::SetAllowedRange(int minimum, int maximum) {
     min_ = minimum;
     max_ = std::max(minimum, maximum);
+    // Room to type the largest number allowed, and never less than four digits.
+    const std::size_t digits = std::max<std::size_t>(4, std::to_wstring(max_).size());
+    SendMessageW(edit_, EM_SETLIMITTEXT, static_cast<WPARAM>(digits), 0);
 }
 
 int SpinEdit::value() const {

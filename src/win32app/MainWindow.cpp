@@ -362,6 +362,7 @@ void MainWindow::SetActivePage(Page page) {
     if (page == Page::Settings && previous != Page::Settings && binding_) {
         binding_->ShowSystemSwitches();
         tsSettings->ShowHiddenCount(session_->hiddenCount());
+        session_->MeasureCache();
     }
     // The others go first, so that none uncovers the page once painted.
     for (int i = 0; i < 5; ++i) {

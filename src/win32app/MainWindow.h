@@ -140,6 +140,7 @@ private:
     void SubscriptionOpened(bool hasNews) override;
     void SubscriptionFailed(const std::string& message) override;
     void ShowError(const std::string& message) override;
+    void CacheMeasured(std::uintmax_t bytes) override;
     void ShowExitProblem(const std::string& message) override;
     void HistoryChanged(bool canGoBack, bool canGoForward) override;
     void DesktopImagesChanged(const DesktopImages& shown) override;

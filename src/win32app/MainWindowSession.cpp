@@ -197,6 +197,10 @@ void MainWindow::SubscriptionFailed(const std::string& message) {
     MessageBoxes::Error(hwnd_, "Error", message);
 }
 
+void MainWindow::CacheMeasured(std::uintmax_t bytes) {
+    tsSettings->ShowCacheSize(bytes);
+}
+
 void MainWindow::ShowError(const std::string& message) {
     ShowDefaultError(hwnd_, message);
 }

@@ -1,5 +1,6 @@
 #include "win32app/SettingsBinding.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/Choices.h"
@@ -149,6 +150,22 @@ void SettingsBinding::Bind(SpinEdit& box, std::int32_t Settings::*field) {
                    s.*field = box.value();
                    s.frequencyMin = box.allowedMinimum();
                    s.frequencyMax = box.allowedMaximum();
+               }));
+}
+
+void SettingsBinding::Bind(SpinEdit& box, std::uint64_t Settings::*field, std::uint64_t unit) {
+    Settings& s = settings_;
+    Listen(box.edit(), EN_CHANGE,
+           Add(
+               [&box, &s, field, unit] {
+                   const std::uint64_t most = static_cast<std::uint64_t>(box.allowedMaximum());
+                   box.SetClampedValue(static_cast<int>(std::min((s.*field) / unit, most)));
+               },
+               [&box, &s, field, unit] {
+                   // A number half typed counts as the nearest one allowed.
+                   const int value =
+                       std::clamp(box.value(), box.allowedMinimum(), box.allowedMaximum());
+                   s.*field = static_cast<std::uint64_t>(value) * unit;
                }));
 }
 

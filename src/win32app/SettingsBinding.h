@@ -34,6 +34,9 @@ public:
     void Bind(ColourPanel& panel, Colour Settings::*field);
     // The frequency with the range its unit allows.
     void Bind(SpinEdit& box, std::int32_t Settings::*field);
+    // A size the box shows in units of unit bytes (the cache limit in
+    // megabytes); the box's range stays as the page set it.
+    void Bind(SpinEdit& box, std::uint64_t Settings::*field, std::uint64_t unit);
     // A placement: its mode in group, its zoom in the drop-down list zoom.
     void Bind(RadioGroup& group, HWND zoom, ImagePlacement Settings::*field);
     // A switch the system keeps rather than the settings file: the box shows

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "base/Choices.h"
+#include "session/CachePruning.h"
 #include "session/Session.h"
 #include "settings/PlacementChoice.h"
 #include "win32app/Dialogs.h"
@@ -63,6 +64,11 @@ enum Id : int {
     kZoomSpanId = 605,
     kPercentSpanId,
     kShowHiddenId,
+    kCacheLimitLabelId = 610,
+    kCacheLimitId,
+    kCacheLimitArrowsId,
+    kCacheLimitUnitId,
+    kCacheSizeId,
 };
 
 const std::vector<std::wstring> kPlacements = {L"Center", L"Tile", L"Stretch", L"Zoom"};
@@ -78,6 +84,13 @@ constexpr int kLeastGap = 3;
 const wchar_t kSmoothScalingHint[] =
     L"Ticking this box blends neighbouring pixels when an image is made smaller or larger, "
     L"otherwise whole rows and columns are dropped or repeated.";
+
+// The cache's row, below the monitor map.
+constexpr int kCacheRowTop = 359;
+
+const wchar_t kCacheLimitHint[] =
+    L"The pictures shown least recently leave the cache when it holds more than this. "
+    L"A single picture larger than a quarter of it is not downloaded.";
 
 const wchar_t kColoursHint[] =
     L"These colours are only used if the Icon and and Background colour overrides are unticked. "
@@ -161,8 +174,27 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     Add(bnShowHidden, At(197, 0, 180, 21));
     EnableWindow(bnShowHidden, FALSE);
     Panel1 = std::make_unique<BevelPanel>(page, kPanel1Id);
-    Add(Panel1->hwnd(), At(3, 117, 374, 263));
+    // The map gives up a row at its foot to the cache's limit.
+    Add(Panel1->hwnd(), At(3, 117, 374, 236));
     monitorMap = std::make_unique<MonitorMap>(Panel1->hwnd(), kMapId, *hints);
+    lCacheLimit = Label(page, L"Cache Limit", kCacheLimitLabelId);
+    Add(lCacheLimit, At(3, kCacheRowTop + 3, 60, 13));
+    seCacheLimit = std::make_unique<SpinEdit>(page, kCacheLimitId, kCacheLimitArrowsId);
+    seCacheLimit->SetAllowedRange(Settings::kMinCacheLimitMegabytes,
+                                  Settings::kMaxCacheLimitMegabytes);
+    seCacheLimit->SetClampedValue(1024);
+    Add(seCacheLimit->edit(), At(68, kCacheRowTop, 80, 21));
+    lCacheLimitUnit = Label(page, L"MB", kCacheLimitUnitId);
+    Add(lCacheLimitUnit, At(152, kCacheRowTop + 3, 20, 13));
+    lCacheSize = Label(page, L"", kCacheSizeId);
+    Add(lCacheSize, At(184, kCacheRowTop + 3, 193, 13));
+    for (HWND w : {lCacheLimit, seCacheLimit->edit(), lCacheLimitUnit}) {
+        hints->Add(w, kCacheLimitHint);
+    }
+    SetWindowLongPtrW(lCacheLimit, GWL_STYLE,
+                      GetWindowLongPtrW(lCacheLimit, GWL_STYLE) | SS_NOTIFY);
+    SetWindowLongPtrW(lCacheLimitUnit, GWL_STYLE,
+                      GetWindowLongPtrW(lCacheLimitUnit, GWL_STYLE) | SS_NOTIFY);
 
     GroupBox3 = MakeControl(page, L"BUTTON", L"Text And Background Colours",
                             WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN, kColoursId);
@@ -453,7 +485,17 @@ void SettingsPage::FitToHeight(int available) {
     fit({fixed(lScreens),
          fixed(mScreenMetrics),
          {Panel1->hwnd(), kLeastMapHeight},
+         fixed(seCacheLimit->edit()),
          fixed(GroupBox3)});
+    // The rest of the cache's row goes where its number went.
+    const LONG rowShift = PageRect(seCacheLimit->edit()).top - BaseRect(seCacheLimit->edit()).top;
+    if (rowShift != 0) {
+        for (HWND w : {lCacheLimit, lCacheLimitUnit, lCacheSize}) {
+            RECT r = BaseRect(w);
+            OffsetRect(&r, 0, rowShift);
+            fitted_.emplace_back(w, r);
+        }
+    }
     if (oneMonitor_) {
         fit({fixed(pcSingleScreen), fixed(gbMisc), fixed(gbSchedule)});
     } else {
@@ -487,6 +529,8 @@ void SettingsPage::Layout(const Fonts& fonts) {
     // The arrows sit at the number's right edge.
     SendMessageW(seScheduleFrequency->arrows(), UDM_SETBUDDY,
                  reinterpret_cast<WPARAM>(seScheduleFrequency->edit()), 0);
+    SendMessageW(seCacheLimit->arrows(), UDM_SETBUDDY,
+                 reinterpret_cast<WPARAM>(seCacheLimit->edit()), 0);
     FitCaptions(fonts);
     PlaceSheets(pcMultiScreen, {tsSame.get(), tsDifferent.get(), tsSingle.get(), tsSpan.get()});
     PlaceSheets(pcSingleScreen, {TabSheet3.get()});
@@ -521,6 +565,31 @@ void SettingsPage::FitCaptions(const Fonts& fonts) {
         RECT r = PageRect(label);
         r.right = std::max<LONG>(r.right, r.left + TextWidth(label, font, text(label)));
         Place({label, r}, dpi);
+    }
+    {
+        // The cache's row: label, number, unit and size side by side, as wide
+        // as the font needs, within the column.
+        const RECT label = PageRect(lCacheLimit);
+        const LONG labelRight = std::max<LONG>(
+            label.right,
+            label.left + TextWidth(lCacheLimit, fonts.window.get(), text(lCacheLimit)));
+        Place({lCacheLimit, {label.left, label.top, labelRight, label.bottom}}, dpi);
+        RECT number = PageRect(seCacheLimit->edit());
+        const LONG numberLeft = std::max<LONG>(number.left, labelRight + 5);
+        number = {numberLeft, number.top, numberLeft + 80, number.bottom};
+        Place({seCacheLimit->edit(), number}, dpi);
+        SendMessageW(seCacheLimit->arrows(), UDM_SETBUDDY,
+                     reinterpret_cast<WPARAM>(seCacheLimit->edit()), 0);
+        RECT unit = PageRect(lCacheLimitUnit);
+        const LONG unitLeft = number.right + 4;
+        unit = {unitLeft, unit.top,
+                unitLeft + TextWidth(lCacheLimitUnit, fonts.window.get(), text(lCacheLimitUnit)),
+                unit.bottom};
+        Place({lCacheLimitUnit, unit}, dpi);
+        RECT size = PageRect(lCacheSize);
+        size.left = unit.right + 12;
+        size.right = std::max<LONG>(size.left, 377);
+        Place({lCacheSize, size}, dpi);
     }
     // The monitor list's label grows to the left, clear of the list.
     RECT monitorLabel = BaseRect(lSingleMonitorToUse);
@@ -717,6 +786,10 @@ void SettingsPage::EnableScheduleControls(bool on) {
     }
 }
 
+void SettingsPage::ShowCacheSize(std::uintmax_t bytes) {
+    SetWindowTextW(lCacheSize, Wide(CacheSizeText(bytes)).c_str());
+}
+
 void SettingsPage::ShowHiddenCount(std::size_t count) {
     EnableWindow(bnShowHidden, count > 0);
 }
@@ -747,6 +820,7 @@ void SettingsPage::BindSettings(SettingsBinding& b, Session& session) {
     b.Bind(*rgPlacementSpan, cbZoomSpan, &Settings::placementSpan);
     b.Bind(cbSmoothScaling, &Settings::smoothScaling);
     b.Bind(cbSSSmoothScaling, &Settings::smoothScaling);
+    b.Bind(*seCacheLimit, &Settings::cacheLimit, Settings::kMegabyte);
     b.Bind(
         cbStartAtLogin, [&session] { return session.StartsAtLogin(); },
         [&session](bool start) { return session.SetStartAtLogin(start); });
@@ -811,6 +885,11 @@ LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                         seScheduleFrequency->BringIntoRange();
                     }
                     return 0;
+                case kCacheLimitId:
+                    if (code == EN_KILLFOCUS) {
+                        seCacheLimit->BringIntoRange();
+                    }
+                    return 0;
                 default:
                     break;
             }
@@ -820,6 +899,9 @@ LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             LRESULT result = 0;
             if (seScheduleFrequency && seScheduleFrequency->OnNotify(*header, result)) {
+                return result;
+            }
+            if (seCacheLimit && seCacheLimit->OnNotify(*header, result)) {
                 return result;
             }
             if (header->code == TCN_SELCHANGE && header->hwndFrom == pcMultiScreen) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -67,6 +68,10 @@ public:
 
     HWND lScreens, mScreenMetrics, bnShowHidden;
     std::unique_ptr<BevelPanel> Panel1;
+    // The cache's limit in megabytes, and what the cache holds now.
+    HWND lCacheLimit, lCacheLimitUnit, lCacheSize;
+    std::unique_ptr<SpinEdit> seCacheLimit;
+    void ShowCacheSize(std::uintmax_t bytes);
     std::unique_ptr<MonitorMap> monitorMap;
     std::unique_ptr<RadioGroup> rgMultiScreen;
     HWND pcMultiScreen;

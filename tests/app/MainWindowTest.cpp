@@ -140,15 +140,17 @@ void MainWindowTest::trayMenuBeforeAnyStatus() {
     QCOMPARE(tray->Exit2->text(), QStringLiteral("E&xit"));
     QCOMPARE(tray->Exit2->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
     const QList<QAction*> items = tray->PopupMenu1->actions();
-    QCOMPARE(items.size(), 8);
+    QCOMPARE(items.size(), 9);
     QVERIFY(items[1]->isSeparator());
     QCOMPARE(items[3], tray->Previous1);
     QCOMPARE(items[4], tray->Next1);
-    QCOMPARE(items[5], tray->NeverAgain1);
-    QVERIFY(items[6]->isSeparator());
-    // Nothing to go back to, or to hide, before Wylo has changed the desktop.
+    QCOMPARE(items[5], tray->Keep1);
+    QCOMPARE(items[6], tray->NeverAgain1);
+    QVERIFY(items[7]->isSeparator());
+    // Nothing to go back to, keep or hide before Wylo has changed the desktop.
     QVERIFY(!tray->Previous1->isEnabled());
     QVERIFY(!tray->Next1->isEnabled());
+    QVERIFY(!tray->Keep1->isEnabled());
     QVERIFY(!tray->NeverAgain1->isEnabled());
     QVERIFY(tray->tiTray->isVisible());
 }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -81,6 +82,9 @@ private slots:
     void startAtLoginBoxWritesAndRemovesTheAutostartEntry();
     void openingThePageShowsTheEntryAsTheSystemHasIt();
     void startAtLoginTheSystemRefusesIsShownAndTheBoxStaysTrue();
+    void cacheRowFitsBelowTheMapClearOfEverything();
+    void cacheLimitLoadsChangesAndIsSavedOnLeaving();
+    void openingThePageShowsWhatTheCacheHolds();
 };
 
 void SettingsPageTest::controlsSitWhereTheFormPutsThem() {
@@ -90,7 +94,8 @@ void SettingsPageTest::controlsSitWhereTheFormPutsThem() {
     app::SettingsPage* s = form->tsSettings;
     QCOMPARE(s->lScreens->pos(), QPoint(3, 3));
     QCOMPARE(s->mScreenMetrics->geometry(), QRect(3, 22, 374, 89));
-    QCOMPARE(s->Panel1->geometry(), QRect(3, 117, 374, 263));
+    // The map gives up a row at its foot to the cache's limit.
+    QCOMPARE(s->Panel1->geometry(), QRect(3, 117, 374, 236));
     QCOMPARE(s->rgMultiScreen->pos(), QPoint(448, 3));
     QCOMPARE(s->rgMultiScreen->title(), QStringLiteral("How to handle multiple screens "));
     QCOMPARE(s->pcMultiScreen->geometry(), QRect(383, 117, 322, 193));
@@ -184,7 +189,7 @@ void SettingsPageTest::oneMonitorTakesTheSingleScreenLayout() {
     QVERIFY(AppWorld::Settle(*form));
     QVERIFY(Has(ReadFile(world.settingsFile()), "ActiveSingleMonitor=-1"));
     // The map of one 1920 x 1080 monitor.
-    QCOMPARE(s->monitorMap->geometry(), QRect(5, 28, 364, 206));
+    QCOMPARE(s->monitorMap->geometry(), QRect(5, 15, 364, 206));
     QCOMPARE(s->monitorMap->monitorPanels().at(0)->geometry(), QRect(0, 0, 362, 203));
     QCOMPARE(s->mScreenMetrics->toPlainText(),
              QStringLiteral("Monitor Count : 1\n\nMonitor 1 Resolution : 1920x1080\n\n"
@@ -197,7 +202,7 @@ void SettingsPageTest::monitorMapOfTwoMonitors() {
     auto form = world.StartForm();
     app::MonitorMap* map = form->tsSettings->monitorMap;
     QCOMPARE(map->parentWidget(), form->tsSettings->Panel1);
-    QCOMPARE(map->geometry(), QRect(5, 69, 364, 124));
+    QCOMPARE(map->geometry(), QRect(5, 56, 364, 124));
     const auto panels = map->monitorPanels();
     QCOMPARE(panels.size(), 2);
     QCOMPARE(panels[0]->geometry(), QRect(146, 0, 216, 121));
@@ -563,6 +568,103 @@ void SettingsPageTest::startAtLoginTheSystemRefusesIsShownAndTheBoxStaysTrue() {
     QVERIFY(!world.platform.startsAtLogin);
     QCOMPARE(AppWorld::Boxes().size(), 1);
     QVERIFY(AppWorld::Boxes().front().text.contains(QStringLiteral("permission denied")));
+}
+
+void SettingsPageTest::cacheRowFitsBelowTheMapClearOfEverything() {
+    for (const int monitors : {3, 1}) {
+        AppWorld world;
+        if (monitors == 3) {
+            world.platform.SetMonitors(ThreeMonitors());
+        }
+        auto form = world.StartForm();
+        app::SettingsPage* s = form->tsSettings;
+        const QList<QWidget*> row = {s->lCacheLimit, s->seCacheLimit, s->lCacheLimitUnit,
+                                     s->lCacheSize};
+        QCOMPARE(s->lCacheLimit->text(), QStringLiteral("Cache Limit"));
+        QCOMPARE(s->lCacheLimitUnit->text(), QStringLiteral("MB"));
+        QCOMPARE(s->lCacheLimit->buddy(), s->seCacheLimit);
+        QVERIFY(s->seCacheLimit->focusPolicy() & Qt::TabFocus);
+        // Between the map and the colours, inside the left column.
+        for (QWidget* w : row) {
+            QVERIFY2(!w->isHidden(), qPrintable(w->objectName()));
+            QVERIFY2(w->geometry().top() > s->Panel1->geometry().bottom(),
+                     qPrintable(w->objectName()));
+            QVERIFY2(w->geometry().bottom() < s->GroupBox3->geometry().top(),
+                     qPrintable(w->objectName()));
+            QVERIFY2(w->geometry().right() <= s->Panel1->geometry().right(),
+                     qPrintable(w->objectName()));
+        }
+        // Nothing shown on the page lies over anything else on it.
+        const QList<QWidget*> all = s->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* a : row) {
+            for (QWidget* b : all) {
+                if (a != b && !b->isHidden()) {
+                    QVERIFY2(!a->geometry().intersects(b->geometry()),
+                             qPrintable(a->objectName() + " and " + b->objectName()));
+                }
+            }
+        }
+        // The number fits its largest value.
+        s->seCacheLimit->setValue(s->seCacheLimit->maximum());
+        QVERIFY(s->seCacheLimit->width() >= s->seCacheLimit->sizeHint().width());
+    }
+}
+
+void SettingsPageTest::cacheLimitLoadsChangesAndIsSavedOnLeaving() {
+    AppWorld world;
+    world.WriteSettings("CacheLimit=300\n");
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    QCOMPARE(s->seCacheLimit->value(), 300);
+    QCOMPARE(form->settings().cacheLimit, std::uint64_t{300} * 1024 * 1024);
+    QCOMPARE(s->seCacheLimit->minimum(), 50);
+    QCOMPARE(s->seCacheLimit->maximum(), 1024 * 1024);
+
+    form->PageControl1->setCurrentWidget(form->tsSettings);
+    QVERIFY(AppWorld::Settle(*form));
+    s->seCacheLimit->setFocus();
+    s->seCacheLimit->selectAll();
+    QTest::keyClicks(s->seCacheLimit, QStringLiteral("2048"));
+    QCOMPARE(form->settings().cacheLimit, std::uint64_t{2048} * 1024 * 1024);
+    form->PageControl1->setCurrentWidget(form->tsChannels);
+    QVERIFY(AppWorld::Settle(*form));
+    QVERIFY(Has(ReadFile(world.settingsFile()), "CacheLimit=2048"));
+
+    // A limit below what the page offers comes up at the least it offers.
+    AppWorld small;
+    small.WriteSettings("CacheLimit=10\n");
+    auto second = small.StartForm();
+    QCOMPARE(second->tsSettings->seCacheLimit->value(), 50);
+    QCOMPARE(second->settings().cacheLimit, std::uint64_t{50} * 1024 * 1024);
+
+    // A user who never touches it keeps a file without the key.
+    AppWorld plain;
+    auto third = plain.StartForm();
+    QCOMPARE(third->tsSettings->seCacheLimit->value(), 1024);
+    third->PageControl1->setCurrentWidget(third->tsSettings);
+    third->PageControl1->setCurrentWidget(third->tsChannels);
+    QVERIFY(AppWorld::Settle(*third));
+    QVERIFY(!Has(ReadFile(plain.settingsFile()), "CacheLimit"));
+}
+
+void SettingsPageTest::openingThePageShowsWhatTheCacheHolds() {
+    AppWorld world;
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    const std::filesystem::path images = world.appFolder() / "cache" / "dunes" / "images";
+    std::filesystem::create_directories(images);
+    WriteFile(images / "a.jpg", std::string(3 * 1024 * 1024, 'a'));
+    WriteFile(images / "a.bmp", std::string(9 * 1024 * 1024, 'b'));
+    form->PageControl1->setCurrentWidget(form->tsSettings);
+    QVERIFY(AppWorld::Settle(*form));
+    QCOMPARE(s->lCacheSize->text(), QStringLiteral("The cache holds 12 MB."));
+
+    // Measured anew each time the page opens.
+    std::filesystem::remove(images / "a.bmp");
+    form->PageControl1->setCurrentWidget(form->tsChannels);
+    form->PageControl1->setCurrentWidget(form->tsSettings);
+    QVERIFY(AppWorld::Settle(*form));
+    QCOMPARE(s->lCacheSize->text(), QStringLiteral("The cache holds 3 MB."));
 }
 
 QTEST_MAIN(SettingsPageTest)

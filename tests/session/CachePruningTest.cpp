@@ -104,6 +104,21 @@ TEST_F(CachePruningTest, NoCacheFolderIsNothingToDo) {
     const CachePruning pass = PruneCache(dir_ / "missing", 0, {});
     EXPECT_EQ(pass.bytesBefore, 0u);
     EXPECT_EQ(pass.picturesRemoved, 0u);
+    EXPECT_EQ(CacheSize(dir_ / "missing"), 0u);
+}
+
+// The size the settings page shows counts what a clean-up counts: pictures,
+// conversions and every other file, in any folder.
+TEST_F(CachePruningTest, TheCachesSizeCountsEveryFileAsTheCleanUpDoes) {
+    Picture("dunes", "a", 1000, 10);
+    Picture("sea", "b", 500, 5);
+    WriteFile(Cache() / "dunes" / "Channel.xml", std::string(77, 'x'));
+    std::filesystem::create_directories(Cache() / "dunes" / "thumbs" / "deep");
+    WriteFile(Cache() / "dunes" / "thumbs" / "deep" / "t.bmp", std::string(33, 't'));
+    WriteFile(Cache() / "loose.txt", std::string(5, 'l'));
+    const std::uintmax_t expected = 3 * 1000 + 3 * 500 + 77 + 33 + 5;
+    EXPECT_EQ(CacheSize(Cache()), expected);
+    EXPECT_EQ(PruneCache(Cache(), expected, {}).bytesBefore, expected);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "compose/BmpFile.h"
 #include "platform/AppFolder.h"
 #include "platform/fake/FakePlatform.h"
+#include "session/CachePruning.h"
 #include "session/Session.h"
 #include "support/PostedWork.h"
 #include "support/PublishedChannels.h"
@@ -51,6 +52,7 @@ public:
     }
     void SubscribedChannelMarked(int channel) override { markedChannel = channel; }
     void ShowError(const std::string& message) override { errors.push_back(message); }
+    void CacheMeasured(std::uintmax_t bytes) override { measured.push_back(bytes); }
     void RunSoon(std::function<void()> work) override { posted.Post(std::move(work)); }
 
     std::vector<std::string> statuses;
@@ -62,6 +64,7 @@ public:
     bool timerRunning = false;
     int markedChannel = -2;
     int opened = 0;
+    std::vector<std::uintmax_t> measured;
     test::PostedWork posted;
 };
 
@@ -527,6 +530,53 @@ TEST_F(HistorySessionTest, AfterEachChangeTheCacheKeepsWithinItsLimitAndTheLastW
     session_.GoBack();
     Settle();
     EXPECT_EQ(ImageOnDesktop(), 6);
+}
+
+// Every byte of every file under the cache folder, counted here without the
+// session's help.
+std::uintmax_t BytesUnder(const std::filesystem::path& folder) {
+    std::uintmax_t total = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            total += entry.file_size();
+        }
+    }
+    return total;
+}
+
+// The settings page asks what the cache holds; the answer comes back through
+// the observer, measured on the real cache folder, and again after each
+// clean-up, which changes it.
+TEST_F(HistorySessionTest, TheCachesSizeIsMeasuredBesideTheWindowAndAfterEachCleanUp) {
+    StartSubscribed(8);
+    for (int i = 0; i < 3; ++i) {
+        ChangeNow();
+    }
+    const std::filesystem::path cache = AppDir() / "cache";
+    Settle();
+    observer_.measured.clear();
+    session_.MeasureCache();
+    // Asked twice while waiting: measured once.
+    session_.MeasureCache();
+    EXPECT_TRUE(observer_.measured.empty()) << "measured on the window's thread";
+    Settle();
+    const std::uintmax_t full = BytesUnder(cache);
+    ASSERT_GT(full, 0u);
+    EXPECT_THAT(observer_.measured, ElementsAre(full));
+
+    // A clean-up to a limit smaller than any picture: what is left is told.
+    session_.settings().cacheLimit = 1;
+    observer_.measured.clear();
+    ChangeNow();
+    ASSERT_FALSE(observer_.measured.empty());
+    EXPECT_EQ(observer_.measured.back(), BytesUnder(cache));
+}
+
+TEST(CacheSizeText, SaysTheSizeInWholeMegabytes) {
+    EXPECT_EQ(CacheSizeText(0), "The cache is empty.");
+    EXPECT_EQ(CacheSizeText(1000), "The cache holds less than 1 MB.");
+    EXPECT_EQ(CacheSizeText(312 * 1024 * 1024 + 1000), "The cache holds 312 MB.");
+    EXPECT_EQ(CacheSizeText(std::uintmax_t{5} * 1024 * 1024 * 1024), "The cache holds 5120 MB.");
 }
 
 TEST(HiddenPictures, TheFileKeepsWhatCanBeNamedAndPassesOverTheRest) {

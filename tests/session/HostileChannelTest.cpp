@@ -218,6 +218,33 @@ TEST_F(HostileChannelTest, AConnectionCutMidDownloadKeepsTheWallpaperAndNoPartia
     EXPECT_FALSE(fs::exists(AppDir() / "cache/sea/images/i1.jpg"));
 }
 
+// One picture may take at most a quarter of the cache's limit: a larger one
+// is refused during the transfer, whether announced or not, and not kept.
+TEST_F(HostileChannelTest, APictureLargerThanAQuarterOfTheCacheLimitIsRefused) {
+    StartWithAWallpaper();
+    session_.settings().cacheLimit = std::uint64_t{8} << 20;
+    NextPicture([](const httplib::Request&, httplib::Response& res) {
+        res.set_content(std::string(std::size_t{3} << 20, '\xff'), "image/jpeg");
+    });
+    EXPECT_THAT(FailedChange(), HasSubstr("Could not download \"Picture 2\" from The Sea: The "
+                                          "file is larger than 2 MB."));
+    EXPECT_FALSE(fs::exists(AppDir() / "cache/sea/images/i1.jpg"));
+
+    // The same picture under a limit with room for it is taken.
+    session_.settings().cacheLimit = std::uint64_t{16} << 20;
+    Bitmap picture(64, 48);
+    picture.Fill(MakeColour(10, 20, 30));
+    // Padded past the first limit after its end, where a decoder stops reading.
+    const std::string bytes = test::EncodeJpeg(picture) + std::string(std::size_t{3} << 20, '\0');
+    NextPicture([bytes](const httplib::Request&, httplib::Response& res) {
+        res.set_content(bytes, "image/jpeg");
+    });
+    clock_.Advance(60.0 / kSecondsPerDay);
+    session_.ChangeNow();
+    Settle();
+    EXPECT_EQ(platform_.wallpaperCalls.size(), installs_ + 1);
+}
+
 TEST_F(HostileChannelTest, AHostThatGoesAwayAndComesBackGetsThePictureUp) {
     StartWithAWallpaper();
     server_.Stop();
