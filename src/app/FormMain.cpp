@@ -153,6 +153,10 @@ void TFormMain::BindControls() {
     }
     connect(tsCurrentChannel->lbImages, &ImagesList::activatedByUser, this,
             &TFormMain::lbImagesDblClick);
+    connect(tsCurrentChannel->lbImages, &ImagesList::keepAsked, this,
+            [this](int row) { session_->KeepImage(row); });
+    connect(tsCurrentChannel->lbImages, &ImagesList::neverAgainAsked, this,
+            [this](int row) { session_->NeverShowImageAgain(row); });
 
     connect(s->cbEnableScheduler, &QCheckBox::toggled, this, &TFormMain::cbEnableSchedulerClick);
     connect(s->cbScheduleType, &QComboBox::activated, this, &TFormMain::cbScheduleTypeChange);

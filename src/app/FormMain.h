@@ -142,6 +142,7 @@ private:
     void SettingsLoaded() override;
     void ShowCurrentImage(int image) override;
     void DesktopImagesChanged(const DesktopImages& shown) override;
+    void ImageMarksChanged(const ImageMarks& marks) override;
     void HistoryChanged(bool canGoBack, bool canGoForward) override;
     void SubscribedChannelMarked(int channel) override;
     void SetSchedulerRunning(bool running) override;

@@ -72,6 +72,10 @@ void TFormMain::DesktopImagesChanged(const DesktopImages& shown) {
     tray->NeverAgain1->setEnabled(!shown.images.empty());
 }
 
+void TFormMain::ImageMarksChanged(const ImageMarks& marks) {
+    tsCurrentChannel->lbImages->ShowImageMarks(marks);
+}
+
 void TFormMain::HistoryChanged(bool canGoBack, bool canGoForward) {
     sbPrevious->setEnabled(canGoBack);
     tray->Previous1->setEnabled(canGoBack);

@@ -1,7 +1,9 @@
 #include "app/ImagesList.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QStringList>
 #include <algorithm>
@@ -52,6 +54,16 @@ ImagesList::ImagesList(QWidget* parent) : QListWidget(parent) {
     QPalette pal = palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::Button));
     setPalette(pal);
+
+    imageMenu = new QMenu(this);
+    imageMenu->setObjectName(QStringLiteral("imageMenu"));
+    KeepImage1 = imageMenu->addAction(QStringLiteral("&Keep This Picture"));
+    KeepImage1->setObjectName(QStringLiteral("KeepImage1"));
+    NeverAgainImage1 = imageMenu->addAction(QStringLiteral("Ne&ver Show This Picture Again"));
+    NeverAgainImage1->setObjectName(QStringLiteral("NeverAgainImage1"));
+    connect(KeepImage1, &QAction::triggered, this, [this] { emit keepAsked(menuRow_); });
+    connect(NeverAgainImage1, &QAction::triggered, this,
+            [this] { emit neverAgainAsked(menuRow_); });
 }
 
 void ImagesList::AddRow(const QString& caption, int image, int height) {
@@ -97,13 +109,54 @@ void ImagesList::ShowDesktopImages(const DesktopImages& shown) {
         const QString text = QString::fromStdString(shown.MarkText(image.row));
         marks_.insert(image.row, text);
     }
-    for (int r = 0; r < count(); ++r) {
-        item(r)->setToolTip(marks_.value(r));
-    }
+    ShowMarksAsToolTips();
     if (first != -1) {
         selectRow(first);
     }
     viewport()->update();
+}
+
+void ImagesList::ShowImageMarks(const ImageMarks& marks) {
+    kept_ = QSet<int>(marks.kept.begin(), marks.kept.end());
+    hidden_ = QSet<int>(marks.hidden.begin(), marks.hidden.end());
+    ShowMarksAsToolTips();
+    viewport()->update();
+}
+
+QString ImagesList::markText(int row) const {
+    QStringList words;
+    if (marks_.contains(row)) {
+        words << marks_.value(row);
+    }
+    if (kept_.contains(row)) {
+        words << QStringLiteral("Kept in Favourites");
+    }
+    if (hidden_.contains(row)) {
+        words << QStringLiteral("Never shown again");
+    }
+    return words.join(QStringLiteral(", "));
+}
+
+void ImagesList::ShowMarksAsToolTips() {
+    for (int r = 0; r < count(); ++r) {
+        item(r)->setToolTip(markText(r));
+    }
+}
+
+void ImagesList::PrepareImageMenu(int row) {
+    menuRow_ = row;
+    KeepImage1->setEnabled(row >= 0 && row < count());
+    NeverAgainImage1->setEnabled(row >= 0 && row < count() && !hidden_.contains(row));
+}
+
+void ImagesList::contextMenuEvent(QContextMenuEvent* event) {
+    const QModelIndex index = indexAt(event->pos());
+    if (!index.isValid()) {
+        return;
+    }
+    selectRow(index.row());
+    PrepareImageMenu(index.row());
+    imageMenu->popup(event->globalPos());
 }
 
 QString ImagesList::ShownTitle(const QFontMetrics& metrics, const QString& title, int rowLeft,
@@ -204,7 +257,9 @@ void ImagesListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
             selected ? pal.color(QPalette::Base) : pal.color(QPalette::Highlight);
         const QColor markText =
             selected ? pal.color(QPalette::Text) : pal.color(QPalette::HighlightedText);
-        painter->fillRect(QRect(r.x(), r.y(), kMarkBarWidth, r.height()), markFill);
+        if (list_->isOnDesktop(index.row())) {
+            painter->fillRect(QRect(r.x(), r.y(), kMarkBarWidth, r.height()), markFill);
+        }
         QFont badgeFont = list_->font();
         badgeFont.setPixelSize(kBadgePixelSize);
         badgeFont.setBold(true);

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QImage>
 #include <QListWidget>
+#include <QSet>
 #include <QStyledItemDelegate>
 #include <filesystem>
 #include <functional>
@@ -11,10 +12,12 @@
 #include <vector>
 
 class QFontMetrics;
+class QMenu;
 
 namespace wylo {
 class Session;
 struct DesktopImages;
+struct ImageMarks;
 }  // namespace wylo
 
 namespace wylo::app {
@@ -60,9 +63,21 @@ public:
     // Marks the rows of the pictures now on the desktop, selects the first
     // of them and scrolls it into view; the other rows lose their mark.
     void ShowDesktopImages(const DesktopImages& shown);
-    // The words of row's mark ("On the desktop", "On monitors 1, 2"); empty
-    // when the row is not on the desktop.
-    QString markText(int row) const { return marks_.value(row); }
+    // Marks the rows kept in Favourites and those never to be shown again.
+    void ShowImageMarks(const ImageMarks& marks);
+    // The words of row's mark ("On the desktop", "On monitors 1, 2", then
+    // "Kept in Favourites" or "Never shown again"); empty when there are none.
+    QString markText(int row) const;
+    bool isOnDesktop(int row) const { return marks_.contains(row); }
+
+    // The menu a right-click on a row opens; its actions ask for the row
+    // clicked (menuRow).
+    QMenu* imageMenu;
+    QAction* KeepImage1;
+    QAction* NeverAgainImage1;
+    // Readies the menu for row as a right-click on it does.
+    void PrepareImageMenu(int row);
+    int menuRow() const { return menuRow_; }
 
     // The title as drawn on a row from rowLeft to rowRight (exclusive): cut
     // with an ellipsis so it ends before the thumbnail column.
@@ -86,17 +101,26 @@ public:
 signals:
     // A double-click anywhere in the list, or Enter on a row.
     void activatedByUser();
+    // The menu's "Keep This Picture" and "Never Show This Picture Again".
+    void keepAsked(int row);
+    void neverAgainAsked(int row);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     friend class ImagesListDelegate;
 
     Thumbnails thumbnails_;
-    // Mark words by row.
+    void ShowMarksAsToolTips();
+
+    // Mark words by row, for the rows on the desktop.
     QHash<int, QString> marks_;
+    QSet<int> kept_;
+    QSet<int> hidden_;
+    int menuRow_ = -1;
 };
 
 class ImagesListDelegate : public QStyledItemDelegate {

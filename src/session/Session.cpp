@@ -528,6 +528,7 @@ void Session::Start() {
     EnsureAppFolder(platform_);
     Guarded([this] { LoadHistory(); });
     LoadHidden();
+    LoadKept();
     observer_.ShowStartPages();
     Guarded([this] {
         const std::size_t count = platform_.Monitors().size();
@@ -1107,6 +1108,7 @@ void Session::ShowPages(ChannelPages pages, int selectedImage) {
     observer_.SubscribedChannelChanged(pages.shown);
     // The refilled list marks the desktop's images again.
     ShowDesktopImages();
+    ShowImageMarks();
 }
 
 Session::Request Session::RowsRequest() {
@@ -1462,14 +1464,38 @@ void Session::PublishHidden() {
 
 bool Session::NeverShowAgain() {
     const PastWallpaper* shown = desktopFromHistory_ ? history_.Current() : nullptr;
-    if (closing_ || shown == nullptr || !IsSafeName(shown->channelId)) {
+    if (closing_ || shown == nullptr) {
         return false;
     }
     std::vector<std::string> files;
     for (const PastWallpaper::Image& image : shown->images) {
-        if (IsSafeName(image.fileName)) {
-            hidden_.Add(shown->channelId, image.fileName);
-            files.push_back(image.fileName);
+        files.push_back(image.fileName);
+    }
+    return Hide(shown->channelId, files, true);
+}
+
+bool Session::NeverShowImageAgain(int image) {
+    if (closing_ || image < 0 || static_cast<std::size_t>(image) >= listedRows_.size()) {
+        return false;
+    }
+    const std::string& file = listedRows_[static_cast<std::size_t>(image)].fileName;
+    const DesktopImages shown = DesktopNow();
+    const bool onDesktop =
+        std::any_of(shown.images.begin(), shown.images.end(),
+                    [image](const DesktopImages::Image& i) { return i.row == image; });
+    return Hide(listedChannelId_, {file}, onDesktop);
+}
+
+bool Session::Hide(const std::string& channelId, const std::vector<std::string>& names,
+                   bool changeNow) {
+    if (!IsSafeName(channelId)) {
+        return false;
+    }
+    std::vector<std::string> files;
+    for (const std::string& name : names) {
+        if (IsSafeName(name)) {
+            hidden_.Add(channelId, name);
+            files.push_back(name);
         }
     }
     if (files.empty()) {
@@ -1477,10 +1503,11 @@ bool Session::NeverShowAgain() {
     }
     PublishHidden();
     SaveHidden();
+    ShowImageMarks();
     // The pictures and their conversions leave the cache once the work
     // before has done with them; then the next picture goes up, as with
     // "Change Now", also while the schedule is off.
-    Enqueue({Kind::Forget, [channelId = shown->channelId, files]() -> Job {
+    Enqueue({Kind::Forget, [channelId, files]() -> Job {
                  return [channelId, files](Backstage& b) -> Finisher {
                      const std::filesystem::path folder = b.channels.CacheFolder(channelId);
                      for (const std::string& file : files) {
@@ -1492,7 +1519,7 @@ bool Session::NeverShowAgain() {
                      return [] {};
                  };
              }});
-    if (!Pending(Kind::Change)) {
+    if (changeNow && !Pending(Kind::Change)) {
         Enqueue(ChangeRequest());
     }
     return true;
@@ -1566,6 +1593,24 @@ bool Session::KeepPicture() {
     if (closing_ || shown == nullptr || shown->images.empty()) {
         return false;
     }
+    std::vector<KeptPicture> pictures;
+    for (const PastWallpaper::Image& image : shown->images) {
+        pictures.push_back({image.fileName, image.title, -1});
+    }
+    Keep(shown->channelId, std::move(pictures));
+    return true;
+}
+
+bool Session::KeepImage(int image) {
+    if (closing_ || image < 0 || static_cast<std::size_t>(image) >= listedRows_.size()) {
+        return false;
+    }
+    const std::string& file = listedRows_[static_cast<std::size_t>(image)].fileName;
+    Keep(listedChannelId_, {{file, file, image}});
+    return true;
+}
+
+void Session::Keep(const std::string& channelId, std::vector<KeptPicture> pictures) {
     // The Favourites channel is listed from the first kept picture on.
     const OwnChannel favourites{OwnChannel::Kind::Folder, PathText(FavouritesFolder()),
                                 "Favourites"};
@@ -1577,36 +1622,77 @@ bool Session::KeepPicture() {
         PublishOwnChannels();
         RelistOwnChannels(settings_.currentChannel);
     }
-    Enqueue({Kind::Keep, [this, past = *shown]() -> Job {
-                 return [this, past, folder = FavouritesFolder()](Backstage& b) -> Finisher {
+    Enqueue({Kind::Keep, [this, channelId, pictures = std::move(pictures)]() -> Job {
+                 return [this, channelId, pictures,
+                         folder = FavouritesFolder()](Backstage& b) -> Finisher {
                      std::string problem;
-                     int kept = 0;
-                     for (const PastWallpaper::Image& image : past.images) {
+                     std::vector<std::string> kept;
+                     for (const KeptPicture& wanted : pictures) {
                          try {
-                             const fs::path picture =
-                                 PictureOfHistory(b.channels, past.channelId, image.fileName);
+                             fs::path picture =
+                                 PictureOfHistory(b.channels, channelId, wanted.fileName);
+                             // A row of the list may not have been fetched yet.
+                             if (picture.empty() && wanted.image >= 0 &&
+                                 b.channels.selectedChannelId() == channelId) {
+                                 picture = b.channels.ImageFilePath(channelId, wanted.image);
+                                 if (picture.empty()) {
+                                     throw Error(b.channels.LastDownloadError());
+                                 }
+                             }
                              if (picture.empty()) {
-                                 throw Error("\"" + ShortenedText(image.title, 60) +
+                                 throw Error("\"" + ShortenedText(wanted.title, 60) +
                                              "\" is no longer in the cache.");
                              }
-                             CopyIntoFolder(picture, folder, image.fileName);
-                             ++kept;
+                             CopyIntoFolder(picture, folder, wanted.fileName);
+                             kept.push_back(wanted.fileName);
                          } catch (const std::exception& e) {
                              problem = e.what();
                          }
                      }
                      return [this, kept, problem] {
+                         kept_.insert(kept.begin(), kept.end());
+                         ShowImageMarks();
                          if (!problem.empty()) {
                              observer_.ShowError("The picture could not be kept: " + problem);
                          } else {
-                             observer_.SetStatus(kept == 1
+                             observer_.SetStatus(kept.size() == 1
                                                      ? "The picture is kept in Favourites."
                                                      : "The pictures are kept in Favourites.");
                          }
                      };
                  };
              }});
-    return true;
+}
+
+ImageMarks Session::ImageMarksNow() const {
+    ImageMarks marks;
+    // Every picture of Favourites itself is kept: no mark needed there.
+    const bool favourites =
+        listedChannelId_ ==
+        OwnChannel{OwnChannel::Kind::Folder, PathText(FavouritesFolder()), ""}.Id();
+    for (std::size_t i = 0; i < listedRows_.size(); ++i) {
+        const std::string& file = listedRows_[i].fileName;
+        if (!favourites && kept_.count(file) != 0) {
+            marks.kept.push_back(static_cast<int>(i));
+        }
+        if (hidden_.Contains(listedChannelId_, file)) {
+            marks.hidden.push_back(static_cast<int>(i));
+        }
+    }
+    return marks;
+}
+
+void Session::ShowImageMarks() {
+    observer_.ImageMarksChanged(ImageMarksNow());
+}
+
+void Session::LoadKept() {
+    kept_.clear();
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(FavouritesFolder(), ec);
+         !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        kept_.insert(PathText(it->path().filename()));
+    }
 }
 
 void Session::PruneCacheSoon() {
@@ -1659,6 +1745,7 @@ void Session::ShowHiddenPicturesAgain() {
     hidden_.Clear();
     PublishHidden();
     SaveHidden();
+    ShowImageMarks();
 }
 
 void Session::SaveHistory() {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,14 @@ public:
     bool KeepPicture();
     // Where the kept pictures go.
     std::filesystem::path FavouritesFolder() const;
+    // The images list's context menu: the same for the subscribed channel's
+    // image, on the desktop or not. A picture not yet in the cache is
+    // fetched to be kept; hiding the picture on the desktop puts the next
+    // one up. False when the list has no such image or the window closes.
+    bool KeepImage(int image);
+    bool NeverShowImageAgain(int image);
+    // What the images list marks now.
+    ImageMarks ImageMarksNow() const;
 
     // Measures how much the cache holds beside the window, after the work
     // asked for before; the observer's CacheMeasured tells the result.
@@ -285,6 +294,19 @@ private:
     void RelistOwnChannels(int selected);
     void SaveHidden();
     void PublishHidden();
+    // Hides the channel's pictures of these names and lets them leave the
+    // cache; changeNow puts the next picture up.
+    bool Hide(const std::string& channelId, const std::vector<std::string>& names, bool changeNow);
+    // A picture to copy into Favourites: by its name in the cache, and the
+    // image to fetch it as when the cache lacks it (-1: none).
+    struct KeptPicture {
+        std::string fileName;
+        std::string title;
+        int image = -1;
+    };
+    void Keep(const std::string& channelId, std::vector<KeptPicture> pictures);
+    void LoadKept();
+    void ShowImageMarks();
     // Keeps the cache within its limit beside the window, once the work
     // asked for before is done; the pictures of the last few wallpapers stay.
     void PruneCacheSoon();
@@ -336,6 +358,9 @@ private:
 
     WallpaperHistory history_;
     HiddenPictures hidden_;
+    // The names of the pictures in the Favourites folder, to mark the rows
+    // of the pictures kept there.
+    std::set<std::string, std::less<>> kept_;
     std::vector<OwnChannel> own_;
     // The desktop shows the history's current wallpaper; false after a
     // change that could draw no image.

@@ -77,6 +77,14 @@ struct DesktopImages {
     friend bool operator==(const DesktopImages&, const DesktopImages&) = default;
 };
 
+// The images list's rows whose pictures the user kept in Favourites, and
+// those never to be shown again, by image index.
+struct ImageMarks {
+    std::vector<int> kept;
+    std::vector<int> hidden;
+    friend bool operator==(const ImageMarks&, const ImageMarks&) = default;
+};
+
 // The status as the tray icon's tooltip and the first item of its menu show
 // it: a failure's reason can run long, and they have room for a line.
 inline std::string TrayStatusText(std::string_view status) {
@@ -112,6 +120,9 @@ public:
     // history, each refill of the images list, and once the settings are
     // read. The images list marks and selects the rows of these images.
     virtual void DesktopImagesChanged(const DesktopImages& /*shown*/) {}
+    // Which rows are kept or hidden: after each refill of the images list and
+    // each keep, hide or "Show Hidden Pictures Again".
+    virtual void ImageMarksChanged(const ImageMarks& /*marks*/) {}
     // Whether "Previous" and "Next" have a wallpaper of the history to go to.
     virtual void HistoryChanged(bool /*canGoBack*/, bool /*canGoForward*/) {}
     // The channel whose pages are open, for the channel list to mark; -1

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <system_error>
 
+#include <windowsx.h>
+
 #include "session/ImageRows.h"
 #include "session/Session.h"
+#include "session/SessionObserver.h"
 #include "win32app/Pictures.h"
 
 namespace wylo::win {
@@ -28,11 +31,79 @@ ImagesList::ImagesList(HWND parent, Session& session) : session_(session) {
                     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS |
                         LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
                     kId, WS_EX_CLIENTEDGE);
+    menu_ = CreatePopupMenu();
+    AppendMenuW(menu_, MF_STRING, kKeepImageId, L"&Keep This Picture");
+    AppendMenuW(menu_, MF_STRING, kNeverAgainImageId, L"Ne&ver Show This Picture Again");
+}
+
+ImagesList::~ImagesList() {
+    DestroyMenu(menu_);
 }
 
 void ImagesList::Clear() {
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
     marks_.clear();
+    kept_.clear();
+    hidden_.clear();
+}
+
+void ImagesList::ShowImageMarks(const ImageMarks& marks) {
+    kept_ = std::set<int>(marks.kept.begin(), marks.kept.end());
+    hidden_ = std::set<int>(marks.hidden.begin(), marks.hidden.end());
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+bool ImagesList::OnContextMenu(HWND from, LPARAM lParam) {
+    if (from != list_) {
+        return false;
+    }
+    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    int row = selectedRow();
+    if (at.x == -1 && at.y == -1) {
+        // From the keyboard: the selected row, below its top left corner.
+        RECT r{};
+        if (row < 0 || SendMessageW(list_, LB_GETITEMRECT, static_cast<WPARAM>(row),
+                                    reinterpret_cast<LPARAM>(&r)) == LB_ERR) {
+            return true;
+        }
+        at = {r.left + Scaled(kTitleLeft, dpi_), r.top + Scaled(kTitlePixelSize, dpi_)};
+        ClientToScreen(list_, &at);
+    } else {
+        POINT client = at;
+        ScreenToClient(list_, &client);
+        const LRESULT hit =
+            SendMessageW(list_, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
+        if (HIWORD(hit) != 0) {
+            return true;  // below the last row
+        }
+        row = LOWORD(hit);
+        SelectRow(row);
+    }
+    PrepareMenu(row);
+    const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+        menu_, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, list_, nullptr));
+    RunMenuCommand(chosen);
+    return true;
+}
+
+void ImagesList::PrepareMenu(int row) {
+    menuRow_ = row;
+    const bool listed = row >= 0 && row < count();
+    EnableMenuItem(menu_, kKeepImageId, MF_BYCOMMAND | (listed ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu_, kNeverAgainImageId,
+                   MF_BYCOMMAND | (listed && hidden_.count(row) == 0 ? MF_ENABLED : MF_GRAYED));
+}
+
+void ImagesList::RunMenuCommand(UINT id) {
+    if (menuRow_ < 0 || menuRow_ >= count() ||
+        (GetMenuState(menu_, id, MF_BYCOMMAND) & MF_GRAYED) != 0) {
+        return;
+    }
+    if (id == kKeepImageId && onKeep) {
+        onKeep(menuRow_);
+    } else if (id == kNeverAgainImageId && onNeverAgain) {
+        onNeverAgain(menuRow_);
+    }
 }
 
 void ImagesList::ShowDesktopImages(const DesktopImages& shown) {
@@ -54,8 +125,20 @@ void ImagesList::ShowDesktopImages(const DesktopImages& shown) {
 }
 
 std::wstring ImagesList::MarkText(int row) const {
-    const auto mark = marks_.find(row);
-    return mark == marks_.end() ? std::wstring() : mark->second;
+    std::wstring words;
+    const auto add = [&words](const std::wstring& word) {
+        words += (words.empty() ? L"" : L", ") + word;
+    };
+    if (const auto mark = marks_.find(row); mark != marks_.end()) {
+        add(mark->second);
+    }
+    if (kept_.count(row) != 0) {
+        add(L"Kept in Favourites");
+    }
+    if (hidden_.count(row) != 0) {
+        add(L"Never shown again");
+    }
+    return words;
 }
 
 void ImagesList::AddRow(const std::string& caption, int image, int height) {
@@ -179,8 +262,10 @@ bool ImagesList::OnDrawItem(const DRAWITEMSTRUCT& item) {
         const COLORREF markFill = GetSysColor(selected ? COLOR_BTNFACE : COLOR_HIGHLIGHT);
         const COLORREF markText = GetSysColor(selected ? COLOR_WINDOWTEXT : COLOR_HIGHLIGHTTEXT);
         HBRUSH markBrush = CreateSolidBrush(markFill);
-        const RECT bar = {r.left, r.top, r.left + Scaled(kMarkBarWidth, dpi_), r.bottom};
-        FillRect(dc, &bar, markBrush);
+        if (marks_.count(static_cast<int>(item.itemID)) != 0) {
+            const RECT bar = {r.left, r.top, r.left + Scaled(kMarkBarWidth, dpi_), r.bottom};
+            FillRect(dc, &bar, markBrush);
+        }
         SelectObject(dc, badgeFont_);
         SIZE size{};
         GetTextExtentPoint32W(dc, mark.c_str(), static_cast<int>(mark.size()), &size);

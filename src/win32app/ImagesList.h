@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 #include "win32app/Controls.h"
@@ -9,6 +10,7 @@
 namespace wylo {
 class Session;
 struct DesktopImages;
+struct ImageMarks;
 }  // namespace wylo
 
 namespace wylo::win {
@@ -22,6 +24,9 @@ public:
     static constexpr int kId = 230;
 
     ImagesList(HWND parent, Session& session);
+    ~ImagesList();
+    ImagesList(const ImagesList&) = delete;
+    ImagesList& operator=(const ImagesList&) = delete;
     HWND hwnd() const { return list_; }
 
     void Clear();
@@ -38,7 +43,10 @@ public:
     // Marks the rows whose pictures are on the desktop, and selects the
     // first of them.
     void ShowDesktopImages(const DesktopImages& shown);
-    // The mark on row; empty when its picture is not on the desktop.
+    // Marks the rows kept in Favourites and those never to be shown again.
+    void ShowImageMarks(const ImageMarks& marks);
+    // The words of row's mark ("On the desktop", then "Kept in Favourites"
+    // or "Never shown again"); empty when there are none.
     std::wstring MarkText(int row) const;
     // The height of row in the window's pixels.
     int RowHeight(int row) const;
@@ -50,8 +58,21 @@ public:
     bool OnCommand(int id, int code);
     bool OnVKeyToItem(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // A right-click on a row (or the menu key) opens this menu for it.
+    bool OnContextMenu(HWND from, LPARAM lParam);
+    static constexpr UINT kKeepImageId = 251;
+    static constexpr UINT kNeverAgainImageId = 252;
+    HMENU menu() const { return menu_; }
+    // Readies the menu for row, as opening it does, and carries out one of
+    // its commands for that row.
+    void PrepareMenu(int row);
+    void RunMenuCommand(UINT id);
+
     // The user asked for the selected image.
     std::function<void(int row)> onPick;
+    // The menu's "Keep This Picture" and "Never Show This Picture Again".
+    std::function<void(int row)> onKeep;
+    std::function<void(int row)> onNeverAgain;
 
 private:
     HWND list_;
@@ -60,6 +81,10 @@ private:
     HFONT rowFont_ = nullptr;
     HFONT badgeFont_ = nullptr;
     std::map<int, std::wstring> marks_;
+    std::set<int> kept_;
+    std::set<int> hidden_;
+    HMENU menu_;
+    int menuRow_ = -1;
 };
 
 }  // namespace wylo::win

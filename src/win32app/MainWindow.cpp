@@ -207,6 +207,12 @@ void MainWindow::BindControls() {
     tsCurrentChannel->lbImages->onPick = [this](int row) {
         Ask([this, row] { session_->PickImage(row); });
     };
+    tsCurrentChannel->lbImages->onKeep = [this](int row) {
+        Ask([this, row] { session_->KeepImage(row); });
+    };
+    tsCurrentChannel->lbImages->onNeverAgain = [this](int row) {
+        Ask([this, row] { session_->NeverShowImageAgain(row); });
+    };
 
     SettingsPage& s = *tsSettings;
     s.onEnableSchedulerClick = [this] { cbEnableSchedulerClick(); };

@@ -144,6 +144,7 @@ private:
     void ShowExitProblem(const std::string& message) override;
     void HistoryChanged(bool canGoBack, bool canGoForward) override;
     void DesktopImagesChanged(const DesktopImages& shown) override;
+    void ImageMarksChanged(const ImageMarks& marks) override;
 
     Platform& platform_;
     const Clock& clock_;

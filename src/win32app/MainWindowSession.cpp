@@ -212,6 +212,10 @@ void MainWindow::ShowExitProblem(const std::string& message) {
     SessionObserver::ShowExitProblem(message);
 }
 
+void MainWindow::ImageMarksChanged(const ImageMarks& marks) {
+    tsCurrentChannel->lbImages->ShowImageMarks(marks);
+}
+
 void MainWindow::DesktopImagesChanged(const DesktopImages& shown) {
     tsCurrentChannel->lbImages->ShowDesktopImages(shown);
     if (tray) {

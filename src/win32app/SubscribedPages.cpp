@@ -73,6 +73,11 @@ LRESULT ImagesPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_CONTEXTMENU:
+            if (lbImages->OnContextMenu(reinterpret_cast<HWND>(wParam), lParam)) {
+                return 0;
+            }
+            break;
         case WM_VKEYTOITEM: {
             LRESULT result = -1;
             if (lbImages->OnVKeyToItem(wParam, lParam, result)) {

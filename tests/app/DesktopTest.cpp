@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -77,6 +78,7 @@ private slots:
     void theMarkIsPaintedOnItsRowOnly();
     void previousAndNextFromTheButtonsAndTheTray();
     void neverAgainFromTheTrayAndShowHiddenOnTheSettingsPage();
+    void keepAndNeverAgainFromTheImagesListsMenu();
     void theSubscribedChannelIsTicked();
     void longTitlesEndBeforeTheThumbnails();
     void aStartWithoutTheHostSaysSoUntilItAnswers();
@@ -181,13 +183,51 @@ void DesktopTest::neverAgainFromTheTrayAndShowHiddenOnTheSettingsPage() {
     form->tray->NeverAgain1->trigger();
 
     QVERIFY(AppWorld::Settle(*form));
-    QCOMPARE(MarkedRows(list), QList<int>{2});
+    QCOMPARE(MarkedRows(list), QList<int>({1, 2}));
+    QCOMPARE(list->markText(1), QStringLiteral("Never shown again"));
+    QCOMPARE(list->markText(2), QStringLiteral("On the desktop"));
     QCOMPARE(form->session().hiddenCount(), std::size_t{1});
     form->PageControl1->setCurrentWidget(form->tsSettings);
     QVERIFY(form->tsSettings->bnShowHidden->isEnabled());
     form->tsSettings->bnShowHidden->click();
     QCOMPARE(form->session().hiddenCount(), std::size_t{0});
     QVERIFY(!form->tsSettings->bnShowHidden->isEnabled());
+    QCOMPARE(MarkedRows(list), QList<int>{2});
+}
+
+void DesktopTest::keepAndNeverAgainFromTheImagesListsMenu() {
+    AppWorld world;
+    auto form = Subscribed(world);
+    ChangeNow(*form);
+    app::ImagesList* list = List(*form);
+    QCOMPARE(list->imageMenu->actions().size(), 2);
+    QCOMPARE(list->KeepImage1->text(), QStringLiteral("&Keep This Picture"));
+    QCOMPARE(list->NeverAgainImage1->text(), QStringLiteral("Ne&ver Show This Picture Again"));
+
+    // A row that is not on the desktop, its picture not yet fetched.
+    list->PrepareImageMenu(3);
+    QVERIFY(list->KeepImage1->isEnabled());
+    list->KeepImage1->trigger();
+    QVERIFY(AppWorld::Settle(*form));
+    QCOMPARE(list->markText(3), QStringLiteral("Kept in Favourites"));
+    QVERIFY(form->lStatus->text().contains(QStringLiteral("kept in Favourites")));
+    // The tray keeps the desktop's; both marks show on its row.
+    form->tray->Keep1->trigger();
+    QVERIFY(AppWorld::Settle(*form));
+    QCOMPARE(list->markText(1), QStringLiteral("On the desktop, Kept in Favourites"));
+    // Favourites is a channel of its own now.
+    QComboBox* channels = form->tsChannels->cbProviders;
+    QCOMPARE(channels->itemText(channels->count() - 1), QStringLiteral("Favourites"));
+
+    list->PrepareImageMenu(0);
+    QVERIFY(list->NeverAgainImage1->isEnabled());
+    list->NeverAgainImage1->trigger();
+    QVERIFY(AppWorld::Settle(*form));
+    QCOMPARE(list->markText(0), QStringLiteral("Never shown again"));
+    QCOMPARE(list->markText(1), QStringLiteral("On the desktop, Kept in Favourites"));
+    list->PrepareImageMenu(0);
+    QVERIFY(!list->NeverAgainImage1->isEnabled());
+    QCOMPARE(form->session().hiddenCount(), std::size_t{1});
 }
 
 void DesktopTest::theSubscribedChannelIsTicked() {

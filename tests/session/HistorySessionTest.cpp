@@ -53,6 +53,7 @@ public:
     void SubscribedChannelMarked(int channel) override { markedChannel = channel; }
     void ShowError(const std::string& message) override { errors.push_back(message); }
     void CacheMeasured(std::uintmax_t bytes) override { measured.push_back(bytes); }
+    void ImageMarksChanged(const ImageMarks& m) override { marks = m; }
     void RunSoon(std::function<void()> work) override { posted.Post(std::move(work)); }
 
     std::vector<std::string> statuses;
@@ -65,6 +66,7 @@ public:
     int markedChannel = -2;
     int opened = 0;
     std::vector<std::uintmax_t> measured;
+    ImageMarks marks;
     test::PostedWork posted;
 };
 
@@ -502,6 +504,52 @@ TEST_F(HistorySessionTest, AHiddenPictureNeverComesBack) {
         seen = ImageOnDesktop() == 1;
     }
     EXPECT_TRUE(seen);
+    again.Finish();
+}
+
+// The images list's menu keeps or hides any row, on the desktop or not, and
+// the list marks both, also after a new start.
+TEST_F(HistorySessionTest, TheListsMenuKeepsAndHidesAnyRowAndMarksIt) {
+    StartSubscribed(6);
+    ChangeNow();
+    ASSERT_EQ(ImageOnDesktop(), 1);
+    const std::size_t installs = platform_.wallpaperCalls.size();
+    const std::filesystem::path images = AppDir() / "cache" / "dunes" / "images";
+    ASSERT_FALSE(std::filesystem::exists(images / "img4.jpg"));
+
+    // A row never fetched is fetched to be kept; the desktop stays.
+    ASSERT_TRUE(session_.KeepImage(4));
+    Settle();
+    EXPECT_TRUE(std::filesystem::exists(session_.FavouritesFolder() / "img4.jpg"));
+    EXPECT_EQ(platform_.wallpaperCalls.size(), installs);
+    EXPECT_THAT(observer_.marks.kept, ElementsAre(4));
+
+    // Hiding a row that is not on the desktop leaves the desktop alone.
+    ASSERT_TRUE(session_.NeverShowImageAgain(2));
+    Settle();
+    EXPECT_EQ(platform_.wallpaperCalls.size(), installs);
+    EXPECT_THAT(observer_.marks.hidden, ElementsAre(2));
+    // Hiding the one on the desktop puts the next up, passing the hidden over.
+    ASSERT_TRUE(session_.NeverShowImageAgain(1));
+    Settle();
+    EXPECT_EQ(ImageOnDesktop(), 3);
+    EXPECT_THAT(observer_.marks.hidden, ElementsAre(1, 2));
+    EXPECT_FALSE(std::filesystem::exists(images / "img1.jpg"));
+
+    // Rows the list does not have.
+    EXPECT_FALSE(session_.KeepImage(6));
+    EXPECT_FALSE(session_.NeverShowImageAgain(-1));
+    EXPECT_TRUE(session_.Finish());
+
+    Observer observer;
+    Session again{platform_, clock_, server_.Url("/wylo.xml"), observer};
+    again.Start();
+    wylo::Settle(again, observer);
+    EXPECT_THAT(observer.marks.kept, ElementsAre(4));
+    EXPECT_THAT(observer.marks.hidden, ElementsAre(1, 2));
+    again.ShowHiddenPicturesAgain();
+    EXPECT_THAT(observer.marks.hidden, IsEmpty());
+    EXPECT_THAT(observer.marks.kept, ElementsAre(4));
     again.Finish();
 }
 

@@ -393,6 +393,46 @@ TEST(ImagesList, ADoubleClickPutsTheImageOnTheDesktopAndSavesTheSettings) {
     EXPECT_FALSE(Enabled(w.Panel2->sbNext));
 }
 
+TEST(ImagesList, ItsMenuKeepsOrHidesTheRowItWasOpenedOnAndMarksIt) {
+    TestHttpServer server;
+    PublishFlatThumbnails(server, {60, 60, 60});
+    WindowWorld world;
+    win::MainWindow& w = world.Start(server.Url("/flat.xml"));
+    Choose(world, *w.tsChannels, 0);
+    world.Command(w.tsChannels->sbSubscribe, BN_CLICKED);
+    win::ImagesList& list = *w.tsCurrentChannel->lbImages;
+    list.SelectRow(0);
+    world.Command(list.hwnd(), LBN_DBLCLK);
+    world.Pump();
+    ASSERT_EQ(list.MarkText(0), L"On the desktop");
+    HMENU menu = list.menu();
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    wchar_t text[64];
+    GetMenuStringW(menu, win::ImagesList::kKeepImageId, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"&Keep This Picture");
+    GetMenuStringW(menu, win::ImagesList::kNeverAgainImageId, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Ne&ver Show This Picture Again");
+
+    // A row not on the desktop is kept; the desktop stays as it is.
+    list.PrepareMenu(2);
+    list.RunMenuCommand(win::ImagesList::kKeepImageId);
+    EXPECT_TRUE(world.PumpUntil([&] { return list.MarkText(2) == L"Kept in Favourites"; }));
+    EXPECT_TRUE(std::filesystem::exists(w.session().FavouritesFolder() / "i2.jpg"));
+    EXPECT_EQ(world.platform.wallpaperCalls.size(), 1u);
+
+    // The one on the desktop, hidden: the next goes up.
+    list.PrepareMenu(0);
+    list.RunMenuCommand(win::ImagesList::kNeverAgainImageId);
+    EXPECT_TRUE(world.PumpUntil([&] { return world.platform.wallpaperCalls.size() == 2u; }));
+    world.Pump();
+    EXPECT_EQ(list.MarkText(0), L"Never shown again");
+    EXPECT_EQ(list.MarkText(1), L"On the desktop");
+    list.PrepareMenu(0);
+    EXPECT_TRUE(GetMenuState(menu, win::ImagesList::kNeverAgainImageId, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(menu, win::ImagesList::kKeepImageId, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_EQ(w.session().hiddenCount(), 1u);
+}
+
 TEST(WebPages, OnlyWebAddressesAreShownAndTheLinkOpensTheBrowser) {
     WindowWorld world;
     win::MainWindow& w = world.Start();

@@ -105,7 +105,7 @@ TEST(MainWindow, TrayShowsTheIconAndTheMenuReadsMooBeforeAnyStatus) {
     EXPECT_EQ(world.trayCalls.front().message, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(w.tray->nextChange(), L"moo");
     HMENU menu = w.tray->menu();
-    ASSERT_EQ(GetMenuItemCount(menu), 8);
+    ASSERT_EQ(GetMenuItemCount(menu), 9);
     EXPECT_TRUE(GetMenuState(menu, win::TrayIcon::kNextChangeId, MF_BYCOMMAND) & MF_GRAYED);
     wchar_t text[64];
     GetMenuStringW(menu, win::TrayIcon::kChangeNowId, text, 64, MF_BYCOMMAND);
@@ -113,8 +113,9 @@ TEST(MainWindow, TrayShowsTheIconAndTheMenuReadsMooBeforeAnyStatus) {
     // Nothing to go back or forward to before the first change.
     EXPECT_TRUE(GetMenuState(menu, win::TrayIcon::kPreviousId, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_TRUE(GetMenuState(menu, win::TrayIcon::kNextId, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(menu, win::TrayIcon::kKeepId, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_TRUE(GetMenuState(menu, win::TrayIcon::kNeverAgainId, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_TRUE(GetMenuState(menu, 6, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_TRUE(GetMenuState(menu, 7, MF_BYPOSITION) & MF_SEPARATOR);
     GetMenuStringW(menu, win::TrayIcon::kExitId, text, 64, MF_BYCOMMAND);
     EXPECT_STREQ(text, L"E&xit\tAlt+X");
     EXPECT_TRUE(GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR);
