@@ -127,7 +127,7 @@ TEST(SettingsPageLayout, SeveralMonitorsKeepTheFormsPlaces) {
     win::SettingsPage& s = *world.Start().tsSettings;
     ExpectPlace(s.lScreens, 3, 3, 70, 13);
     ExpectRect(s.mScreenMetrics, 3, 22, 374, 89);
-    ExpectRect(s.Panel1->hwnd(), 3, 117, 374, 263);
+    ExpectRect(s.Panel1->hwnd(), 3, 117, 374, 236);
     ExpectRect(s.rgMultiScreen->box(), 448, 3, 193, 108);
     ExpectRect(s.pcMultiScreen, 383, 117, 322, 193);
     ExpectPlace(s.gbMisc, 448, 316, 193, 123);
@@ -226,7 +226,7 @@ TEST(SettingsPageMonitorMap, TwoMonitorsWithOneLeftOfThePrimary) {
     WindowWorld world;
     TwoMonitors(world.platform);
     win::SettingsPage& s = *world.Start().tsSettings;
-    ExpectRect(s.monitorMap->hwnd(), 5, 69, 364, 124);
+    ExpectRect(s.monitorMap->hwnd(), 5, 56, 364, 124);
     const RECT primary = s.monitorMap->MonitorRect(0);
     EXPECT_EQ(primary.left, 146);
     EXPECT_EQ(primary.top, 0);
@@ -340,6 +340,42 @@ TEST(SettingsPageControls, SavedSettingsShowInTheControls) {
     EXPECT_EQ(s.pnBGColour->colour(), MakeColour(255, 0, 0));
     EXPECT_FALSE(Checked(s.cbIconTransparancyOverride));
     EXPECT_TRUE(Checked(s.cbBGOverride));
+}
+
+TEST(SettingsPageControls, TheCacheLimitLoadsIsTypedAndTheSizeShowsWhenThePageOpens) {
+    WindowWorld world;
+    std::filesystem::create_directories(world.appFolder());
+    WriteFile(world.settingsFile(), "[Settings]\r\nCacheLimit=300\r\n");
+    const std::filesystem::path images = world.appFolder() / "cache" / "dunes" / "images";
+    std::filesystem::create_directories(images);
+    WriteFile(images / "a.jpg", std::string(3 * 1024 * 1024, 'a'));
+    win::MainWindow& w = world.StartHealthy();
+    win::SettingsPage& s = *w.tsSettings;
+    EXPECT_EQ(Text(s.lCacheLimit), "Cache Limit");
+    EXPECT_EQ(Text(s.lCacheLimitUnit), "MB");
+    EXPECT_EQ(Text(s.seCacheLimit->edit()), "300");
+
+    w.SetActivePage(win::MainWindow::Page::Settings);
+    EXPECT_TRUE(world.PumpUntil([&] { return Text(s.lCacheSize) == "The cache holds 3 MB."; }));
+
+    SetWindowTextW(s.seCacheLimit->edit(), L"2048");
+    world.Command(s.seCacheLimit->edit(), EN_CHANGE);
+    EXPECT_EQ(w.session().settings().cacheLimit, std::uint64_t{2048} * 1024 * 1024);
+    // Less than the page offers comes back as the least it offers.
+    SetWindowTextW(s.seCacheLimit->edit(), L"7");
+    world.Command(s.seCacheLimit->edit(), EN_KILLFOCUS);
+    EXPECT_EQ(Text(s.seCacheLimit->edit()), "50");
+    EXPECT_EQ(w.session().settings().cacheLimit, std::uint64_t{50} * 1024 * 1024);
+
+    // The row lies between the map and the colours, clear of both.
+    const RECT panel = RectInParent(s.Panel1->hwnd());
+    const RECT colours = RectInParent(s.GroupBox3);
+    for (HWND control : {s.lCacheLimit, s.seCacheLimit->edit(), s.lCacheLimitUnit, s.lCacheSize}) {
+        const RECT r = RectInParent(control);
+        EXPECT_GE(r.top, panel.bottom);
+        EXPECT_LE(r.bottom, colours.top);
+        EXPECT_LE(r.right, panel.right);
+    }
 }
 
 TEST(SettingsPageControls, HintsOfTheSwitchesAndColours) {
@@ -570,7 +606,7 @@ TEST(SettingsPageLayout, WithTwoRowsOfTabsEveryGroupLiesAboveTheStatusBar) {
             w.SetPageTabVisible(win::MainWindow::Page::Images, false);
             EXPECT_EQ(RectInParent(s.gbSchedule).top, win::Scaled(monitors == 2 ? 441 : 327, dpi));
             EXPECT_EQ(RectInParent(s.Panel1->hwnd()).bottom - RectInParent(s.Panel1->hwnd()).top,
-                      win::Scaled(263, dpi));
+                      win::Scaled(236, dpi));
         }
     }
 }
