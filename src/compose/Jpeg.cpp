@@ -624,6 +624,20 @@ Bitmap DecodeJpegFile(const fs::path& path) {
     return std::move(DecodeFile(path, nullptr, nullptr)->bitmap);
 }
 
+std::optional<Size> JpegFileSize(const fs::path& path) {
+    FileDecoder upper;
+    if (!upper.Open(path)) {
+        return std::nullopt;
+    }
+    Decoder& decoder = upper.decoder;
+    if (!ReadHeader(decoder, upper.Input(), true)) {
+        return std::nullopt;
+    }
+    return OrientedSize({static_cast<std::int32_t>(decoder.info.image_width),
+                         static_cast<std::int32_t>(decoder.info.image_height)},
+                        ReadExifOrientation(decoder.exif));
+}
+
 ReducedPicture DecodeJpegFileCovering(const fs::path& path,
                                       const std::function<Size(Size)>& wanted) {
     return std::move(*DecodeFile(path, wanted, nullptr));

@@ -25,6 +25,10 @@ inline constexpr std::int64_t kMaxJpegPixels = 100'000'000;
 // damaged or cut off, or is larger than kMaxJpegPixels.
 Bitmap DecodeJpegFile(const std::filesystem::path& path);
 
+// The size of the picture in a JPEG file, upright, read from its header
+// alone; nothing when the file cannot be read as a JPEG.
+std::optional<Size> JpegFileSize(const std::filesystem::path& path);
+
 // A picture decoded at a reduced size, and the size it has in full (upright).
 struct ReducedPicture {
     Bitmap bitmap;

@@ -208,7 +208,17 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
         return std::nullopt;
     }
     Bitmap bitmap = MonitorImage(monitors[static_cast<std::size_t>(p)]);
-    settings_.currentImage = index != -1 ? index : NextImageIndex();
+    // The picture suits the monitor it is shown on: the primary, or the one
+    // chosen for a single picture; one across all screens suits them all.
+    const MultiScreen mode = MultiScreenMode(monitors);
+    const Monitor* shownOn = nullptr;
+    if (mode == MultiScreen::Single) {
+        const std::int32_t single = SelectedSingleMonitor(monitors);
+        shownOn = single >= 0 ? &monitors[static_cast<std::size_t>(single)] : nullptr;
+    } else if (mode != MultiScreen::Span) {
+        shownOn = &monitors[static_cast<std::size_t>(p)];
+    }
+    settings_.currentImage = index != -1 ? index : NextImageIndex(shownOn);
     colours_ = settings_.currentImage;
     FillImageBackground(bitmap, settings_.currentImage);
     if (MultiScreenMode(monitors) == MultiScreen::Single && SelectedSingleMonitor(monitors) != p) {
@@ -218,7 +228,7 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
         !DrawMonitorImage(bitmap, settings_.currentImage, monitors, static_cast<std::size_t>(p))) {
         // A picture the rotation chose that turns out unreadable gives way
         // to the next one; a picked one is what the user asked for.
-        if (index != -1 || !TakeNextReadable()) {
+        if (index != -1 || !TakeNextReadable(shownOn)) {
             RecordMissing(p, settings_.currentImage);
             return std::nullopt;
         }
@@ -248,7 +258,7 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
         if (plan_) {
             settings_.currentImage = PlannedImage(i);
         } else if (mode == MultiScreen::Different) {
-            settings_.currentImage = NextImageIndex();
+            settings_.currentImage = NextImageIndex(&monitors[n]);
         }
         std::int32_t image = settings_.currentImage;
         const auto fits = [&monitors, n](const Bitmap& picture) {
@@ -275,7 +285,8 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
             bool drawn = DrawMonitorImage(*bitmap, image, monitors, n);
             // Each monitor's own picture by the rotation gives way to the
             // next one when it cannot be read.
-            while (!drawn && !plan_ && mode == MultiScreen::Different && TakeNextReadable()) {
+            while (!drawn && !plan_ && mode == MultiScreen::Different &&
+                   TakeNextReadable(&monitors[n])) {
                 image = settings_.currentImage;
                 FillImageBackground(*bitmap, image);
                 drawn = DrawMonitorImage(*bitmap, image, monitors, n);
@@ -524,35 +535,62 @@ void DesktopChange::ApplyImageColours(std::int32_t index) {
                             channel_.ImageValue("font", index));
 }
 
-std::int32_t DesktopChange::NextImageIndex() {
+std::int32_t DesktopChange::NextImageIndex(const Monitor* monitor) {
     const std::int32_t count = channel_.ImageCount();
     settings_.currentImage =
         wylo::NextImageIndex(settings_.currentImage, count, settings_.randomOrder, random_);
     const auto passed = [this](std::int32_t image) {
         return unreadable_.contains(image) || (passOver_ && passOver_(image));
     };
-    if (passed(settings_.currentImage)) {
-        // The next one in order that is not hidden; when all are, the one
-        // drawn stays and is not had.
+    const auto suits = [this, monitor](std::int32_t image) {
+        return monitor == nullptr || Suits(image, *monitor);
+    };
+    if (passed(settings_.currentImage) || !suits(settings_.currentImage)) {
+        // The next one in order that is not hidden and suits the monitor;
+        // when none suits, the next one not hidden; when all are hidden, the
+        // one drawn stays and is not had.
+        std::optional<std::int32_t> notPassed;
         for (std::int32_t step = 1; step < count; ++step) {
             const std::int32_t next = (settings_.currentImage + step) % count;
-            if (!passed(next)) {
-                settings_.currentImage = next;
-                break;
+            if (passed(next)) {
+                continue;
             }
+            if (suits(next)) {
+                settings_.currentImage = next;
+                return next;
+            }
+            notPassed = notPassed.value_or(next);
+        }
+        if (passed(settings_.currentImage) && notPassed) {
+            settings_.currentImage = *notPassed;
         }
     }
     return settings_.currentImage;
 }
 
-bool DesktopChange::TakeNextReadable() {
+bool DesktopChange::Suits(std::int32_t image, const Monitor& monitor) const {
+    const std::optional<Size> size = sizeOf_ ? sizeOf_(image) : std::nullopt;
+    if (!size || size->width <= 0 || size->height <= 0) {
+        return true;
+    }
+    const std::int64_t width = monitor.bounds.Width();
+    const std::int64_t height = monitor.bounds.Height();
+    // A square picture suits either way round.
+    if (size->width != size->height && (size->height > size->width) != (height > width)) {
+        return false;
+    }
+    // Less than half the monitor each way would be blown up four times over.
+    return std::int64_t{size->width} * 2 >= width || std::int64_t{size->height} * 2 >= height;
+}
+
+bool DesktopChange::TakeNextReadable(const Monitor* monitor) {
     // Bounded: a channel of broken pictures must not fetch them all.
     constexpr std::size_t kMostSkipped = 3;
     if (!unreadable_.contains(settings_.currentImage) || unreadable_.size() > kMostSkipped) {
         return false;
     }
     const std::int32_t before = settings_.currentImage;
-    if (NextImageIndex() == before || unreadable_.contains(settings_.currentImage)) {
+    if (NextImageIndex(monitor) == before || unreadable_.contains(settings_.currentImage)) {
         settings_.currentImage = before;  // the one that failed is the one told
         return false;
     }

@@ -70,6 +70,12 @@ public:
     void SetPassOver(std::function<bool(std::int32_t index)> passOver) {
         passOver_ = std::move(passOver);
     }
+    // The size of image index's picture, upright, where it is known (from
+    // the channel or the picture in the cache): the rotation gives each
+    // monitor a picture of its own shape (portrait or landscape) and not
+    // much smaller than the monitor, where the channel has such pictures.
+    using PictureSizeOf = std::function<std::optional<Size>(std::int32_t index)>;
+    void SetPictureSize(PictureSizeOf sizeOf) { sizeOf_ = std::move(sizeOf); }
 
     // Composes and hands on a new desktop for image index, or for the next
     // image by the rotation rule when index is -1. False when no picture
@@ -113,8 +119,11 @@ public:
     // Paints bitmap with the image's suggested background colour.
     void FillImageBackground(Bitmap& bitmap, std::int32_t index) const;
     void ApplyImageColours(std::int32_t index);
-    // Advances the current image by the rotation rule and returns it.
-    std::int32_t NextImageIndex();
+    // Advances the current image by the rotation rule and returns it: the
+    // next one that suits monitor, when one does and a monitor is given.
+    std::int32_t NextImageIndex(const Monitor* monitor = nullptr);
+    // Whether image's picture suits monitor; one of unknown size does.
+    bool Suits(std::int32_t image, const Monitor& monitor) const;
 
 private:
     // Draws image index into the bitmap of monitors[monitor] as the mode
@@ -125,7 +134,7 @@ private:
     void RecordDrawn(std::int32_t monitor, std::int32_t image);
     // The current image could not be read: the rotation moves on to the
     // next readable one. False when there is none to try (or enough were).
-    bool TakeNextReadable();
+    bool TakeNextReadable(const Monitor* monitor = nullptr);
     void RecordMissing(std::int32_t monitor, std::int32_t image);
     // Pictures for the monitors whose own could not be had: what they showed
     // on the desktop before, else an image this change drew.
@@ -161,6 +170,7 @@ private:
     RandomEngine& random_;
     DesktopSink sink_;
     std::function<bool(std::int32_t index)> passOver_;
+    PictureSizeOf sizeOf_;
     std::vector<DrawnImage> drawn_;
     const std::vector<DrawnImage>* plan_ = nullptr;
     std::vector<MissingImage> missing_;

@@ -372,6 +372,19 @@ TEST(JpegOrientation, EveryOrientationComesOutUprightInBothByteOrders) {
     }
 }
 
+// The size read from the header alone is the decoded picture's, turned
+// upright; what is not a JPEG has none.
+TEST(JpegFileSize, IsTheUprightSizeFromTheHeader) {
+    TempDir dir;
+    WriteJpeg(dir / "plain.jpg", test::PhotoPattern(120, 80));
+    EXPECT_EQ(JpegFileSize(dir / "plain.jpg"), (Size{120, 80}));
+    WriteJpeg(dir / "phone.jpg", test::PhotoPattern(120, 80), {.app1 = PhoneExifSegment(6)});
+    EXPECT_EQ(JpegFileSize(dir / "phone.jpg"), (Size{80, 120}));
+    WriteFile(dir / "page.jpg", "<html></html>");
+    EXPECT_EQ(JpegFileSize(dir / "page.jpg"), std::nullopt);
+    EXPECT_EQ(JpegFileSize(dir / "missing.jpg"), std::nullopt);
+}
+
 TEST(JpegOrientation, TurnedPicturesMatchTheStoredPicturePixelForPixel) {
     // Large enough to be decoded in two parts, each placing its own rows;
     // progressive and CMYK pictures are decoded in one.

@@ -278,6 +278,63 @@ TEST_F(DesktopChangeTest, EachMultiScreenModeUsesItsOwnPlacement) {
     EXPECT_TRUE(Near(desktop.Pixel(127, 47), ImageColour(2)));
 }
 
+// A landscape primary and a portrait monitor beside it, each with its own
+// picture: each gets the next picture of its own shape, in the rotation's
+// order, where the channel says how large its pictures are.
+TEST_F(DesktopChangeTest, EachMonitorGetsPicturesOfItsOwnShapeInTheRotationsOrder) {
+    platform_.SetMonitors({{{0, 0, 64, 48}, true}, {{64, 0, 112, 64}, false}});
+    Subscribe(8);
+    settings_.multiScreenOpt = MultiScreen::Different;
+    settings_.currentImage = 0;
+    const Size landscape{80, 60};
+    const Size portrait{60, 80};
+    const std::vector<std::optional<Size>> sizes = {landscape, portrait,  landscape, landscape,
+                                                    portrait,  landscape, portrait,  std::nullopt};
+    change_.SetPictureSize([&sizes](std::int32_t image) { return sizes.at(image); });
+
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 2}, Drawn{1, 4}));
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 5}, Drawn{1, 6}));
+    // A picture of unknown size suits either; past the end the order wraps.
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 7}, Drawn{1, 1}));
+
+    // With the same picture on each screen it suits the primary.
+    settings_.multiScreenOpt = MultiScreen::Same;
+    settings_.currentImage = 0;
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+    EXPECT_EQ(settings_.currentImage, 2);
+}
+
+TEST_F(DesktopChangeTest, PicturesMuchSmallerThanTheMonitorArePassedOverWhileLargerOnesExist) {
+    platform_.SetMonitors({{{0, 0, 64, 48}, true}});
+    Subscribe(4);
+    settings_.currentImage = 0;
+    std::vector<Size> sizes = {{64, 48}, {20, 15}, {40, 24}, {31, 23}};
+    change_.SetPictureSize([&sizes](std::int32_t image) { return sizes.at(image); });
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+    // 20 x 15 is less than half the monitor each way; 40 x 24 is not.
+    EXPECT_EQ(settings_.currentImage, 2);
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+    EXPECT_EQ(settings_.currentImage, 0);
+
+    // When every picture is small (or of the other shape) the rotation is
+    // as it always was; so it is for a picture asked for by hand.
+    sizes = {{8, 6}, {20, 15}, {6, 8}, {31, 23}};
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+    EXPECT_EQ(settings_.currentImage, 1);
+    ASSERT_TRUE(change_.ChangeDesktop(2));
+    EXPECT_EQ(settings_.currentImage, 2);
+
+    // A hidden picture stays hidden even when it is the only one that suits.
+    sizes = {{8, 6}, {64, 48}, {20, 15}, {20, 15}};
+    change_.SetPassOver([](std::int32_t image) { return image == 1; });
+    settings_.currentImage = 0;
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+    EXPECT_EQ(settings_.currentImage, 2);
+}
+
 // One picture across a primary and a monitor left of and above it: the
 // picture is fitted to the two monitors' bounding box, not to each monitor.
 TEST_F(DesktopChangeTest, SpanModeCutsOnePictureAtTheMonitorsEdges) {
