@@ -97,6 +97,21 @@ std::unique_ptr<wylo::RunningInstance> ClaimOrHandOver(const std::filesystem::pa
     }
 }
 
+// The toolkit ends the program with an abort when it can open no display;
+// the user gets a sentence and an exit status instead. Its other messages
+// go out as they would.
+void SayWhyNoDisplay(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+        return;
+    }
+    std::fprintf(stderr,
+                 "wylo: no display could be opened, so Wylo cannot start. Start it within a "
+                 "desktop session (where DISPLAY or WAYLAND_DISPLAY is set).\n");
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
 // Stops the commands reaching a window that is about to go.
 struct StopListening {
     wylo::RunningInstance* instance;
@@ -121,7 +136,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
+    qInstallMessageHandler(SayWhyNoDisplay);
     QApplication app(argc, argv);
+    qInstallMessageHandler(nullptr);
     FollowCommandLine(argc, argv, true);
     QApplication::setApplicationName(QStringLiteral("Wylo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Wylo"));

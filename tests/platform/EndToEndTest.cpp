@@ -556,6 +556,26 @@ TEST_F(EndToEnd, SecondStartsHandTheirCommandsToTheFirst) {
     EXPECT_NE(said.find("No Wylo is running"), std::string::npos) << said;
 }
 
+// Without any display the program says so and ends with a failure status,
+// rather than aborting.
+TEST_F(EndToEnd, WithoutADisplayItSaysSoAndEnds) {
+    const std::filesystem::path log = home_ / "nodisplay.log";
+    std::filesystem::create_directories(home_ / "runtime");
+    std::filesystem::permissions(home_ / "runtime", std::filesystem::perms::owner_all);
+    Process wylo(program_,
+                 {{"XDG_RUNTIME_DIR", (home_ / "runtime").string()},
+                  {"XDG_DATA_HOME", (home_ / "data").string()},
+                  {"XDG_CONFIG_HOME", (home_ / "config").string()},
+                  {"HOME", home_.path().string()},
+                  {"LC_ALL", "C"}},
+                 {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, log);
+    ASSERT_TRUE(wylo.Started());
+    const std::optional<int> code = wylo.Wait(std::chrono::seconds(60));
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(test::ReadFile(log).find("wylo: no display could be opened"), std::string::npos)
+        << test::ReadFile(log);
+}
+
 // Started twice at once, one Wylo runs and the other hands over and ends.
 TEST_F(EndToEnd, TwoStartsAtOnceLeaveOneRunning) {
     WriteSettings(0);
