@@ -283,6 +283,21 @@ TEST_F(StandInTools, SwayGetsEachOutputsOwnCrop) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "desktop-a.bmp")) << "no whole-desktop copy";
 }
 
+// Plasma's shell answers a script even before it has loaded its desktops;
+// then the script changed none, and the change must not count as installed.
+TEST_F(StandInTools, PlasmaWithoutDesktopsTookNothing) {
+    const std::filesystem::path wallpaper = dir_ / "desktop.bmp";
+    WriteBmpFile(wallpaper, CoordinatePattern(8, 8));
+    Tool("qdbus", "0");
+    EXPECT_FALSE(SetPlasmaWallpaper(wallpaper, true));
+    EXPECT_NE(Calls().find("print(all.length);"), std::string::npos) << Calls();
+    Tool("qdbus", "2");
+    EXPECT_TRUE(SetPlasmaWallpaper(wallpaper, true));
+    // A shell that prints nothing is taken at its word.
+    Tool("qdbus", "");
+    EXPECT_TRUE(SetPlasmaWallpaper(wallpaper, true));
+}
+
 TEST_F(StandInTools, RefusingDesktopIsReportedOnceByThePlatform) {
     Tool("pcmanfm", "", 1);
     ScopedEnv desktop("XDG_CURRENT_DESKTOP", "LXDE");

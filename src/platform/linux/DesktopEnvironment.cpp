@@ -356,7 +356,10 @@ std::string PlasmaWallpaperScript(std::string_view uri, bool tile,
            std::string(tile ? "3" : "6") +
            ");\n"
            "    d.writeConfig(\"Image\", picture);\n"
-           "}\n";
+           "}\n"
+           // How many desktops took it: none while the shell has not loaded
+           // its desktops, and then the screen shows nothing of it.
+           "print(all.length);\n";
 }
 
 bool SetPlasmaWallpaper(const std::filesystem::path& file, bool tile) {
@@ -371,10 +374,18 @@ bool SetPlasmaWallpaper(const std::filesystem::path& file, bool tile,
     }
     const std::string script = PlasmaWallpaperScript(uri, tile, screens);
     for (const char* qdbus : {"qdbus6", "qdbus-qt6", "qdbus", "qdbus-qt5"}) {
+        std::string output;
         const int status = RunProgram({qdbus, "org.kde.plasmashell", "/PlasmaShell",
-                                       "org.kde.PlasmaShell.evaluateScript", script});
+                                       "org.kde.PlasmaShell.evaluateScript", script},
+                                      &output);
         if (status == 0) {
-            return true;
+            // The script prints how many desktops it changed; a shell that
+            // prints nothing is taken at its word.
+            const std::size_t end = output.find_last_not_of(" \t\r\n");
+            const std::string last =
+                end == std::string::npos ? std::string() : output.substr(0, end + 1);
+            const std::size_t start = last.find_last_of(" \t\r\n");
+            return last.empty() || last.substr(start == std::string::npos ? 0 : start + 1) != "0";
         }
     }
     // Sets the picture only; the fill mode stays as the user had it.
