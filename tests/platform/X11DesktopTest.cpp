@@ -399,6 +399,24 @@ TEST_F(RootWallpaper, DesktopDrawingItsOwnBackgroundGetsNoRootPixmap) {
     EXPECT_FALSE(X11DesktopWindowPresent());
 }
 
+// A window manager that wraps each window twice (kwin: a frame and a
+// wrapper) hides the desktop window two levels below the root's children.
+TEST_F(RootWallpaper, ADesktopWindowFramedTwiceIsFound) {
+    const Window frame = XCreateSimpleWindow(d_, root_, 0, 0, 64, 48, 0, 0, 0);
+    const Window wrapper = XCreateSimpleWindow(d_, frame, 0, 0, 64, 48, 0, 0, 0);
+    const Window desktop = XCreateSimpleWindow(d_, wrapper, 0, 0, 64, 48, 0, 0, 0);
+    XSync(d_, False);
+    EXPECT_FALSE(X11DesktopWindowPresent());
+    const Atom type = XInternAtom(d_, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+    XChangeProperty(d_, desktop, XInternAtom(d_, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&type), 1);
+    XSync(d_, False);
+    EXPECT_TRUE(X11DesktopWindowPresent());
+    XDestroyWindow(d_, frame);
+    XSync(d_, False);
+    EXPECT_FALSE(X11DesktopWindowPresent());
+}
+
 TEST_F(RootWallpaper, XfceGetsEachMonitorsOwnPictureByItsName) {
     if (!IsDefaultLayout(X11Monitors())) {
         GTEST_SKIP() << "needs the default two-monitor layout";

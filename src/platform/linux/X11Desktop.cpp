@@ -924,6 +924,32 @@ bool X11DesktopWindowPresent() {
     return X11DesktopWindowPresent(connection);
 }
 
+namespace {
+
+// Whether a window below window, at most depth levels down, is a desktop
+// window; budget bounds how many windows are looked at in all.
+bool DesktopWindowBelow(Display* d, Window window, int depth, Atom type, Atom desktop,
+                        int& budget) {
+    Window root = None;
+    Window parent = None;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (depth <= 0 || !XQueryTree(d, window, &root, &parent, &children, &count)) {
+        return false;
+    }
+    bool found = false;
+    for (unsigned i = 0; i < count && !found && budget > 0; ++i, --budget) {
+        found = HasAtom(d, children[i], type, desktop) ||
+                DesktopWindowBelow(d, children[i], depth - 1, type, desktop, budget);
+    }
+    if (children) {
+        XFree(children);
+    }
+    return found;
+}
+
+}  // namespace
+
 bool X11DesktopWindowPresent(X11Connection& connection) {
     Display* d = connection.display();
     if (!d) {
@@ -935,34 +961,12 @@ bool X11DesktopWindowPresent(X11Connection& connection) {
         return false;
     }
     XErrorTrap trap(d);  // windows may go away while they are looked at
-    Window r = None;
-    Window parent = None;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(d, DefaultRootWindow(d), &r, &parent, &children, &count)) {
-        return false;
-    }
-    bool shown = false;
-    for (unsigned i = 0; i < count && !shown; ++i) {
-        // Mapped or not: xfdesktop without a window manager keeps its window
-        // unmapped and draws the root's background itself.
-        // A window manager may frame the desktop window: look one level down.
-        shown = HasAtom(d, children[i], type, desktop);
-        Window* inner = nullptr;
-        unsigned innerCount = 0;
-        if (!shown && XQueryTree(d, children[i], &r, &parent, &inner, &innerCount)) {
-            for (unsigned j = 0; j < innerCount && !shown; ++j) {
-                shown = HasAtom(d, inner[j], type, desktop);
-            }
-        }
-        if (inner) {
-            XFree(inner);
-        }
-    }
-    if (children) {
-        XFree(children);
-    }
-    return shown;
+    // Mapped or not: xfdesktop without a window manager keeps its window
+    // unmapped and draws the root's background itself. A window manager
+    // frames the desktop window, some (kwin) two levels deep.
+    constexpr int kLevels = 3;
+    int budget = 20'000;
+    return DesktopWindowBelow(d, DefaultRootWindow(d), kLevels, type, desktop, budget);
 }
 
 void X11Bell() {
