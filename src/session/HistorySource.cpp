@@ -25,14 +25,35 @@ std::filesystem::path HistorySource::CachedPath(const PastWallpaper::Image& imag
     return appFolder_ / "cache" / wallpaper_.channelId / "images" / image.fileName;
 }
 
+std::filesystem::path HistorySource::PicturePath(const PastWallpaper::Image& image) const {
+    std::error_code ec;
+    const std::filesystem::path cached = CachedPath(image);
+    if (cached.empty()) {
+        return {};
+    }
+    if (std::filesystem::is_regular_file(cached, ec)) {
+        return cached;
+    }
+    const std::filesystem::path found = locate_ ? locate_(image) : std::filesystem::path();
+    return !found.empty() && std::filesystem::is_regular_file(found, ec) ? found
+                                                                         : std::filesystem::path();
+}
+
 bool HistorySource::IsCached() const {
     return !wallpaper_.images.empty() &&
-           std::all_of(wallpaper_.images.begin(), wallpaper_.images.end(),
-                       [this](const PastWallpaper::Image& image) {
-                           std::error_code ec;
-                           const std::filesystem::path path = CachedPath(image);
-                           return !path.empty() && std::filesystem::is_regular_file(path, ec);
-                       });
+           std::all_of(
+               wallpaper_.images.begin(), wallpaper_.images.end(),
+               [this](const PastWallpaper::Image& image) { return !PicturePath(image).empty(); });
+}
+
+std::filesystem::path HistorySource::ConversionPath(std::int32_t index,
+                                                    const std::filesystem::path& picture) const {
+    const PastWallpaper::Image* image = Find(index);
+    const std::filesystem::path cached = image ? CachedPath(*image) : std::filesystem::path();
+    if (cached.empty() || picture == cached) {
+        return ChannelSource::ConversionPath(index, picture);
+    }
+    return std::filesystem::path(cached).replace_extension(".bmp");
 }
 
 std::int32_t HistorySource::ImageCount() const {
@@ -65,9 +86,8 @@ std::string HistorySource::ImageValue(std::string_view name, std::int32_t index)
 
 std::filesystem::path HistorySource::ImageFilePath(std::int32_t index) {
     const PastWallpaper::Image* image = Find(index);
-    const std::filesystem::path path = image ? CachedPath(*image) : std::filesystem::path();
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
+    const std::filesystem::path path = image ? PicturePath(*image) : std::filesystem::path();
+    if (path.empty()) {
         error_ = "The picture is no longer in the cache.";
         return {};
     }

@@ -1892,7 +1892,13 @@ Session::Request Session::StepRequest(int step) {
                     const BusyScope busy(b.feedback);
                     int passedOver = 0;
                     for (const auto& [place, wallpaper] : candidates) {
-                        HistorySource source(b.channels.appFolder(), wallpaper);
+                        // A folder's photos are read where the folder has them.
+                        const std::string& channelId = wallpaper.channelId;
+                        HistorySource source(b.channels.appFolder(), wallpaper,
+                                             [&b, &channelId](const PastWallpaper::Image& image) {
+                                                 return PictureOfHistory(b.channels, channelId,
+                                                                         image.fileName);
+                                             });
                         if (!source.IsCached()) {
                             ++passedOver;
                             continue;

@@ -225,6 +225,17 @@ TEST_F(OwnChannelSessionTest, TheComputersOwnPicturesWorkOffline) {
     ASSERT_EQ(platform_.wallpaperCalls.size(), 1u);
     EXPECT_THAT(observer.errors, IsEmpty());
     EXPECT_EQ(FilesBelow(backgrounds), before);
+    // Previous finds a photo where its folder keeps it, and converts it
+    // into the cache, not beside it.
+    session->ChangeNow();
+    Settle(observer, *session);
+    ASSERT_EQ(platform_.wallpaperCalls.size(), 2u);
+    session->GoBack();
+    Settle(observer, *session);
+    EXPECT_EQ(platform_.wallpaperCalls.size(), 3u);
+    EXPECT_THAT(observer.statuses,
+                ::testing::Not(::testing::Contains(HasSubstr("no longer in the cache"))));
+    EXPECT_EQ(FilesBelow(backgrounds), before);
     // Removed from the folder, a photo is gone from the channel at the next
     // reading.
     std::filesystem::remove(backgrounds / "Red-Dunes.jpg");
