@@ -41,6 +41,11 @@ TEST_F(GSettingsWallpaper, UntiledIsCentred) {
     EXPECT_EQ(ReadGSetting("org.gnome.desktop.background", "picture-options"), "centered");
 }
 
+TEST_F(GSettingsWallpaper, SpanLaysThePictureOverAllMonitors) {
+    ASSERT_TRUE(SetGSettingsWallpaper(kGnomeBackground, "/data/Wylo/desktop.bmp", true, true));
+    EXPECT_EQ(ReadGSetting("org.gnome.desktop.background", "picture-options"), "spanned");
+}
+
 TEST_F(GSettingsWallpaper, SchemaWithoutDarkKeyStillTakesThePicture) {
     const GSettingsWallpaperKeys keys = {"wylo.test.nodark", "picture-uri", "picture-uri-dark",
                                          nullptr, "picture-options"};

@@ -216,7 +216,7 @@ std::string FileUri(const std::filesystem::path& file) {
 }
 
 bool SetGSettingsWallpaper(const GSettingsWallpaperKeys& keys, const std::filesystem::path& file,
-                           bool tile) {
+                           bool tile, bool span) {
     const GioLibrary* loaded = Gio();
     if (!loaded) {
         return false;
@@ -253,7 +253,7 @@ bool SetGSettingsWallpaper(const GSettingsWallpaperKeys& keys, const std::filesy
         return false;
     }
     // The style first, so the desktop never shows the new picture the old way.
-    const char* options = tile ? "wallpaper" : "centered";
+    const char* options = span ? "spanned" : tile ? "wallpaper" : "centered";
     if (canWrite(keys.optionsKey, options)) {
         gio.g_settings_set_string(settings.get(), keys.optionsKey, options);
     }

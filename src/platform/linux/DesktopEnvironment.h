@@ -62,9 +62,11 @@ extern const GSettingsWallpaperKeys kMateBackground;
 // Points the schema's keys at file. The schema is looked up first, so a
 // desktop that is not installed is skipped rather than ending the program.
 // Returns false, changing nothing, when the schema or the picture key is
-// missing or not writable.
+// missing or not writable. With span the picture is laid over the box
+// around all monitors ("spanned"), pixel for pixel when it is that box's
+// size, instead of tiled.
 bool SetGSettingsWallpaper(const GSettingsWallpaperKeys& keys, const std::filesystem::path& file,
-                           bool tile);
+                           bool tile, bool span = false);
 
 // xfdesktop: sets every backdrop's image and style that xfconf knows of.
 // xfdesktop draws each monitor on its own: a backdrop of a monitor named in

@@ -231,8 +231,12 @@ void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, 
                     failures.emplace_back(std::string(what) + " did not accept it");
                 }
             };
+            // GNOME Shell tiles several monitors from another origin than the
+            // box around them; laid over that box, the canvas (moved to the
+            // box's corner) lands on each monitor where it belongs.
+            const bool span = tile && monitors.size() > 1;
             use(session.gnome, "GNOME",
-                [&] { return SetGSettingsWallpaper(kGnomeBackground, file, tile); });
+                [&] { return SetGSettingsWallpaper(kGnomeBackground, file, tile, span); });
             use(session.cinnamon, "Cinnamon",
                 [&] { return SetGSettingsWallpaper(kCinnamonBackground, file, tile); });
             use(session.mate, "MATE",
