@@ -54,7 +54,7 @@ constexpr int kDefaultRowHeight = 16;
 // the row the list opens on; a channel of many thousands of images shows the
 // others as far as the cache holds them, and fetches theirs when their rows
 // come into view, this many at a time.
-constexpr int kThumbnailsFetched = 300;
+constexpr int kThumbnailsFetched = 100;
 constexpr int kThumbnailsAhead = 60;
 
 // How long a close waits for the job that runs once it was cancelled; a job
