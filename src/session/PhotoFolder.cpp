@@ -646,6 +646,37 @@ PhotoFolderScan ScanPhotoFolder(const fs::path& folder, const fs::path& cacheFol
     return scan;
 }
 
+MadeChannel ReadFolderChannel(const OwnChannel& channel, const fs::path& cacheFolder,
+                              const std::function<bool()>& enough,
+                              const std::function<void(int, int)>& progress) {
+    MadeChannel previous;
+    if (ControlFile before; before.Load(cacheFolder / "Channel.xml")) {
+        previous = MadeChannelFromControlFile(before);
+    }
+    const fs::path folder = PathFromText(channel.source);
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        throw Error("The folder " + channel.source + " cannot be found.");
+    }
+    PhotoFolderScan scan = ListPhotoFolder(folder, cacheFolder, previous, enough);
+    if (scan.cancelled) {
+        // A list cut short is no list: read as one, it would lose every
+        // thumbnail the cache holds and say the folder has no photos.
+        throw Error("The reading of the folder " + channel.source + " was cut short.");
+    }
+    ReadListedPhotos(scan, cacheFolder, enough, progress);
+    if (scan.channel.images.empty()) {
+        throw Error("The folder " + channel.source + " holds no JPEG photos.");
+    }
+    scan.channel.title = channel.title;
+    return std::move(scan.channel);
+}
+
+std::string FolderChannelTitle(const fs::path& folder) {
+    return PathText(folder.filename().empty() ? folder.parent_path().filename()
+                                              : folder.filename());
+}
+
 MadeChannel MadeChannelFromControlFile(const ControlFile& controlFile) {
     MadeChannel channel;
     channel.title = controlFile.ControlFileValue("title");

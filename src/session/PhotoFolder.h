@@ -5,6 +5,7 @@
 #include <string>
 
 #include "channels/MadeChannel.h"
+#include "channels/OwnChannels.h"
 
 namespace wylo {
 
@@ -72,6 +73,20 @@ PhotoFolderScan ScanPhotoFolder(const std::filesystem::path& folder,
                                 const MadeChannel& previous,
                                 const std::function<bool()>& cancelled = {},
                                 const std::function<void(int done, int total)>& progress = {});
+
+// A folder channel's photos as Wylo reads them at each visit: the folder
+// channel.source names, scanned from what the channel's control file in
+// cacheFolder held after the last reading (photos unchanged since are not
+// read again), titled channel.title. enough is asked as the folder is walked
+// and between photos: the photos not read by then stay listed, to be read
+// at the next visit. Throws Error when the folder cannot be found or holds
+// no JPEG photos.
+MadeChannel ReadFolderChannel(const OwnChannel& channel, const std::filesystem::path& cacheFolder,
+                              const std::function<bool()>& enough = {},
+                              const std::function<void(int done, int total)>& progress = {});
+
+// The title a folder channel gets when the user adds it: the folder's name.
+std::string FolderChannelTitle(const std::filesystem::path& folder);
 
 // The pictures of a folder's channel as its control file in the cache has
 // them, for the next scan's previous.

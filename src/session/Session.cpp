@@ -187,29 +187,15 @@ struct Session::Backstage {
     // folder is listed at once and its thumbnails and colours follow at the
     // next readings.
     MadeChannel ReadFolder(const OwnChannel& channel, const fs::path& cacheFolder) {
-        MadeChannel previous;
-        if (ControlFile before; before.Load(cacheFolder / "Channel.xml")) {
-            previous = MadeChannelFromControlFile(before);
-        }
         const auto start = std::chrono::steady_clock::now();
         const auto enough = [this, start] {
             return cancelled || std::chrono::steady_clock::now() - start > kFolderReadingTime;
         };
-        const fs::path folder = PathFromText(channel.source);
-        std::error_code ec;
-        if (!fs::is_directory(folder, ec)) {
-            throw Error("The folder " + channel.source + " cannot be found.");
-        }
-        PhotoFolderScan scan = ListPhotoFolder(folder, cacheFolder, previous, enough);
-        ReadListedPhotos(scan, cacheFolder, enough, [this, &channel](int done, int total) {
-            feedback.SetStatus("Reading the photos of " + ShortenedText(channel.title, 60) + ": " +
-                               std::to_string(done) + " of " + std::to_string(total));
-        });
-        if (scan.channel.images.empty()) {
-            throw Error("The folder " + channel.source + " holds no JPEG photos.");
-        }
-        scan.channel.title = channel.title;
-        return std::move(scan.channel);
+        return ReadFolderChannel(
+            channel, cacheFolder, enough, [this, &channel](int done, int total) {
+                feedback.SetStatus("Reading the photos of " + ShortenedText(channel.title, 60) +
+                                   ": " + std::to_string(done) + " of " + std::to_string(total));
+            });
     }
 
     // The pictures just shown of a channel that gives no thumbnails (a feed
@@ -1003,8 +989,7 @@ bool Session::AddOwnChannel(OwnChannel::Kind kind, const std::string& source) {
             observer_.ShowError("The folder " + source + " cannot be found.");
             return false;
         }
-        channel.title = PathText(folder.filename().empty() ? folder.parent_path().filename()
-                                                           : folder.filename());
+        channel.title = FolderChannelTitle(folder);
     }
     auto found = std::find_if(own_.begin(), own_.end(), [&channel](const OwnChannel& c) {
         return c.kind == channel.kind && c.source == channel.source;

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "base/Colour.h"
+#include "base/Error.h"
+#include "base/PathText.h"
 #include "channels/ChannelDirectory.h"
 #include "channels/ControlFile.h"
 #include "channels/Download.h"
@@ -348,6 +350,43 @@ TEST_F(PhotoFolderTest, ListsAtOnceAndReadsLaterOrAfterACancel) {
     const PhotoFolderScan stopped = ScanPhotoFolder(Photos(), Cache(), {}, [] { return true; });
     EXPECT_TRUE(stopped.cancelled);
     EXPECT_TRUE(stopped.channel.images.empty());
+}
+
+// The reading the program and wylo-channel share: the last reading's
+// control file is the starting point, and a reading stopped while the folder
+// is walked changes nothing in the cache.
+TEST_F(PhotoFolderTest, AFolderChannelIsReadFromItsLastReadingAndAStopKeepsTheCache) {
+    Photo(Photos() / "one.jpg", 64, 48);
+    Photo(Photos() / "sub" / "two.jpg", 48, 64);
+    const OwnChannel channel{OwnChannel::Kind::Folder, PathText(Photos()), "Trip"};
+    std::vector<int> totals;
+    const MadeChannel first =
+        ReadFolderChannel(channel, Cache(), {}, [&](int, int total) { totals.push_back(total); });
+    EXPECT_EQ(first.title, "Trip");
+    EXPECT_EQ(Titles(first), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(totals, (std::vector<int>{2, 2}));
+    WriteFile(Cache() / "Channel.xml", MadeControlFileText(first));
+
+    Photo(Photos() / "three.jpg", 64, 48);
+    totals.clear();
+    const MadeChannel second =
+        ReadFolderChannel(channel, Cache(), {}, [&](int, int total) { totals.push_back(total); });
+    EXPECT_EQ(Titles(second), (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_EQ(totals, (std::vector<int>{1}));
+    WriteFile(Cache() / "Channel.xml", MadeControlFileText(second));
+
+    const auto cached = Snapshot(Cache());
+    EXPECT_THROW(ReadFolderChannel(channel, Cache(), [] { return true; }), Error);
+    EXPECT_EQ(Snapshot(Cache()), cached);
+
+    fs::remove_all(Photos() / "sub");
+    fs::remove(Photos() / "one.jpg");
+    fs::remove(Photos() / "three.jpg");
+    EXPECT_THROW(ReadFolderChannel(channel, Cache()), Error);
+    EXPECT_THROW(
+        ReadFolderChannel({OwnChannel::Kind::Folder, PathText(dir_ / "gone"), ""}, Cache()), Error);
+    EXPECT_EQ(FolderChannelTitle(Photos()), "photos");
+    EXPECT_EQ(FolderChannelTitle(Photos() / ""), "photos");
 }
 
 TEST(WallpaperPackageTitle, FallsBackToTheFolderNameOnHostileMetadata) {

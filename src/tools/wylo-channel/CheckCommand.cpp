@@ -1,5 +1,7 @@
-// wylo-channel check URL: fetches a channel directory and every channel's
-// control file the way Wylo does, and lists what Wylo would offer.
+// wylo-channel check URL|FOLDER: fetches a channel directory and every
+// channel's control file the way Wylo does, and lists what Wylo would offer;
+// given one channel (a photo feed, a control file or a folder of photos), it
+// lists that channel the way Wylo makes it when the user adds it.
 
 #include <filesystem>
 #include <memory>
@@ -9,6 +11,7 @@
 
 #include <fmt/core.h>
 
+#include "base/ChannelIndex.h"
 #include "base/Clock.h"
 #include "base/Error.h"
 #include "base/WebAddress.h"
@@ -17,6 +20,7 @@
 #include "channels/HttpClient.h"
 #include "tools/wylo-channel/CliValidators.h"
 #include "tools/wylo-channel/Command.h"
+#include "tools/wylo-channel/GivenChannel.h"
 
 namespace wylo::tool {
 namespace {
@@ -65,16 +69,24 @@ std::string Unavailability(ChannelSession& session, int index, const DownloadOut
     return {};
 }
 
-int RunCheck(const std::string& url) {
-    TemporaryFolder cache("wylo-channel");
-    HttpClient client;
-    ChannelSession session(client, Clock::System(), cache.path(), url);
-
-    if (!session.FetchChannelDirectory()) {
-        const std::string why = session.LastDownloadError();
-        throw Error("cannot download the channel directory from " + url +
-                    (why.empty() ? std::string() : ": " + why));
+// The line of image j of the loaded control file; with made, also the
+// values Wylo adds to the channels it makes, where it knows them.
+std::string ImageLine(const ControlFile& file, int j, bool made) {
+    const auto value = [&](const char* name) { return Printable(file.ImageValue(name, j)); };
+    std::string line =
+        fmt::format("  image {} title={} loc={} thumb={} background={} font={}", j, value("title"),
+                    value("loc"), value("thumb"), value("background"), value("font"));
+    if (made) {
+        for (const char* name : {"credit", "width", "height", "path"}) {
+            if (const std::string text = value(name); !text.empty()) {
+                line += fmt::format(" {}={}", name, text);
+            }
+        }
     }
+    return line;
+}
+
+int CheckDirectory(ChannelSession& session) {
     session.OpenChannelDirectory();
 
     if (const std::string news = session.directory().DirectoryProperty("news"); !news.empty()) {
@@ -99,22 +111,51 @@ int RunCheck(const std::string& url) {
         PrintLine(fmt::format("channel {} id={} title={} images={}", i, id,
                               Printable(file.ControlFileValue("title")), file.ImageCount()));
         for (int j = 0; j < file.ImageCount(); ++j) {
-            const auto value = [&](const char* name) {
-                return Printable(file.ImageValue(name, j));
-            };
-            PrintLine(fmt::format("  image {} title={} loc={} thumb={} background={} font={}", j,
-                                  value("title"), value("loc"), value("thumb"), value("background"),
-                                  value("font")));
+            PrintLine(ImageLine(file, j, false));
         }
     }
     return anyAvailable ? kExitOk : kExitFailed;
 }
 
+// One channel, made and loaded as Wylo does with a channel the user adds.
+int CheckOwn(ChannelSession& session, const OwnChannel& own) {
+    if (!MakeOwnChannel(session, own)) {
+        PrintLine("channel own unavailable: " + Printable(session.LastDownloadError()));
+        return kExitFailed;
+    }
+    if (!session.LoadControlFile(kOwnChannelBase)) {
+        PrintLine("channel own unavailable: control file could not be loaded: " +
+                  Printable(session.controlFile().LoadError()));
+        return kExitFailed;
+    }
+    const ControlFile& file = session.controlFile();
+    PrintLine(fmt::format("channel own title={} images={}",
+                          Printable(file.ControlFileValue("title")), file.ImageCount()));
+    for (int j = 0; j < file.ImageCount(); ++j) {
+        PrintLine(ImageLine(file, j, true));
+    }
+    return file.ImageCount() > 0 ? kExitOk : kExitFailed;
+}
+
+int RunCheck(const std::string& given) {
+    TemporaryFolder cache("wylo-channel");
+    HttpClient client;
+    if (!IsFetchableUrl(given)) {
+        ChannelSession session(client, Clock::System(), cache.path(), {});
+        return CheckOwn(session, FolderChannel(given));
+    }
+    ChannelSession session(client, Clock::System(), cache.path(), given);
+    const GivenAddress address = FetchGivenAddress(session);
+    return address.directory ? CheckDirectory(session) : CheckOwn(session, address.own);
+}
+
 CommandRun SetUpCheck(CLI::App& sub) {
     auto url = std::make_shared<std::string>();
-    sub.add_option("URL", *url, "Address of the channel directory (http or https)")
+    sub.add_option("URL", *url,
+                   "Address of a channel directory, a photo feed or a control file (http or "
+                   "https), or the path of a folder of photos")
         ->required()
-        ->check(WebAddressValidator(false));
+        ->check(GivenChannelValidator());
     sub.footer(
         "Fetches the channel directory at URL and every channel's control file into a\n"
         "temporary cache, with the rules Wylo applies, and prints one line each:\n"
@@ -123,14 +164,24 @@ CommandRun SetUpCheck(CLI::App& sub) {
         "  channel <i> id=<id> unavailable: <reason>       (one Wylo leaves out)\n"
         "  no channels listed in the directory             (when it lists none)\n"
         "    image <j> title=<t> loc=<l> thumb=<t> background=<b> font=<f>\n"
+        "A URL that lists no channels but is a photo feed (RSS, Media RSS, Atom) or a\n"
+        "control file, or a FOLDER of photos (with its subfolders), is read as Wylo reads\n"
+        "a channel you add, and printed as\n"
+        "  channel own title=<title> images=<n>            (the channel)\n"
+        "  channel own unavailable: <reason>               (when Wylo cannot read it)\n"
+        "    image <j> ... as above, then credit=<c> width=<w> height=<h> path=<p>\n"
+        "    where the feed or the photo tells them.\n"
         "Values are the documents' raw texts; control characters are shown escaped.\n"
-        "Exit status: 0 when at least one channel is available, 1 when none is or\n"
-        "the directory cannot be fetched or read, 2 on bad usage.");
+        "Exit status: 0 when at least one channel is available (one channel: when it has\n"
+        "an image), 1 when none is or the directory or channel cannot be fetched or\n"
+        "read, 2 on bad usage (a folder that does not exist, an address that is not\n"
+        "http or https).");
     return [url] { return RunCheck(*url); };
 }
 
-const bool kRegistered =
-    RegisterCommand({"check", "Check a channel directory and every channel it lists", SetUpCheck});
+const bool kRegistered = RegisterCommand(
+    {"check", "Check a channel directory and every channel it lists, or one feed or folder",
+     SetUpCheck});
 
 }  // namespace
 }  // namespace wylo::tool

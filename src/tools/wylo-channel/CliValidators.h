@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "base/WebAddress.h"
+#include "tools/wylo-channel/GivenChannel.h"
 
 namespace wylo::tool {
 
@@ -17,6 +18,12 @@ inline CLI::Validator WebAddressValidator(bool allowEmpty) {
                        : "must be an http or https address";
         },
         "URL", "WebAddress");
+}
+
+// Accepts what check and render read: an http or https address, or the
+// path of an existing folder.
+inline CLI::Validator GivenChannelValidator() {
+    return CLI::Validator(GivenChannelProblem, "URL|FOLDER", "Channel");
 }
 
 }  // namespace wylo::tool

@@ -1,7 +1,9 @@
 // wylo-channel render URL --channel I --monitor WxH+X+Y ... --out FILE.bmp:
 // runs one desktop change the way Wylo does, on the monitors given, and
 // writes the composed desktop to a file; with --install it also makes it this
-// machine's wallpaper, as Wylo does.
+// machine's wallpaper, as Wylo does. Given one channel instead of a directory
+// (a photo feed, a control file or a folder of photos, without --channel),
+// it draws that channel as Wylo draws a channel the user added.
 
 #include "tools/wylo-channel/RenderCommand.h"
 
@@ -16,9 +18,11 @@
 
 #include <fmt/core.h>
 
+#include "base/ChannelIndex.h"
 #include "base/Clock.h"
 #include "base/Error.h"
 #include "base/Feedback.h"
+#include "base/WebAddress.h"
 #include "channels/ChannelSession.h"
 #include "channels/HttpClient.h"
 #include "compose/BmpFile.h"
@@ -29,6 +33,7 @@
 #include "settings/Settings.h"
 #include "tools/wylo-channel/CliValidators.h"
 #include "tools/wylo-channel/Command.h"
+#include "tools/wylo-channel/GivenChannel.h"
 
 namespace wylo::tool {
 
@@ -76,6 +81,8 @@ public:
 struct RenderOptions {
     std::string url;
     int channel = 0;
+    // Set once the command line is read: whether --channel was given.
+    CLI::Option* channelOption = nullptr;
     int image = -1;
     std::vector<std::string> monitors;
     std::string primary;
@@ -151,9 +158,14 @@ int RunRender(const RenderOptions& o) {
         return UsageError("--single-monitor must be a monitor number from 0 to " +
                           std::to_string(count - 1));
     }
+    const bool channelGiven = o.channelOption && o.channelOption->count() > 0;
+    const bool isAddress = IsFetchableUrl(o.url);
+    if (!isAddress && channelGiven) {
+        return UsageError("--channel picks a channel of a directory; " + o.url +
+                          " is a folder, drawn as one channel without --channel");
+    }
 
     Settings settings;
-    settings.currentChannel = o.channel;
     settings.currentImage = o.current;
     settings.multiScreenOpt = o.mode == "same"        ? MultiScreen::Same
                               : o.mode == "different" ? MultiScreen::Different
@@ -182,34 +194,69 @@ int RunRender(const RenderOptions& o) {
     }
 
     HttpClient client;
-    ChannelSession session(client, Clock::System(), appFolder, o.url);
-    if (!session.FetchChannelDirectory() || !session.OpenChannelDirectory()) {
-        const std::string why = session.LastDownloadError();
-        throw Error("cannot download the channel directory from " + o.url +
-                    (why.empty() ? std::string() : ": " + why));
+    ChannelSession session(client, Clock::System(), appFolder, isAddress ? o.url : std::string());
+    std::optional<OwnChannel> own;
+    if (isAddress) {
+        GivenAddress address = FetchGivenAddress(session);
+        if (address.directory) {
+            if (!channelGiven) {
+                return UsageError(o.url + " is a channel directory: --channel picks its channel");
+            }
+            if (!session.OpenChannelDirectory()) {
+                throw Error("cannot download the channel directory from " + o.url);
+            }
+        } else if (channelGiven) {
+            return UsageError("--channel picks a channel of a directory; " + o.url + " is " +
+                              address.holds + ", drawn as one channel without --channel");
+        } else {
+            own = std::move(address.own);
+        }
+    } else {
+        own = FolderChannel(o.url);
     }
-    if (o.channel >= session.directory().ChannelCount()) {
-        throw Error("the directory has no channel " + std::to_string(o.channel));
-    }
-    // As before every scheduled change: a control file that cannot be had
-    // leaves the change to the user's colour, which is what Wylo would show.
-    if (!session.DownloadControlFile(o.channel)) {
-        fmt::print(stderr,
-                   "wylo-channel render: warning: control file of channel {} not "
-                   "downloaded{}\n",
-                   o.channel,
-                   session.LastDownloadError().empty()
-                       ? ""
-                       : ": " + Printable(session.LastDownloadError()));
-    }
-    if (!session.LoadControlFile(o.channel)) {
-        fmt::print(stderr,
-                   "wylo-channel render: warning: control file of channel {} not "
-                   "loaded{}\n",
-                   o.channel,
-                   session.controlFile().LoadError().empty()
-                       ? ""
-                       : ": " + Printable(session.controlFile().LoadError()));
+    settings.currentChannel = own ? kOwnChannelBase : o.channel;
+
+    if (own) {
+        // As before every scheduled change: without a control file the
+        // change leaves the desktop to the user's colour.
+        if (!MakeOwnChannel(session, *own)) {
+            fmt::print(stderr, "wylo-channel render: warning: {} could not be read{}\n",
+                       Printable(own->source),
+                       session.LastDownloadError().empty()
+                           ? ""
+                           : ": " + Printable(session.LastDownloadError()));
+        }
+        if (!session.LoadControlFile(kOwnChannelBase)) {
+            fmt::print(stderr, "wylo-channel render: warning: control file of {} not loaded{}\n",
+                       Printable(own->source),
+                       session.controlFile().LoadError().empty()
+                           ? ""
+                           : ": " + Printable(session.controlFile().LoadError()));
+        }
+    } else {
+        if (o.channel >= session.directory().ChannelCount()) {
+            throw Error("the directory has no channel " + std::to_string(o.channel));
+        }
+        // As before every scheduled change: a control file that cannot be had
+        // leaves the change to the user's colour, which is what Wylo would show.
+        if (!session.DownloadControlFile(o.channel)) {
+            fmt::print(stderr,
+                       "wylo-channel render: warning: control file of channel {} not "
+                       "downloaded{}\n",
+                       o.channel,
+                       session.LastDownloadError().empty()
+                           ? ""
+                           : ": " + Printable(session.LastDownloadError()));
+        }
+        if (!session.LoadControlFile(o.channel)) {
+            fmt::print(stderr,
+                       "wylo-channel render: warning: control file of channel {} not "
+                       "loaded{}\n",
+                       o.channel,
+                       session.controlFile().LoadError().empty()
+                           ? ""
+                           : ": " + Printable(session.controlFile().LoadError()));
+        }
     }
 
     HeadlessPlatform platform(appFolder, monitors);
@@ -249,12 +296,14 @@ int RunRender(const RenderOptions& o) {
 
 CommandRun SetUpRender(CLI::App& sub) {
     auto o = std::make_shared<RenderOptions>();
-    sub.add_option("URL", o->url, "Address of the channel directory (http or https)")
+    sub.add_option("URL", o->url,
+                   "Address of a channel directory, a photo feed or a control file (http or "
+                   "https), or the path of a folder of photos")
         ->required()
-        ->check(WebAddressValidator(false));
-    sub.add_option("--channel", o->channel, "Position of the channel in the directory")
-        ->required()
-        ->check(CLI::NonNegativeNumber);
+        ->check(GivenChannelValidator());
+    o->channelOption = sub.add_option("--channel", o->channel,
+                                      "Position of the channel in the directory (a directory only)")
+                           ->check(CLI::NonNegativeNumber);
     sub.add_option("--image", o->image, "Image to show (default: the next one)")
         ->check(CLI::Range(-1, 2147483647));
     sub.add_option("--monitor", o->monitors,
@@ -310,6 +359,8 @@ CommandRun SetUpRender(CLI::App& sub) {
     sub.footer(
         "Fetches the channel directory at URL and the control file of channel I, runs one\n"
         "desktop change with the monitors given and writes the desktop bitmap to FILE;\n"
+        "a URL that is a photo feed or a control file, or a FOLDER of photos, is one\n"
+        "channel, read as Wylo reads a channel you add, and takes no --channel.\n"
         "--install then installs FILE as the wallpaper, as Wylo does with desktop.bmp.\n"
         "Prints every status text on a line of its own, then 'image <monitor> <image>'\n"
         "for each monitor that shows an image, in monitor order, and 'current <image>'.\n"
