@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <exception>
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <map>
 #include <mutex>
 #include <set>
 #include <utility>
@@ -30,6 +28,7 @@
 #include "platform/Platform.h"
 #include "schedule/ChannelSource.h"
 #include "schedule/DesktopChange.h"
+#include "schedule/PictureSizes.h"
 #include "session/CachePruning.h"
 #include "session/HistorySource.h"
 #include "session/PhotoFolder.h"
@@ -137,49 +136,10 @@ struct Session::Backstage {
         change.SetPassOver([this](std::int32_t image) {
             return IsHidden(channels.selectedChannelId(), CacheNameOf(source, image));
         });
-        change.SetPictureSize([this](std::int32_t image) { return PictureSize(image); });
+        change.SetPictureSize([this](std::int32_t image) { return pictureSizes.Of(image); });
         channels.SetFolderReader([this](const OwnChannel& channel, const fs::path& cacheFolder) {
             return ReadFolder(channel, cacheFolder);
         });
-    }
-
-    // The size of the subscribed channel's picture: as the channel gives it
-    // (feeds and folders do), else read once from the picture in the cache;
-    // nothing while neither knows.
-    std::optional<Size> PictureSize(std::int32_t image) {
-        const auto number = [this, image](std::string_view name) {
-            const std::string text = source.ImageValue(name, image);
-            std::int32_t value = 0;
-            const auto [end, error] =
-                std::from_chars(text.data(), text.data() + text.size(), value);
-            return error == std::errc() && end == text.data() + text.size() ? value : 0;
-        };
-        if (const Size given{number("width"), number("height")};
-            given.width > 0 && given.height > 0) {
-            return given;
-        }
-        const fs::path folder = channels.CacheFolder(channels.selectedChannelId());
-        const std::string name = CacheNameOf(source, image);
-        if (folder.empty() || !IsSafeName(name)) {
-            return std::nullopt;
-        }
-        const fs::path picture = folder / "images" / name;
-        if (const auto known = pictureSizes.find(picture); known != pictureSizes.end()) {
-            return known->second;
-        }
-        std::error_code ec;
-        if (!fs::is_regular_file(picture, ec)) {
-            return std::nullopt;
-        }
-        const std::optional<Size> size = JpegFileSize(picture);
-        if (size) {
-            constexpr std::size_t kMostRemembered = 100'000;
-            if (pictureSizes.size() >= kMostRemembered) {
-                pictureSizes.clear();
-            }
-            pictureSizes.emplace(picture, *size);
-        }
-        return size;
     }
 
     // A folder's photos as a channel. Photos seen before are taken from the
@@ -271,8 +231,7 @@ struct Session::Backstage {
     bool startPassBegun = false;
     std::mutex hiddenMutex;
     std::shared_ptr<const HiddenPictures> hidden;
-    // The sizes of the cache's pictures read so far.
-    std::map<fs::path, Size> pictureSizes;
+    PictureSizes pictureSizes{channels, source};
 };
 
 namespace {

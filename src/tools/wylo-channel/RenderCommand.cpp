@@ -30,6 +30,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "schedule/ChannelSource.h"
 #include "schedule/DesktopChange.h"
+#include "schedule/PictureSizes.h"
 #include "settings/Settings.h"
 #include "tools/wylo-channel/CliValidators.h"
 #include "tools/wylo-channel/Command.h"
@@ -263,6 +264,9 @@ int RunRender(const RenderOptions& o) {
     SessionChannelSource source(session);
     PrintingFeedback feedback;
     DesktopChange change(platform, settings, source, feedback);
+    // Each monitor's picture chosen as Wylo chooses it, by its shape and size.
+    PictureSizes sizes(session, source);
+    change.SetPictureSize([&sizes](std::int32_t image) { return sizes.Of(image); });
     const fs::path out = o.out;
     if (system) {
         change.SetInstallingPlatform(*system);

@@ -1,0 +1,51 @@
+#include "schedule/PictureSizes.h"
+
+#include <charconv>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "channels/ChannelSession.h"
+#include "channels/Download.h"
+#include "channels/MadeChannel.h"
+#include "compose/Jpeg.h"
+#include "schedule/ChannelSource.h"
+
+namespace wylo {
+
+std::optional<Size> PictureSizes::Of(std::int32_t image) {
+    const auto number = [this, image](std::string_view name) {
+        const std::string text = source_.ImageValue(name, image);
+        std::int32_t value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return error == std::errc() && end == text.data() + text.size() ? value : 0;
+    };
+    if (const Size given{number("width"), number("height")}; given.width > 0 && given.height > 0) {
+        return given;
+    }
+    const std::filesystem::path folder = channels_.CacheFolder(channels_.selectedChannelId());
+    const std::string name =
+        PictureCacheName(source_.ImageValue("file", image), source_.ImageValue("loc", image));
+    if (folder.empty() || !IsSafeName(name)) {
+        return std::nullopt;
+    }
+    const std::filesystem::path picture = folder / "images" / name;
+    if (const auto known = read_.find(picture); known != read_.end()) {
+        return known->second;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(picture, ec)) {
+        return std::nullopt;
+    }
+    const std::optional<Size> size = JpegFileSize(picture);
+    if (size) {
+        constexpr std::size_t kMostRemembered = 100'000;
+        if (read_.size() >= kMostRemembered) {
+            read_.clear();
+        }
+        read_.emplace(picture, *size);
+    }
+    return size;
+}
+
+}  // namespace wylo
