@@ -7,6 +7,7 @@
 #include "base/Error.h"
 #include "compose/Jpeg.h"
 #include "compose/PhotoPicture.h"
+#include "support/ColourChecks.h"
 #include "support/JpegWriter.h"
 #include "support/TempDir.h"
 
@@ -19,23 +20,8 @@ using test::TempDir;
 constexpr Colour kRed = MakeColour(255, 0, 0);
 constexpr Colour kBlue = MakeColour(0, 0, 255);
 
-// Each channel within tolerance.
-::testing::AssertionResult Near(Colour actual, Colour expected, int tolerance) {
-    const auto off = [](std::uint8_t a, std::uint8_t b) { return std::abs(int(a) - int(b)); };
-    if (off(RedOf(actual), RedOf(expected)) <= tolerance &&
-        off(GreenOf(actual), GreenOf(expected)) <= tolerance &&
-        off(BlueOf(actual), BlueOf(expected)) <= tolerance) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << ColourText(actual) << " is not within " << tolerance
-                                         << " of " << ColourText(expected);
-}
-
-Bitmap Solid(std::int32_t width, std::int32_t height, Colour colour) {
-    Bitmap bitmap(width, height);
-    bitmap.Fill(colour);
-    return bitmap;
-}
+using test::Near;
+using test::Solid;
 
 // A photo-like inside framed by a solid border band wide on every side.
 Bitmap Framed(std::int32_t width, std::int32_t height, std::int32_t band, Colour border) {
