@@ -310,8 +310,10 @@ TEST_F(StandInTools, RefusingDesktopIsReportedOnceByThePlatform) {
         platform.SetWallpaper(wallpaper, true);
         FAIL() << "a desktop that took nothing is not a success";
     } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("No way to set the wallpaper on this desktop (LXDE)"),
-                  std::string::npos)
+        EXPECT_NE(
+            std::string(e.what()).find(
+                "No desktop took the picture: no way to set the wallpaper on this desktop (LXDE)"),
+            std::string::npos)
             << e.what();
         EXPECT_NE(std::string(e.what()).find("pcmanfm did not accept it"), std::string::npos);
     }

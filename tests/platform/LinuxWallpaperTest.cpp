@@ -122,8 +122,10 @@ TEST(SetLinuxWallpaper, NoDisplayAndNoDesktopIsAReadableError) {
         SetLinuxWallpaper(dir / "desktop.bmp", true, "");
         FAIL() << "expected an error";
     } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("No way to set the wallpaper on this desktop (X11)"),
-                  std::string::npos)
+        EXPECT_NE(
+            std::string(e.what()).find(
+                "No desktop took the picture: no way to set the wallpaper on this desktop (X11)"),
+            std::string::npos)
             << e.what();
         EXPECT_NE(std::string(e.what()).find("X display"), std::string::npos) << e.what();
     }

@@ -352,7 +352,8 @@ void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, 
     }
     if (!taken && !rootShown) {
         std::string message =
-            "No way to set the wallpaper on this desktop (" + DesktopSessionName(environment) + ")";
+            "No desktop took the picture: no way to set the wallpaper on this desktop (" +
+            DesktopSessionName(environment) + ")";
         for (std::size_t i = 0; i < failures.size(); ++i) {
             message += i == 0 ? ": " : "; ";
             message += failures[i];

@@ -60,8 +60,8 @@ private:
 // The root is left alone (and Wylo's earlier root picture freed) when a
 // desktop took the picture and draws its own background over the root, and
 // on Wayland, where the X root is not seen. Throws Error when the file
-// cannot be read, and "No way to set the wallpaper on this desktop (NAME)"
-// when nothing that is seen took it.
+// cannot be read, and "No desktop took the picture: no way to set the
+// wallpaper on this desktop (NAME): ..." when nothing that is seen took it.
 void SetLinuxWallpaper(const std::filesystem::path& path, bool tile,
                        const SessionEnvironment& environment);
 
