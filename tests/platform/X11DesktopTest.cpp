@@ -419,6 +419,42 @@ TEST_F(RootWallpaper, ADesktopWindowFramedTwiceIsFound) {
     EXPECT_FALSE(X11DesktopWindowPresent());
 }
 
+// GNOME Shell, Cinnamon and Budgie draw the background themselves under
+// X11, with no desktop window: their window manager's name tells.
+TEST_F(RootWallpaper, AShellThatDrawsItsOwnBackgroundGetsNoRootPixmap) {
+    test::UseTestGSettingsSchemas();
+    TempDir dir;
+    WriteBmpFile(dir / "desktop.bmp", CoordinatePattern(64, 48));
+    SetLinuxWallpaper(dir / "desktop.bmp", true, "");
+    ASSERT_TRUE(PixmapProperty("_XROOTPMAP_ID"));
+
+    const Window check = XCreateSimpleWindow(d_, root_, 0, 0, 1, 1, 0, 0, 0);
+    const Atom checkAtom = XInternAtom(d_, "_NET_SUPPORTING_WM_CHECK", False);
+    XChangeProperty(d_, root_, checkAtom, XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&check), 1);
+    const auto name = [&](const std::string& text) {
+        XChangeProperty(d_, check, XInternAtom(d_, "_NET_WM_NAME", False),
+                        XInternAtom(d_, "UTF8_STRING", False), 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(text.data()),
+                        static_cast<int>(text.size()));
+        XSync(d_, False);
+    };
+    X11Connection connection;
+    name("Openbox");
+    EXPECT_FALSE(X11WindowManagerDrawsBackground(connection));
+    name("GNOME Shell");
+    EXPECT_TRUE(X11WindowManagerDrawsBackground(connection));
+
+    // GNOME took the picture: the root's pixmap nobody sees is freed.
+    SetLinuxWallpaper(dir / "desktop.bmp", true, "ubuntu:GNOME");
+    EXPECT_FALSE(PixmapProperty("_XROOTPMAP_ID"));
+
+    XDeleteProperty(d_, root_, checkAtom);
+    XDestroyWindow(d_, check);
+    XSync(d_, False);
+    EXPECT_FALSE(X11WindowManagerDrawsBackground(connection));
+}
+
 TEST_F(RootWallpaper, XfceGetsEachMonitorsOwnPictureByItsName) {
     if (!IsDefaultLayout(X11Monitors())) {
         GTEST_SKIP() << "needs the default two-monitor layout";

@@ -318,7 +318,7 @@ void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, 
         // One connection for the look and the change.
         std::optional<X11Connection> own;
         X11Connection& x11 = prepared ? prepared->connection() : own.emplace();
-        const bool covered = X11DesktopWindowPresent(x11);  // or drawn over by the desktop
+        const bool covered = X11DesktopWindowPresent(x11) || X11WindowManagerDrawsBackground(x11);
         if (taken && covered) {
             // The desktop draws its own background: a root pixmap would only
             // cost memory, and the one Wylo left before is freed.

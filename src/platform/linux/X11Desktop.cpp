@@ -969,6 +969,51 @@ bool X11DesktopWindowPresent(X11Connection& connection) {
     return DesktopWindowBelow(d, DefaultRootWindow(d), kLevels, type, desktop, budget);
 }
 
+bool X11WindowManagerDrawsBackground(X11Connection& connection) {
+    Display* d = connection.display();
+    if (!d) {
+        return false;
+    }
+    const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", True);
+    const Atom name = XInternAtom(d, "_NET_WM_NAME", True);
+    const Atom utf8 = XInternAtom(d, "UTF8_STRING", True);
+    if (check == None || name == None || utf8 == None) {
+        return false;
+    }
+    XErrorTrap trap(d);  // the window manager may be going away
+    const auto property = [d](Window w, Atom atom, Atom type, long length) {
+        Atom actual = None;
+        int format = 0;
+        unsigned long items = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        std::string value;
+        if (XGetWindowProperty(d, w, atom, 0, length, False, type, &actual, &format, &items, &after,
+                               &data) == Success &&
+            data) {
+            if (actual == type) {
+                value.assign(reinterpret_cast<const char*>(data),
+                             format == 32 ? items * sizeof(long) : items * (format / 8));
+            }
+            XFree(data);
+        }
+        return value;
+    };
+    const std::string window = property(DefaultRootWindow(d), check, XA_WINDOW, 1);
+    if (window.size() < sizeof(long)) {
+        return false;
+    }
+    long id = 0;
+    std::memcpy(&id, window.data(), sizeof id);
+    const std::string wm = property(static_cast<Window>(id), name, utf8, 64);
+    for (const char* drawsItsOwn : {"GNOME Shell", "Mutter", "Muffin"}) {
+        if (wm.find(drawsItsOwn) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void X11Bell() {
     if (DisplayPtr display = OpenDisplay()) {
         XBell(display.get(), 0);

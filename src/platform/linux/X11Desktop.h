@@ -119,6 +119,12 @@ void X11ReleaseRootWallpaper(X11Connection& connection);
 bool X11DesktopWindowPresent();
 bool X11DesktopWindowPresent(X11Connection& connection);
 
+// True when the window manager draws the desktop's background itself, as
+// the compositing shells built on Mutter do (GNOME Shell, Cinnamon's
+// Muffin, Budgie's): it names itself so on its _NET_SUPPORTING_WM_CHECK
+// window, and the root's picture is never seen under it.
+bool X11WindowManagerDrawsBackground(X11Connection& connection);
+
 // Rings the display's bell; nothing without a display.
 void X11Bell();
 
