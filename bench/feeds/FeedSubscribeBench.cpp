@@ -24,25 +24,20 @@
 #include "base/DateTime.h"
 #include "platform/fake/FakePlatform.h"
 #include "session/Session.h"
+#include "support/BenchObserver.h"
 #include "support/JpegWriter.h"
-#include "support/PostedWork.h"
 
 namespace {
 
 using namespace wylo;
 using Stopwatch = std::chrono::steady_clock;
 
-class Observer : public SessionObserver {
+// Tells how many rows the images list got.
+class Observer : public bench::BenchObserver {
 public:
-    void RunSoon(std::function<void()> work) override { posted.Post(std::move(work)); }
-    void SetStatus(const std::string&) override {}
-    void ShowError(const std::string& message) override {
-        std::fprintf(stderr, "error: %s\n", message.c_str());
-    }
     void SubscribedChannelChanged(const SubscribedChannel& shown) override {
         measuredRows = shown.rows.size();
     }
-    test::PostedWork posted;
     std::size_t measuredRows = 0;
 };
 
@@ -121,11 +116,11 @@ int main(int argc, char** argv) {
     {
         Session session(platform, clock, base + "/wylo.xml", observer);
         session.Start();
-        observer.posted.RunUntil([&] { return !session.busy(); }, std::chrono::minutes(1));
+        observer.Settle(session);
 
         auto started = Stopwatch::now();
         session.AddOwnChannel(OwnChannel::Kind::Address, base + "/feed.rss");
-        observer.posted.RunUntil([&] { return !session.busy(); }, std::chrono::minutes(1));
+        observer.Settle(session);
         listed = Seconds(started);
 
         started = Stopwatch::now();
@@ -141,7 +136,7 @@ int main(int argc, char** argv) {
             std::chrono::minutes(1));
         firstWallpaper = platform.wallpaperCalls.empty() ? -1 : Seconds(started);
         requests = {feeds.load(), thumbnails.load(), photos.load()};
-        observer.posted.RunUntil([&] { return !session.busy(); }, std::chrono::minutes(1));
+        observer.Settle(session);
         session.Finish();
     }
     server.stop();
