@@ -1611,7 +1611,7 @@ void Session::Keep(const std::string& channelId, std::vector<KeptPicture> pictur
         RelistOwnChannels(settings_.currentChannel);
     }
     Enqueue({Kind::Keep, [this, channelId, pictures = std::move(pictures)]() -> Job {
-                 return [this, channelId, pictures,
+                 return [this, channelId, pictures, listed = openChannel_,
                          folder = FavouritesFolder()](Backstage& b) -> Finisher {
                      std::string problem;
                      std::vector<std::string> kept;
@@ -1621,7 +1621,7 @@ void Session::Keep(const std::string& channelId, std::vector<KeptPicture> pictur
                                  PictureOfHistory(b.channels, channelId, wanted.fileName);
                              // A row of the list may not have been fetched yet.
                              if (picture.empty() && wanted.image >= 0 &&
-                                 b.channels.selectedChannelId() == channelId) {
+                                 b.LoadSubscribed(listed, channelId)) {
                                  picture = b.channels.ImageFilePath(channelId, wanted.image);
                                  if (picture.empty()) {
                                      throw Error(b.channels.LastDownloadError());
