@@ -7,8 +7,8 @@
 #include "base/Error.h"
 #include "compose/Jpeg.h"
 #include "compose/PhotoPicture.h"
-#include "support/ColourChecks.h"
 #include "support/JpegWriter.h"
+#include "support/PictureChecks.h"
 #include "support/TempDir.h"
 
 namespace wylo {
@@ -23,15 +23,7 @@ constexpr Colour kBlue = MakeColour(0, 0, 255);
 using test::Near;
 using test::Solid;
 
-// A photo-like inside framed by a solid border band wide on every side.
-Bitmap Framed(std::int32_t width, std::int32_t height, std::int32_t band, Colour border) {
-    Bitmap photo = PhotoPattern(width, height, 7);
-    photo.Fill({0, 0, width, band}, border);
-    photo.Fill({0, height - band, width, height}, border);
-    photo.Fill({0, 0, band, height}, border);
-    photo.Fill({width - band, 0, width, height}, border);
-    return photo;
-}
+using test::FramedPhoto;
 
 // Through a real JPEG file and the program's decoder.
 Bitmap RoundTrip(const Bitmap& bitmap) {
@@ -103,15 +95,15 @@ TEST(ScaleToCover, CropsTheCentreInsteadOfLetterboxing) {
 TEST(BorderColour, ReadsTheFrameOfAJpegPhotoWithinAFewLevels) {
     const Colour dark = MakeColour(16, 32, 48);
     const Colour light = MakeColour(235, 228, 205);
-    EXPECT_TRUE(Near(BorderColour(RoundTrip(Framed(640, 400, 24, dark))), dark, 3));
-    EXPECT_TRUE(Near(BorderColour(RoundTrip(Framed(300, 500, 20, light))), light, 3));
+    EXPECT_TRUE(Near(BorderColour(RoundTrip(FramedPhoto(640, 400, 24, dark))), dark, 3));
+    EXPECT_TRUE(Near(BorderColour(RoundTrip(FramedPhoto(300, 500, 20, light))), light, 3));
     // The inside does not count, however bright it is.
-    EXPECT_TRUE(Near(BorderColour(Framed(400, 400, 8, dark)), dark, 0));
+    EXPECT_TRUE(Near(BorderColour(FramedPhoto(400, 400, 8, dark)), dark, 0));
 }
 
 TEST(BorderColour, IgnoresASmallBrightObjectOnTheEdge) {
     const Colour sea = MakeColour(20, 60, 120);
-    Bitmap photo = Framed(500, 300, 10, sea);
+    Bitmap photo = FramedPhoto(500, 300, 10, sea);
     photo.Fill({200, 290, 260, 300}, kWhite);  // the sun setting on the bottom edge
     EXPECT_EQ(BorderColour(photo), sea);
 }

@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::FramedPhoto;
-using test::NearColour;
+using test::Near;
 using test::ReadFile;
 using test::RunResult;
 using test::RunTool;
@@ -112,8 +112,7 @@ TEST_F(BuildCommandTest, PublishesPhotosSortedByNameWithTitlesAddressesAndColour
     const Colour borders[] = {kWine, kDusk, kSand};
     const Colour fonts[] = {kWhite, kWhite, kBlack};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(NearColour(HexToColour(channel.ImageValue("background", i)), borders[i], 4))
-            << i;
+        EXPECT_TRUE(Near(HexToColour(channel.ImageValue("background", i)), borders[i], 4)) << i;
         EXPECT_EQ(HexToColour(channel.ImageValue("font", i)), fonts[i]) << i;
     }
 
@@ -125,7 +124,7 @@ TEST_F(BuildCommandTest, PublishesPhotosSortedByNameWithTitlesAddressesAndColour
     const Bitmap tall = DecodeJpegFile(out / "thumbs" / "beach.jpg");
     EXPECT_EQ(tall.width(), 120);
     EXPECT_EQ(tall.height(), 200);
-    EXPECT_TRUE(NearColour(tall.Pixel(0, 0), kSand, 8));
+    EXPECT_TRUE(Near(tall.Pixel(0, 0), kSand, 8));
     const Bitmap preview = DecodeJpegFile(out / "preview.jpg");
     EXPECT_EQ(preview.width(), 400);
     EXPECT_EQ(preview.height(), 250);
@@ -152,10 +151,10 @@ TEST_F(BuildCommandTest, PortraitsFromAPhoneAreMeasuredAndThumbnailedUpright) {
     const Bitmap thumb = DecodeJpegFile(out / "thumbs" / "portrait.jpg");
     ASSERT_EQ(thumb.width(), 120);
     ASSERT_EQ(thumb.height(), 160);
-    EXPECT_TRUE(NearColour(thumb.Pixel(30, 40), red, 12));
-    EXPECT_TRUE(NearColour(thumb.Pixel(90, 40), green, 12));
-    EXPECT_TRUE(NearColour(thumb.Pixel(30, 120), blue, 12));
-    EXPECT_TRUE(NearColour(thumb.Pixel(90, 120), kWhite, 12));
+    EXPECT_TRUE(Near(thumb.Pixel(30, 40), red, 12));
+    EXPECT_TRUE(Near(thumb.Pixel(90, 40), green, 12));
+    EXPECT_TRUE(Near(thumb.Pixel(30, 120), blue, 12));
+    EXPECT_TRUE(Near(thumb.Pixel(90, 120), kWhite, 12));
     // The photo is published as it is; Wylo turns it when it decodes it.
     EXPECT_EQ(ReadFile(out / "images" / "portrait.jpg"), ReadFile(photos_ / "portrait.jpg"));
     EXPECT_EQ(DecodeJpegFile(out / "images" / "portrait.jpg").height(), 400);

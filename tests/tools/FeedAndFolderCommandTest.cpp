@@ -23,7 +23,7 @@ namespace wylo {
 namespace {
 
 namespace fs = std::filesystem;
-using test::NearColour;
+using test::Near;
 using test::ReadFile;
 using test::RunResult;
 using test::TempDir;
@@ -217,7 +217,7 @@ TEST_F(FeedAndFolderCommandTest, RenderDrawsAFeedsPicture) {
     const Bitmap desktop = ReadBmpFile(Out());
     ASSERT_EQ(desktop.width(), 96);
     for (const auto& [x, y] : {std::pair{2, 2}, std::pair{48, 27}, std::pair{93, 51}}) {
-        EXPECT_TRUE(NearColour(desktop.Pixel(x, y), kSea, 6)) << x << "," << y;
+        EXPECT_TRUE(Near(desktop.Pixel(x, y), kSea, 6)) << x << "," << y;
     }
     EXPECT_TRUE(fs::is_empty(tmp_.path()));
 }
@@ -233,8 +233,8 @@ TEST_F(FeedAndFolderCommandTest, RenderDrawsAFolderPhotoAndLeavesTheFolderAlone)
     EXPECT_EQ(run.lines.back(), "current 1");
     const Bitmap desktop = ReadBmpFile(Out());
     ASSERT_EQ(desktop.height(), 64);
-    EXPECT_TRUE(NearColour(desktop.Pixel(24, 32), kSea, 6));
-    EXPECT_TRUE(NearColour(desktop.Pixel(1, 1), kSea, 6));
+    EXPECT_TRUE(Near(desktop.Pixel(24, 32), kSea, 6));
+    EXPECT_TRUE(Near(desktop.Pixel(1, 1), kSea, 6));
     // The photo's conversion and thumbnail are the cache's; the folder is as
     // it was.
     EXPECT_EQ(Snapshot(photos_.path()), before);

@@ -6,8 +6,8 @@
 
 #include "base/Error.h"
 #include "compose/Jpeg.h"
-#include "support/ColourChecks.h"
 #include "support/JpegWriter.h"
+#include "support/PictureChecks.h"
 #include "support/TempDir.h"
 #include "tools/wylo-channel/JpegEncoder.h"
 #include "tools/wylo-channel/PhotoPicture.h"

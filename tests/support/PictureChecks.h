@@ -7,6 +7,7 @@
 
 #include "compose/Bitmap.h"
 #include "compose/PhotoPicture.h"
+#include "support/JpegWriter.h"
 
 namespace wylo::test {
 
@@ -28,6 +29,18 @@ inline Bitmap Solid(std::int32_t width, std::int32_t height, Colour colour) {
     Bitmap bitmap(width, height);
     bitmap.Fill(colour);
     return bitmap;
+}
+
+// A photo-like picture framed by a solid border band pixels wide on every
+// side, as a photographer's frame or a letterboxed picture is.
+inline Bitmap FramedPhoto(std::int32_t width, std::int32_t height, std::int32_t band, Colour border,
+                          std::uint32_t seed = 7) {
+    Bitmap photo = PhotoPattern(width, height, seed);
+    photo.Fill({0, 0, width, band}, border);
+    photo.Fill({0, height - band, width, height}, border);
+    photo.Fill({0, 0, band, height}, border);
+    photo.Fill({width - band, 0, width, height}, border);
+    return photo;
 }
 
 }  // namespace wylo::test
