@@ -1517,6 +1517,10 @@ std::filesystem::path Session::FavouritesFolder() const {
     return AppFolder(platform_) / "Favourites";
 }
 
+OwnChannel Session::FavouritesChannel() const {
+    return {OwnChannel::Kind::Folder, PathText(FavouritesFolder()), "Favourites"};
+}
+
 namespace {
 
 // Where a picture of the history lies: in its channel's cache, or for a
@@ -1600,8 +1604,7 @@ bool Session::KeepImage(int image) {
 
 void Session::Keep(const std::string& channelId, std::vector<KeptPicture> pictures) {
     // The Favourites channel is listed from the first kept picture on.
-    const OwnChannel favourites{OwnChannel::Kind::Folder, PathText(FavouritesFolder()),
-                                "Favourites"};
+    const OwnChannel favourites = FavouritesChannel();
     if (std::none_of(own_.begin(), own_.end(), [&favourites](const OwnChannel& c) {
             return c.kind == favourites.kind && c.source == favourites.source;
         })) {
@@ -1655,9 +1658,7 @@ void Session::Keep(const std::string& channelId, std::vector<KeptPicture> pictur
 ImageMarks Session::ImageMarksNow() const {
     ImageMarks marks;
     // Every picture of Favourites itself is kept: no mark needed there.
-    const bool favourites =
-        listedChannelId_ ==
-        OwnChannel{OwnChannel::Kind::Folder, PathText(FavouritesFolder()), ""}.Id();
+    const bool favourites = listedChannelId_ == FavouritesChannel().Id();
     for (std::size_t i = 0; i < listedRows_.size(); ++i) {
         const std::string& file = listedRows_[i].fileName;
         if (!favourites && kept_.count(file) != 0) {

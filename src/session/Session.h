@@ -306,6 +306,8 @@ private:
     };
     void Keep(const std::string& channelId, std::vector<KeptPicture> pictures);
     void LoadKept();
+    // The folder channel of the kept pictures, as listed once the first is kept.
+    OwnChannel FavouritesChannel() const;
     void ShowImageMarks();
     // Keeps the cache within its limit beside the window, once the work
     // asked for before is done; the pictures of the last few wallpapers stay.
