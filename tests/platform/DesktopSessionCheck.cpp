@@ -1,20 +1,25 @@
 // Run inside a real desktop session (see real-desktop.sh): makes two
-// wallpaper changes through the Linux platform and checks after each that the
-// screen shows the picture, that the desktop's own process is still alive
-// and, on X11, that no pixmap of Wylo's is left on the X server when the
-// desktop draws its own background.
+// wallpaper changes through the Linux platform, each monitor its own colour
+// as with a different picture on each screen, and checks after each that
+// the screen shows every monitor's own colour where that monitor is (also
+// along a row across the seams), that the desktop's own process is still
+// alive and, on X11, that no pixmap of Wylo's is left on the X server when
+// the desktop draws its own background.
 //
-//   desktop-session-check --pid PID [--output NAME]
+//   desktop-session-check --pid PID [--output NAME | --screenshot PROGRAM]
 //   desktop-session-check --pid PID --gsettings SCHEMA KEY
 //
 // With --output, the screen is that Wayland output, photographed with grim;
-// without, the X root window (desktop windows included). With --gsettings,
+// with --screenshot, PROGRAM FILE photographs the whole screen into FILE (a
+// binary PPM); without either, the X root window (desktop windows and a
+// compositor's drawing included). With --gsettings,
 // the screen is not looked at: the key, read back by `gsettings` in a
 // process of its own (through dconf), must name a new file holding the
 // picture at each change.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -48,60 +53,152 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
-// Samples away from the top-left corner, where desktops put their icons.
-std::vector<std::pair<int, int>> SamplePoints(int w, int h) {
-    return {{w / 2, h / 2}, {w * 3 / 4, h / 4}, {w * 3 / 5, h * 4 / 5}, {w - 2, h - 2}};
-}
+// A photograph of the whole screen (the box around every monitor).
+struct ScreenShot {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;  // three bytes a pixel, row by row
 
-std::optional<std::vector<Rgb>> SampleRoot(int& w, int& h) {
+    Rgb At(int x, int y) const {
+        const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                               static_cast<std::size_t>(x)) *
+                              3;
+        return {rgb[i], rgb[i + 1], rgb[i + 2]};
+    }
+};
+
+// The X root window, desktop windows and a compositor's drawing included.
+std::optional<ScreenShot> PhotographRoot() {
     Display* d = XOpenDisplay(nullptr);
     if (!d) {
         return std::nullopt;
     }
-    w = DisplayWidth(d, DefaultScreen(d));
-    h = DisplayHeight(d, DefaultScreen(d));
-    std::vector<Rgb> samples;
-    XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, static_cast<unsigned>(w),
-                              static_cast<unsigned>(h), AllPlanes, ZPixmap);
+    ScreenShot screen;
+    screen.width = DisplayWidth(d, DefaultScreen(d));
+    screen.height = DisplayHeight(d, DefaultScreen(d));
+    XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, static_cast<unsigned>(screen.width),
+                              static_cast<unsigned>(screen.height), AllPlanes, ZPixmap);
     if (image) {
-        for (const auto& [x, y] : SamplePoints(w, h)) {
-            const unsigned long p = XGetPixel(image, x, y);
-            samples.push_back({static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF),
-                               static_cast<int>(p & 0xFF)});
+        screen.rgb.reserve(static_cast<std::size_t>(screen.width) *
+                           static_cast<std::size_t>(screen.height) * 3);
+        for (int y = 0; y < screen.height; ++y) {
+            for (int x = 0; x < screen.width; ++x) {
+                const unsigned long p = XGetPixel(image, x, y);
+                screen.rgb.push_back(static_cast<unsigned char>(p >> 16 & 0xFF));
+                screen.rgb.push_back(static_cast<unsigned char>(p >> 8 & 0xFF));
+                screen.rgb.push_back(static_cast<unsigned char>(p & 0xFF));
+            }
         }
         XDestroyImage(image);
     }
     XCloseDisplay(d);
-    return samples;
-}
-
-// grim's binary PPM (P6, maxval 255) of one output.
-std::optional<std::vector<Rgb>> SampleOutput(const std::string& output, const std::string& file,
-                                             int& w, int& h) {
-    if (wylo::RunProgram({"grim", "-t", "ppm", "-o", output, file}) != 0) {
+    if (!image) {
         return std::nullopt;
     }
+    return screen;
+}
+
+// A binary PPM (P6, maxval 255), as grim and the screenshot helpers write.
+std::optional<ScreenShot> ReadPpm(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     std::string magic;
     int maxval = 0;
-    in >> magic >> w >> h >> maxval;
+    ScreenShot screen;
+    in >> magic >> screen.width >> screen.height >> maxval;
     in.get();
-    if (magic != "P6" || maxval != 255 || w <= 0 || h <= 0) {
+    if (magic != "P6" || maxval != 255 || screen.width <= 0 || screen.height <= 0) {
         return std::nullopt;
     }
-    std::vector<unsigned char> data(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
-    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    screen.rgb.resize(static_cast<std::size_t>(screen.width) *
+                      static_cast<std::size_t>(screen.height) * 3);
+    in.read(reinterpret_cast<char*>(screen.rgb.data()),
+            static_cast<std::streamsize>(screen.rgb.size()));
     if (!in) {
         return std::nullopt;
     }
-    std::vector<Rgb> samples;
-    for (const auto& [x, y] : SamplePoints(w, h)) {
-        const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
-                               static_cast<std::size_t>(x)) *
-                              3;
-        samples.push_back({data[i], data[i + 1], data[i + 2]});
+    return screen;
+}
+
+// A point of the screen and the colour the monitor under it should show.
+struct Sample {
+    int x = 0;
+    int y = 0;
+    Rgb want;
+};
+
+// Each monitor gets a colour of its own, so a picture that lands on the
+// wrong monitor, or shifted across two, shows.
+Rgb MonitorColour(int change, std::size_t monitor) {
+    static const Rgb kColours[2][3] = {
+        {{200, 30, 60}, {30, 60, 200}, {210, 200, 40}},
+        {{20, 160, 90}, {160, 90, 20}, {90, 20, 160}},
+    };
+    return kColours[change % 2][monitor % 3];
+}
+
+// Points inside each monitor, away from the top-left corner where desktops
+// put their icons and from the top and bottom where shells put their bars
+// (the right edge included, so a picture cut short shows), and a row
+// across the whole screen through the first monitor's middle, so the seams
+// between monitors are crossed. In screen coordinates (the box's top-left
+// is 0, 0); a row point off every monitor or at a monitor's edge is left out.
+std::vector<Sample> SamplesFor(const std::vector<wylo::Monitor>& monitors, int change) {
+    const wylo::DesktopOffset offset = wylo::VirtualDesktopOffset(monitors);
+    std::vector<wylo::Rect> boxes;
+    for (const wylo::Monitor& m : monitors) {
+        boxes.push_back({m.bounds.left + offset.dx, m.bounds.top + offset.dy,
+                         m.bounds.right + offset.dx, m.bounds.bottom + offset.dy});
+    }
+    std::vector<Sample> samples;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const wylo::Rect& b = boxes[i];
+        const int w = b.Width();
+        const int h = b.Height();
+        for (const auto& [x, y] : std::vector<std::pair<int, int>>{
+                 {w / 2, h / 2}, {w * 3 / 4, h / 4}, {w * 3 / 5, h * 4 / 5}, {w - 2, h * 2 / 3}}) {
+            samples.push_back({b.left + x, b.top + y, MonitorColour(change, i)});
+        }
+    }
+    const wylo::Size size = wylo::BoundingSize(monitors);
+    const int row = boxes.empty() ? 0 : (boxes[0].top + boxes[0].bottom) / 2;
+    for (int x = 0; x < size.width; x += 7) {
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            const wylo::Rect& b = boxes[i];
+            if (x >= b.left + 2 && x < b.right - 2 && row >= b.top && row < b.bottom) {
+                samples.push_back({x, row, MonitorColour(change, i)});
+                break;
+            }
+        }
     }
     return samples;
+}
+
+// The canvas the session composes with a different picture on each monitor,
+// each monitor's part in its own colour: the size of the box around the
+// monitors, laid out as a tile whose origin is the primary monitor's
+// top-left corner (monitors left of or above it wrap to the far end).
+Bitmap MonitorsCanvas(const std::vector<wylo::Monitor>& monitors, int change) {
+    const wylo::Size size = wylo::BoundingSize(monitors);
+    Bitmap canvas(size.width, size.height);
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const wylo::Rect& b = monitors[i].bounds;
+        const Rgb c = MonitorColour(change, i);
+        const Colour colour =
+            wylo::MakeColour(static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
+                             static_cast<std::uint8_t>(c.b));
+        for (std::int32_t y = b.top; y < b.bottom; ++y) {
+            for (std::int32_t x = b.left; x < b.right; ++x) {
+                canvas.SetPixel(wylo::TileCoordinate(x, 0, size.width),
+                                wylo::TileCoordinate(y, 0, size.height), colour);
+            }
+        }
+    }
+    return canvas;
+}
+
+// GL compositors may round a colour by a step.
+bool Near(const Rgb& a, const Rgb& b) {
+    return std::abs(a.r - b.r) <= 2 && std::abs(a.g - b.g) <= 2 && std::abs(a.b - b.b) <= 2;
 }
 
 // The clients of the X server that hold pixmaps and nothing else, which is
@@ -220,6 +317,7 @@ int CheckSettings(wylo::LinuxPlatform& platform, const std::filesystem::path& wa
 int main(int argc, char** argv) {
     pid_t pid = 0;
     std::string output;
+    std::string command;
     std::string schema;
     std::string key;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -233,10 +331,13 @@ int main(int argc, char** argv) {
             pid = static_cast<pid_t>(std::stol(argv[i + 1]));
         } else if (std::strcmp(argv[i], "--output") == 0) {
             output = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--screenshot") == 0) {
+            command = argv[i + 1];
         }
     }
     if (pid <= 0) {
-        std::cerr << "usage: desktop-session-check --pid PID [--output NAME]\n";
+        std::cerr
+            << "usage: desktop-session-check --pid PID [--output NAME | --screenshot PROGRAM]\n";
         return 2;
     }
     const char* data = std::getenv("XDG_DATA_HOME");
@@ -252,37 +353,47 @@ int main(int argc, char** argv) {
     if (!schema.empty()) {
         return CheckSettings(platform, wallpaper, schema, key);
     }
-    const wylo::Size size = platform.VirtualDesktopSize();
-    if (size.width <= 0 || size.height <= 0) {
+    const std::vector<wylo::Monitor> monitors = platform.Monitors();
+    if (monitors.empty()) {
         std::cerr << "FAIL: the platform reports no monitor\n";
         return 1;
     }
+    std::cout << monitors.size() << " monitor(s)\n";
     // Wait (bounded) for the desktop to cover the root, so the check proves
     // something about the desktop and not the bare root.
-    if (output.empty()) {
-        for (int i = 0; i < 300 && !wylo::X11DesktopWindowPresent(); ++i) {
+    if (output.empty() && command.empty()) {
+        const auto covered = [] {
+            wylo::X11Connection x11;
+            return wylo::X11DesktopWindowPresent(x11) || wylo::X11WindowManagerDrawsBackground(x11);
+        };
+        for (int i = 0; i < 300 && !covered(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        if (!wylo::X11DesktopWindowPresent()) {
+        if (!covered()) {
             std::cerr << "FAIL: the desktop showed no desktop window within 30 s\n";
             return 1;
         }
     }
+    const auto photograph = [&]() -> std::optional<ScreenShot> {
+        const std::string file = (folder / "screen.ppm").string();
+        if (!output.empty()) {
+            if (wylo::RunProgram({"grim", "-t", "ppm", "-o", output, file}) != 0) {
+                return std::nullopt;
+            }
+            return ReadPpm(file);
+        }
+        if (!command.empty()) {
+            if (wylo::RunProgram({command, file}) != 0) {
+                return std::nullopt;
+            }
+            return ReadPpm(file);
+        }
+        return PhotographRoot();
+    };
 
-    const Rgb colours[2] = {{200, 30, 60}, {20, 160, 90}};
     int status = 0;
     for (int change = 0; change < 2; ++change) {
-        const Rgb want = colours[change];
-        Bitmap canvas(size.width, size.height);
-        for (std::int32_t y = 0; y < size.height; ++y) {
-            for (std::int32_t x = 0; x < size.width; ++x) {
-                canvas.SetPixel(x, y,
-                                wylo::MakeColour(static_cast<std::uint8_t>(want.r),
-                                                 static_cast<std::uint8_t>(want.g),
-                                                 static_cast<std::uint8_t>(want.b)));
-            }
-        }
-        wylo::WriteBmpFile(wallpaper, canvas);
+        wylo::WriteBmpFile(wallpaper, MonitorsCanvas(monitors, change));
         try {
             platform.SetWallpaper(wallpaper, true);
         } catch (const std::exception& e) {
@@ -290,34 +401,43 @@ int main(int argc, char** argv) {
             return 1;
         }
         // The desktop redraws in its own time: wait for the picture, bounded.
-        bool shown = false;
-        std::vector<Rgb> seen;
-        int w = 0;
-        int h = 0;
+        const std::vector<Sample> samples = SamplesFor(monitors, change);
+        std::vector<Sample> wrong;
+        ScreenShot screen;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!shown && std::chrono::steady_clock::now() < deadline) {
-            const auto samples = output.empty()
-                                     ? SampleRoot(w, h)
-                                     : SampleOutput(output, (folder / "screen.ppm").string(), w, h);
-            if (samples) {
-                seen = *samples;
-                shown = !seen.empty() && std::all_of(seen.begin(), seen.end(),
-                                                     [&](const Rgb& c) { return c == want; });
+        do {
+            wrong = samples;
+            if (std::optional<ScreenShot> shot = photograph()) {
+                screen = std::move(*shot);
+                wrong.clear();
+                for (const Sample& s : samples) {
+                    const bool inside = s.x < screen.width && s.y < screen.height;
+                    if (!inside || !Near(screen.At(s.x, s.y), s.want)) {
+                        wrong.push_back(s);
+                    }
+                }
             }
-            if (!shown) {
+            if (!wrong.empty()) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
             }
-        }
-        if (!shown) {
-            std::cerr << "FAIL: change " << change + 1 << " not on screen (" << w << "x" << h
-                      << "); saw";
-            for (const Rgb& c : seen) {
-                std::cerr << " (" << c.r << "," << c.g << "," << c.b << ")";
+        } while (!wrong.empty() && std::chrono::steady_clock::now() < deadline);
+        if (!wrong.empty()) {
+            std::cerr << "FAIL: change " << change + 1 << " not on screen (" << screen.width << "x"
+                      << screen.height << "); " << wrong.size() << " of " << samples.size()
+                      << " points wrong:";
+            for (std::size_t i = 0; i < wrong.size() && i < 8; ++i) {
+                const Sample& s = wrong[i];
+                std::cerr << " at " << s.x << "," << s.y;
+                if (s.x < screen.width && s.y < screen.height) {
+                    const Rgb seen = screen.At(s.x, s.y);
+                    std::cerr << " saw (" << seen.r << "," << seen.g << "," << seen.b << ")";
+                }
+                std::cerr << " wanted (" << s.want.r << "," << s.want.g << "," << s.want.b << ");";
             }
-            std::cerr << ", wanted (" << want.r << "," << want.g << "," << want.b << ")\n";
+            std::cerr << "\n";
             status = 1;
         } else {
-            std::cout << "change " << change + 1 << " is on screen\n";
+            std::cout << "change " << change + 1 << " is on screen, each monitor its own\n";
         }
         if (!Alive(pid)) {
             std::cerr << "FAIL: the desktop process ended after change " << change + 1 << "\n";
@@ -327,7 +447,9 @@ int main(int argc, char** argv) {
     // A background process of Wylo's would stay on top of what the next
     // check sets.
     wylo::EndSwaybg();
-    if (output.empty()) {
+    // On X, also under a Wayland desktop's Xwayland.
+    const char* x11 = std::getenv("DISPLAY");
+    if (x11 && *x11) {
         // A desktop replaces its own root pixmap in its own time: what it
         // makes is named once it is done, a leaked one never is.
         int unnamed = UnnamedPixmapClients();
@@ -344,6 +466,16 @@ int main(int argc, char** argv) {
         } else {
             std::cout << "no pixmap left behind\n";
         }
+    }
+    // Every desktop here draws its own background: a root pixmap of Wylo's
+    // would be X server memory nobody sees (Xwayland's root included).
+    if (Display* d = XOpenDisplay(nullptr)) {
+        if (wylo::RootPixmapProperty(d, "_WYLO_ROOT_PIXMAP")) {
+            std::cerr << "FAIL: Wylo left a root pixmap (_WYLO_ROOT_PIXMAP) under a desktop that "
+                         "draws its own background\n";
+            status = 1;
+        }
+        XCloseDisplay(d);
     }
     return status;
 }

@@ -2,17 +2,21 @@
 # Starts one real desktop in a session of its own and runs the wallpaper
 # check (desktop-session-check) inside it.
 #
-#   real-desktop.sh xfce|mate|lxde|sway|gnome-settings CHECKER
+#   real-desktop.sh DESKTOP CHECKER
 #
-# gnome-settings runs no desktop (GNOME Shell is too heavy for the test
-# run): it checks the GNOME background keys through dconf, as the shell
+# DESKTOP is one of xfce, mate, lxde, sway, gnome-x11, gnome-wayland,
+# plasma-x11, plasma-wayland or gnome-settings. gnome-settings runs no
+# desktop: it checks the GNOME background keys through dconf, as the shell
 # reads them.
-# X11 desktops run on a private Xvfb (scripts/with-xvfb, one 1280x800
-# monitor) with their own D-Bus session and private XDG folders, so nothing
-# of the real user's settings is read or written. sway refuses to run as
-# root: as root, the script runs it and the check as an unprivileged user of
-# its own (wylo-desktop-test, made when missing). Exits 77 (skipped) when the
-# desktop is not installed.
+# X11 desktops run on a private Xvfb (scripts/with-xvfb; one 1280x800
+# monitor, or GNOME and Plasma on two side by side, the primary on the
+# right), Wayland ones headless with two virtual monitors where the
+# compositor can have them; each with its own D-Bus session (and a private
+# stand-in for the system bus where the desktop asks for one) and private
+# XDG folders, so nothing of the real user's settings is read or written.
+# sway refuses to run as root: as root, the script runs it and the check as
+# an unprivileged user of its own (wylo-desktop-test, made when missing).
+# Exits 77 (skipped) when the desktop is not installed.
 set -euo pipefail
 
 desktop=$1
@@ -37,11 +41,25 @@ if [ "${REAL_DESKTOP_INSIDE:-}" != 1 ]; then
     mate) program=caja ;;
     lxde) program=pcmanfm ;;
     sway) program=sway ;;
+    gnome-x11 | gnome-wayland) program=gnome-shell ;;
+    plasma-x11) program=kwin_x11 ;;
+    plasma-wayland) program=kwin_wayland ;;
     gnome-settings) program=gsettings ;;
     *) echo "unknown desktop $desktop" >&2; exit 2 ;;
     esac
     command -v "$program" >/dev/null || { echo "$program is not installed"; exit 77; }
     command -v dbus-run-session >/dev/null || { echo "dbus-run-session is not installed"; exit 77; }
+    case "$desktop" in
+    plasma-*)
+        for needed in plasmashell qdbus spectacle; do
+            command -v "$needed" >/dev/null || { echo "$needed is not installed"; exit 77; }
+        done
+        ;;
+    gnome-wayland)
+        # The screenshot helper is Python with GObject introspection.
+        /usr/bin/python3 -c 'import gi' 2>/dev/null || { echo "python3-gi is not installed"; exit 77; }
+        ;;
+    esac
     if [ "$desktop" = gnome-settings ] &&
         ! gsettings list-keys org.gnome.desktop.background >/dev/null 2>&1; then
         echo "the GNOME background schema is not installed"
@@ -79,24 +97,90 @@ if [ "${REAL_DESKTOP_INSIDE:-}" != 1 ]; then
     mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
     status=0
-    "$here/../../scripts/with-xvfb" --size 1280x800 --monitor none -- \
+    case "$desktop" in
+    gnome-wayland | plasma-wayland)
+        # Xwayland puts its socket here and, like systemd, mutter wants the
+        # folder writable by all with the sticky bit.
+        if [ ! -d /tmp/.X11-unix ]; then
+            mkdir -m 1777 /tmp/.X11-unix
+        elif [ "$(id -u)" -eq 0 ] && [ "$(stat -c %a /tmp/.X11-unix)" != 1777 ]; then
+            chmod 1777 /tmp/.X11-unix
+        fi
+        unset DISPLAY WAYLAND_DISPLAY
         dbus-run-session -- bash "$0" "$desktop" "$work/check" || status=$?
+        ;;
+    gnome-x11 | plasma-x11)
+        # with-xvfb's two monitors: the primary 1920x1080 on the right.
+        "$here/../../scripts/with-xvfb" -- \
+            dbus-run-session -- bash "$0" "$desktop" "$work/check" || status=$?
+        ;;
+    *)
+        "$here/../../scripts/with-xvfb" --size 1280x800 --monitor none -- \
+            dbus-run-session -- bash "$0" "$desktop" "$work/check" || status=$?
+        ;;
+    esac
     exit "$status"
 fi
 
 work=$REAL_DESKTOP_WORK
 log=$work/desktop.log
 desktop_pid=""
+helper_pids=()
+system_bus_pid=""
+# Every program on the session bus: the desktop's services that D-Bus
+# started for it (they would otherwise wait on for a vanished bus and keep
+# the test's output open).
+bus_client_pids() {
+    local call=(dbus-send --session --print-reply --dest=org.freedesktop.DBus
+        /org/freedesktop/DBus org.freedesktop.DBus)
+    "${call[@]}.ListNames" 2>/dev/null | sed -n 's/.*string "\(:[^"]*\)".*/\1/p' |
+        while read -r name; do
+            "${call[@]}.GetConnectionUnixProcessID" "string:$name" 2>/dev/null |
+                sed -n 's/.*uint32 \([0-9]*\).*/\1/p'
+        done
+}
 stop() {
-    if [ -n "$desktop_pid" ]; then
-        kill "$desktop_pid" 2>/dev/null || true
-        wait "$desktop_pid" 2>/dev/null || true
+    for pid in $desktop_pid "${helper_pids[@]}" $(bus_client_pids); do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    if [ -n "$system_bus_pid" ]; then
+        kill "$system_bus_pid" 2>/dev/null || true
     fi
 }
 trap stop EXIT
 show_log() {
     echo "--- $desktop's output:" >&2
     tail -n 30 "$log" >&2 || true
+}
+
+# GNOME Shell and Plasma ask the system bus for accounts, power and the
+# like: a private bus of their own answers (with nothing) instead.
+start_system_bus() {
+    local address
+    exec 8>"$work/system-bus"
+    dbus-daemon --session --fork --print-address=8 --print-pid=9 9>"$work/system-bus.pid"
+    exec 8>&-
+    address=$(head -n1 "$work/system-bus")
+    system_bus_pid=$(head -n1 "$work/system-bus.pid")
+    export DBUS_SYSTEM_BUS_ADDRESS=$address
+}
+
+# GNOME Shell starts in its overview, which covers the background with the
+# workspaces: closed once the shell has started, until it stays closed.
+close_gnome_overview() {
+    local shell=(gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell
+        -m org.freedesktop.DBus.Properties)
+    wait_for 60 grep -q "GNOME Shell started" "$log" || return 1
+    for ((i = 0; i < 50; i++)); do
+        "${shell[@]}.Set" org.gnome.Shell OverviewActive '<false>' >/dev/null 2>&1 || true
+        if "${shell[@]}.Get" org.gnome.Shell OverviewActive 2>/dev/null | grep -q false; then
+            sleep 0.5
+            "${shell[@]}.Get" org.gnome.Shell OverviewActive 2>/dev/null | grep -q false && return 0
+        fi
+        sleep 0.2
+    done
+    return 1
 }
 
 case "$desktop" in
@@ -130,6 +214,85 @@ lxde)
     export XDG_CURRENT_DESKTOP=LXDE
     pcmanfm --desktop >"$log" 2>&1 &
     desktop_pid=$!
+    ;;
+gnome-x11)
+    export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11 GNOME_SHELL_SESSION_MODE=user
+    start_system_bus
+    gnome-shell --x11 --replace >"$log" 2>&1 &
+    desktop_pid=$!
+    if ! close_gnome_overview; then
+        echo "GNOME Shell did not start" >&2
+        show_log
+        exit 1
+    fi
+    ;;
+gnome-wayland)
+    export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland
+    start_system_bus
+    display=wylo-test-$$
+    gnome-shell --wayland --headless --virtual-monitor 1920x1080 --virtual-monitor 1920x1080 \
+        --wayland-display "$display" >"$log" 2>&1 &
+    desktop_pid=$!
+    if ! close_gnome_overview; then
+        echo "GNOME Shell did not start" >&2
+        show_log
+        exit 1
+    fi
+    # Wylo runs as an X program would on this desktop, with Xwayland at hand.
+    x11=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log" | head -n1)
+    auth=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
+    export WAYLAND_DISPLAY=$display DISPLAY=$x11 XAUTHORITY=$auth
+    status=0
+    "$work/check" --pid "$desktop_pid" --screenshot "$here/gnome-shell-screenshot" || status=$?
+    ((status == 0)) || show_log
+    exit "$status"
+    ;;
+plasma-x11)
+    export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 XDG_SESSION_TYPE=x11
+    start_system_bus
+    kwin_x11 >"$work/kwin.log" 2>&1 &
+    helper_pids+=($!)
+    plasmashell >"$log" 2>&1 &
+    desktop_pid=$!
+    if ! wait_for 60 qdbus org.kde.plasmashell /PlasmaShell; then
+        echo "plasmashell did not start" >&2
+        show_log
+        exit 1
+    fi
+    ;;
+plasma-wayland)
+    export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 \
+        XDG_SESSION_TYPE=wayland
+    start_system_bus
+    # Debian's kwin_wayland carries a file capability that stops it outside
+    # a login session; a plain copy runs.
+    cp /usr/bin/kwin_wayland "$work/kwin_wayland"
+    display=wylo-test-$$
+    KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$work/kwin_wayland" --virtual --width 1920 \
+        --height 1080 --output-count 2 --socket "$display" >"$work/kwin.log" 2>&1 &
+    helper_pids+=($!)
+    if ! wait_for 30 test -S "$XDG_RUNTIME_DIR/$display"; then
+        echo "kwin_wayland did not start" >&2
+        tail -n 30 "$work/kwin.log" >&2
+        exit 1
+    fi
+    # Wylo without X: monitors from the compositor, the wallpaper through
+    # the shell.
+    export WAYLAND_DISPLAY=$display QT_QPA_PLATFORM=wayland
+    unset DISPLAY
+    dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP KDE_FULL_SESSION \
+        KDE_SESSION_VERSION XDG_SESSION_TYPE QT_QPA_PLATFORM
+    plasmashell >"$log" 2>&1 &
+    desktop_pid=$!
+    if ! wait_for 60 qdbus org.kde.plasmashell /PlasmaShell; then
+        echo "plasmashell did not start" >&2
+        show_log
+        exit 1
+    fi
+    status=0
+    "$work/check" --pid "$desktop_pid" --screenshot "$here/plasma-screenshot" || status=$?
+    ((status == 0)) || show_log
+    exit "$status"
     ;;
 sway)
     export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data \
