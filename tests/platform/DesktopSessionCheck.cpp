@@ -7,12 +7,15 @@
 // the desktop draws its own background.
 //
 //   desktop-session-check --pid PID [--output NAME | --screenshot PROGRAM]
+//   desktop-session-check --pid PID --screenshot PROGRAM --expect RRGGBB,...
 //   desktop-session-check --pid PID --gsettings SCHEMA KEY
 //
 // With --output, the screen is that Wayland output, photographed with grim;
 // with --screenshot, PROGRAM FILE photographs the whole screen into FILE (a
 // binary PPM); without either, the X root window (desktop windows and a
-// compositor's drawing included). With --gsettings,
+// compositor's drawing included). With --expect, nothing is changed: the
+// screen must come to show those colours, one per monitor (what Wylo
+// itself installed). With --gsettings,
 // the screen is not looked at: the key, read back by `gsettings` in a
 // process of its own (through dconf), must name a new file holding the
 // picture at each change.
@@ -22,8 +25,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -128,12 +133,16 @@ struct Sample {
 
 // Each monitor gets a colour of its own, so a picture that lands on the
 // wrong monitor, or shifted across two, shows.
-Rgb MonitorColour(int change, std::size_t monitor) {
+std::vector<Rgb> MonitorColours(int change, std::size_t monitors) {
     static const Rgb kColours[2][3] = {
         {{200, 30, 60}, {30, 60, 200}, {210, 200, 40}},
         {{20, 160, 90}, {160, 90, 20}, {90, 20, 160}},
     };
-    return kColours[change % 2][monitor % 3];
+    std::vector<Rgb> colours;
+    for (std::size_t i = 0; i < monitors; ++i) {
+        colours.push_back(kColours[change % 2][i % 3]);
+    }
+    return colours;
 }
 
 // Points inside each monitor, away from the top-left corner where desktops
@@ -142,7 +151,8 @@ Rgb MonitorColour(int change, std::size_t monitor) {
 // across the whole screen through the first monitor's middle, so the seams
 // between monitors are crossed. In screen coordinates (the box's top-left
 // is 0, 0); a row point off every monitor or at a monitor's edge is left out.
-std::vector<Sample> SamplesFor(const std::vector<wylo::Monitor>& monitors, int change) {
+std::vector<Sample> SamplesFor(const std::vector<wylo::Monitor>& monitors,
+                               const std::vector<Rgb>& colours) {
     const wylo::DesktopOffset offset = wylo::VirtualDesktopOffset(monitors);
     std::vector<wylo::Rect> boxes;
     for (const wylo::Monitor& m : monitors) {
@@ -156,7 +166,7 @@ std::vector<Sample> SamplesFor(const std::vector<wylo::Monitor>& monitors, int c
         const int h = b.Height();
         for (const auto& [x, y] : std::vector<std::pair<int, int>>{
                  {w / 2, h / 2}, {w * 3 / 4, h / 4}, {w * 3 / 5, h * 4 / 5}, {w - 2, h * 2 / 3}}) {
-            samples.push_back({b.left + x, b.top + y, MonitorColour(change, i)});
+            samples.push_back({b.left + x, b.top + y, colours[i]});
         }
     }
     const wylo::Size size = wylo::BoundingSize(monitors);
@@ -165,7 +175,7 @@ std::vector<Sample> SamplesFor(const std::vector<wylo::Monitor>& monitors, int c
         for (std::size_t i = 0; i < boxes.size(); ++i) {
             const wylo::Rect& b = boxes[i];
             if (x >= b.left + 2 && x < b.right - 2 && row >= b.top && row < b.bottom) {
-                samples.push_back({x, row, MonitorColour(change, i)});
+                samples.push_back({x, row, colours[i]});
                 break;
             }
         }
@@ -177,12 +187,12 @@ std::vector<Sample> SamplesFor(const std::vector<wylo::Monitor>& monitors, int c
 // each monitor's part in its own colour: the size of the box around the
 // monitors, laid out as a tile whose origin is the primary monitor's
 // top-left corner (monitors left of or above it wrap to the far end).
-Bitmap MonitorsCanvas(const std::vector<wylo::Monitor>& monitors, int change) {
+Bitmap MonitorsCanvas(const std::vector<wylo::Monitor>& monitors, const std::vector<Rgb>& colours) {
     const wylo::Size size = wylo::BoundingSize(monitors);
     Bitmap canvas(size.width, size.height);
     for (std::size_t i = 0; i < monitors.size(); ++i) {
         const wylo::Rect& b = monitors[i].bounds;
-        const Rgb c = MonitorColour(change, i);
+        const Rgb c = colours[i];
         const Colour colour =
             wylo::MakeColour(static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
                              static_cast<std::uint8_t>(c.b));
@@ -196,9 +206,51 @@ Bitmap MonitorsCanvas(const std::vector<wylo::Monitor>& monitors, int change) {
     return canvas;
 }
 
-// GL compositors may round a colour by a step.
-bool Near(const Rgb& a, const Rgb& b) {
-    return std::abs(a.r - b.r) <= 2 && std::abs(a.g - b.g) <= 2 && std::abs(a.b - b.b) <= 2;
+// Photographs the screen until every sample shows its colour (within
+// tolerance: GL compositors round, JPEG shifts a level or two), for up to
+// 20 seconds, as the desktop redraws in its own time. Says what was wrong.
+bool WaitUntilShown(const std::function<std::optional<ScreenShot>()>& photograph,
+                    const std::vector<Sample>& samples, int tolerance, const std::string& what) {
+    const auto near = [tolerance](const Rgb& a, const Rgb& b) {
+        return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+               std::abs(a.b - b.b) <= tolerance;
+    };
+    std::vector<Sample> wrong;
+    ScreenShot screen;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    do {
+        wrong = samples;
+        if (std::optional<ScreenShot> shot = photograph()) {
+            screen = std::move(*shot);
+            wrong.clear();
+            for (const Sample& s : samples) {
+                const bool inside = s.x < screen.width && s.y < screen.height;
+                if (!inside || !near(screen.At(s.x, s.y), s.want)) {
+                    wrong.push_back(s);
+                }
+            }
+        }
+        if (!wrong.empty()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    } while (!wrong.empty() && std::chrono::steady_clock::now() < deadline);
+    if (wrong.empty()) {
+        std::cout << what << " is on screen, each monitor its own\n";
+        return true;
+    }
+    std::cerr << "FAIL: " << what << " not on screen (" << screen.width << "x" << screen.height
+              << "); " << wrong.size() << " of " << samples.size() << " points wrong:";
+    for (std::size_t i = 0; i < wrong.size() && i < 8; ++i) {
+        const Sample& s = wrong[i];
+        std::cerr << " at " << s.x << "," << s.y;
+        if (s.x < screen.width && s.y < screen.height) {
+            const Rgb seen = screen.At(s.x, s.y);
+            std::cerr << " saw (" << seen.r << "," << seen.g << "," << seen.b << ")";
+        }
+        std::cerr << " wanted (" << s.want.r << "," << s.want.g << "," << s.want.b << ");";
+    }
+    std::cerr << "\n";
+    return false;
 }
 
 // The clients of the X server that hold pixmaps and nothing else, which is
@@ -318,6 +370,7 @@ int main(int argc, char** argv) {
     pid_t pid = 0;
     std::string output;
     std::string command;
+    std::vector<Rgb> expected;
     std::string schema;
     std::string key;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -333,6 +386,14 @@ int main(int argc, char** argv) {
             output = argv[i + 1];
         } else if (std::strcmp(argv[i], "--screenshot") == 0) {
             command = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--expect") == 0) {
+            // RRGGBB,RRGGBB...: one colour per monitor, in the platform's order.
+            std::stringstream list(argv[i + 1]);
+            for (std::string hex; std::getline(list, hex, ',');) {
+                const unsigned long v = std::stoul(hex, nullptr, 16);
+                expected.push_back({static_cast<int>(v >> 16 & 0xFF),
+                                    static_cast<int>(v >> 8 & 0xFF), static_cast<int>(v & 0xFF)});
+            }
         }
     }
     if (pid <= 0) {
@@ -391,53 +452,30 @@ int main(int argc, char** argv) {
         return PhotographRoot();
     };
 
+    // Only looking: what the screen shows now, one colour per monitor.
+    if (!expected.empty()) {
+        if (expected.size() != monitors.size()) {
+            std::cerr << "FAIL: " << expected.size() << " colours for " << monitors.size()
+                      << " monitors\n";
+            return 1;
+        }
+        return WaitUntilShown(photograph, SamplesFor(monitors, expected), 8, "the wallpaper") ? 0
+                                                                                              : 1;
+    }
+
     int status = 0;
     for (int change = 0; change < 2; ++change) {
-        wylo::WriteBmpFile(wallpaper, MonitorsCanvas(monitors, change));
+        const std::vector<Rgb> colours = MonitorColours(change, monitors.size());
+        wylo::WriteBmpFile(wallpaper, MonitorsCanvas(monitors, colours));
         try {
             platform.SetWallpaper(wallpaper, true);
         } catch (const std::exception& e) {
             std::cerr << "FAIL: change " << change + 1 << ": " << e.what() << "\n";
             return 1;
         }
-        // The desktop redraws in its own time: wait for the picture, bounded.
-        const std::vector<Sample> samples = SamplesFor(monitors, change);
-        std::vector<Sample> wrong;
-        ScreenShot screen;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        do {
-            wrong = samples;
-            if (std::optional<ScreenShot> shot = photograph()) {
-                screen = std::move(*shot);
-                wrong.clear();
-                for (const Sample& s : samples) {
-                    const bool inside = s.x < screen.width && s.y < screen.height;
-                    if (!inside || !Near(screen.At(s.x, s.y), s.want)) {
-                        wrong.push_back(s);
-                    }
-                }
-            }
-            if (!wrong.empty()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            }
-        } while (!wrong.empty() && std::chrono::steady_clock::now() < deadline);
-        if (!wrong.empty()) {
-            std::cerr << "FAIL: change " << change + 1 << " not on screen (" << screen.width << "x"
-                      << screen.height << "); " << wrong.size() << " of " << samples.size()
-                      << " points wrong:";
-            for (std::size_t i = 0; i < wrong.size() && i < 8; ++i) {
-                const Sample& s = wrong[i];
-                std::cerr << " at " << s.x << "," << s.y;
-                if (s.x < screen.width && s.y < screen.height) {
-                    const Rgb seen = screen.At(s.x, s.y);
-                    std::cerr << " saw (" << seen.r << "," << seen.g << "," << seen.b << ")";
-                }
-                std::cerr << " wanted (" << s.want.r << "," << s.want.g << "," << s.want.b << ");";
-            }
-            std::cerr << "\n";
+        if (!WaitUntilShown(photograph, SamplesFor(monitors, colours), 2,
+                            "change " + std::to_string(change + 1))) {
             status = 1;
-        } else {
-            std::cout << "change " << change + 1 << " is on screen, each monitor its own\n";
         }
         if (!Alive(pid)) {
             std::cerr << "FAIL: the desktop process ended after change " << change + 1 << "\n";

@@ -2,7 +2,7 @@
 # Starts one real desktop in a session of its own and runs the wallpaper
 # check (desktop-session-check) inside it.
 #
-#   real-desktop.sh DESKTOP CHECKER
+#   real-desktop.sh DESKTOP CHECKER [WYLO]
 #
 # DESKTOP is one of xfce, mate, lxde, sway, gnome-x11, gnome-wayland,
 # plasma-x11, plasma-wayland or gnome-settings. gnome-settings runs no
@@ -14,13 +14,15 @@
 # compositor can have them; each with its own D-Bus session (and a private
 # stand-in for the system bus where the desktop asks for one) and private
 # XDG folders, so nothing of the real user's settings is read or written.
-# sway refuses to run as root: as root, the script runs it and the check as
+# With WYLO, Plasma on Wayland also runs Wylo itself there, with no X server
+# at all, and checks the wallpaper it installs. sway refuses to run as root: as root, the script runs it and the check as
 # an unprivileged user of its own (wylo-desktop-test, made when missing).
 # Exits 77 (skipped) when the desktop is not installed.
 set -euo pipefail
 
 desktop=$1
 checker=$2
+wylo=${3:-}  # the program itself, for the desktops that also run it
 here=$(cd "$(dirname "$0")" && pwd)
 
 # Waits up to $1 seconds for the command after it to succeed.
@@ -107,16 +109,16 @@ if [ "${REAL_DESKTOP_INSIDE:-}" != 1 ]; then
             chmod 1777 /tmp/.X11-unix
         fi
         unset DISPLAY WAYLAND_DISPLAY
-        dbus-run-session -- bash "$0" "$desktop" "$work/check" || status=$?
+        dbus-run-session -- bash "$0" "$desktop" "$work/check" "$wylo" || status=$?
         ;;
     gnome-x11 | plasma-x11)
         # with-xvfb's two monitors: the primary 1920x1080 on the right.
         "$here/../../scripts/with-xvfb" -- \
-            dbus-run-session -- bash "$0" "$desktop" "$work/check" || status=$?
+            dbus-run-session -- bash "$0" "$desktop" "$work/check" "$wylo" || status=$?
         ;;
     *)
         "$here/../../scripts/with-xvfb" --size 1280x800 --monitor none -- \
-            dbus-run-session -- bash "$0" "$desktop" "$work/check" || status=$?
+            dbus-run-session -- bash "$0" "$desktop" "$work/check" "$wylo" || status=$?
         ;;
     esac
     exit "$status"
@@ -181,6 +183,40 @@ close_gnome_overview() {
         sleep 0.2
     done
     return 1
+}
+
+# Wylo itself on this desktop: subscribed to a folder of two photos, one a
+# monitor ("Different Image On Each Screen"), its change due at start. Once
+# it has made the change and ended on SIGTERM, the first monitor must show
+# the second photo and the second the first (the rotation's next two).
+run_wylo() {
+    local photos=$work/photos folder=$XDG_DATA_HOME/Wylo pid status=0
+    mkdir -p "$photos" "$folder"
+    convert -size 1920x1080 xc:'#1c40c8' -quality 95 "$photos/Blue Lake.jpg"
+    convert -size 1920x1080 xc:'#c8282d' -quality 95 "$photos/Red Dunes.jpg"
+    printf 'title: Test Photos\nfolder: %s\n' "$photos" >"$folder/Channels.txt"
+    # No channel host: the directory's address answers nothing.
+    printf '%s\n' '[Settings]' 'CurrentChannel=-1' "OwnChannel=$photos" 'CurrentImage=0' \
+        'MultiScreenOpt=1' 'RandomOrder=0' 'EnableScheduler=1' 'ScheduleType=2' \
+        'ScheduleFrequency=1' 'LastChange=01/01/20 00:00:00' '' '[Channels]' \
+        'DirectoryUrl=http://127.0.0.1:9/wylo.xml' >"$folder/Wylo.ini"
+    LC_ALL=C "$wylo" >"$work/wylo.log" 2>&1 &
+    pid=$!
+    if ! wait_for 60 test -s "$folder/History.txt"; then
+        echo "FAIL: Wylo made no change within 60 s" >&2
+        status=1
+    fi
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" || { echo "FAIL: Wylo ended with status $?" >&2; status=1; }
+    if ((status == 0)); then
+        "$work/check" --pid "$desktop_pid" --screenshot "$here/plasma-screenshot" \
+            --expect c8282d,1c40c8 || status=$?
+    fi
+    if ((status != 0)); then
+        echo "--- Wylo's output:" >&2
+        cat "$work/wylo.log" >&2
+    fi
+    return "$status"
 }
 
 case "$desktop" in
@@ -291,6 +327,10 @@ plasma-wayland)
     fi
     status=0
     "$work/check" --pid "$desktop_pid" --screenshot "$here/plasma-screenshot" || status=$?
+    if ((status == 0)) && [ -n "$wylo" ]; then
+        echo "Wylo itself, without X:"
+        run_wylo || status=$?
+    fi
     ((status == 0)) || show_log
     exit "$status"
     ;;
