@@ -44,6 +44,10 @@ constexpr const char* kSchemas = R"(<?xml version="1.0" encoding="UTF-8"?>
     <key name="picture-uri-dark" type="s"><default>'file:///old-dark.png'</default></key>
     <key name="picture-options" enum="wylo.test.PictureOptions"><default>'zoom'</default></key>
   </schema>
+  <schema id="org.cinnamon.desktop.background" path="/org/cinnamon/desktop/background/">
+    <key name="picture-uri" type="s"><default>'file:///old.png'</default></key>
+    <key name="picture-options" enum="wylo.test.PictureOptions"><default>'zoom'</default></key>
+  </schema>
   <schema id="wylo.test.nodark" path="/wylo/test/nodark/">
     <key name="picture-uri" type="s"><default>''</default></key>
     <key name="picture-options" enum="wylo.test.PictureOptions"><default>'zoom'</default></key>

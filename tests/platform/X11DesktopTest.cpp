@@ -595,6 +595,11 @@ TEST_F(RootWallpaper, DesktopEnvironmentTilingItsCopyShowsWhatTheRootShows) {
             }
         }
     }
+
+    // And so does Cinnamon, whose background is drawn by Mutter's fork.
+    SetLinuxWallpaper(dir / "desktop.bmp", true, "X-Cinnamon");
+    EXPECT_EQ(test::ReadGSetting("org.cinnamon.desktop.background", "picture-options"),
+              monitors.size() > 1 ? "spanned" : "wallpaper");
 }
 
 TEST_F(RootWallpaper, UnsupportedDesktopIsNoError) {

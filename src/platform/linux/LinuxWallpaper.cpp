@@ -233,12 +233,14 @@ void SetLinuxWallpaper(const std::filesystem::path& path, const Bitmap& bitmap, 
             };
             // GNOME Shell tiles several monitors from another origin than the
             // box around them; laid over that box, the canvas (moved to the
-            // box's corner) lands on each monitor where it belongs.
+            // box's corner) lands on each monitor where it belongs. Cinnamon
+            // draws its background with the same code (Muffin is Mutter's
+            // fork) and gets the same.
             const bool span = tile && monitors.size() > 1;
             use(session.gnome, "GNOME",
                 [&] { return SetGSettingsWallpaper(kGnomeBackground, file, tile, span); });
             use(session.cinnamon, "Cinnamon",
-                [&] { return SetGSettingsWallpaper(kCinnamonBackground, file, tile); });
+                [&] { return SetGSettingsWallpaper(kCinnamonBackground, file, tile, span); });
             use(session.mate, "MATE",
                 [&] { return SetGSettingsWallpaper(kMateBackground, file, tile); });
             use(session.xfce, "xfdesktop", [&] {
