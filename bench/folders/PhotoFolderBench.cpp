@@ -54,7 +54,7 @@ BENCHMARK(BM_ListThousandPhotos)->Unit(benchmark::kMillisecond);
 
 void BM_RescanThousandUnchangedPhotos(benchmark::State& state) {
     static const Folder folder("rescan", 1000, 320, 240);
-    static const wylo::MadeChannel previous =
+    static const wylo::ChannelDescription previous =
         wylo::ScanPhotoFolder(folder.Photos(), folder.Cache(), {}).channel;
     for (auto _ : state) {
         const wylo::PhotoFolderScan scan =

@@ -21,8 +21,11 @@ public:
     explicit PhotoChannel(const BenchPhoto& photo) : photo_(photo) {}
     std::string RefreshControlFile(std::int32_t) override { return {}; }
     std::int32_t ImageCount() const override { return 6; }
-    std::string ImageValue(std::string_view name, std::int32_t) const override {
-        return name == "title" ? "Photo" : name == "background" ? "#202830" : "";
+    ChannelPicture Image(std::int32_t) const override {
+        ChannelPicture picture;
+        picture.title = "Photo";
+        picture.background = "#202830";
+        return picture;
     }
     std::filesystem::path ImageFilePath(std::int32_t) override { return photo_.jpeg; }
 

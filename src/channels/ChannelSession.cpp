@@ -241,7 +241,7 @@ std::vector<ChannelSession::ChannelListEntry> ChannelSession::BuildChannelList()
     for (int i = 0; i < directory_.ChannelCount(); ++i) {
         const DownloadOutcome& outcome = fetched[static_cast<std::size_t>(i)];
         if (outcome.ok && LoadControlFile(i)) {
-            entries.push_back({ShownTitle(controlFile_.ControlFileValue("title")), i});
+            entries.push_back({ShownTitle(controlFile_.channel().title), i});
         } else if (listProblem_.empty()) {
             listProblem_ = "channel " + ShortenedText(directory_.ChannelValue("id", i), 40) + ": " +
                            (outcome.ok ? controlFile_.LoadError() : outcome.reason);
@@ -321,10 +321,9 @@ bool ChannelSession::MakeOwnControlFile(const OwnChannel& channel) {
 }
 
 std::filesystem::path ChannelSession::FolderPhoto(const OwnChannel& channel, int index) {
-    const std::string text = controlFile_.ImageValue("path", index);
-    const std::filesystem::path photo = PathFromText(text);
+    const std::filesystem::path& photo = controlFile_.Image(index).path;
     std::error_code ec;
-    if (text.empty() || !std::filesystem::is_regular_file(photo, ec)) {
+    if (photo.empty() || !std::filesystem::is_regular_file(photo, ec)) {
         downloadError_ = "The photo is no longer in its folder.";
         return {};
     }
@@ -345,7 +344,7 @@ std::filesystem::path ChannelSession::ImageFilePath(const std::string& channelId
         own && own->kind != OwnChannel::Kind::Address) {
         return FolderPhoto(*own, index);
     }
-    const std::string loc = controlFile_.ImageValue("loc", index);
+    const std::string loc = controlFile_.Image(index).loc;
     const std::filesystem::path folder = CacheFolder(channelId);
     if (loc.empty()) {
         downloadError_ = "The image has no address.";
@@ -355,7 +354,7 @@ std::filesystem::path ChannelSession::ImageFilePath(const std::string& channelId
         downloadError_ = "The channel's id is " + IdProblem(channelId) + ".";
         return {};
     }
-    std::string name = ImageCacheName(controlFile_, index);
+    std::string name = PictureCacheName(controlFile_.Image(index));
     if (!IsSafeName(name)) {
         name.clear();
     }
@@ -385,10 +384,10 @@ std::filesystem::path ChannelSession::ThumbnailPath(int index) const {
     if (folder.empty()) {
         return {};
     }
-    const std::string thumb = controlFile_.ImageValue("thumb", index);
+    const std::string thumb = controlFile_.Image(index).thumb;
     if (thumb.empty()) {
         // A thumbnail Wylo made itself from the picture, when it has.
-        const std::string file = controlFile_.ImageValue("file", index);
+        const std::string file = controlFile_.Image(index).file;
         if (!IsSafeName(file)) {
             return {};
         }
@@ -399,7 +398,7 @@ std::filesystem::path ChannelSession::ThumbnailPath(int index) const {
 }
 
 std::filesystem::path ChannelSession::FetchThumbnail(int index) {
-    const std::string url = controlFile_.ImageValue("thumb", index);
+    const std::string url = controlFile_.Image(index).thumb;
     return Fetch(url, ThumbnailPath(index),
                  url.empty() ? "The image has no thumbnail address." : NameRefusal(url),
                  kMaxThumbnailDownloadBytes);
@@ -415,7 +414,7 @@ std::vector<std::filesystem::path> ChannelSession::FetchThumbnails(int first, in
         if (path.empty()) {
             continue;
         }
-        if (i < first || i >= last || controlFile_.ImageValue("thumb", i).empty()) {
+        if (i < first || i >= last || controlFile_.Image(i).thumb.empty()) {
             std::error_code ec;
             if (std::filesystem::is_regular_file(path, ec)) {
                 paths[static_cast<std::size_t>(i)] = std::move(path);
@@ -423,8 +422,7 @@ std::vector<std::filesystem::path> ChannelSession::FetchThumbnails(int first, in
             continue;
         }
         {
-            files.push_back(
-                {controlFile_.ImageValue("thumb", i), path, kMaxThumbnailDownloadBytes});
+            files.push_back({controlFile_.Image(i).thumb, path, kMaxThumbnailDownloadBytes});
             fetched.push_back(static_cast<std::size_t>(i));
             paths[static_cast<std::size_t>(i)] = std::move(path);
         }

@@ -70,15 +70,15 @@ public:
 
     // Reads an own folder channel's photos. Given by the program, which
     // decodes pictures; throws Error when the folder cannot be read.
-    using FolderReader = std::function<MadeChannel(const OwnChannel& channel,
-                                                   const std::filesystem::path& cacheFolder)>;
+    using FolderReader = std::function<ChannelDescription(
+        const OwnChannel& channel, const std::filesystem::path& cacheFolder)>;
     void SetFolderReader(FolderReader reader) { folderReader_ = std::move(reader); }
     // Reads a fetched document that is no control file as a photo feed, from
     // the address it was fetched from; throws Error when it is none. Feeds
     // are read as RSS, Media RSS, Atom and image archives unless another
     // reader is given.
-    using FeedReader =
-        std::function<MadeChannel(const std::filesystem::path& file, std::string_view address)>;
+    using FeedReader = std::function<ChannelDescription(const std::filesystem::path& file,
+                                                        std::string_view address)>;
     void SetFeedReader(FeedReader reader) { feedReader_ = std::move(reader); }
 
     ChannelDirectory& directory() { return directory_; }

@@ -747,7 +747,7 @@ void AddHtmlImages(std::string_view html, const std::string& base, ItemOffers& o
 
 // The item Wylo makes of what an item offers; nothing when it offers no
 // picture that may be a JPEG.
-std::optional<MadeImage> ChooseImage(const ItemOffers& offers, const NamespaceScope& scope) {
+std::optional<ChannelPicture> ChooseImage(const ItemOffers& offers, const NamespaceScope& scope) {
     std::string full;
     std::int64_t width = 0;
     std::int64_t height = 0;
@@ -810,7 +810,7 @@ std::optional<MadeImage> ChooseImage(const ItemOffers& offers, const NamespaceSc
         return std::nullopt;
     }
 
-    MadeImage image;
+    ChannelPicture image;
     image.loc = full;
     if (width > 0 && height > 0) {
         image.width = static_cast<std::int32_t>(width);
@@ -883,7 +883,7 @@ class FeedReader {
 public:
     explicit FeedReader(std::string_view feedUrl) : feedUrl_(feedUrl) {}
 
-    MadeChannel Read(const pugi::xml_document& doc);
+    ChannelDescription Read(const pugi::xml_document& doc);
 
 private:
     void ReadRss(pugi::xml_node rss, const NamespaceScope& rootScope);
@@ -893,16 +893,16 @@ private:
     void ReadAtomEntry(pugi::xml_node entry, const NamespaceScope& feedScope,
                        const std::string& feedBase, const std::string& feedAuthor);
     void ReadImageArchive(pugi::xml_node images);
-    void Add(MadeImage image);
+    void Add(ChannelPicture image);
     bool Full() const { return channel_.images.size() >= kMaxFeedItems; }
 
     std::string feedUrl_;
-    MadeChannel channel_;
+    ChannelDescription channel_;
     std::set<std::string> taken_;
     std::set<std::string> locs_;
 };
 
-void FeedReader::Add(MadeImage image) {
+void FeedReader::Add(ChannelPicture image) {
     if (Full() || !locs_.insert(image.loc).second) {
         return;
     }
@@ -984,7 +984,7 @@ void FeedReader::ReadRssItem(pugi::xml_node item, const NamespaceScope& channelS
         }
     }
     offers.credit = creator.empty() ? author : creator;
-    if (std::optional<MadeImage> image = ChooseImage(offers, scope)) {
+    if (std::optional<ChannelPicture> image = ChooseImage(offers, scope)) {
         Add(std::move(*image));
     }
 }
@@ -1108,7 +1108,7 @@ void FeedReader::ReadAtomEntry(pugi::xml_node entry, const NamespaceScope& feedS
         }
     }
     offers.credit = !author.empty() ? author : !creator.empty() ? creator : feedAuthor;
-    if (std::optional<MadeImage> image = ChooseImage(offers, scope)) {
+    if (std::optional<ChannelPicture> image = ChooseImage(offers, scope)) {
         Add(std::move(*image));
     }
 }
@@ -1156,7 +1156,7 @@ void FeedReader::ReadImageArchive(pugi::xml_node images) {
                 break;
             }
         }
-        MadeImage image;
+        ChannelPicture image;
         image.loc = std::move(loc);
         image.title = PlainTitle(title);
         image.credit = PlainTitle(credit);
@@ -1164,7 +1164,7 @@ void FeedReader::ReadImageArchive(pugi::xml_node images) {
     }
 }
 
-MadeChannel FeedReader::Read(const pugi::xml_document& doc) {
+ChannelDescription FeedReader::Read(const pugi::xml_document& doc) {
     const pugi::xml_node root = doc.document_element();
     const NamespaceScope rootScope(nullptr, root);
     const QualifiedName name = NameOf(root, rootScope);
@@ -1217,7 +1217,7 @@ ChannelDocumentKind ChannelDocumentKindOfFile(const std::filesystem::path& path)
     return KindOf(doc);
 }
 
-MadeChannel ReadFeed(const std::filesystem::path& feedFile, std::string_view feedUrl) {
+ChannelDescription ReadFeed(const std::filesystem::path& feedFile, std::string_view feedUrl) {
     pugi::xml_document doc;
     LoadChannelDocument(doc, feedFile);
     switch (KindOf(doc)) {
@@ -1230,7 +1230,7 @@ MadeChannel ReadFeed(const std::filesystem::path& feedFile, std::string_view fee
                 "This is neither a channel nor a photo feed Wylo can read (RSS, Atom or an "
                 "image archive).");
     }
-    MadeChannel channel = FeedReader(feedUrl).Read(doc);
+    ChannelDescription channel = FeedReader(feedUrl).Read(doc);
     if (channel.images.empty()) {
         throw Error("The feed lists no JPEG pictures.");
     }

@@ -33,7 +33,7 @@ inline constexpr std::size_t kMaxFeedItems = 1000;
 // kept, each once; texts are plain and cut to what the window shows.
 // Throws Error with a message a user can read when the file is not a feed
 // Wylo can read or lists no JPEG picture.
-MadeChannel ReadFeed(const std::filesystem::path& feedFile, std::string_view feedUrl);
+ChannelDescription ReadFeed(const std::filesystem::path& feedFile, std::string_view feedUrl);
 
 // The rules ReadFeed is made of, for its tests and for other sources.
 

@@ -64,7 +64,7 @@ std::string ShortSafeStem(std::string_view name) {
 
 }  // namespace
 
-std::string MadeControlFileText(const MadeChannel& channel) {
+std::string MadeControlFileText(const ChannelDescription& channel) {
     pugi::xml_document doc;
     pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
     declaration.append_attribute("version") = "1.0";
@@ -75,7 +75,7 @@ std::string MadeControlFileText(const MadeChannel& channel) {
     AddValue(provider, "copyright", channel.copyright);
     AddValue(provider, "news", channel.news);
     pugi::xml_node images = provider.append_child("images");
-    for (const MadeImage& image : channel.images) {
+    for (const ChannelPicture& image : channel.images) {
         pugi::xml_node entry = images.append_child("image");
         AddValue(entry, "title", image.title);
         AddValue(entry, "loc", image.loc);
@@ -116,9 +116,8 @@ std::string PictureCacheName(std::string_view file, std::string_view loc) {
     return IsSafeName(file) ? std::string(file) : FileNameFromUrl(loc);
 }
 
-std::string ImageCacheName(const ControlFile& controlFile, int index) {
-    return PictureCacheName(controlFile.ImageValue("file", index),
-                            controlFile.ImageValue("loc", index));
+std::string PictureCacheName(const ChannelPicture& picture) {
+    return PictureCacheName(picture.file, picture.loc);
 }
 
 }  // namespace wylo

@@ -1,15 +1,13 @@
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace wylo {
+#include "channels/ChannelDescription.h"
 
-class ControlFile;
+namespace wylo {
 
 // A channel Wylo makes itself from a source that publishes no control file:
 // a photo feed, or a folder of photos on the computer. It is written as a
@@ -21,40 +19,8 @@ class ControlFile;
 // computer: where it is), "credit", "width" and "height" when known, and
 // "stamp" (a photo on the computer: its size and time when it was read).
 
-struct MadeImage {
-    std::string title;
-    // The picture's http(s) address; empty for a photo on the computer.
-    std::string loc;
-    // A photo on the computer: its full path. Read only for channels the
-    // user made from a folder, never because a control file says so.
-    std::filesystem::path path;
-    // The thumbnail's address; empty when the source has none.
-    std::string thumb;
-    // The picture's name in the channel's cache (its download, conversion
-    // and thumbnail): safe as a file name, unique in the channel.
-    std::string file;
-    std::string credit;
-    // "#RRGGBB", or empty to leave the colours to the picture.
-    std::string background;
-    std::string font;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    // A photo on the computer: its size and time when it was read, so an
-    // unchanged photo is not read again at the next scan.
-    std::string stamp;
-};
-
-struct MadeChannel {
-    std::string title;
-    std::string description;
-    std::string copyright;
-    // The address of the source's own page; empty when it has none.
-    std::string news;
-    std::vector<MadeImage> images;
-};
-
 // The control file of channel, as UTF-8 XML text.
-std::string MadeControlFileText(const MadeChannel& channel);
+std::string MadeControlFileText(const ChannelDescription& channel);
 
 // A name for a picture in the cache that no other picture of the channel
 // has: wanted when it is a safe name ending in ".jpg" or ".jpeg" that taken
@@ -68,7 +34,7 @@ std::string UniqueCacheName(std::string_view wanted, std::string_view key,
 // "file" and "loc": the file when that is a safe name, otherwise the file
 // name of the address. Empty when it has neither.
 std::string PictureCacheName(std::string_view file, std::string_view loc);
-// The same for image index of a control file.
-std::string ImageCacheName(const ControlFile& controlFile, int index);
+// The same for a picture of a channel.
+std::string PictureCacheName(const ChannelPicture& picture);
 
 }  // namespace wylo

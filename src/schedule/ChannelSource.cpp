@@ -25,8 +25,8 @@ std::int32_t SessionChannelSource::ImageCount() const {
     return session_.controlFile().ImageCount();
 }
 
-std::string SessionChannelSource::ImageValue(std::string_view name, std::int32_t index) const {
-    return session_.controlFile().ImageValue(name, index);
+ChannelPicture SessionChannelSource::Image(std::int32_t index) const {
+    return session_.controlFile().Image(index);
 }
 
 std::filesystem::path SessionChannelSource::ImageFilePath(std::int32_t index) {
@@ -46,7 +46,7 @@ std::filesystem::path SessionChannelSource::ConversionPath(
     }
     // The photo's own folder is the user's: its conversion goes to the cache
     // under the photo's cache name.
-    const std::string file = session_.controlFile().ImageValue("file", index);
+    const std::string file = session_.controlFile().Image(index).file;
     const std::filesystem::path folder = session_.CacheFolder(session_.selectedChannelId());
     if (!IsSafeName(file) || folder.empty()) {
         throw Error("The photo has no name in the channel's cache.");
@@ -61,7 +61,7 @@ std::string SessionChannelSource::LastDownloadError() const {
 }
 
 std::string SessionChannelSource::ChannelName() const {
-    const std::string title = session_.controlFile().ControlFileValue("title");
+    const std::string title = session_.controlFile().channel().title;
     // A channel's title can be any length; a message needs a name.
     return ShortenedText(title.empty() ? session_.selectedChannelId() : title, 60);
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "channels/ChannelDescription.h"
+
 namespace wylo {
 
 class ChannelSession;
@@ -22,9 +24,10 @@ public:
     // throws Error.
     virtual std::string RefreshControlFile(std::int32_t channelIndex) = 0;
 
-    // Lookups on the loaded control file: 0 or empty text when missing.
+    // The loaded channel's pictures: how many, and the one at index (an
+    // empty one when there is none there).
     virtual std::int32_t ImageCount() const = 0;
-    virtual std::string ImageValue(std::string_view name, std::int32_t index) const = 0;
+    virtual ChannelPicture Image(std::int32_t index) const = 0;
 
     // Fetches image index into the cache of the channel fetched last and
     // returns its path; empty when there is nothing to fetch or it failed.
@@ -50,7 +53,7 @@ public:
 
     std::string RefreshControlFile(std::int32_t channelIndex) override;
     std::int32_t ImageCount() const override;
-    std::string ImageValue(std::string_view name, std::int32_t index) const override;
+    ChannelPicture Image(std::int32_t index) const override;
     std::filesystem::path ImageFilePath(std::int32_t index) override;
     std::filesystem::path ConversionPath(std::int32_t index,
                                          const std::filesystem::path& picture) const override;

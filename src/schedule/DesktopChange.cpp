@@ -407,7 +407,7 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
     const std::filesystem::path path = channel_.ImageFilePath(index);
     if (!FileExists(path)) {
         std::string why = channel_.LastDownloadError();
-        if (channel_.ImageValue("loc", index).empty()) {
+        if (channel_.Image(index).loc.empty()) {
             why = "the channel gives no address for it.";
         } else if (why.empty()) {
             why = "the picture could not be fetched.";
@@ -511,10 +511,10 @@ std::string DesktopChange::ImageName(std::int32_t index) const {
     // Texts from the channel are cut, so a huge title cannot flood the
     // status line or a message.
     constexpr std::size_t kLongestName = 80;
-    if (std::string title = channel_.ImageValue("title", index); !title.empty()) {
+    if (std::string title = channel_.Image(index).title; !title.empty()) {
         return ShortenedText(title, kLongestName);
     }
-    if (std::string file = FileNameFromUrl(channel_.ImageValue("loc", index)); !file.empty()) {
+    if (std::string file = FileNameFromUrl(channel_.Image(index).loc); !file.empty()) {
         return ShortenedText(file, kLongestName);
     }
     return "image " + std::to_string(index + 1);
@@ -523,7 +523,7 @@ std::string DesktopChange::ImageName(std::int32_t index) const {
 void DesktopChange::FillImageBackground(Bitmap& bitmap, std::int32_t index) const {
     // The same element the caption colours read, so the fill follows the
     // channel's suggestion.
-    std::string text = channel_.ImageValue("background", index);
+    std::string text = channel_.Image(index).background;
     if (text.empty()) {
         text = "#000000";
     }
@@ -531,8 +531,8 @@ void DesktopChange::FillImageBackground(Bitmap& bitmap, std::int32_t index) cons
 }
 
 void DesktopChange::ApplyImageColours(std::int32_t index) {
-    wylo::ApplyImageColours(platform_, settings_, channel_.ImageValue("background", index),
-                            channel_.ImageValue("font", index));
+    const ChannelPicture picture = channel_.Image(index);
+    wylo::ApplyImageColours(platform_, settings_, picture.background, picture.font);
 }
 
 std::int32_t DesktopChange::NextImageIndex(const Monitor* monitor) {

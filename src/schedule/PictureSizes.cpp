@@ -1,8 +1,6 @@
 #include "schedule/PictureSizes.h"
 
-#include <charconv>
 #include <string>
-#include <string_view>
 #include <system_error>
 
 #include "channels/ChannelSession.h"
@@ -14,18 +12,12 @@
 namespace wylo {
 
 std::optional<Size> PictureSizes::Of(std::int32_t image) {
-    const auto number = [this, image](std::string_view name) {
-        const std::string text = source_.ImageValue(name, image);
-        std::int32_t value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        return error == std::errc() && end == text.data() + text.size() ? value : 0;
-    };
-    if (const Size given{number("width"), number("height")}; given.width > 0 && given.height > 0) {
-        return given;
+    const ChannelPicture given = source_.Image(image);
+    if (given.width > 0 && given.height > 0) {
+        return Size{given.width, given.height};
     }
     const std::filesystem::path folder = channels_.CacheFolder(channels_.selectedChannelId());
-    const std::string name =
-        PictureCacheName(source_.ImageValue("file", image), source_.ImageValue("loc", image));
+    const std::string name = PictureCacheName(given);
     if (folder.empty() || !IsSafeName(name)) {
         return std::nullopt;
     }

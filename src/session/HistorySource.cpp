@@ -64,24 +64,15 @@ std::int32_t HistorySource::ImageCount() const {
     return count;
 }
 
-std::string HistorySource::ImageValue(std::string_view name, std::int32_t index) const {
-    const PastWallpaper::Image* image = Find(index);
-    if (!image) {
-        return {};
+ChannelPicture HistorySource::Image(std::int32_t index) const {
+    ChannelPicture picture;
+    if (const PastWallpaper::Image* image = Find(index)) {
+        picture.title = image->title;
+        picture.background = image->background;
+        picture.font = image->font;
+        picture.loc = image->fileName;  // enough to name the picture
     }
-    if (name == "title") {
-        return image->title;
-    }
-    if (name == "background") {
-        return image->background;
-    }
-    if (name == "font") {
-        return image->font;
-    }
-    if (name == "loc") {
-        return image->fileName;  // enough to name the picture
-    }
-    return {};
+    return picture;
 }
 
 std::filesystem::path HistorySource::ImageFilePath(std::int32_t index) {

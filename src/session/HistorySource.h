@@ -29,7 +29,9 @@ public:
 
     std::string RefreshControlFile(std::int32_t) override { return {}; }
     std::int32_t ImageCount() const override;
-    std::string ImageValue(std::string_view name, std::int32_t index) const override;
+    // The title and colours the history kept; the file name stands for the
+    // address.
+    ChannelPicture Image(std::int32_t index) const override;
     std::filesystem::path ImageFilePath(std::int32_t index) override;
     // A folder's photo is converted into the cache, never beside it.
     std::filesystem::path ConversionPath(std::int32_t index,

@@ -499,7 +499,7 @@ std::string WallpaperPackageTitle(const fs::path& folder) {
 }
 
 PhotoFolderScan ListPhotoFolder(const fs::path& folder, const fs::path& cacheFolder,
-                                const MadeChannel& previous,
+                                const ChannelDescription& previous,
                                 const std::function<bool()>& cancelled) {
     PhotoFolderScan scan;
     scan.channel.title =
@@ -520,8 +520,8 @@ PhotoFolderScan ListPhotoFolder(const fs::path& folder, const fs::path& cacheFol
 
     // A photo keeps the cache name it had, so its conversion and its place in
     // the history stay its own when photos are added beside it.
-    std::map<std::string, const MadeImage*> before;
-    for (const MadeImage& image : previous.images) {
+    std::map<std::string, const ChannelPicture*> before;
+    for (const ChannelPicture& image : previous.images) {
         before.emplace(PathText(image.path), &image);
     }
     std::set<std::string> taken;
@@ -542,12 +542,12 @@ PhotoFolderScan ListPhotoFolder(const fs::path& folder, const fs::path& cacheFol
 
     for (std::size_t i = 0; i < photos.size(); ++i) {
         const FoundPhoto& photo = photos[i];
-        MadeImage image;
+        ChannelPicture image;
         image.title = photo.title;
         image.path = photo.path;
         image.file = names[i];
         const auto it = before.find(PathText(photo.path));
-        const MadeImage* old = it == before.end() ? nullptr : it->second;
+        const ChannelPicture* old = it == before.end() ? nullptr : it->second;
         std::error_code ec;
         if (old && !old->stamp.empty() && old->stamp == Stamp(photo.path) &&
             old->file == image.file && old->width > 0 && old->height > 0 &&
@@ -566,18 +566,19 @@ PhotoFolderScan ListPhotoFolder(const fs::path& folder, const fs::path& cacheFol
 void ReadListedPhotos(PhotoFolderScan& scan, const fs::path& cacheFolder,
                       const std::function<bool()>& cancelled,
                       const std::function<void(int, int)>& progress) {
-    std::vector<MadeImage>& images = scan.channel.images;
-    const int total = static_cast<int>(std::count_if(
-        images.begin(), images.end(), [](const MadeImage& image) { return image.stamp.empty(); }));
+    std::vector<ChannelPicture>& images = scan.channel.images;
+    const int total = static_cast<int>(
+        std::count_if(images.begin(), images.end(),
+                      [](const ChannelPicture& image) { return image.stamp.empty(); }));
     int done = 0;
     std::error_code ec;
     if (total > 0) {
         fs::create_directories(cacheFolder / "thumbs", ec);
     }
-    std::vector<MadeImage> kept;
+    std::vector<ChannelPicture> kept;
     kept.reserve(images.size());
     for (std::size_t i = 0; i < images.size(); ++i) {
-        MadeImage& image = images[i];
+        ChannelPicture& image = images[i];
         if (!image.stamp.empty()) {
             kept.push_back(std::move(image));
             continue;
@@ -620,7 +621,7 @@ void ReadListedPhotos(PhotoFolderScan& scan, const fs::path& cacheFolder,
 
     // Thumbnails of photos no longer in the folder.
     std::set<fs::path> current;
-    for (const MadeImage& image : images) {
+    for (const ChannelPicture& image : images) {
         current.insert(PhotoThumbnailPath(cacheFolder, image.file));
     }
     std::vector<fs::path> stale;
@@ -637,7 +638,8 @@ void ReadListedPhotos(PhotoFolderScan& scan, const fs::path& cacheFolder,
 }
 
 PhotoFolderScan ScanPhotoFolder(const fs::path& folder, const fs::path& cacheFolder,
-                                const MadeChannel& previous, const std::function<bool()>& cancelled,
+                                const ChannelDescription& previous,
+                                const std::function<bool()>& cancelled,
                                 const std::function<void(int, int)>& progress) {
     PhotoFolderScan scan = ListPhotoFolder(folder, cacheFolder, previous, cancelled);
     if (!scan.cancelled) {
@@ -646,12 +648,12 @@ PhotoFolderScan ScanPhotoFolder(const fs::path& folder, const fs::path& cacheFol
     return scan;
 }
 
-MadeChannel ReadFolderChannel(const OwnChannel& channel, const fs::path& cacheFolder,
-                              const std::function<bool()>& enough,
-                              const std::function<void(int, int)>& progress) {
-    MadeChannel previous;
+ChannelDescription ReadFolderChannel(const OwnChannel& channel, const fs::path& cacheFolder,
+                                     const std::function<bool()>& enough,
+                                     const std::function<void(int, int)>& progress) {
+    ChannelDescription previous;
     if (ControlFile before; before.Load(cacheFolder / "Channel.xml")) {
-        previous = MadeChannelFromControlFile(before);
+        previous = before.channel();
     }
     const fs::path folder = PathFromText(channel.source);
     std::error_code ec;
@@ -675,33 +677,6 @@ MadeChannel ReadFolderChannel(const OwnChannel& channel, const fs::path& cacheFo
 std::string FolderChannelTitle(const fs::path& folder) {
     return PathText(folder.filename().empty() ? folder.parent_path().filename()
                                               : folder.filename());
-}
-
-MadeChannel MadeChannelFromControlFile(const ControlFile& controlFile) {
-    MadeChannel channel;
-    channel.title = controlFile.ControlFileValue("title");
-    channel.description = controlFile.ControlFileValue("description");
-    const auto number = [](const std::string& text) {
-        std::int32_t value = 0;
-        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-        return ec == std::errc() && end == text.data() + text.size() && value > 0 ? value : 0;
-    };
-    for (int i = 0; i < controlFile.ImageCount(); ++i) {
-        MadeImage image;
-        image.title = controlFile.ImageValue("title", i);
-        image.loc = controlFile.ImageValue("loc", i);
-        image.path = PathFromText(controlFile.ImageValue("path", i));
-        image.thumb = controlFile.ImageValue("thumb", i);
-        image.file = controlFile.ImageValue("file", i);
-        image.credit = controlFile.ImageValue("credit", i);
-        image.background = controlFile.ImageValue("background", i);
-        image.font = controlFile.ImageValue("font", i);
-        image.width = number(controlFile.ImageValue("width", i));
-        image.height = number(controlFile.ImageValue("height", i));
-        image.stamp = controlFile.ImageValue("stamp", i);
-        channel.images.push_back(std::move(image));
-    }
-    return channel;
 }
 
 }  // namespace wylo

@@ -33,7 +33,7 @@ void MakePictureThumbnail(const std::filesystem::path& picture,
                           const std::filesystem::path& thumbnail);
 
 struct PhotoFolderScan {
-    MadeChannel channel;
+    ChannelDescription channel;
     // JPEG files left out because they do not decode.
     int undecodable = 0;
     // The scan stopped at kMaxPhotoFolderPhotos or skipped folders deeper
@@ -55,7 +55,7 @@ struct PhotoFolderScan {
 // at once. cancelled is asked as the folder is walked.
 PhotoFolderScan ListPhotoFolder(const std::filesystem::path& folder,
                                 const std::filesystem::path& cacheFolder,
-                                const MadeChannel& previous,
+                                const ChannelDescription& previous,
                                 const std::function<bool()>& cancelled = {});
 
 // Reads the photos of scan that have no stamp, each decoded once at a reduced
@@ -70,7 +70,7 @@ void ReadListedPhotos(PhotoFolderScan& scan, const std::filesystem::path& cacheF
 // ListPhotoFolder, then ReadListedPhotos.
 PhotoFolderScan ScanPhotoFolder(const std::filesystem::path& folder,
                                 const std::filesystem::path& cacheFolder,
-                                const MadeChannel& previous,
+                                const ChannelDescription& previous,
                                 const std::function<bool()>& cancelled = {},
                                 const std::function<void(int done, int total)>& progress = {});
 
@@ -81,16 +81,13 @@ PhotoFolderScan ScanPhotoFolder(const std::filesystem::path& folder,
 // and between photos: the photos not read by then stay listed, to be read
 // at the next visit. Throws Error when the folder cannot be found or holds
 // no JPEG photos.
-MadeChannel ReadFolderChannel(const OwnChannel& channel, const std::filesystem::path& cacheFolder,
-                              const std::function<bool()>& enough = {},
-                              const std::function<void(int done, int total)>& progress = {});
+ChannelDescription ReadFolderChannel(const OwnChannel& channel,
+                                     const std::filesystem::path& cacheFolder,
+                                     const std::function<bool()>& enough = {},
+                                     const std::function<void(int done, int total)>& progress = {});
 
 // The title a folder channel gets when the user adds it: the folder's name.
 std::string FolderChannelTitle(const std::filesystem::path& folder);
-
-// The pictures of a folder's channel as its control file in the cache has
-// them, for the next scan's previous.
-MadeChannel MadeChannelFromControlFile(const ControlFile& controlFile);
 
 // The title of the wallpaper package in folder (the Plasma layout): its
 // metadata.json's KPlugin.Name or its metadata.desktop's Name, else the

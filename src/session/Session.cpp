@@ -68,7 +68,7 @@ namespace fs = std::filesystem;
 
 // The cache name of image index of a channel.
 std::string CacheNameOf(const ChannelSource& source, std::int32_t index) {
-    return PictureCacheName(source.ImageValue("file", index), source.ImageValue("loc", index));
+    return PictureCacheName(source.Image(index));
 }
 
 // "30 seconds", "1 minute", "15 minutes".
@@ -146,7 +146,7 @@ struct Session::Backstage {
     // last reading; new ones are read for a few seconds at a time, so a large
     // folder is listed at once and its thumbnails and colours follow at the
     // next readings.
-    MadeChannel ReadFolder(const OwnChannel& channel, const fs::path& cacheFolder) {
+    ChannelDescription ReadFolder(const OwnChannel& channel, const fs::path& cacheFolder) {
         const auto start = std::chrono::steady_clock::now();
         const auto enough = [this, start] {
             return cancelled || std::chrono::steady_clock::now() - start > kFolderReadingTime;
@@ -165,11 +165,10 @@ struct Session::Backstage {
         const fs::path folder = channels.CacheFolder(channels.selectedChannelId());
         for (const DesktopChange::DrawnImage& d : change.drawnImages()) {
             const fs::path thumbnail = channels.ThumbnailPath(d.image);
-            const std::string name = ImageCacheName(file, d.image);
+            const std::string name = PictureCacheName(file.Image(d.image));
             std::error_code ec;
-            if (!file.ImageValue("thumb", d.image).empty() || thumbnail.empty() ||
-                !IsSafeName(name) || fs::exists(thumbnail, ec) ||
-                !fs::is_regular_file(folder / "images" / name, ec)) {
+            if (!file.Image(d.image).thumb.empty() || thumbnail.empty() || !IsSafeName(name) ||
+                fs::exists(thumbnail, ec) || !fs::is_regular_file(folder / "images" / name, ec)) {
                 continue;
             }
             try {
@@ -289,9 +288,9 @@ struct Session::ChannelPages {
             b.thumbnailsCheckedFor = ControlFileStamp(channels);
         }
         pages.channelId = channels.selectedChannelId();
-        pages.shown.title = ShownTitle(file.ControlFileValue("title"));
-        pages.shown.copyright = ShownTitle(file.ControlFileValue("copyright"));
-        pages.shown.news = file.ControlFileValue("news");
+        pages.shown.title = ShownTitle(file.channel().title);
+        pages.shown.copyright = ShownTitle(file.channel().copyright);
+        pages.shown.news = file.channel().news;
         pages.thumbnails = thumbnails;
         const int count = file.ImageCount();
         // The thumbnails near the row the list opens on are fetched or
@@ -305,7 +304,7 @@ struct Session::ChannelPages {
         }
         const std::vector<std::filesystem::path> paths = channels.FetchThumbnails(first, last);
         for (int i = 0; i < count; ++i) {
-            const std::string loc = file.ImageValue("loc", i);
+            const std::string loc = file.Image(i).loc;
             int height = kDefaultRowHeight;
             const std::filesystem::path& thumbnail = paths[static_cast<std::size_t>(i)];
             if (!thumbnail.empty()) {
@@ -313,8 +312,8 @@ struct Session::ChannelPages {
                 height = size.height + 4;
                 pages.widestThumbnail = std::max(pages.widestThumbnail, size.width);
             }
-            pages.shown.rows.push_back({ImageCaption(file.ImageValue("title", i), loc), i, height});
-            pages.rows.push_back({ImageCacheName(file, i), thumbnail});
+            pages.shown.rows.push_back({ImageCaption(file.Image(i).title, loc), i, height});
+            pages.rows.push_back({PictureCacheName(file.Image(i)), thumbnail});
         }
         return pages;
     }
@@ -339,12 +338,11 @@ struct Session::SelectOutcome {
                 channels.LoadControlFile(index);
                 const ControlFile& file = channels.controlFile();
                 shown.loaded = true;
-                shown.title = ShownTitle(file.ControlFileValue("title"));
-                shown.description = ShownDescription(file.ControlFileValue("description"));
-                shown.subscriptionRequired =
-                    IsSubscriptionRequired(file.ControlFileValue("subscription"));
-                outcome.termsUrl = file.ControlFileValue("legal");
-                outcome.previewUrl = file.ControlFileValue("preview");
+                shown.title = ShownTitle(file.channel().title);
+                shown.description = ShownDescription(file.channel().description);
+                shown.subscriptionRequired = IsSubscriptionRequired(file.channel().subscription);
+                outcome.termsUrl = file.channel().legal;
+                outcome.previewUrl = file.channel().preview;
                 if (outcome.previewUrl.empty()) {
                     shown.hidePreview = true;
                 } else {
@@ -395,14 +393,14 @@ struct Session::ChangeOutcome {
         wallpaper.channel = channel;
         wallpaper.channelId = b.channels.selectedChannelId();
         for (const DesktopChange::DrawnImage& d : b.change.drawnImages()) {
-            const std::string loc = file.ImageValue("loc", d.image);
+            const std::string loc = file.Image(d.image).loc;
             PastWallpaper::Image image;
             image.monitor = d.monitor;
             image.image = d.image;
-            image.fileName = ImageCacheName(file, d.image);
-            image.title = ImageCaption(file.ImageValue("title", d.image), loc);
-            image.background = file.ImageValue("background", d.image);
-            image.font = file.ImageValue("font", d.image);
+            image.fileName = PictureCacheName(file.Image(d.image));
+            image.title = ImageCaption(file.Image(d.image).title, loc);
+            image.background = file.Image(d.image).background;
+            image.font = file.Image(d.image).font;
             // Only what the history file can hold and read back: a picture
             // that was drawn has a safe name, and colours the channel wrote
             // oddly are left to the defaults.
@@ -1366,56 +1364,56 @@ Session::Request Session::PickRequest(int row) {
     } else {
         row = -1;
     }
-    return {
-        Kind::Pick,
-        [this, row, channelId = std::move(channelId), fileName = std::move(fileName)]() -> Job {
-            const int channel = settings_.currentChannel;
-            if (channel < 0) {
-                return {};
-            }
-            return [this, snapshot = settings_, channel, row, channelId,
-                    fileName](Backstage& b) -> Finisher {
-                b.settings = snapshot;
-                b.installed = false;
-                ChangeOutcome outcome;
-                std::int32_t image = row;
-                const BusyScope busy(b.feedback);
-                if (!b.LoadSubscribed(channel, channelId)) {
-                    image = -2;
-                } else if (row >= 0 && ImageCacheName(b.channels.controlFile(), row) != fileName) {
-                    // The channel changed since the list was filled: the
-                    // same picture elsewhere, or none.
-                    image = -2;
-                    const int count = b.channels.controlFile().ImageCount();
-                    for (int i = 0; i < count; ++i) {
-                        if (ImageCacheName(b.channels.controlFile(), i) == fileName) {
-                            image = i;
-                            break;
+    return {Kind::Pick,
+            [this, row, channelId = std::move(channelId), fileName = std::move(fileName)]() -> Job {
+                const int channel = settings_.currentChannel;
+                if (channel < 0) {
+                    return {};
+                }
+                return [this, snapshot = settings_, channel, row, channelId,
+                        fileName](Backstage& b) -> Finisher {
+                    b.settings = snapshot;
+                    b.installed = false;
+                    ChangeOutcome outcome;
+                    std::int32_t image = row;
+                    const BusyScope busy(b.feedback);
+                    if (!b.LoadSubscribed(channel, channelId)) {
+                        image = -2;
+                    } else if (row >= 0 &&
+                               PictureCacheName(b.channels.controlFile().Image(row)) != fileName) {
+                        // The channel changed since the list was filled: the
+                        // same picture elsewhere, or none.
+                        image = -2;
+                        const int count = b.channels.controlFile().ImageCount();
+                        for (int i = 0; i < count; ++i) {
+                            if (PictureCacheName(b.channels.controlFile().Image(i)) == fileName) {
+                                image = i;
+                                break;
+                            }
                         }
                     }
-                }
-                if (image == -2) {
-                    outcome.problem = "The picture you chose is no longer in the channel.";
-                } else {
-                    try {
-                        b.settings.currentImage = image;
-                        b.change.ChangeDesktop(image);
-                        outcome.problem = MissingImagesText(b.change);
-                    } catch (const std::exception& e) {
-                        outcome.problem = e.what();
+                    if (image == -2) {
+                        outcome.problem = "The picture you chose is no longer in the channel.";
+                    } else {
+                        try {
+                            b.settings.currentImage = image;
+                            b.change.ChangeDesktop(image);
+                            outcome.problem = MissingImagesText(b.change);
+                        } catch (const std::exception& e) {
+                            outcome.problem = e.what();
+                        }
                     }
-                }
-                outcome.installed = b.installed;
-                outcome.currentImage = b.settings.currentImage;
-                outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
-                return [this, outcome = std::move(outcome)] {
-                    ChangeFinished(outcome, clock_.Now());
-                    if (outcome.installed) {
-                        Guarded([this] { SaveSettings(); });
-                    }
+                    outcome.installed = b.installed;
+                    outcome.currentImage = b.settings.currentImage;
+                    outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
+                    return [this, outcome = std::move(outcome)] {
+                        ChangeFinished(outcome, clock_.Now());
+                        if (outcome.installed) {
+                            Guarded([this] { SaveSettings(); });
+                        }
+                    };
                 };
-            };
-        }};
+            }};
 }
 
 // The wallpaper history.
@@ -1541,8 +1539,8 @@ fs::path PictureOfHistory(ChannelSession& channels, const std::string& channelId
         return {};
     }
     for (int i = 0; i < made.ImageCount(); ++i) {
-        if (made.ImageValue("file", i) == fileName) {
-            const fs::path photo = PathFromText(made.ImageValue("path", i));
+        if (made.Image(i).file == fileName) {
+            const fs::path& photo = made.Image(i).path;
             return fs::is_regular_file(photo, ec) ? photo : fs::path();
         }
     }

@@ -124,7 +124,7 @@ TEST_F(ChannelSessionTest, ControlFileIsFetchedIntoTheChannelCacheAndLoaded) {
     EXPECT_EQ(ReadFile(app_ / "cache" / "alps" / "Channel.xml"),
               "<provider><title>Alps</title></provider>");
     ASSERT_TRUE(session_.LoadControlFile(1));
-    EXPECT_EQ(session_.controlFile().ControlFileValue("title"), "Alps");
+    EXPECT_EQ(session_.controlFile().channel().title, "Alps");
 }
 
 TEST_F(ChannelSessionTest, ChannelListLeavesOutChannelsThatCannotBeFetchedOrLoaded) {
@@ -142,7 +142,7 @@ TEST_F(ChannelSessionTest, ChannelListLeavesOutChannelsThatCannotBeFetchedOrLoad
     EXPECT_EQ(server_.Count("GET", "/up/Channel.xml"), 0);
     // The selection follows the last channel fetched, the document the last one loaded.
     EXPECT_EQ(session_.selectedChannelId(), "last");
-    EXPECT_EQ(session_.controlFile().ControlFileValue("title"), "Sea");
+    EXPECT_EQ(session_.controlFile().channel().title, "Sea");
 }
 
 TEST_F(ChannelSessionTest, FailedControlFileDownloadStillSelectsTheChannel) {
@@ -172,7 +172,7 @@ TEST_F(ChannelSessionTest, FailedLoadClosesThePreviousControlFile) {
     ASSERT_TRUE(session_.DownloadControlFile(1));
     EXPECT_FALSE(session_.LoadControlFile(1));
     EXPECT_FALSE(session_.controlFile().IsLoaded());
-    EXPECT_EQ(session_.controlFile().ControlFileValue("title"), "");
+    EXPECT_EQ(session_.controlFile().channel().title, "");
 }
 
 TEST_F(ChannelSessionTest, UnsafeChannelIdsAreNeverFetchedNorWrittenOutsideTheAppFolder) {
@@ -267,7 +267,7 @@ TEST_F(ChannelSessionTest, PreviewNamedLikeTheCachesOwnEntriesIsRefused) {
     }
     EXPECT_TRUE(server_.Requests().empty());
     ASSERT_TRUE(session_.LoadControlFile(0));
-    EXPECT_EQ(session_.controlFile().ControlFileValue("title"), "Alps");
+    EXPECT_EQ(session_.controlFile().channel().title, "Alps");
 }
 
 TEST_F(ChannelSessionTest, NoSelectedChannelMeansNoThumbnailOrPreviewPath) {

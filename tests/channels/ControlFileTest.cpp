@@ -45,9 +45,9 @@ protected:
 
     // Every lookup answers nothing.
     void ExpectEmpty() {
-        EXPECT_EQ(file_.ControlFileValue("title"), "");
+        EXPECT_EQ(file_.channel().title, "");
         EXPECT_EQ(file_.ImageCount(), 0);
-        EXPECT_EQ(file_.ImageValue("loc", 0), "");
+        EXPECT_EQ(file_.Image(0).loc, "");
     }
 
     TempDir dir_;
@@ -57,33 +57,30 @@ protected:
 TEST_F(ControlFileTest, ReadsChannelValuesAndImagesByPosition) {
     ASSERT_TRUE(LoadText(kChannel));
     EXPECT_TRUE(file_.IsLoaded());
-    EXPECT_EQ(file_.ControlFileValue("title"), "Alps");
-    EXPECT_EQ(file_.ControlFileValue("description"), "Peaks\nand valleys");
+    EXPECT_EQ(file_.channel().title, "Alps");
+    EXPECT_EQ(file_.channel().description, "Peaks\nand valleys");
     ASSERT_EQ(file_.ImageCount(), 3);
-    EXPECT_EQ(file_.ImageValue("loc", 0), "http://host/alps/images/one.jpg");
-    EXPECT_EQ(file_.ImageValue("thumb", 0), "http://host/alps/thumbs/one.jpg");
-    EXPECT_EQ(file_.ImageValue("background", 0), "#102030");
-    EXPECT_EQ(file_.ImageValue("font", 0), "#FFFFFF");
-    EXPECT_EQ(file_.ImageValue("loc", 1), "http://host/alps/images/two.jpg");
-    EXPECT_EQ(file_.ImageValue("loc", 2), "third");
+    EXPECT_EQ(file_.Image(0).loc, "http://host/alps/images/one.jpg");
+    EXPECT_EQ(file_.Image(0).thumb, "http://host/alps/thumbs/one.jpg");
+    EXPECT_EQ(file_.Image(0).background, "#102030");
+    EXPECT_EQ(file_.Image(0).font, "#FFFFFF");
+    EXPECT_EQ(file_.Image(1).loc, "http://host/alps/images/two.jpg");
+    EXPECT_EQ(file_.Image(2).loc, "third");
 }
 
 TEST_F(ControlFileTest, NamesMatchExactlyCaseIncluded) {
     ASSERT_TRUE(LoadText(kChannel));
-    EXPECT_EQ(file_.ControlFileValue("copyright"), "(c) Alps");
-    EXPECT_EQ(file_.ControlFileValue("TITLE"), "");
-    EXPECT_EQ(file_.ImageValue("title", 1), "");
-    EXPECT_EQ(file_.ImageValue("Title", 1), "Capitalised, so not a title");
+    EXPECT_EQ(file_.channel().copyright, "(c) Alps");
+    EXPECT_EQ(file_.Image(1).title, "");
 }
 
 TEST_F(ControlFileTest, MissingOrEmptyValuesAndBadIndexesAreEmpty) {
     ASSERT_TRUE(LoadText(kChannel));
-    EXPECT_EQ(file_.ControlFileValue("news"), "");
-    EXPECT_EQ(file_.ControlFileValue("legal"), "");
-    EXPECT_EQ(file_.ImageValue("title", 2), "");
-    EXPECT_EQ(file_.ImageValue("loc", 3), "");
-    EXPECT_EQ(file_.ImageValue("loc", -1), "");
-    EXPECT_EQ(file_.ControlFileValue(""), "");
+    EXPECT_EQ(file_.channel().news, "");
+    EXPECT_EQ(file_.channel().legal, "");
+    EXPECT_EQ(file_.Image(2).title, "");
+    EXPECT_EQ(file_.Image(3).loc, "");
+    EXPECT_EQ(file_.Image(-1).loc, "");
 }
 
 TEST_F(ControlFileTest, RootOtherThanProviderGivesNothing) {
@@ -93,7 +90,7 @@ TEST_F(ControlFileTest, RootOtherThanProviderGivesNothing) {
 
 TEST_F(ControlFileTest, NoImagesElementMeansNoImages) {
     ASSERT_TRUE(LoadText("<provider><title>x</title></provider>"));
-    EXPECT_EQ(file_.ControlFileValue("title"), "x");
+    EXPECT_EQ(file_.channel().title, "x");
     EXPECT_EQ(file_.ImageCount(), 0);
 }
 

@@ -29,8 +29,8 @@ protected:
         return file;
     }
 
-    MadeChannel ReadText(const std::string& xml,
-                         std::string_view url = "http://feeds.example/photos/feed.xml") {
+    ChannelDescription ReadText(const std::string& xml,
+                                std::string_view url = "http://feeds.example/photos/feed.xml") {
         return ReadFeed(Write(xml), url);
     }
 
@@ -96,14 +96,14 @@ TEST_F(FeedTest, ReadFeed_RefusesWhatIsNoFeedInWords) {
 // --- Real feeds as served ---------------------------------------------------
 
 TEST_F(FeedTest, Nasa_EnclosuresKeptExceptPngs) {
-    const MadeChannel channel = ReadFeed(RealFeed("nasa-iotd-2020.xml"),
-                                         "http://www.nasa.gov/rss/dyn/lg_image_of_the_day.rss");
+    const ChannelDescription channel = ReadFeed(
+        RealFeed("nasa-iotd-2020.xml"), "http://www.nasa.gov/rss/dyn/lg_image_of_the_day.rss");
     EXPECT_EQ(channel.title, "NASA Image of the Day");
     EXPECT_EQ(channel.description, "The latest NASA \"Image of the Day\" image.");
     EXPECT_EQ(channel.news, "http://www.nasa.gov/");
     // 60 items, four of them PNG pictures.
     ASSERT_EQ(channel.images.size(), 56u);
-    const MadeImage& first = channel.images[0];
+    const ChannelPicture& first = channel.images[0];
     EXPECT_EQ(first.title, "Northrop Grumman Cargo Mission Awaits Launch");
     EXPECT_EQ(
         first.loc,
@@ -118,7 +118,7 @@ TEST_F(FeedTest, Nasa_EnclosuresKeptExceptPngs) {
     EXPECT_EQ(channel.images.back().title,
               "This Week in NASA History: First Launch of Saturn V \xE2\x80\x93 Nov. 9, 1967");
     std::set<std::string> titles;
-    for (const MadeImage& image : channel.images) {
+    for (const ChannelPicture& image : channel.images) {
         EXPECT_EQ(image.loc.find(".png"), std::string::npos) << image.loc;
         titles.insert(image.title);
     }
@@ -129,14 +129,14 @@ TEST_F(FeedTest, Nasa_EnclosuresKeptExceptPngs) {
 }
 
 TEST_F(FeedTest, FlickrMediaRss_ContentOverThumbnailWithCreditAndTitles) {
-    const MadeChannel channel =
+    const ChannelDescription channel =
         ReadFeed(RealFeed("flickr-rss200-mrss-user-2011.xml"),
                  "http://api.flickr.com/services/feeds/photos_public.gne?id=1&format=rss_200");
     EXPECT_EQ(channel.title, "Uploads from Ole Bj\xC3\xB8rn Michelsen");
     EXPECT_EQ(channel.description, "");
     EXPECT_EQ(channel.news, "http://www.flickr.com/photos/olemichelsen/");
     ASSERT_EQ(channel.images.size(), 20u);
-    const MadeImage& first = channel.images[0];
+    const ChannelPicture& first = channel.images[0];
     EXPECT_EQ(first.title, "Moonrise");
     EXPECT_EQ(first.loc, "http://farm7.staticflickr.com/6153/6167590028_a32b2b2c95_b.jpg");
     EXPECT_EQ(first.thumb, "http://farm7.staticflickr.com/6153/6167590028_a32b2b2c95_s.jpg");
@@ -144,7 +144,7 @@ TEST_F(FeedTest, FlickrMediaRss_ContentOverThumbnailWithCreditAndTitles) {
     EXPECT_EQ(first.width, 1024);
     EXPECT_EQ(first.height, 683);
     EXPECT_EQ(first.file, "6167590028_a32b2b2c95_b.jpg");
-    const MadeImage& harvest = channel.images[8];
+    const ChannelPicture& harvest = channel.images[8];
     EXPECT_EQ(harvest.title, "H\xC3\xB8sts\xC3\xA6son");
     EXPECT_EQ(harvest.loc, "http://farm5.staticflickr.com/4052/4355183127_a9c674b028_z.jpg");
     EXPECT_EQ(harvest.thumb, "http://farm5.staticflickr.com/4052/4355183127_a9c674b028_s.jpg");
@@ -158,33 +158,33 @@ TEST_F(FeedTest, FlickrMediaRss_ContentOverThumbnailWithCreditAndTitles) {
 }
 
 TEST_F(FeedTest, FlickrAtom_EnclosureWithThumbnailFromEscapedHtml) {
-    const MadeChannel channel =
+    const ChannelDescription channel =
         ReadFeed(RealFeed("flickr-atom-user-2013.xml"),
                  "http://api.flickr.com/services/feeds/photos_public.gne?id=14385354@N00");
     EXPECT_EQ(channel.title, "Uploads from Markus Unger");
     EXPECT_EQ(channel.description, "");
     EXPECT_EQ(channel.news, "http://www.flickr.com/photos/markusunger/");
     ASSERT_EQ(channel.images.size(), 20u);
-    const MadeImage& first = channel.images[0];
+    const ChannelPicture& first = channel.images[0];
     EXPECT_EQ(first.title, "Camp-Nou4");
     EXPECT_EQ(first.loc, "http://farm8.staticflickr.com/7396/8718599226_f6f30fe30f_b.jpg");
     EXPECT_EQ(first.thumb, "http://farm8.staticflickr.com/7396/8718599226_f6f30fe30f_m.jpg");
     EXPECT_EQ(first.credit, "Markus Unger");
     EXPECT_EQ(channel.images[1].title, "Camp-Nou3");
-    for (const MadeImage& image : channel.images) {
+    for (const ChannelPicture& image : channel.images) {
         EXPECT_TRUE(image.loc.ends_with("_b.jpg")) << image.loc;
         EXPECT_TRUE(image.thumb.ends_with("_m.jpg")) << image.thumb;
     }
 }
 
 TEST_F(FeedTest, BingArchive_RelativeToServingHostWithCaptionAndCreditSplit) {
-    const MadeChannel channel =
+    const ChannelDescription channel =
         ReadFeed(RealFeed("bing-hpimagearchive-2016.xml"),
                  "http://www.bing.com/HPImageArchive.aspx?format=xml&idx=0&n=1&mkt=en-US");
     // The archive has no title of its own: it is named after its host.
     EXPECT_EQ(channel.title, "www.bing.com");
     ASSERT_EQ(channel.images.size(), 1u);
-    const MadeImage& image = channel.images[0];
+    const ChannelPicture& image = channel.images[0];
     EXPECT_EQ(image.loc,
               "http://www.bing.com/az/hprichbg/rb/Castelmezzano_EN-US11750585825_1366x768.jpg");
     EXPECT_EQ(image.title, "Castelmezzano, Italy");
@@ -193,14 +193,15 @@ TEST_F(FeedTest, BingArchive_RelativeToServingHostWithCaptionAndCreditSplit) {
 }
 
 TEST_F(FeedTest, BingArchive_NewerAddressesWithQueriesAndBaseOnly) {
-    const MadeChannel channel = ReadText(R"(<?xml version="1.0" encoding="utf-8" ?><images>
+    const ChannelDescription channel =
+        ReadText(R"(<?xml version="1.0" encoding="utf-8" ?><images>
 <image><url>/th?id=OHR.Bay_EN-US1_1920x1080.jpg&amp;rf=LaDigue_1920x1080.jpg&amp;pid=hp</url>
   <headline>A bay at dawn</headline><copyright>Bay, Seychelles (&#169; A. Photographer/Agency)</copyright></image>
 <image><url>/th?id=OHR.Hill_EN-US2_1920x1080.jpg&amp;rf=LaDigue_1920x1080.jpg&amp;pid=hp</url>
   <copyright>No credit here</copyright></image>
 <image><urlBase>/th?id=OHR.Lake_EN-US3</urlBase></image>
 </images>)",
-                                         "https://www.bing.com/HPImageArchive.aspx?format=xml");
+                 "https://www.bing.com/HPImageArchive.aspx?format=xml");
     ASSERT_EQ(channel.images.size(), 3u);
     EXPECT_EQ(
         channel.images[0].loc,
@@ -212,7 +213,7 @@ TEST_F(FeedTest, BingArchive_NewerAddressesWithQueriesAndBaseOnly) {
     EXPECT_EQ(channel.images[2].loc, "https://www.bing.com/th?id=OHR.Lake_EN-US3_1920x1080.jpg");
     // Every address names "th": the names come from the whole addresses.
     std::set<std::string> names;
-    for (const MadeImage& image : channel.images) {
+    for (const ChannelPicture& image : channel.images) {
         EXPECT_TRUE(image.file.starts_with("th-")) << image.file;
         names.insert(image.file);
     }
@@ -220,23 +221,23 @@ TEST_F(FeedTest, BingArchive_NewerAddressesWithQueriesAndBaseOnly) {
 }
 
 TEST_F(FeedTest, ReadFeed_ControlFileWrittenFromAFeedReadsAsAnyChannel) {
-    const MadeChannel channel =
+    const ChannelDescription channel =
         ReadFeed(RealFeed("flickr-rss200-mrss-user-2011.xml"), "http://api.flickr.com/feed");
     WriteFile(dir_ / "Channel.xml", MadeControlFileText(channel));
     ControlFile control;
     ASSERT_TRUE(control.Load(dir_ / "Channel.xml"));
-    EXPECT_EQ(control.ControlFileValue("title"), "Uploads from Ole Bj\xC3\xB8rn Michelsen");
+    EXPECT_EQ(control.channel().title, "Uploads from Ole Bj\xC3\xB8rn Michelsen");
     ASSERT_EQ(control.ImageCount(), 20);
-    EXPECT_EQ(control.ImageValue("loc", 8),
+    EXPECT_EQ(control.Image(8).loc,
               "http://farm5.staticflickr.com/4052/4355183127_a9c674b028_z.jpg");
-    EXPECT_EQ(ImageCacheName(control, 8), "4355183127_a9c674b028_z.jpg");
-    EXPECT_EQ(control.ImageValue("credit", 8), "Ole Bj\xC3\xB8rn Michelsen");
+    EXPECT_EQ(PictureCacheName(control.Image(8)), "4355183127_a9c674b028_z.jpg");
+    EXPECT_EQ(control.Image(8).credit, "Ole Bj\xC3\xB8rn Michelsen");
 }
 
 // --- Choosing each item's picture -------------------------------------------
 
 TEST_F(FeedTest, Items_WithoutJpegPictureAreLeftOut) {
-    const MadeChannel channel = ReadText(Rss(R"(
+    const ChannelDescription channel = ReadText(Rss(R"(
 <item><title>No picture</title><description>Just words</description></item>
 <item><title>WebP</title><enclosure url="http://x.example/a.jpg" type="image/webp" length="9"/></item>
 <item><title>PNG</title><media:content url="http://x.example/b.png"/></item>
@@ -256,7 +257,7 @@ TEST_F(FeedTest, Items_WithoutJpegPictureAreLeftOut) {
 }
 
 TEST_F(FeedTest, Items_LargestOfAGroupWinsAndItsOwnTitleCreditAndThumbnail) {
-    const MadeChannel channel = ReadText(Rss(R"(
+    const ChannelDescription channel = ReadText(Rss(R"(
 <item><title>Item title</title>
   <media:credit>Item credit</media:credit>
   <media:thumbnail url="http://x.example/item-thumb.jpg"/>
@@ -295,7 +296,7 @@ TEST_F(FeedTest, Items_LargestOfAGroupWinsAndItsOwnTitleCreditAndThumbnail) {
 }
 
 TEST_F(FeedTest, Items_HtmlImageIsTheLastResortAndNeverATrackingPixel) {
-    const MadeChannel channel = ReadText(Rss(R"(
+    const ChannelDescription channel = ReadText(Rss(R"(
 <item><title>Pixel only</title>
   <description><![CDATA[<p>Hi</p><img src="http://t.example/p.jpg" width="1" height="1">]]></description>
 </item>
@@ -326,7 +327,8 @@ TEST_F(FeedTest, Items_MediaWikiThumbnailStandsForItsOriginal) {
     EXPECT_EQ(MediaWikiOriginalUrl("https://host/thumb/a/cd/Name.jpg/800px-Name.jpg"), "");
     EXPECT_EQ(MediaWikiOriginalUrl("https://host/photos/Name.jpg"), "");
 
-    const MadeChannel channel = ReadText(Rss(R"(
+    const ChannelDescription channel =
+        ReadText(Rss(R"(
 <item><title>Picture of the day</title>
   <description>&lt;a href="https://commons.wikimedia.org/wiki/File:Lake.jpg"&gt;&lt;img src="//upload.wikimedia.org/wikipedia/commons/thumb/3/3f/Lake.jpg/300px-Lake.jpg" width="300" height="200"&gt;&lt;/a&gt;</description>
 </item>
@@ -334,7 +336,7 @@ TEST_F(FeedTest, Items_MediaWikiThumbnailStandsForItsOriginal) {
   <description>&lt;img src="https://upload.wikimedia.org/wikipedia/commons/thumb/1/1a/Map.png/300px-Map.png.jpg" width="300"&gt;</description>
 </item>
 )"),
-                                         "https://commons.wikimedia.org/w/api.php?feed=potd");
+                 "https://commons.wikimedia.org/w/api.php?feed=potd");
     ASSERT_EQ(channel.images.size(), 1u);
     EXPECT_EQ(channel.images[0].loc,
               "https://upload.wikimedia.org/wikipedia/commons/3/3f/Lake.jpg");
@@ -344,7 +346,7 @@ TEST_F(FeedTest, Items_MediaWikiThumbnailStandsForItsOriginal) {
 }
 
 TEST_F(FeedTest, Atom_ContentSourceEnclosureTypesAndFeedAuthor) {
-    const MadeChannel channel = ReadText(R"(<?xml version="1.0"?>
+    const ChannelDescription channel = ReadText(R"(<?xml version="1.0"?>
 <a:feed xmlns:a="http://www.w3.org/2005/Atom" xml:base="http://atom.example/photos/">
   <a:title type="html">Sea &amp;amp; sky</a:title>
   <a:subtitle type="xhtml"><div xmlns="http://www.w3.org/1999/xhtml">Waves <b>and</b> clouds</div></a:subtitle>
@@ -373,7 +375,8 @@ TEST_F(FeedTest, Atom_ContentSourceEnclosureTypesAndFeedAuthor) {
 // --- Addresses --------------------------------------------------------------
 
 TEST_F(FeedTest, Addresses_ResolveAgainstNestedXmlBaseAndTheFeed) {
-    const MadeChannel channel = ReadText(R"(<rss version="2.0" xml:base="http://a.example/x/">
+    const ChannelDescription channel =
+        ReadText(R"(<rss version="2.0" xml:base="http://a.example/x/">
 <channel xml:base="y/"><title>Bases</title>
 <item xml:base="../z/"><title>Nested</title><enclosure url="pic.jpg" type="image/jpeg"/></item>
 <item><title>Own base</title><enclosure xml:base="http://b.example/b/" url="./p/q.jpg"/></item>
@@ -387,8 +390,8 @@ TEST_F(FeedTest, Addresses_ResolveAgainstNestedXmlBaseAndTheFeed) {
     EXPECT_EQ(channel.images[3].loc, "http://c.example/n.jpg");
 
     // Without xml:base, the feed's own address is the base.
-    const MadeChannel plain = ReadText(Rss("<item><enclosure url=\"../pics/a.jpg\"/></item>"),
-                                       "https://f.example/feeds/x.rss");
+    const ChannelDescription plain = ReadText(
+        Rss("<item><enclosure url=\"../pics/a.jpg\"/></item>"), "https://f.example/feeds/x.rss");
     ASSERT_EQ(plain.images.size(), 1u);
     EXPECT_EQ(plain.images[0].loc, "https://f.example/pics/a.jpg");
 }
@@ -413,7 +416,7 @@ TEST_F(FeedTest, Addresses_ResolveUrlFollowsTheStandardExamples) {
 }
 
 TEST_F(FeedTest, Addresses_OnlyWebAddressesAreKept) {
-    const MadeChannel channel = ReadText(Rss(R"(
+    const ChannelDescription channel = ReadText(Rss(R"(
 <item><title>Script</title><enclosure url="javascript:alert(1)//a.jpg"/></item>
 <item><title>File</title><enclosure url="file:///etc/passwd.jpg"/></item>
 <item><title>Data</title><media:content url="data:image/jpeg;base64,AAAA"/></item>
@@ -430,7 +433,7 @@ TEST_F(FeedTest, Addresses_OnlyWebAddressesAreKept) {
 }
 
 TEST_F(FeedTest, Addresses_DifferingOnlyInQueryGetTwoCacheNames) {
-    const MadeChannel channel = ReadText(Rss(R"(
+    const ChannelDescription channel = ReadText(Rss(R"(
 <item><title>One</title><enclosure url="http://x.example/th.jpg?id=1&amp;w=1920"/></item>
 <item><title>Two</title><enclosure url="http://x.example/th.jpg?id=2&amp;w=1920"/></item>
 <item><title>Again</title><enclosure url="http://x.example/th.jpg?id=1&amp;w=1920"/></item>
@@ -441,7 +444,7 @@ TEST_F(FeedTest, Addresses_DifferingOnlyInQueryGetTwoCacheNames) {
     EXPECT_EQ(channel.images[1].loc, "http://x.example/th.jpg?id=2&w=1920");
     EXPECT_EQ(channel.images[0].file, "th.jpg");
     std::set<std::string> names;
-    for (const MadeImage& image : channel.images) {
+    for (const ChannelPicture& image : channel.images) {
         EXPECT_TRUE(image.file.ends_with(".jpg")) << image.file;
         names.insert(UpperAscii(image.file));
     }
@@ -459,7 +462,7 @@ TEST_F(FeedTest, Texts_HtmlIsShownAsPlainText) {
     // Latin-1 in a feed that claims UTF-8 still reads.
     EXPECT_EQ(HtmlToPlainText("Gr\xF8nland"), "Gr\xC3\xB8nland");
 
-    const MadeChannel channel = ReadText(R"(<rss version="2.0"><channel>
+    const ChannelDescription channel = ReadText(R"(<rss version="2.0"><channel>
 <title>  <![CDATA[ Spaced   title ]]>  </title>
 <description>&lt;p&gt;Daily &lt;a href="x"&gt;photos&lt;/a&gt;&lt;/p&gt;
 
@@ -485,7 +488,7 @@ TEST_F(FeedTest, Hostile_HugeTitlesAreCutAndItemsBounded) {
     for (std::size_t i = 0; i < kMaxFeedItems + 50; ++i) {
         items += "<item><enclosure url=\"http://x.example/" + std::to_string(i) + ".jpg\"/></item>";
     }
-    const MadeChannel channel = ReadText(Rss(items));
+    const ChannelDescription channel = ReadText(Rss(items));
     ASSERT_EQ(channel.images.size(), kMaxFeedItems);
     EXPECT_LE(channel.images[0].title.size(), 210u);
     EXPECT_TRUE(channel.images[0].title.starts_with("xxxx"));
@@ -494,7 +497,7 @@ TEST_F(FeedTest, Hostile_HugeTitlesAreCutAndItemsBounded) {
 }
 
 TEST_F(FeedTest, Hostile_EntitiesOfADtdAreNeverExpanded) {
-    const MadeChannel channel = ReadText(R"(<?xml version="1.0"?>
+    const ChannelDescription channel = ReadText(R"(<?xml version="1.0"?>
 <!DOCTYPE rss [
   <!ENTITY lol "lol">
   <!ENTITY lol2 "&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;">
@@ -513,7 +516,7 @@ TEST_F(FeedTest, Hostile_EntitiesOfADtdAreNeverExpanded) {
 TEST_F(FeedTest, Hostile_OtherNamespacePrefixesAndStrayElementsAreRead) {
     // Media RSS under a prefix of the feed's own choosing; "media:" bound to
     // something else is not Media RSS.
-    const MadeChannel channel = ReadText(R"(<rss version="2.0"
+    const ChannelDescription channel = ReadText(R"(<rss version="2.0"
     xmlns:m="http://search.yahoo.com/mrss" xmlns:media="urn:other"><channel>
 <item><title>Own prefix</title><m:content url="http://x.example/a.jpg" width="10" height="20"/></item>
 <item><title>Not media</title><media:content url="http://x.example/b.jpg"/></item>

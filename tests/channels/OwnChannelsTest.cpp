@@ -102,8 +102,12 @@ TEST(MadeChannelTest, CacheNamesAreSafeUniqueAndStable) {
 // A control file Wylo made reads like any other, its own values included.
 TEST(MadeChannelTest, MadeControlFileLoadsWithEveryValue) {
     TempDir dir;
-    MadeChannel channel{"Feed & <more>", "About", "(c) me", "https://host/", {}};
-    MadeImage image;
+    ChannelDescription channel;
+    channel.title = "Feed & <more>";
+    channel.description = "About";
+    channel.copyright = "(c) me";
+    channel.news = "https://host/";
+    ChannelPicture image;
     image.title = "Dawn";
     image.loc = "https://host/p.jpg?size=large";
     image.file = "p-1.jpg";
@@ -115,19 +119,19 @@ TEST(MadeChannelTest, MadeControlFileLoadsWithEveryValue) {
     WriteFile(dir.path() / "Channel.xml", MadeControlFileText(channel));
     ControlFile file;
     ASSERT_TRUE(file.Load(dir.path() / "Channel.xml"));
-    EXPECT_EQ(file.ControlFileValue("title"), "Feed & <more>");
-    EXPECT_EQ(file.ControlFileValue("news"), "https://host/");
+    EXPECT_EQ(file.channel().title, "Feed & <more>");
+    EXPECT_EQ(file.channel().news, "https://host/");
     ASSERT_EQ(file.ImageCount(), 1);
-    EXPECT_EQ(file.ImageValue("loc", 0), "https://host/p.jpg?size=large");
-    EXPECT_EQ(file.ImageValue("credit", 0), "A. Photographer");
-    EXPECT_EQ(file.ImageValue("width", 0), "4000");
-    EXPECT_EQ(file.ImageValue("path", 0), "/photos/d\xc3\xa9j\xc3\xa0.jpg");
-    EXPECT_EQ(ImageCacheName(file, 0), "p-1.jpg");
+    EXPECT_EQ(file.Image(0).loc, "https://host/p.jpg?size=large");
+    EXPECT_EQ(file.Image(0).credit, "A. Photographer");
+    EXPECT_EQ(file.Image(0).width, 4000);
+    EXPECT_EQ(file.Image(0).path, PathFromText("/photos/d\xc3\xa9j\xc3\xa0.jpg"));
+    EXPECT_EQ(PictureCacheName(file.Image(0)), "p-1.jpg");
 }
 
 // A picture of a made channel: at its address or on the computer.
-MadeImage Picture(std::string title, std::string loc, fs::path path, std::string file) {
-    MadeImage image;
+ChannelPicture Picture(std::string title, std::string loc, fs::path path, std::string file) {
+    ChannelPicture image;
     image.title = std::move(title);
     image.loc = std::move(loc);
     image.path = std::move(path);
@@ -168,7 +172,7 @@ TEST_F(OwnChannelSessionTest, AnotherHostsControlFileNeedsNoDirectory) {
     ASSERT_TRUE(session_.DownloadControlFile(kOwnChannelBase));
     EXPECT_EQ(session_.selectedChannelId(), other.Id());
     ASSERT_TRUE(session_.LoadControlFile(kOwnChannelBase));
-    EXPECT_EQ(session_.controlFile().ControlFileValue("title"), "Other");
+    EXPECT_EQ(session_.controlFile().channel().title, "Other");
     const fs::path picture = session_.ImageFilePath(other.Id(), 0);
     EXPECT_EQ(picture, app_ / "cache" / other.Id() / "images" / "one.jpg");
     EXPECT_EQ(ReadFile(picture), "JPEG bytes");
@@ -183,30 +187,31 @@ TEST_F(OwnChannelSessionTest, AFeedIsReadByTheFeedReaderAndKeptWhenTheHostGoes) 
         ++reads;
         EXPECT_EQ(address, feed.source);
         EXPECT_NE(ReadFile(file).find("<rss"), std::string::npos);
-        MadeChannel made{"Made from the feed", "", "", "", {}};
+        ChannelDescription made;
+        made.title = "Made from the feed";
         made.images.push_back(Picture("P", server_.Url("/p.jpg?id=1"), {}, "p.jpg"));
         return made;
     });
     ASSERT_TRUE(session_.DownloadControlFile(kOwnChannelBase));
     ASSERT_TRUE(session_.LoadControlFile(kOwnChannelBase));
-    EXPECT_EQ(session_.controlFile().ControlFileValue("title"), "Made from the feed");
+    EXPECT_EQ(session_.controlFile().channel().title, "Made from the feed");
     EXPECT_EQ(reads, 1);
 
     // A feed that turns bad keeps the channel made before, and says why.
-    session_.SetFeedReader([](const fs::path&, std::string_view) -> MadeChannel {
+    session_.SetFeedReader([](const fs::path&, std::string_view) -> ChannelDescription {
         throw Error("The feed lists no JPEG pictures.");
     });
     server_.Serve("/feed.xml", "<rss version=\"2.0\"><channel/></rss>");
     EXPECT_TRUE(session_.DownloadControlFile(kOwnChannelBase));
     EXPECT_EQ(session_.LastDownloadError(), "The feed lists no JPEG pictures.");
     ASSERT_TRUE(session_.LoadControlFile(kOwnChannelBase));
-    EXPECT_EQ(session_.controlFile().ControlFileValue("title"), "Made from the feed");
+    EXPECT_EQ(session_.controlFile().channel().title, "Made from the feed");
 }
 
 TEST_F(OwnChannelSessionTest, AFirstFeedThatCannotBeReadFails) {
     server_.Serve("/page.html", "<html><body>not a feed</body></html>");
     session_.SetOwnChannels({{OwnChannel::Kind::Address, server_.Url("/page.html"), ""}});
-    session_.SetFeedReader([](const fs::path&, std::string_view) -> MadeChannel {
+    session_.SetFeedReader([](const fs::path&, std::string_view) -> ChannelDescription {
         throw Error("This is not a photo feed.");
     });
     EXPECT_FALSE(session_.DownloadControlFile(kOwnChannelBase));
@@ -226,7 +231,8 @@ TEST_F(OwnChannelSessionTest, FolderPhotosAreReadInPlaceAndOnlyFromTheirFolder) 
     session_.SetFolderReader([&](const OwnChannel& channel, const fs::path& cache) {
         EXPECT_EQ(channel, folder);
         EXPECT_EQ(cache, app_ / "cache" / folder.Id());
-        MadeChannel made{"Photos", "", "", "", {}};
+        ChannelDescription made;
+        made.title = "Photos";
         made.images.push_back(Picture("A", "", photos / "sub" / "a.jpg", "a.jpg"));
         made.images.push_back(Picture("Out", "", photos / ".." / "secret.jpg", "s.jpg"));
         made.images.push_back(Picture("Gone", "", photos / "gone.jpg", "g.jpg"));

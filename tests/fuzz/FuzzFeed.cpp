@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace wylo;
     const std::filesystem::path file = fuzz::InputFile(data, size, ".xml");
     (void)ChannelDocumentKindOfFile(file);
-    MadeChannel channel;
+    ChannelDescription channel;
     try {
         channel = ReadFeed(file, "http://feeds.example/photos/feed.xml");
     } catch (const Error& error) {
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Require(channel.description.size() <= kMaxShownDescriptionBytes + 3);
     fuzz::Require(channel.news.empty() || IsFetchableUrl(channel.news));
     std::set<std::string> names;
-    for (const MadeImage& image : channel.images) {
+    for (const ChannelPicture& image : channel.images) {
         fuzz::Require(IsFetchableUrl(image.loc));
         fuzz::Require(image.thumb.empty() || IsFetchableUrl(image.thumb));
         fuzz::Require(IsSafeName(image.file));

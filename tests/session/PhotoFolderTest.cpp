@@ -52,16 +52,16 @@ bool Near(Colour a, Colour b, int tolerance) {
            off(BlueOf(a), BlueOf(b)) <= tolerance;
 }
 
-std::vector<std::string> Titles(const MadeChannel& channel) {
+std::vector<std::string> Titles(const ChannelDescription& channel) {
     std::vector<std::string> titles;
-    for (const MadeImage& image : channel.images) {
+    for (const ChannelPicture& image : channel.images) {
         titles.push_back(image.title);
     }
     return titles;
 }
 
-const MadeImage* Find(const MadeChannel& channel, const fs::path& path) {
-    for (const MadeImage& image : channel.images) {
+const ChannelPicture* Find(const ChannelDescription& channel, const fs::path& path) {
+    for (const ChannelPicture& image : channel.images) {
         if (image.path == path) {
             return &image;
         }
@@ -92,17 +92,17 @@ protected:
     fs::path Photos() const { return dir_ / "photos"; }
     fs::path Cache() const { return dir_ / "cache" / "folder-channel"; }
 
-    PhotoFolderScan Scan(const MadeChannel& previous = {}) {
+    PhotoFolderScan Scan(const ChannelDescription& previous = {}) {
         return ScanPhotoFolder(Photos(), Cache(), previous);
     }
 
     // The way the program keeps a scan between runs: as the control file.
-    MadeChannel ThroughControlFile(const MadeChannel& channel) {
+    ChannelDescription ThroughControlFile(const ChannelDescription& channel) {
         const fs::path file = dir_ / "Channel.xml";
         WriteFile(file, MadeControlFileText(channel));
         ControlFile controlFile;
         EXPECT_TRUE(controlFile.Load(file)) << controlFile.LoadError();
-        return MadeChannelFromControlFile(controlFile);
+        return controlFile.channel();
     }
 
     TempDir dir_;
@@ -134,19 +134,19 @@ TEST_F(PhotoFolderTest, ListsEveryDecodableJpegInSubfoldersInCaseInsensitiveOrde
     EXPECT_EQ(lastTotal, 6);  // every JPEG name is tried
     EXPECT_EQ(scan.channel.title, "photos");
     EXPECT_EQ(Titles(scan.channel), (std::vector<std::string>{"A", "b harbour at dawn", "c", "d"}));
-    const MadeImage& tall = scan.channel.images[0];
+    const ChannelPicture& tall = scan.channel.images[0];
     EXPECT_EQ(tall.path, Photos() / "A.jpg");
     EXPECT_TRUE(tall.loc.empty());
     EXPECT_EQ(tall.width, 300);
     EXPECT_EQ(tall.height, 400);
     EXPECT_TRUE(Near(HexToColour(tall.background), kPaper, 4)) << tall.background;
     EXPECT_EQ(tall.font, "#000000");
-    const MadeImage& wide = scan.channel.images[1];
+    const ChannelPicture& wide = scan.channel.images[1];
     EXPECT_TRUE(Near(HexToColour(wide.background), kDarkBlue, 4)) << wide.background;
     EXPECT_EQ(wide.font, "#FFFFFF");
     EXPECT_EQ(scan.channel.images[3].path, Photos() / "cliffs2" / "deep" / "er" / "d.jpg");
 
-    for (const MadeImage& image : scan.channel.images) {
+    for (const ChannelPicture& image : scan.channel.images) {
         EXPECT_FALSE(image.stamp.empty());
         const Bitmap thumb = ReadBmpFile(PhotoThumbnailPath(Cache(), image.file));
         EXPECT_EQ((Size{thumb.width(), thumb.height()}), ThumbnailSize({image.width, image.height}))
@@ -159,7 +159,7 @@ TEST_F(PhotoFolderTest, LargePhotosAreReducedWhileDecodedAndKeepTheirBorderColou
     Photo(Photos() / "large.jpg", 2400, 1600, kPaper);
     const PhotoFolderScan scan = Scan();
     ASSERT_EQ(scan.channel.images.size(), 1u);
-    const MadeImage& image = scan.channel.images[0];
+    const ChannelPicture& image = scan.channel.images[0];
     EXPECT_EQ(image.width, 2400);
     EXPECT_EQ(image.height, 1600);
     EXPECT_TRUE(Near(HexToColour(image.background), kPaper, 4)) << image.background;
@@ -181,7 +181,7 @@ TEST_F(PhotoFolderTest, NamesThatClashOrDifferOnlyByFolderGetUniqueCacheNames) {
     const PhotoFolderScan scan = Scan();
     ASSERT_EQ(scan.channel.images.size(), caseSensitive ? 5u : 4u);
     std::set<std::string> names;
-    for (const MadeImage& image : scan.channel.images) {
+    for (const ChannelPicture& image : scan.channel.images) {
         EXPECT_TRUE(names.insert(UpperAscii(image.file)).second) << image.file;
         EXPECT_TRUE(IsSafeName(image.file)) << image.file;
         EXPECT_TRUE(fs::is_regular_file(PhotoThumbnailPath(Cache(), image.file))) << image.file;
@@ -219,11 +219,11 @@ TEST_F(PhotoFolderTest, ARescanReadsOnlyChangedPhotosAndSeesAddedAndRemovedOnes)
     const PhotoFolderScan second = Scan(ThroughControlFile(first.channel));
     EXPECT_EQ(second.undecodable, 0);
     EXPECT_EQ(Titles(second.channel), (std::vector<std::string>{"changed", "kept", "New", "new"}));
-    const MadeImage* keptImage = Find(second.channel, kept);
+    const ChannelPicture* keptImage = Find(second.channel, kept);
     ASSERT_NE(keptImage, nullptr);
     EXPECT_EQ(keptImage->width, 320);
     EXPECT_TRUE(Near(HexToColour(keptImage->background), kDarkBlue, 4));
-    const MadeImage* changed = Find(second.channel, Photos() / "changed.jpg");
+    const ChannelPicture* changed = Find(second.channel, Photos() / "changed.jpg");
     ASSERT_NE(changed, nullptr);
     EXPECT_EQ(changed->width, 200);
     EXPECT_EQ(changed->height, 320);
@@ -257,7 +257,7 @@ TEST_F(PhotoFolderTest, FolderLinksThatLoopAreWalkedOnceAndDeepFoldersAreCutOff)
     EXPECT_EQ(scan.channel.images.size(), 2u);
     EXPECT_TRUE(scan.truncated);
     std::set<std::string> titles;
-    for (const MadeImage& image : scan.channel.images) {
+    for (const ChannelPicture& image : scan.channel.images) {
         EXPECT_TRUE(titles.insert(image.title).second) << image.title;
     }
     EXPECT_EQ(titles, (std::set<std::string>{"top", "inner"}));
@@ -323,7 +323,7 @@ TEST_F(PhotoFolderTest, ListsAtOnceAndReadsLaterOrAfterACancel) {
     WriteFile(Photos() / "p5.jpg", "no JPEG");
     PhotoFolderScan listed = ListPhotoFolder(Photos(), Cache(), {});
     ASSERT_EQ(listed.channel.images.size(), 6u);
-    for (const MadeImage& image : listed.channel.images) {
+    for (const ChannelPicture& image : listed.channel.images) {
         EXPECT_TRUE(image.stamp.empty());
         EXPECT_EQ(image.width, 0);
     }
@@ -360,7 +360,7 @@ TEST_F(PhotoFolderTest, AFolderChannelIsReadFromItsLastReadingAndAStopKeepsTheCa
     Photo(Photos() / "sub" / "two.jpg", 48, 64);
     const OwnChannel channel{OwnChannel::Kind::Folder, PathText(Photos()), "Trip"};
     std::vector<int> totals;
-    const MadeChannel first =
+    const ChannelDescription first =
         ReadFolderChannel(channel, Cache(), {}, [&](int, int total) { totals.push_back(total); });
     EXPECT_EQ(first.title, "Trip");
     EXPECT_EQ(Titles(first), (std::vector<std::string>{"one", "two"}));
@@ -369,7 +369,7 @@ TEST_F(PhotoFolderTest, AFolderChannelIsReadFromItsLastReadingAndAStopKeepsTheCa
 
     Photo(Photos() / "three.jpg", 64, 48);
     totals.clear();
-    const MadeChannel second =
+    const ChannelDescription second =
         ReadFolderChannel(channel, Cache(), {}, [&](int, int total) { totals.push_back(total); });
     EXPECT_EQ(Titles(second), (std::vector<std::string>{"one", "two", "three"}));
     EXPECT_EQ(totals, (std::vector<int>{1}));

@@ -90,30 +90,30 @@ TEST_F(BuildCommandTest, PublishesPhotosSortedByNameWithTitlesAddressesAndColour
 
     ControlFile channel;
     ASSERT_TRUE(channel.Load(out / "Channel.xml")) << channel.LoadError();
-    EXPECT_EQ(channel.ControlFileValue("title"), "Sun & <Sea>");
-    EXPECT_EQ(channel.ControlFileValue("description"), "Two\nlines");
-    EXPECT_EQ(channel.ControlFileValue("copyright"), "(c) Publisher");
-    EXPECT_EQ(channel.ControlFileValue("subscription"), "1");
-    EXPECT_EQ(channel.ControlFileValue("news"), "http://news.example/");
-    EXPECT_EQ(channel.ControlFileValue("legal"), "https://legal.example/terms");
-    EXPECT_EQ(channel.ControlFileValue("preview"), Base("sunsets") + "/preview.jpg");
+    EXPECT_EQ(channel.channel().title, "Sun & <Sea>");
+    EXPECT_EQ(channel.channel().description, "Two\nlines");
+    EXPECT_EQ(channel.channel().copyright, "(c) Publisher");
+    EXPECT_EQ(channel.channel().subscription, "1");
+    EXPECT_EQ(channel.channel().news, "http://news.example/");
+    EXPECT_EQ(channel.channel().legal, "https://legal.example/terms");
+    EXPECT_EQ(channel.channel().preview, Base("sunsets") + "/preview.jpg");
 
     ASSERT_EQ(channel.ImageCount(), 3);
     const std::string base = Base("sunsets");
-    EXPECT_EQ(channel.ImageValue("title", 0), "Rock & Roll #1");
-    EXPECT_EQ(channel.ImageValue("loc", 0), base + "/images/Rock%20%26%20Roll%20%231.jpg");
-    EXPECT_EQ(channel.ImageValue("thumb", 0), base + "/thumbs/Rock%20%26%20Roll%20%231.jpg");
-    EXPECT_EQ(channel.ImageValue("title", 1), "Sunset over the Bay");
-    EXPECT_EQ(channel.ImageValue("loc", 1), base + "/images/Sunset_over-the_Bay.jpg");
-    EXPECT_EQ(channel.ImageValue("title", 2), "beach");
-    EXPECT_EQ(channel.ImageValue("thumb", 2), base + "/thumbs/beach.jpg");
+    EXPECT_EQ(channel.Image(0).title, "Rock & Roll #1");
+    EXPECT_EQ(channel.Image(0).loc, base + "/images/Rock%20%26%20Roll%20%231.jpg");
+    EXPECT_EQ(channel.Image(0).thumb, base + "/thumbs/Rock%20%26%20Roll%20%231.jpg");
+    EXPECT_EQ(channel.Image(1).title, "Sunset over the Bay");
+    EXPECT_EQ(channel.Image(1).loc, base + "/images/Sunset_over-the_Bay.jpg");
+    EXPECT_EQ(channel.Image(2).title, "beach");
+    EXPECT_EQ(channel.Image(2).thumb, base + "/thumbs/beach.jpg");
 
     // Colours from each photo's border: white captions on dark, black on light.
     const Colour borders[] = {kWine, kDusk, kSand};
     const Colour fonts[] = {kWhite, kWhite, kBlack};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(Near(HexToColour(channel.ImageValue("background", i)), borders[i], 4)) << i;
-        EXPECT_EQ(HexToColour(channel.ImageValue("font", i)), fonts[i]) << i;
+        EXPECT_TRUE(Near(HexToColour(channel.Image(i).background), borders[i], 4)) << i;
+        EXPECT_EQ(HexToColour(channel.Image(i).font), fonts[i]) << i;
     }
 
     // The photos themselves, unchanged; thumbnails and preview Wylo can decode.
@@ -315,8 +315,7 @@ TEST_F(BuildCommandTest, PublishedChannelsPassCheckAndEveryFileDownloads) {
         ASSERT_FALSE(thumb.empty()) << i;
         EXPECT_EQ(DecodeJpegFile(thumb).width(), 120);
     }
-    const fs::path preview =
-        session.FetchPreview(session.controlFile().ControlFileValue("preview"));
+    const fs::path preview = session.FetchPreview(session.controlFile().channel().preview);
     ASSERT_FALSE(preview.empty());
     EXPECT_EQ(DecodeJpegFile(preview).width(), 400);
 }

@@ -380,8 +380,8 @@ PublishedDirectory BuildDirectory(const DirectoryOptions& options, std::ostream&
         AddText(entry, "id", id);
         AddText(entry, "url", url);
         progress << fmt::format("{}: {} ({} images) at {}\n", Printable(id),
-                                Printable(controlFile.ControlFileValue("title")),
-                                controlFile.ImageCount(), url);
+                                Printable(controlFile.channel().title), controlFile.ImageCount(),
+                                url);
         result.ids.push_back(id);
     }
     if (result.ids.empty()) {

@@ -14,6 +14,7 @@
 #include "base/ChannelIndex.h"
 #include "base/Clock.h"
 #include "base/Error.h"
+#include "base/PathText.h"
 #include "base/WebAddress.h"
 #include "channels/ChannelSession.h"
 #include "channels/Download.h"
@@ -72,16 +73,21 @@ std::string Unavailability(ChannelSession& session, int index, const DownloadOut
 // The line of image j of the loaded control file; with made, also the
 // values Wylo adds to the channels it makes, where it knows them.
 std::string ImageLine(const ControlFile& file, int j, bool made) {
-    const auto value = [&](const char* name) { return Printable(file.ImageValue(name, j)); };
+    const ChannelPicture& image = file.Image(j);
     std::string line =
-        fmt::format("  image {} title={} loc={} thumb={} background={} font={}", j, value("title"),
-                    value("loc"), value("thumb"), value("background"), value("font"));
+        fmt::format("  image {} title={} loc={} thumb={} background={} font={}", j,
+                    Printable(image.title), Printable(image.loc), Printable(image.thumb),
+                    Printable(image.background), Printable(image.font));
     if (made) {
-        for (const char* name : {"credit", "width", "height", "path"}) {
-            if (const std::string text = value(name); !text.empty()) {
-                line += fmt::format(" {}={}", name, text);
+        const auto add = [&line](const char* name, const std::string& text) {
+            if (!text.empty()) {
+                line += fmt::format(" {}={}", name, Printable(text));
             }
-        }
+        };
+        add("credit", image.credit);
+        add("width", image.width > 0 ? std::to_string(image.width) : std::string());
+        add("height", image.height > 0 ? std::to_string(image.height) : std::string());
+        add("path", PathText(image.path));
     }
     return line;
 }
@@ -109,7 +115,7 @@ int CheckDirectory(ChannelSession& session) {
         anyAvailable = true;
         const ControlFile& file = session.controlFile();
         PrintLine(fmt::format("channel {} id={} title={} images={}", i, id,
-                              Printable(file.ControlFileValue("title")), file.ImageCount()));
+                              Printable(file.channel().title), file.ImageCount()));
         for (int j = 0; j < file.ImageCount(); ++j) {
             PrintLine(ImageLine(file, j, false));
         }
@@ -129,8 +135,8 @@ int CheckOwn(ChannelSession& session, const OwnChannel& own) {
         return kExitFailed;
     }
     const ControlFile& file = session.controlFile();
-    PrintLine(fmt::format("channel own title={} images={}",
-                          Printable(file.ControlFileValue("title")), file.ImageCount()));
+    PrintLine(fmt::format("channel own title={} images={}", Printable(file.channel().title),
+                          file.ImageCount()));
     for (int j = 0; j < file.ImageCount(); ++j) {
         PrintLine(ImageLine(file, j, true));
     }
