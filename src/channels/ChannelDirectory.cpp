@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "base/Error.h"
+#include "channels/ChannelXml.h"
 
 namespace wylo {
 
@@ -61,12 +62,49 @@ void LoadChannelDocument(pugi::xml_document& doc, const std::filesystem::path& p
 
 void ChannelDirectory::Open(const std::filesystem::path& path) {
     Close();
-    LoadChannelDocument(doc_, path);
-    if (pugi::xml_node providers = FindDirectorySection("PROVIDERS")) {
-        for (pugi::xml_node entry : providers.children()) {
-            if (entry.type() == pugi::node_element) {
-                channels_.push_back(entry);
+    pugi::xml_document doc;
+    LoadChannelDocument(doc, path);
+    const auto section = [&doc](std::string_view name) {
+        const std::string wanted = UpperAscii(name);
+        pugi::xml_node result;
+        for (pugi::xml_node top : doc.children()) {
+            for (pugi::xml_node child : top.children()) {
+                if (child.type() == pugi::node_element &&
+                    SameNameIgnoringCase(child.name(), wanted)) {
+                    result = child;
+                    break;
+                }
             }
+        }
+        return result;
+    };
+    if (const pugi::xml_node providers = section("PROVIDERS")) {
+        listsChannels_ = true;
+        for (pugi::xml_node entry : providers.children()) {
+            if (entry.type() != pugi::node_element) {
+                continue;
+            }
+            DirectoryChannel channel;
+            bool haveId = false;
+            bool haveUrl = false;
+            for (pugi::xml_node child : entry.children()) {
+                if (child.type() != pugi::node_element) {
+                    continue;
+                }
+                if (!haveId && SameNameIgnoringCase(child.name(), "ID")) {
+                    channel.id = child.text().get();
+                    haveId = true;
+                } else if (!haveUrl && SameNameIgnoringCase(child.name(), "URL")) {
+                    channel.url = child.text().get();
+                    haveUrl = true;
+                }
+            }
+            channels_.push_back(std::move(channel));
+        }
+    }
+    for (pugi::xml_node child : section("PROPERTIES").children()) {
+        if (child.type() == pugi::node_element && SameNameIgnoringCase(child.name(), "NEWS")) {
+            news_ = child.text().get();
         }
     }
     open_ = true;
@@ -74,51 +112,17 @@ void ChannelDirectory::Open(const std::filesystem::path& path) {
 
 void ChannelDirectory::Close() {
     channels_.clear();
-    doc_.reset();
+    news_.clear();
+    listsChannels_ = false;
     open_ = false;
 }
 
-pugi::xml_node ChannelDirectory::FindDirectorySection(std::string_view name) const {
-    const std::string wanted = UpperAscii(name);
-    pugi::xml_node result;
-    for (pugi::xml_node top : doc_.children()) {
-        for (pugi::xml_node child : top.children()) {
-            if (child.type() == pugi::node_element && SameNameIgnoringCase(child.name(), wanted)) {
-                result = child;
-                break;
-            }
-        }
-    }
-    return result;
-}
-
-int ChannelDirectory::ChannelCount() const {
-    return static_cast<int>(channels_.size());
-}
-
-std::string ChannelDirectory::ChannelValue(std::string_view name, int index) const {
+const DirectoryChannel& ChannelDirectory::Channel(int index) const {
     if (index < 0 || index >= ChannelCount()) {
         throw Error("The channel directory has no channel " + std::to_string(index) +
                     " (it lists " + std::to_string(ChannelCount()) + ")");
     }
-    const std::string wanted = UpperAscii(name);
-    for (pugi::xml_node child : channels_[static_cast<std::size_t>(index)].children()) {
-        if (child.type() == pugi::node_element && SameNameIgnoringCase(child.name(), wanted)) {
-            return child.text().get();
-        }
-    }
-    return {};
-}
-
-std::string ChannelDirectory::DirectoryProperty(std::string_view name) const {
-    const std::string wanted = UpperAscii(name);
-    std::string value;
-    for (pugi::xml_node child : FindDirectorySection("PROPERTIES").children()) {
-        if (child.type() == pugi::node_element && SameNameIgnoringCase(child.name(), wanted)) {
-            value = child.text().get();
-        }
-    }
-    return value;
+    return channels_[static_cast<std::size_t>(index)];
 }
 
 }  // namespace wylo

@@ -6,8 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include <pugixml.hpp>
-
 namespace wylo {
 
 // Channel documents come from the network; anything larger than this is
@@ -15,49 +13,50 @@ namespace wylo {
 // arbitrary size. Real directories and control files are a few kilobytes.
 inline constexpr std::uintmax_t kMaxChannelDocumentBytes = 16 * 1024 * 1024;
 
-// Parses the XML file at path into doc (replacing what it held). Throws Error
-// naming the file when it is missing, too large or not well-formed; doc is
-// then empty. Entities declared in a DTD are never expanded.
-void LoadChannelDocument(pugi::xml_document& doc, const std::filesystem::path& path);
-
 // ASCII upper case; the directory compares element names this way.
 std::string UpperAscii(std::string_view text);
 
+// One channel the directory lists: its cache folder's name and the address
+// of its control file, as the entry gives them (either may be empty).
+struct DirectoryChannel {
+    std::string id;
+    std::string url;
+};
+
 // The channel directory: the document that lists every channel (under a
-// section "PROVIDERS") and the directory-wide values (under "PROPERTIES").
-// Element names are compared without regard to case; only element text is
-// read, never attributes.
+// section "PROVIDERS") and the directory-wide values (under "PROPERTIES"),
+// read once when it opens. Element names are compared without regard to
+// case (ASCII only); only element text is read, never attributes. A section
+// is the first child so named of a top-level node, a later top-level node's
+// replacing an earlier one's; an entry's value is its first child so named,
+// a property the last.
 class ChannelDirectory {
 public:
-    // Parses the file at path, replacing the document held before. Throws
-    // Error naming the file when it cannot be read or parsed; the directory
-    // is closed then.
+    // Reads the file at path, replacing what was read before. Throws Error
+    // naming the file when it cannot be read or parsed; the directory is
+    // closed then.
     void Open(const std::filesystem::path& path);
     void Close();
     bool IsOpen() const { return open_; }
 
-    // The first child named NAME (either case) of a top-level node; a match
-    // under a later top-level node replaces an earlier one. Null when none.
-    pugi::xml_node FindDirectorySection(std::string_view name) const;
+    // True when the document has a "PROVIDERS" section, even an empty one:
+    // it is a directory, not some other document.
+    bool ListsChannels() const { return listsChannels_; }
 
     // Number of entries under "PROVIDERS"; 0 when the section is missing.
-    int ChannelCount() const;
+    int ChannelCount() const { return static_cast<int>(channels_.size()); }
 
-    // Text of the first child named name (either case) of the channel entry
-    // at index; empty when the entry has no such child. Throws Error when
-    // index is outside the list (callers resolve "the current channel"
-    // before asking).
-    std::string ChannelValue(std::string_view name, int index) const;
+    // The channel entry at index. Throws Error when index is outside the
+    // list (callers resolve "the current channel" before asking).
+    const DirectoryChannel& Channel(int index) const;
 
-    // Text of the last child named name (either case) of "PROPERTIES"; empty
-    // when missing.
-    std::string DirectoryProperty(std::string_view name) const;
+    // The "news" property: the Welcome page's address; empty when missing.
+    const std::string& news() const { return news_; }
 
 private:
-    pugi::xml_document doc_;
-    // The entries of "PROVIDERS" in document order, so that looking up a
-    // channel by position does not walk the list each time.
-    std::vector<pugi::xml_node> channels_;
+    std::vector<DirectoryChannel> channels_;
+    std::string news_;
+    bool listsChannels_ = false;
     bool open_ = false;
 };
 

@@ -148,7 +148,7 @@ std::string ChannelSession::ChannelId(int index) const {
     if (const OwnChannel* own = OwnChannelAt(index)) {
         return own->Id();
     }
-    return index >= 0 && index < directory_.ChannelCount() ? directory_.ChannelValue("id", index)
+    return index >= 0 && index < directory_.ChannelCount() ? directory_.Channel(index).id
                                                            : std::string();
 }
 
@@ -206,13 +206,13 @@ std::vector<DownloadOutcome> ChannelSession::DownloadControlFiles() {
     std::vector<DownloadRequest> files;
     std::vector<std::size_t> fetched;
     for (int i = 0; i < count; ++i) {
-        const std::string id = directory_.ChannelValue("id", i);
+        const std::string id = directory_.Channel(i).id;
         const std::filesystem::path path = ControlFilePath(id);
         if (path.empty()) {
             outcomes[i] = {false, "The channel's id is " + IdProblem(id) + "."};
             continue;
         }
-        std::string url = directory_.ChannelValue("url", i);
+        std::string url = directory_.Channel(i).url;
         if (const DownloadOutcome* checked = CheckedThisPass(url, path)) {
             outcomes[static_cast<std::size_t>(i)] = *checked;
             continue;
@@ -227,7 +227,7 @@ std::vector<DownloadOutcome> ChannelSession::DownloadControlFiles() {
     }
     if (count > 0) {
         // The last channel is the one fetched last.
-        const std::string id = directory_.ChannelValue("id", count - 1);
+        const std::string id = directory_.Channel(count - 1).id;
         selectedChannelId_ = ControlFilePath(id).empty() ? std::string() : id;
         downloadError_ = outcomes.back().reason;
     }
@@ -243,7 +243,7 @@ std::vector<ChannelSession::ChannelListEntry> ChannelSession::BuildChannelList()
         if (outcome.ok && LoadControlFile(i)) {
             entries.push_back({ShownTitle(controlFile_.channel().title), i});
         } else if (listProblem_.empty()) {
-            listProblem_ = "channel " + ShortenedText(directory_.ChannelValue("id", i), 40) + ": " +
+            listProblem_ = "channel " + ShortenedText(directory_.Channel(i).id, 40) + ": " +
                            (outcome.ok ? controlFile_.LoadError() : outcome.reason);
         }
     }
@@ -267,8 +267,8 @@ bool ChannelSession::DownloadControlFile(int index) {
         selectedChannelId_ = own->Id();
         return MakeOwnControlFile(*own);
     }
-    const std::string url = directory_.ChannelValue("url", index);
-    std::string id = directory_.ChannelValue("id", index);
+    const std::string url = directory_.Channel(index).url;
+    std::string id = directory_.Channel(index).id;
     const std::filesystem::path path = ControlFilePath(id);
     if (path.empty()) {
         selectedChannelId_.clear();

@@ -8,6 +8,7 @@
 
 #include "base/PathText.h"
 #include "channels/ChannelDirectory.h"
+#include "channels/ChannelXml.h"
 
 namespace wylo {
 

@@ -17,6 +17,7 @@
 #include "base/WebAddress.h"
 #include "channels/ChannelDirectory.h"
 #include "channels/ChannelText.h"
+#include "channels/ChannelXml.h"
 #include "channels/Download.h"
 
 namespace wylo {

@@ -642,7 +642,7 @@ Session::Request Session::DirectoryRequest(DirectoryReason reason) {
                             if (outcome.opened) {
                                 outcome.list = b.channels.BuildChannelList();
                                 outcome.listProblem = b.channels.ChannelListProblem();
-                                outcome.news = b.channels.directory().DirectoryProperty("news");
+                                outcome.news = b.channels.directory().news();
                                 outcome.channelCount = b.channels.directory().ChannelCount();
                             }
                         } catch (const std::exception& e) {

@@ -35,9 +35,9 @@ TEST_F(ChannelDirectoryTest, ReadsChannelsAndPropertiesOfAPlainDirectory) {
 </wylo>)");
     EXPECT_TRUE(directory_.IsOpen());
     ASSERT_EQ(directory_.ChannelCount(), 2);
-    EXPECT_EQ(directory_.ChannelValue("id", 0), "alps");
-    EXPECT_EQ(directory_.ChannelValue("url", 1), "http://host/sea/Channel.xml");
-    EXPECT_EQ(directory_.DirectoryProperty("news"), "http://host/news.html");
+    EXPECT_EQ(directory_.Channel(0).id, "alps");
+    EXPECT_EQ(directory_.Channel(1).url, "http://host/sea/Channel.xml");
+    EXPECT_EQ(directory_.news(), "http://host/news.html");
 }
 
 TEST_F(ChannelDirectoryTest, SectionAndValueNamesIgnoreCase) {
@@ -45,26 +45,32 @@ TEST_F(ChannelDirectoryTest, SectionAndValueNamesIgnoreCase) {
   <Properties><NEWS>n</NEWS></Properties>
   <providers><p><ID>upper</ID><Url>u</Url></p></providers>
 </Root>)");
-    EXPECT_TRUE(directory_.FindDirectorySection("PROVIDERS"));
-    EXPECT_TRUE(directory_.FindDirectorySection("providers"));
+    EXPECT_TRUE(directory_.ListsChannels());
     EXPECT_EQ(directory_.ChannelCount(), 1);
-    EXPECT_EQ(directory_.ChannelValue("id", 0), "upper");
-    EXPECT_EQ(directory_.ChannelValue("url", 0), "u");
-    EXPECT_EQ(directory_.DirectoryProperty("news"), "n");
+    EXPECT_EQ(directory_.Channel(0).id, "upper");
+    EXPECT_EQ(directory_.Channel(0).url, "u");
+    EXPECT_EQ(directory_.news(), "n");
 }
 
 TEST_F(ChannelDirectoryTest, CaseFoldingIsAsciiOnly) {
-    // Only a-z fold; bytes of other scripts must match as they stand.
-    OpenText("<r><PROVIDERS><p><\xC3\xA9t\xC3\xA9>x</\xC3\xA9t\xC3\xA9></p></PROVIDERS></r>");
-    EXPECT_EQ(directory_.ChannelValue("\xC3\xA9T\xC3\xA9", 0), "x");
-    EXPECT_EQ(directory_.ChannelValue("\xC3\x89T\xC3\x89", 0), "");
+    // Only a-z fold: a Turkish dotless "ı" or dotted "İ", which other rules
+    // fold to "I" or "i", does not make "id".
+    OpenText(
+        "<r><PROVIDERS><p><\xC4\xB1"
+        "d>dotless</\xC4\xB1"
+        "d><\xC4\xB0"
+        "D>dotted</\xC4\xB0"
+        "D>"
+        "<uRl>u</uRl></p></PROVIDERS></r>");
+    EXPECT_EQ(directory_.Channel(0).id, "");
+    EXPECT_EQ(directory_.Channel(0).url, "u");
 }
 
 TEST_F(ChannelDirectoryTest, MissingSectionsGiveNoChannelsAndNoNews) {
     OpenText("<wylo><other/></wylo>");
-    EXPECT_FALSE(directory_.FindDirectorySection("PROVIDERS"));
+    EXPECT_FALSE(directory_.ListsChannels());
     EXPECT_EQ(directory_.ChannelCount(), 0);
-    EXPECT_EQ(directory_.DirectoryProperty("news"), "");
+    EXPECT_EQ(directory_.news(), "");
 }
 
 TEST_F(ChannelDirectoryTest, LastNewsCountsButFirstIdCounts) {
@@ -72,8 +78,8 @@ TEST_F(ChannelDirectoryTest, LastNewsCountsButFirstIdCounts) {
   <PROPERTIES><news>first</news><other>o</other><News>last</News></PROPERTIES>
   <PROVIDERS><p><id>one</id><ID>two</ID></p></PROVIDERS>
 </wylo>)");
-    EXPECT_EQ(directory_.DirectoryProperty("news"), "last");
-    EXPECT_EQ(directory_.ChannelValue("id", 0), "one");
+    EXPECT_EQ(directory_.news(), "last");
+    EXPECT_EQ(directory_.Channel(0).id, "one");
 }
 
 TEST_F(ChannelDirectoryTest, EntriesAreTakenByPositionWhateverTheirNames) {
@@ -85,7 +91,7 @@ TEST_F(ChannelDirectoryTest, EntriesAreTakenByPositionWhateverTheirNames) {
 </PROVIDERS></wylo>)");
     ASSERT_EQ(directory_.ChannelCount(), 3);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(directory_.ChannelValue("id", i), std::to_string(i));
+        EXPECT_EQ(directory_.Channel(i).id, std::to_string(i));
     }
 }
 
@@ -95,7 +101,7 @@ TEST_F(ChannelDirectoryTest, FirstMatchingSectionOfTheRootCounts) {
   <providers><p><id>second</id></p><p><id>third</id></p></providers>
 </wylo>)");
     EXPECT_EQ(directory_.ChannelCount(), 1);
-    EXPECT_EQ(directory_.ChannelValue("id", 0), "first");
+    EXPECT_EQ(directory_.Channel(0).id, "first");
 }
 
 TEST_F(ChannelDirectoryTest, AMatchUnderALaterTopLevelNodeReplacesAnEarlierOne) {
@@ -104,7 +110,7 @@ TEST_F(ChannelDirectoryTest, AMatchUnderALaterTopLevelNodeReplacesAnEarlierOne) 
         "<b><other/></b>"
         "<c><providers><p><id>c0</id></p><p><id>c1</id></p></providers></c>");
     ASSERT_EQ(directory_.ChannelCount(), 2);
-    EXPECT_EQ(directory_.ChannelValue("id", 1), "c1");
+    EXPECT_EQ(directory_.Channel(1).id, "c1");
 }
 
 TEST_F(ChannelDirectoryTest, SectionsDeeperThanTheRootsChildrenAreNotFound) {
@@ -114,26 +120,25 @@ TEST_F(ChannelDirectoryTest, SectionsDeeperThanTheRootsChildrenAreNotFound) {
 
 TEST_F(ChannelDirectoryTest, MissingAndEmptyValuesAreEmpty) {
     OpenText("<wylo><PROVIDERS><p><id/><url></url></p></PROVIDERS></wylo>");
-    EXPECT_EQ(directory_.ChannelValue("id", 0), "");
-    EXPECT_EQ(directory_.ChannelValue("url", 0), "");
-    EXPECT_EQ(directory_.ChannelValue("title", 0), "");
+    EXPECT_EQ(directory_.Channel(0).id, "");
+    EXPECT_EQ(directory_.Channel(0).url, "");
 }
 
 TEST_F(ChannelDirectoryTest, ValuesAreElementTextNeverAttributes) {
     OpenText(
         R"(<wylo><PROVIDERS><p id="attr"><url>a&amp;b<![CDATA[]]></url></p></PROVIDERS></wylo>)");
-    EXPECT_EQ(directory_.ChannelValue("id", 0), "");
-    EXPECT_EQ(directory_.ChannelValue("url", 0), "a&b");
+    EXPECT_EQ(directory_.Channel(0).id, "");
+    EXPECT_EQ(directory_.Channel(0).url, "a&b");
 }
 
 TEST_F(ChannelDirectoryTest, IndexOutsideTheListThrows) {
     OpenText("<wylo><PROVIDERS><p><id>x</id></p></PROVIDERS></wylo>");
-    EXPECT_THROW(directory_.ChannelValue("id", 1), Error);
-    EXPECT_THROW(directory_.ChannelValue("id", -1), Error);
+    EXPECT_THROW((void)directory_.Channel(1), Error);
+    EXPECT_THROW((void)directory_.Channel(-1), Error);
     directory_.Close();
     EXPECT_FALSE(directory_.IsOpen());
     EXPECT_EQ(directory_.ChannelCount(), 0);
-    EXPECT_THROW(directory_.ChannelValue("id", 0), Error);
+    EXPECT_THROW((void)directory_.Channel(0), Error);
 }
 
 TEST_F(ChannelDirectoryTest, MalformedFileThrowsNamingTheFileAndLeavesItClosed) {
@@ -164,7 +169,7 @@ TEST_F(ChannelDirectoryTest, EntitiesOfADoctypeAreNotExpanded) {
   <!ENTITY c "&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;">
 ]>
 <wylo><PROPERTIES><news>&c;</news></PROPERTIES></wylo>)");
-    EXPECT_EQ(directory_.DirectoryProperty("news"), "&c;");
+    EXPECT_EQ(directory_.news(), "&c;");
 }
 
 TEST_F(ChannelDirectoryTest, OversizedFileIsRefusedBeforeParsing) {
@@ -180,7 +185,7 @@ TEST_F(ChannelDirectoryTest, ReopeningReplacesTheDocument) {
     OpenText("<wylo><PROVIDERS><p/><p/></PROVIDERS></wylo>");
     OpenText("<wylo><PROVIDERS><p><id>only</id></p></PROVIDERS></wylo>");
     EXPECT_EQ(directory_.ChannelCount(), 1);
-    EXPECT_EQ(directory_.ChannelValue("id", 0), "only");
+    EXPECT_EQ(directory_.Channel(0).id, "only");
 }
 
 }  // namespace

@@ -105,7 +105,7 @@ TEST_F(ChannelSessionTest, CachedDirectoryIsUsedWhenTheServerLosesIt) {
     server_.Remove("/wylo/wylo.xml");
     EXPECT_TRUE(session_.FetchChannelDirectory());
     ASSERT_TRUE(session_.OpenChannelDirectory());
-    EXPECT_EQ(session_.directory().ChannelValue("id", 0), "alps");
+    EXPECT_EQ(session_.directory().Channel(0).id, "alps");
 }
 
 TEST_F(ChannelSessionTest, MalformedDirectoryThrowsWhenOpened) {

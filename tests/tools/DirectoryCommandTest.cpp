@@ -65,12 +65,12 @@ TEST_F(DirectoryCommandTest, ListsFoldersWithControlFilesByName) {
     ChannelDirectory directory;
     directory.Open(root_ / "wylo" / "wylo.xml");
     ASSERT_EQ(directory.ChannelCount(), 3);
-    EXPECT_EQ(directory.ChannelValue("id", 0), "alps");
-    EXPECT_EQ(directory.ChannelValue("url", 0), "http://localhost:8086/alps/Channel.xml");
-    EXPECT_EQ(directory.ChannelValue("id", 1), "my photos");
-    EXPECT_EQ(directory.ChannelValue("url", 1), "http://localhost:8086/my%20photos/Channel.xml");
-    EXPECT_EQ(directory.ChannelValue("id", 2), "sea");
-    EXPECT_EQ(directory.DirectoryProperty("news"), "http://localhost:8086/news.html");
+    EXPECT_EQ(directory.Channel(0).id, "alps");
+    EXPECT_EQ(directory.Channel(0).url, "http://localhost:8086/alps/Channel.xml");
+    EXPECT_EQ(directory.Channel(1).id, "my photos");
+    EXPECT_EQ(directory.Channel(1).url, "http://localhost:8086/my%20photos/Channel.xml");
+    EXPECT_EQ(directory.Channel(2).id, "sea");
+    EXPECT_EQ(directory.news(), "http://localhost:8086/news.html");
 }
 
 TEST_F(DirectoryCommandTest, WithoutNewsThePropertyIsEmpty) {
@@ -79,7 +79,7 @@ TEST_F(DirectoryCommandTest, WithoutNewsThePropertyIsEmpty) {
     ChannelDirectory directory;
     directory.Open(root_ / "wylo" / "wylo.xml");
     EXPECT_EQ(directory.ChannelCount(), 1);
-    EXPECT_EQ(directory.DirectoryProperty("news"), "");
+    EXPECT_EQ(directory.news(), "");
 }
 
 TEST_F(DirectoryCommandTest, NoChannelsOrAnUnsafeTargetWritesNothing) {

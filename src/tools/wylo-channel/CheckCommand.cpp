@@ -36,8 +36,8 @@ void PrintLine(const std::string& line) {
 // control file went; empty when it can, in which case its control file is
 // loaded.
 std::string Unavailability(ChannelSession& session, int index, const DownloadOutcome& fetched) {
-    const std::string id = session.directory().ChannelValue("id", index);
-    const std::string url = session.directory().ChannelValue("url", index);
+    const std::string id = session.directory().Channel(index).id;
+    const std::string url = session.directory().Channel(index).url;
     if (id.empty()) {
         return "no id";
     }
@@ -95,7 +95,7 @@ std::string ImageLine(const ControlFile& file, int j, bool made) {
 int CheckDirectory(ChannelSession& session) {
     session.OpenChannelDirectory();
 
-    if (const std::string news = session.directory().DirectoryProperty("news"); !news.empty()) {
+    if (const std::string news = session.directory().news(); !news.empty()) {
         PrintLine("news " + Printable(news));
     }
     bool anyAvailable = false;
@@ -105,7 +105,7 @@ int CheckDirectory(ChannelSession& session) {
     // Every control file at once, as Wylo builds its channel list.
     const std::vector<DownloadOutcome> fetched = session.DownloadControlFiles();
     for (int i = 0; i < session.directory().ChannelCount(); ++i) {
-        const std::string id = Printable(session.directory().ChannelValue("id", i));
+        const std::string id = Printable(session.directory().Channel(i).id);
         if (const std::string why =
                 Unavailability(session, i, fetched[static_cast<std::size_t>(i)]);
             !why.empty()) {

@@ -60,7 +60,7 @@ GivenAddress FetchGivenAddress(ChannelSession& session) {
     try {
         ChannelDirectory directory;
         directory.Open(fetched);
-        listsChannels = static_cast<bool>(directory.FindDirectorySection("PROVIDERS"));
+        listsChannels = directory.ListsChannels();
     } catch (const Error&) {
         // Not well-formed: the directory's reading reports it.
     }
