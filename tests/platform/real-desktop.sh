@@ -185,6 +185,18 @@ close_gnome_overview() {
     return 1
 }
 
+# True when a StatusNotifierItem of the process $1 is in the desktop's tray.
+tray_holds() {
+    local item service
+    for item in $(qdbus org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+        org.kde.StatusNotifierWatcher.RegisteredStatusNotifierItems 2>/dev/null); do
+        service=${item%%/*}
+        [ "$(qdbus org.freedesktop.DBus / org.freedesktop.DBus.GetConnectionUnixProcessID \
+            "$service" 2>/dev/null)" = "$1" ] && return 0
+    done
+    return 1
+}
+
 # Wylo itself on this desktop: subscribed to a folder of two photos, one a
 # monitor ("Different Image On Each Screen"), its change due at start. Once
 # it has made the change and ended on SIGTERM, the first monitor must show
@@ -204,6 +216,11 @@ run_wylo() {
     pid=$!
     if ! wait_for 60 test -s "$folder/History.txt"; then
         echo "FAIL: Wylo made no change within 60 s" >&2
+        status=1
+    fi
+    # Its tray icon, in Plasma's tray through StatusNotifierItem.
+    if ((status == 0)) && ! wait_for 10 tray_holds "$pid"; then
+        echo "FAIL: Wylo's tray icon is not in Plasma's tray" >&2
         status=1
     fi
     kill -TERM "$pid" 2>/dev/null || true
