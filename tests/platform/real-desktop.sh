@@ -197,6 +197,17 @@ tray_holds() {
     return 1
 }
 
+# Plasma's shell, ready once it answers on the session bus.
+start_plasmashell() {
+    plasmashell >"$log" 2>&1 &
+    desktop_pid=$!
+    if ! wait_for 60 qdbus org.kde.plasmashell /PlasmaShell; then
+        echo "plasmashell did not start" >&2
+        show_log
+        exit 1
+    fi
+}
+
 # Wylo itself on this desktop: subscribed to a folder of two photos, one a
 # monitor ("Different Image On Each Screen"), its change due at start. Once
 # it has made the change and ended on SIGTERM, the first monitor must show
@@ -305,13 +316,7 @@ plasma-x11)
     start_system_bus
     kwin_x11 >"$work/kwin.log" 2>&1 &
     helper_pids+=($!)
-    plasmashell >"$log" 2>&1 &
-    desktop_pid=$!
-    if ! wait_for 60 qdbus org.kde.plasmashell /PlasmaShell; then
-        echo "plasmashell did not start" >&2
-        show_log
-        exit 1
-    fi
+    start_plasmashell
     ;;
 plasma-wayland)
     export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 \
@@ -335,13 +340,7 @@ plasma-wayland)
     unset DISPLAY
     dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP KDE_FULL_SESSION \
         KDE_SESSION_VERSION XDG_SESSION_TYPE QT_QPA_PLATFORM
-    plasmashell >"$log" 2>&1 &
-    desktop_pid=$!
-    if ! wait_for 60 qdbus org.kde.plasmashell /PlasmaShell; then
-        echo "plasmashell did not start" >&2
-        show_log
-        exit 1
-    fi
+    start_plasmashell
     status=0
     "$work/check" --pid "$desktop_pid" --screenshot "$here/plasma-screenshot" || status=$?
     if ((status == 0)) && [ -n "$wylo" ]; then
