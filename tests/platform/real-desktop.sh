@@ -14,8 +14,9 @@
 # compositor can have them; each with its own D-Bus session (and a private
 # stand-in for the system bus where the desktop asks for one) and private
 # XDG folders, so nothing of the real user's settings is read or written.
-# With WYLO, Plasma on Wayland also runs Wylo itself there, with no X server
-# at all, and checks the wallpaper it installs. sway refuses to run as root: as root, the script runs it and the check as
+# With WYLO, GNOME Shell and Plasma on Wayland also run Wylo itself there,
+# with no X server (Plasma's session has none at all), and check the
+# wallpaper it installs. sway refuses to run as root: as root, the script runs it and the check as
 # an unprivileged user of its own (wylo-desktop-test, made when missing).
 # Exits 77 (skipped) when the desktop is not installed.
 set -euo pipefail
@@ -208,12 +209,15 @@ start_plasmashell() {
     fi
 }
 
-# Wylo itself on this desktop: subscribed to a folder of two photos, one a
-# monitor ("Different Image On Each Screen"), its change due at start. Once
-# it has made the change and ended on SIGTERM, the first monitor must show
-# the second photo and the second the first (the rotation's next two).
+# Wylo itself on this desktop, on Wayland with no X server (whatever the
+# desktop offers): subscribed to a folder of two photos, one a monitor
+# ("Different Image On Each Screen"), its change due at start. Once it has
+# made the change and ended on SIGTERM, the first monitor must show the
+# second photo and the second the first (the rotation's next two), as
+# photographed by the program $1. With "tray" as $2, its icon must also be
+# in the desktop's StatusNotifierItem tray.
 run_wylo() {
-    local photos=$work/photos folder=$XDG_DATA_HOME/Wylo pid status=0
+    local screenshot=$1 tray=${2:-} photos=$work/photos folder=$XDG_DATA_HOME/Wylo pid status=0
     mkdir -p "$photos" "$folder"
     convert -size 1920x1080 xc:'#1c40c8' -quality 95 "$photos/Blue Lake.jpg"
     convert -size 1920x1080 xc:'#c8282d' -quality 95 "$photos/Red Dunes.jpg"
@@ -223,21 +227,20 @@ run_wylo() {
         'MultiScreenOpt=1' 'RandomOrder=0' 'EnableScheduler=1' 'ScheduleType=2' \
         'ScheduleFrequency=1' 'LastChange=01/01/20 00:00:00' '' '[Channels]' \
         'DirectoryUrl=http://127.0.0.1:9/wylo.xml' >"$folder/Wylo.ini"
-    LC_ALL=C "$wylo" >"$work/wylo.log" 2>&1 &
+    env -u DISPLAY -u XAUTHORITY -u QT_QPA_PLATFORM LC_ALL=C "$wylo" >"$work/wylo.log" 2>&1 &
     pid=$!
     if ! wait_for 60 test -s "$folder/History.txt"; then
         echo "FAIL: Wylo made no change within 60 s" >&2
         status=1
     fi
-    # Its tray icon, in Plasma's tray through StatusNotifierItem.
-    if ((status == 0)) && ! wait_for 10 tray_holds "$pid"; then
-        echo "FAIL: Wylo's tray icon is not in Plasma's tray" >&2
+    if ((status == 0)) && [ "$tray" = tray ] && ! wait_for 10 tray_holds "$pid"; then
+        echo "FAIL: Wylo's tray icon is not in the desktop's tray" >&2
         status=1
     fi
     kill -TERM "$pid" 2>/dev/null || true
     wait "$pid" || { echo "FAIL: Wylo ended with status $?" >&2; status=1; }
     if ((status == 0)); then
-        "$work/check" --pid "$desktop_pid" --screenshot "$here/plasma-screenshot" \
+        "$work/check" --pid "$desktop_pid" --screenshot "$screenshot" \
             --expect c8282d,1c40c8 || status=$?
     fi
     if ((status != 0)); then
@@ -308,6 +311,10 @@ gnome-wayland)
     export WAYLAND_DISPLAY=$display DISPLAY=$x11 XAUTHORITY=$auth
     status=0
     "$work/check" --pid "$desktop_pid" --screenshot "$here/gnome-shell-screenshot" || status=$?
+    if ((status == 0)) && [ -n "$wylo" ]; then
+        echo "Wylo itself, without X:"
+        run_wylo "$here/gnome-shell-screenshot" || status=$?
+    fi
     ((status == 0)) || show_log
     exit "$status"
     ;;
@@ -345,7 +352,7 @@ plasma-wayland)
     "$work/check" --pid "$desktop_pid" --screenshot "$here/plasma-screenshot" || status=$?
     if ((status == 0)) && [ -n "$wylo" ]; then
         echo "Wylo itself, without X:"
-        run_wylo || status=$?
+        run_wylo "$here/plasma-screenshot" tray || status=$?
     fi
     ((status == 0)) || show_log
     exit "$status"
