@@ -71,7 +71,19 @@ if [ "${REAL_DESKTOP_INSIDE:-}" != 1 ]; then
 
     work=$(mktemp -d "${TMPDIR:-/tmp}/wylo-desktop.XXXXXX")
     chmod 755 "$work"
-    trap 'rm -rf "$work"' EXIT
+    # Whatever the session left running (services D-Bus started for a
+    # desktop that hung, their helpers) is known by the session's private
+    # runtime folder in its environment, and ended with the test.
+    end_leftovers() {
+        local environ pid
+        for environ in $(grep -lzx "XDG_RUNTIME_DIR=$work/runtime" /proc/[0-9]*/environ \
+            2>/dev/null); do
+            pid=${environ#/proc/}
+            pid=${pid%/environ}
+            [ "$pid" != $$ ] && kill -KILL "$pid" 2>/dev/null || true
+        done
+    }
+    trap 'end_leftovers; rm -rf "$work"' EXIT
     # Copied so an unprivileged user can run it wherever the build lies.
     cp "$checker" "$work/check"
     chmod 755 "$work/check"
@@ -142,10 +154,22 @@ bus_client_pids() {
                 sed -n 's/.*uint32 \([0-9]*\).*/\1/p'
         done
 }
+# Ends a process, forcibly when it has not ended 5 seconds after being
+# asked (a shell that hung at start answers no signal it handles).
+end_process() {
+    kill "$1" 2>/dev/null || return 0
+    for ((i = 0; i < 50; i++)); do
+        case "$(ps -o stat= -p "$1" 2>/dev/null)" in
+        "" | Z*) break ;; # gone, or ended and waiting to be reaped
+        esac
+        sleep 0.1
+    done
+    kill -KILL "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
 stop() {
     for pid in $desktop_pid "${helper_pids[@]}" $(bus_client_pids); do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
+        end_process "$pid"
     done
     if [ -n "$system_bus_pid" ]; then
         kill "$system_bus_pid" 2>/dev/null || true
