@@ -14,6 +14,17 @@ bool SameNameIgnoringCase(const char* name, std::string_view upperName) {
     return UpperAscii(name) == upperName;
 }
 
+// The text of node's first child element named upperName, in either case;
+// empty when it has none.
+std::string FirstChildText(pugi::xml_node node, std::string_view upperName) {
+    for (pugi::xml_node child : node.children()) {
+        if (child.type() == pugi::node_element && SameNameIgnoringCase(child.name(), upperName)) {
+            return child.text().get();
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string UpperAscii(std::string_view text) {
@@ -84,22 +95,7 @@ void ChannelDirectory::Open(const std::filesystem::path& path) {
             if (entry.type() != pugi::node_element) {
                 continue;
             }
-            DirectoryChannel channel;
-            bool haveId = false;
-            bool haveUrl = false;
-            for (pugi::xml_node child : entry.children()) {
-                if (child.type() != pugi::node_element) {
-                    continue;
-                }
-                if (!haveId && SameNameIgnoringCase(child.name(), "ID")) {
-                    channel.id = child.text().get();
-                    haveId = true;
-                } else if (!haveUrl && SameNameIgnoringCase(child.name(), "URL")) {
-                    channel.url = child.text().get();
-                    haveUrl = true;
-                }
-            }
-            channels_.push_back(std::move(channel));
+            channels_.push_back({FirstChildText(entry, "ID"), FirstChildText(entry, "URL")});
         }
     }
     for (pugi::xml_node child : section("PROPERTIES").children()) {
