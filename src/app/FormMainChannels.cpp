@@ -12,6 +12,7 @@
 #include "app/FormMain.h"
 #include "app/ImagesList.h"
 #include "app/Pictures.h"
+#include "app/SettingsPage.h"
 #include "app/SubscribedPages.h"
 #include "app/WebView.h"
 #include "base/ChannelIndex.h"
@@ -76,6 +77,8 @@ void TFormMain::ChannelListChanged(const std::vector<ChannelSession::ChannelList
     }
     list->setCurrentIndex(list->findData(currentChannel));
     ShowRemoveButton();
+    // The monitors' own channels are chosen from the same list.
+    tsSettings->ShowMonitorChannels(*session_);
 }
 
 void TFormMain::ShowWelcomePage(const std::string& url) {

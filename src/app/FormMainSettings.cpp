@@ -29,12 +29,7 @@ void TFormMain::SaveSettings() {
 }
 
 void TFormMain::FillMonitorList(int count) {
-    QComboBox* list = tsSettings->cbSingleMonitorToUse;
-    list->clear();
-    for (int i = 0; i < count; ++i) {
-        list->addItem(QStringLiteral("Monitor %1").arg(i + 1), i);
-    }
-    list->setCurrentIndex(0);
+    tsSettings->FillMonitorLists(count);
 }
 
 void TFormMain::ArrangeSettingsPage(int monitorCount) {

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <algorithm>
@@ -201,6 +202,22 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     ComboBox1 = same.zoom;
     Label5 = same.percent;
 
+    // Which channel a monitor shows sits in a row above the placement.
+    cbDifferentMonitor =
+        Place(new QComboBox(tsDifferent), QStringLiteral("cbDifferentMonitor"), 6, 3, 100, 21);
+    lMonitorChannel = Place(Label(QStringLiteral("shows"), tsDifferent),
+                            QStringLiteral("lMonitorChannel"), 112, 6);
+    cbMonitorChannel = Place(new QComboBox(tsDifferent), QStringLiteral("cbMonitorChannel"),
+                             lMonitorChannel->x() + lMonitorChannel->width() + 5, 3,
+                             310 - (lMonitorChannel->x() + lMonitorChannel->width() + 5), 21);
+    lMonitorChannel->setBuddy(cbMonitorChannel);
+    for (QWidget* w :
+         {static_cast<QWidget*>(cbDifferentMonitor), static_cast<QWidget*>(lMonitorChannel),
+          static_cast<QWidget*>(cbMonitorChannel)}) {
+        w->setToolTip(
+            QStringLiteral("Each monitor can show the pictures of a channel of its own; "
+                           "the subscribed channel unless you choose another."));
+    }
     const Placement different =
         MakePlacement(tsDifferent, QStringLiteral("rgPlacementDifferent"), {96, 28},
                       QStringLiteral("cbZoomDifferent"), {225, 112}, QStringLiteral("Label3"));
@@ -410,6 +427,27 @@ void SettingsPage::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size 
     mScreenMetrics->setPlainText(QString::fromStdString(MetricsText(layout)));
 }
 
+void SettingsPage::FillMonitorLists(int count) {
+    for (QComboBox* list : {cbSingleMonitorToUse, cbDifferentMonitor}) {
+        list->clear();
+        for (int i = 0; i < count; ++i) {
+            list->addItem(QStringLiteral("Monitor %1").arg(i + 1), i);
+        }
+        list->setCurrentIndex(0);
+    }
+}
+
+void SettingsPage::ShowMonitorChannels(const Session& session) {
+    const QSignalBlocker quiet(cbMonitorChannel);
+    cbMonitorChannel->clear();
+    cbMonitorChannel->addItem(QStringLiteral("Subscribed Channel"), -1);
+    for (const ChannelSession::ChannelListEntry& entry : session.channelList()) {
+        cbMonitorChannel->addItem(QString::fromStdString(entry.title), entry.index);
+    }
+    const int chosen = session.MonitorChannel(std::max(0, cbDifferentMonitor->currentIndex()));
+    cbMonitorChannel->setCurrentIndex(std::max(0, cbMonitorChannel->findData(chosen)));
+}
+
 void SettingsPage::ShowCacheSize(std::uintmax_t bytes) {
     lCacheSize->setText(QString::fromStdString(CacheSizeText(bytes)));
 }
@@ -494,6 +532,13 @@ void SettingsPage::BindSettings(SettingsBinding& b, Session& session) {
     connect(&b, &SettingsBinding::shown, this, &SettingsPage::rgPlacementDifferentClick);
     connect(&b, &SettingsBinding::shown, this,
             [this, &session] { ShowHiddenCount(session.hiddenCount()); });
+    connect(&b, &SettingsBinding::shown, this, [this, &session] { ShowMonitorChannels(session); });
+    connect(cbDifferentMonitor, &QComboBox::currentIndexChanged, this,
+            [this, &session] { ShowMonitorChannels(session); });
+    connect(cbMonitorChannel, &QComboBox::activated, this, [this, &session](int entry) {
+        session.SetMonitorChannel(std::max(0, cbDifferentMonitor->currentIndex()),
+                                  cbMonitorChannel->itemData(entry).toInt());
+    });
     connect(bnShowHidden, &QPushButton::clicked, this, [this, &session] {
         session.ShowHiddenPicturesAgain();
         ShowHiddenCount(session.hiddenCount());

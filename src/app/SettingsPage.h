@@ -78,6 +78,15 @@ public:
     RadioGroup* rgPlacementDifferent;
     QComboBox* cbZoomDifferent;
     QLabel* Label3;
+    // "Different": each monitor may show a channel of its own.
+    QComboBox* cbDifferentMonitor;
+    QLabel* lMonitorChannel;
+    QComboBox* cbMonitorChannel;
+    // Lists a monitor per entry, for both monitor choices.
+    void FillMonitorLists(int count);
+    // The channel choice made again from the channel list, showing the
+    // channel of the monitor chosen.
+    void ShowMonitorChannels(const Session& session);
     QLabel* lSingleMonitorToUse;
     QComboBox* cbSingleMonitorToUse;
     RadioGroup* RadioGroup1;

@@ -152,6 +152,23 @@ std::string ChannelSession::ChannelId(int index) const {
                                                            : std::string();
 }
 
+std::optional<int> ChannelSession::IndexOfChannel(std::string_view channelId) const {
+    if (channelId.empty()) {
+        return std::nullopt;
+    }
+    for (int i = 0; i < directory_.ChannelCount(); ++i) {
+        if (directory_.Channel(i).id == channelId) {
+            return i;
+        }
+    }
+    for (std::size_t k = 0; k < own_.size(); ++k) {
+        if (own_[k].Id() == channelId) {
+            return kOwnChannelBase + static_cast<int>(k);
+        }
+    }
+    return std::nullopt;
+}
+
 const DownloadOutcome* ChannelSession::CheckedThisPass(const std::string& url,
                                                        const std::filesystem::path& path) const {
     if (!passChecks_) {

@@ -60,6 +60,19 @@ std::string SessionChannelSource::LastDownloadError() const {
     return session_.LastDownloadError();
 }
 
+std::string SessionChannelSource::ChannelId(std::int32_t /*index*/) const {
+    return session_.selectedChannelId();
+}
+
+std::filesystem::path SessionChannelSource::CachedPicturePath(std::int32_t index) const {
+    const std::filesystem::path folder = session_.CacheFolder(session_.selectedChannelId());
+    const std::string name = PictureCacheName(session_.controlFile().Image(index));
+    if (folder.empty() || !IsSafeName(name)) {
+        return {};
+    }
+    return folder / "images" / name;
+}
+
 std::string SessionChannelSource::ChannelName() const {
     const std::string title = session_.controlFile().channel().title;
     // A channel's title can be any length; a message needs a name.

@@ -44,6 +44,15 @@ public:
 
     // The channel's name for messages: its title, or nothing when unknown.
     virtual std::string ChannelName() const { return {}; }
+    // The name of the channel image index comes from, where a source holds
+    // more than one channel.
+    virtual std::string ChannelNameOf(std::int32_t /*index*/) const { return ChannelName(); }
+    // The id (cache folder name) of the channel image index comes from;
+    // empty when unknown.
+    virtual std::string ChannelId(std::int32_t /*index*/) const { return {}; }
+    // Where image index's picture is kept in the cache once fetched; empty
+    // when it has no safe name there.
+    virtual std::filesystem::path CachedPicturePath(std::int32_t /*index*/) const { return {}; }
 };
 
 // The program's channel session as a source.
@@ -59,6 +68,8 @@ public:
                                          const std::filesystem::path& picture) const override;
     std::string LastDownloadError() const override;
     std::string ChannelName() const override;
+    std::string ChannelId(std::int32_t index) const override;
+    std::filesystem::path CachedPicturePath(std::int32_t index) const override;
 
 private:
     ChannelSession& session_;

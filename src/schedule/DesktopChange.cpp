@@ -61,6 +61,7 @@ bool DesktopChange::ChangeDesktop(std::int32_t index) {
     prepared_.clear();
     failures_.clear();
     unreadable_.clear();
+    primaryImage_ = -1;
     installerPrepared_ = false;
     // One reading of the monitors for the whole change, so a monitor plugged
     // in or out half-way cannot leave the steps disagreeing.
@@ -218,24 +219,32 @@ std::optional<Bitmap> DesktopChange::PreparePrimaryMonitor(const std::vector<Mon
     } else if (mode != MultiScreen::Span) {
         shownOn = &monitors[static_cast<std::size_t>(p)];
     }
-    settings_.currentImage = index != -1 ? index : NextImageIndex(shownOn);
-    colours_ = settings_.currentImage;
-    FillImageBackground(bitmap, settings_.currentImage);
-    if (MultiScreenMode(monitors) == MultiScreen::Single && SelectedSingleMonitor(monitors) != p) {
+    const std::size_t run = RunOf(p, mode);
+    std::int32_t image = index;
+    if (index != -1) {
+        settings_.currentImage = index;
+    } else {
+        image = NextImageIndex(shownOn, run);
+    }
+    primaryImage_ = image;
+    colours_ = image;
+    FillImageBackground(bitmap, image);
+    if (mode == MultiScreen::Single && SelectedSingleMonitor(monitors) != p) {
         return std::nullopt;
     }
-    while (
-        !DrawMonitorImage(bitmap, settings_.currentImage, monitors, static_cast<std::size_t>(p))) {
+    while (!DrawMonitorImage(bitmap, image, monitors, static_cast<std::size_t>(p))) {
         // A picture the rotation chose that turns out unreadable gives way
         // to the next one; a picked one is what the user asked for.
-        if (index != -1 || !TakeNextReadable(shownOn)) {
-            RecordMissing(p, settings_.currentImage);
+        if (index != -1 || !TakeNextReadable(shownOn, run)) {
+            RecordMissing(p, image);
             return std::nullopt;
         }
-        colours_ = settings_.currentImage;
-        FillImageBackground(bitmap, settings_.currentImage);
+        image = RangeOf(run).first + CurrentOf(run);
+        primaryImage_ = image;
+        colours_ = image;
+        FillImageBackground(bitmap, image);
     }
-    RecordDrawn(p, settings_.currentImage);
+    RecordDrawn(p, image);
     return bitmap;
 }
 
@@ -248,19 +257,20 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
     // A monitor of the same size showing the same image as one finished
     // before gets the same pixels: they are copied instead of filled and
     // scaled again.
-    const std::int32_t primaryImage = settings_.currentImage;
+    const std::int32_t primaryImage = primaryImage_;
     std::vector<std::int32_t> listImages;
     for (std::size_t n = 0; n < monitors.size(); ++n) {
         const auto i = static_cast<std::int32_t>(n);
         if ((target != -1 && i != target) || i == p) {
             continue;
         }
-        if (plan_) {
-            settings_.currentImage = PlannedImage(i);
-        } else if (mode == MultiScreen::Different) {
-            settings_.currentImage = NextImageIndex(&monitors[n]);
-        }
+        const std::size_t run = RunOf(i, mode);
         std::int32_t image = settings_.currentImage;
+        if (plan_) {
+            image = PlannedImage(i);
+        } else if (mode == MultiScreen::Different) {
+            image = NextImageIndex(&monitors[n], run);
+        }
         const auto fits = [&monitors, n](const Bitmap& picture) {
             return picture.width() == monitors[n].bounds.Width() &&
                    picture.height() == monitors[n].bounds.Height();
@@ -286,8 +296,8 @@ OtherMonitorList DesktopChange::PrepareOtherMonitors(const std::vector<Monitor>&
             // Each monitor's own picture by the rotation gives way to the
             // next one when it cannot be read.
             while (!drawn && !plan_ && mode == MultiScreen::Different &&
-                   TakeNextReadable(&monitors[n])) {
-                image = settings_.currentImage;
+                   TakeNextReadable(&monitors[n], run)) {
+                image = RangeOf(run).first + CurrentOf(run);
                 FillImageBackground(*bitmap, image);
                 drawn = DrawMonitorImage(*bitmap, image, monitors, n);
             }
@@ -367,7 +377,7 @@ const ReducedPicture* DesktopChange::PreparedImage(std::int32_t index,
                                                    const std::function<Size(Size)>& wanted,
                                                    const DrawTarget* target) {
     const std::string name = ImageName(index);
-    const std::string channel = channel_.ChannelName();
+    const std::string channel = channel_.ChannelNameOf(index);
     const std::string from =
         "\"" + name + "\"" + (channel.empty() ? "" : " from " + ShortenedText(channel, 60));
     if (const auto found = prepared_.find(index); found != prepared_.end()) {
@@ -535,37 +545,60 @@ void DesktopChange::ApplyImageColours(std::int32_t index) {
     wylo::ApplyImageColours(platform_, settings_, picture.background, picture.font);
 }
 
-std::int32_t DesktopChange::NextImageIndex(const Monitor* monitor) {
-    const std::int32_t count = channel_.ImageCount();
-    settings_.currentImage =
-        wylo::NextImageIndex(settings_.currentImage, count, settings_.randomOrder, random_);
-    const auto passed = [this](std::int32_t image) {
-        return unreadable_.contains(image) || (passOver_ && passOver_(image));
+std::size_t DesktopChange::RunOf(std::int32_t monitor, MultiScreen mode) const {
+    if (mode != MultiScreen::Different || plan_ || monitor < 0 ||
+        static_cast<std::size_t>(monitor) >= monitorRuns_.size()) {
+        return 0;
+    }
+    const std::size_t run = monitorRuns_[static_cast<std::size_t>(monitor)];
+    return run < runs_.size() ? run : 0;
+}
+
+DesktopChange::RunRange DesktopChange::RangeOf(std::size_t run) const {
+    if (runs_.empty()) {
+        return {0, channel_.ImageCount()};
+    }
+    return {runs_[run].first, runs_[run].count};
+}
+
+std::int32_t& DesktopChange::CurrentOf(std::size_t run) {
+    return run == 0 ? settings_.currentImage : runs_[run].current;
+}
+
+std::int32_t DesktopChange::NextImageIndex(const Monitor* monitor, std::size_t run) {
+    if (run >= std::max<std::size_t>(runs_.size(), 1)) {
+        run = 0;
+    }
+    const auto [first, count] = RangeOf(run);
+    std::int32_t& current = CurrentOf(run);
+    current = wylo::NextImageIndex(current, count, settings_.randomOrder, random_);
+    const auto passed = [this, first](std::int32_t image) {
+        return unreadable_.contains(first + image) || (passOver_ && passOver_(first + image));
     };
-    const auto suits = [this, monitor](std::int32_t image) {
-        return monitor == nullptr || Suits(image, *monitor);
+    const auto suits = [this, monitor, first](std::int32_t image) {
+        return monitor == nullptr || Suits(first + image, *monitor);
     };
-    if (passed(settings_.currentImage) || !suits(settings_.currentImage)) {
+    if (passed(current) || !suits(current)) {
         // The next one in order that is not hidden and suits the monitor;
         // when none suits, the next one not hidden; when all are hidden, the
         // one drawn stays and is not had.
         std::optional<std::int32_t> notPassed;
         for (std::int32_t step = 1; step < count; ++step) {
-            const std::int32_t next = (settings_.currentImage + step) % count;
+            const std::int32_t next = (current + step) % count;
             if (passed(next)) {
                 continue;
             }
             if (suits(next)) {
-                settings_.currentImage = next;
-                return next;
+                current = next;
+                return first + next;
             }
             notPassed = notPassed.value_or(next);
         }
-        if (passed(settings_.currentImage) && notPassed) {
-            settings_.currentImage = *notPassed;
+        if (passed(current) && notPassed) {
+            current = *notPassed;
         }
     }
-    return settings_.currentImage;
+    return first + current;
 }
 
 bool DesktopChange::Suits(std::int32_t image, const Monitor& monitor) const {
@@ -583,15 +616,17 @@ bool DesktopChange::Suits(std::int32_t image, const Monitor& monitor) const {
     return std::int64_t{size->width} * 2 >= width || std::int64_t{size->height} * 2 >= height;
 }
 
-bool DesktopChange::TakeNextReadable(const Monitor* monitor) {
+bool DesktopChange::TakeNextReadable(const Monitor* monitor, std::size_t run) {
     // Bounded: a channel of broken pictures must not fetch them all.
     constexpr std::size_t kMostSkipped = 3;
-    if (!unreadable_.contains(settings_.currentImage) || unreadable_.size() > kMostSkipped) {
+    const std::int32_t first = RangeOf(run).first;
+    std::int32_t& current = CurrentOf(run);
+    if (!unreadable_.contains(first + current) || unreadable_.size() > kMostSkipped) {
         return false;
     }
-    const std::int32_t before = settings_.currentImage;
-    if (NextImageIndex(monitor) == before || unreadable_.contains(settings_.currentImage)) {
-        settings_.currentImage = before;  // the one that failed is the one told
+    const std::int32_t before = current;
+    if (NextImageIndex(monitor, run) == first + before || unreadable_.contains(first + current)) {
+        current = before;  // the one that failed is the one told
         return false;
     }
     return true;

@@ -77,6 +77,27 @@ public:
     using PictureSizeOf = std::function<std::optional<Size>(std::int32_t index)>;
     void SetPictureSize(PictureSizeOf sizeOf) { sizeOf_ = std::move(sizeOf); }
 
+    // A run of the channel's images that rotates on its own: in "Different
+    // Image On Each Screen" a monitor may show a channel of its own, one part
+    // of a combined source. Run 0 is the subscribed channel's; its image
+    // shown last is the settings' current image.
+    struct ImageRun {
+        std::int32_t first = 0;
+        std::int32_t count = 0;
+        // The run's image shown last, counted from first (unused for run 0).
+        std::int32_t current = -1;
+        friend bool operator==(const ImageRun&, const ImageRun&) = default;
+    };
+    // In that mode monitor m shows run monitorRuns[m]; a monitor beyond
+    // the list, or of a run that is not there, shows run 0. Without runs
+    // every image of the channel is run 0's. Runs' current images move as
+    // changes draw them.
+    void SetImageRuns(std::vector<ImageRun> runs, std::vector<std::size_t> monitorRuns) {
+        runs_ = std::move(runs);
+        monitorRuns_ = std::move(monitorRuns);
+    }
+    const std::vector<ImageRun>& imageRuns() const { return runs_; }
+
     // Composes and hands on a new desktop for image index, or for the next
     // image by the rotation rule when index is -1. False when no picture
     // could be had: nothing was handed on and missingImages() says why.
@@ -119,9 +140,9 @@ public:
     // Paints bitmap with the image's suggested background colour.
     void FillImageBackground(Bitmap& bitmap, std::int32_t index) const;
     void ApplyImageColours(std::int32_t index);
-    // Advances the current image by the rotation rule and returns it: the
-    // next one that suits monitor, when one does and a monitor is given.
-    std::int32_t NextImageIndex(const Monitor* monitor = nullptr);
+    // Advances the current image of run by the rotation rule and returns it:
+    // the next one that suits monitor, when one does and a monitor is given.
+    std::int32_t NextImageIndex(const Monitor* monitor = nullptr, std::size_t run = 0);
     // Whether image's picture suits monitor; one of unknown size does.
     bool Suits(std::int32_t image, const Monitor& monitor) const;
 
@@ -134,7 +155,17 @@ private:
     void RecordDrawn(std::int32_t monitor, std::int32_t image);
     // The current image could not be read: the rotation moves on to the
     // next readable one. False when there is none to try (or enough were).
-    bool TakeNextReadable(const Monitor* monitor = nullptr);
+    bool TakeNextReadable(const Monitor* monitor, std::size_t run);
+    // The run that monitor shows in mode.
+    std::size_t RunOf(std::int32_t monitor, MultiScreen mode) const;
+    // Where run lies among the channel's images, and its image shown last,
+    // counted from its first.
+    struct RunRange {
+        std::int32_t first = 0;
+        std::int32_t count = 0;
+    };
+    RunRange RangeOf(std::size_t run) const;
+    std::int32_t& CurrentOf(std::size_t run);
     void RecordMissing(std::int32_t monitor, std::int32_t image);
     // Pictures for the monitors whose own could not be had: what they showed
     // on the desktop before, else an image this change drew.
@@ -171,6 +202,10 @@ private:
     DesktopSink sink_;
     std::function<bool(std::int32_t index)> passOver_;
     PictureSizeOf sizeOf_;
+    std::vector<ImageRun> runs_;
+    std::vector<std::size_t> monitorRuns_;
+    // The image the primary monitor shows in the running change.
+    std::int32_t primaryImage_ = -1;
     std::vector<DrawnImage> drawn_;
     const std::vector<DrawnImage>* plan_ = nullptr;
     std::vector<MissingImage> missing_;

@@ -3,9 +3,6 @@
 #include <string>
 #include <system_error>
 
-#include "channels/ChannelSession.h"
-#include "channels/Download.h"
-#include "channels/MadeChannel.h"
 #include "compose/Jpeg.h"
 #include "schedule/ChannelSource.h"
 
@@ -16,12 +13,10 @@ std::optional<Size> PictureSizes::Of(std::int32_t image) {
     if (given.width > 0 && given.height > 0) {
         return Size{given.width, given.height};
     }
-    const std::filesystem::path folder = channels_.CacheFolder(channels_.selectedChannelId());
-    const std::string name = PictureCacheName(given);
-    if (folder.empty() || !IsSafeName(name)) {
+    const std::filesystem::path picture = source_.CachedPicturePath(image);
+    if (picture.empty()) {
         return std::nullopt;
     }
-    const std::filesystem::path picture = folder / "images" / name;
     if (const auto known = read_.find(picture); known != read_.end()) {
         return known->second;
     }

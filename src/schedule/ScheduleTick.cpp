@@ -52,7 +52,7 @@ std::string MissingImagesText(const DesktopChange& change) {
 }
 
 ChangeReport RunScheduledChange(ChannelSource& channel, DesktopChange& change, Feedback& feedback,
-                                std::int32_t channelIndex) {
+                                std::int32_t channelIndex, const std::function<void()>& loaded) {
     const BusyScope busy(feedback);
     ChangeReport report;
     report.problem = channel.RefreshControlFile(channelIndex);
@@ -68,6 +68,9 @@ ChangeReport RunScheduledChange(ChannelSource& channel, DesktopChange& change, F
         report.problem =
             "The channel " + (name.empty() ? std::string() : name + " ") + "lists no pictures.";
         return report;
+    }
+    if (loaded) {
+        loaded();
     }
     report.installed = change.ChangeDesktop(-1);
     report.problem = MissingImagesText(change);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "base/DateTime.h"
@@ -70,7 +71,10 @@ std::string MissingImagesText(const DesktopChange& change);
 // is said in the status line and the change goes on with the copy in the
 // cache; without one nothing changes. Errors of the change (a file that
 // cannot be written) reach the caller after the busy cursor is back.
+// loaded, when given, runs once the control file is loaded, before the
+// change (the monitors' own channels are made ready there).
 ChangeReport RunScheduledChange(ChannelSource& channel, DesktopChange& change, Feedback& feedback,
-                                std::int32_t channelIndex);
+                                std::int32_t channelIndex,
+                                const std::function<void()>& loaded = {});
 
 }  // namespace wylo

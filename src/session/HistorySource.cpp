@@ -8,21 +8,20 @@
 namespace wylo {
 
 const PastWallpaper::Image* HistorySource::Find(std::int32_t index) const {
-    for (const PastWallpaper::Image& image : wallpaper_.images) {
-        if (image.image == index) {
-            return &image;
-        }
+    if (index < 0 || static_cast<std::size_t>(index) >= wallpaper_.images.size()) {
+        return nullptr;
     }
-    return nullptr;
+    return &wallpaper_.images[static_cast<std::size_t>(index)];
 }
 
 std::filesystem::path HistorySource::CachedPath(const PastWallpaper::Image& image) const {
     // The file read back names its folder and file; both are checked again
     // here so a hand-edited history cannot reach outside the cache.
-    if (!IsSafeName(wallpaper_.channelId) || !IsSafeName(image.fileName)) {
+    const std::string& channelId = wallpaper_.ChannelOf(image);
+    if (!IsSafeName(channelId) || !IsSafeName(image.fileName)) {
         return {};
     }
-    return appFolder_ / "cache" / wallpaper_.channelId / "images" / image.fileName;
+    return appFolder_ / "cache" / channelId / "images" / image.fileName;
 }
 
 std::filesystem::path HistorySource::PicturePath(const PastWallpaper::Image& image) const {
@@ -57,11 +56,12 @@ std::filesystem::path HistorySource::ConversionPath(std::int32_t index,
 }
 
 std::int32_t HistorySource::ImageCount() const {
-    std::int32_t count = 0;
-    for (const PastWallpaper::Image& image : wallpaper_.images) {
-        count = std::max(count, image.image + 1);
-    }
-    return count;
+    return static_cast<std::int32_t>(wallpaper_.images.size());
+}
+
+std::string HistorySource::ChannelId(std::int32_t index) const {
+    const PastWallpaper::Image* image = Find(index);
+    return image ? wallpaper_.ChannelOf(*image) : std::string();
 }
 
 ChannelPicture HistorySource::Image(std::int32_t index) const {

@@ -27,6 +27,7 @@ public:
     // The picture of every image of the wallpaper is still there.
     bool IsCached() const;
 
+    // Image index is the wallpaper's index-th image.
     std::string RefreshControlFile(std::int32_t) override { return {}; }
     std::int32_t ImageCount() const override;
     // The title and colours the history kept; the file name stands for the
@@ -37,6 +38,7 @@ public:
     std::filesystem::path ConversionPath(std::int32_t index,
                                          const std::filesystem::path& picture) const override;
     std::string LastDownloadError() const override;
+    std::string ChannelId(std::int32_t index) const override;
 
 private:
     const PastWallpaper::Image* Find(std::int32_t index) const;

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <utility>
@@ -27,6 +29,7 @@
 #include "platform/AppFolder.h"
 #include "platform/Platform.h"
 #include "schedule/ChannelSource.h"
+#include "schedule/CombinedSource.h"
 #include "schedule/DesktopChange.h"
 #include "schedule/PictureSizes.h"
 #include "session/CachePruning.h"
@@ -129,12 +132,14 @@ struct Session::Backstage {
         : platform(system),
           feedback(target, std::move(post)),
           http(limits),
+          clock(clock),
           channels(http, clock, AppFolder(platform), std::move(directoryUrl)),
-          source(channels),
+          subscribed(channels),
+          source(subscribed),
           change(platform, settings, source, feedback) {
         change.SetDesktopSink([this](const Bitmap& desktop) { Install(desktop); });
         change.SetPassOver([this](std::int32_t image) {
-            return IsHidden(channels.selectedChannelId(), CacheNameOf(source, image));
+            return IsHidden(source.ChannelId(image), CacheNameOf(source, image));
         });
         change.SetPictureSize([this](std::int32_t image) { return pictureSizes.Of(image); });
         channels.SetFolderReader([this](const OwnChannel& channel, const fs::path& cacheFolder) {
@@ -158,12 +163,111 @@ struct Session::Backstage {
             });
     }
 
+    // Makes ready the channels of the monitors that show one of their own in
+    // "Different Image On Each Screen", once the subscribed channel's control
+    // file is loaded: each is loaded in a session beside the subscribed one,
+    // its pictures a run of the change's source with its own rotation. A
+    // channel that cannot be had leaves its monitors to the subscribed one.
+    // Outside that mode every monitor shows the subscribed channel.
+    void PrepareMonitorChannels() {
+        source.RemoveAdded();
+        monitorChannels.clear();
+        std::vector<DesktopChange::ImageRun> runs{{0, subscribed.ImageCount(), -1}};
+        std::vector<std::size_t> monitorRuns;
+        // Asking for the monitors costs a round trip to the display on Linux.
+        const std::vector<Monitor> monitors =
+            settings.multiScreenOpt == MultiScreen::Different && !settings.monitorChannels.empty()
+                ? platform.Monitors()
+                : std::vector<Monitor>();
+        if (MultiScreenMode(monitors.size(), settings.multiScreenOpt) == MultiScreen::Different) {
+            std::map<std::string, std::size_t, std::less<>> runOf{
+                {channels.selectedChannelId(), 0}};
+            monitorRuns.assign(monitors.size(), 0);
+            for (std::size_t m = 0; m < monitors.size(); ++m) {
+                const std::string id = settings.MonitorChannelId(m);
+                if (id.empty()) {
+                    continue;
+                }
+                if (const auto known = runOf.find(id); known != runOf.end()) {
+                    monitorRuns[m] = known->second;
+                    continue;
+                }
+                runOf[id] = 0;
+                ChannelSource* loaded = LoadMonitorChannel(id, m);
+                if (loaded == nullptr) {
+                    continue;
+                }
+                runs.push_back({source.ImageCount(), loaded->ImageCount(),
+                                settings.monitorChannels[m].currentImage});
+                source.Add(*loaded);
+                runOf[id] = runs.size() - 1;
+                monitorRuns[m] = runs.size() - 1;
+            }
+        }
+        change.SetImageRuns(std::move(runs), std::move(monitorRuns));
+    }
+
+    // Loads the channel id that monitor shows; null, with the reason on the
+    // status line, when it is not listed or its control file cannot be had.
+    ChannelSource* LoadMonitorChannel(const std::string& id, std::size_t monitor) {
+        const std::string which = "The channel chosen for monitor " + std::to_string(monitor + 1);
+        const std::optional<int> index = channels.IndexOfChannel(id);
+        if (!index) {
+            feedback.SetStatus(which + " is no longer listed; it shows the subscribed channel.");
+            return nullptr;
+        }
+        auto loaded = std::make_unique<MonitorChannel>(*this);
+        ChannelSession& session = loaded->channels;
+        try {
+            session.OpenChannelDirectory();
+        } catch (const std::exception&) {
+            // Only the own channels are there then; the index says which.
+        }
+        session.SetOwnChannels(channels.ownChannels());
+        session.SetLargestPicture(settings.cacheLimit / 4);
+        session.SetFolderReader([this](const OwnChannel& channel, const fs::path& cacheFolder) {
+            return ReadFolder(channel, cacheFolder);
+        });
+        std::string problem;
+        try {
+            problem = loaded->source.RefreshControlFile(*index);
+        } catch (const std::exception& e) {
+            problem = e.what();
+        }
+        if (problem.empty() && loaded->source.ImageCount() == 0) {
+            problem = "It lists no pictures.";
+        }
+        if (!problem.empty()) {
+            feedback.SetStatus(which + " could not be had: " + problem +
+                               " The monitor shows the subscribed channel.");
+            return nullptr;
+        }
+        monitorChannels.push_back(std::move(loaded));
+        return &monitorChannels.back()->source;
+    }
+
+    // The runs' images shown last, kept for the monitors that show them.
+    void KeepMonitorImages() {
+        const std::vector<DesktopChange::ImageRun>& runs = change.imageRuns();
+        for (std::size_t m = 0; m < settings.monitorChannels.size(); ++m) {
+            const std::string& id = settings.monitorChannels[m].channelId;
+            for (std::size_t k = 1; k < runs.size() && k < source.PartCount(); ++k) {
+                if (!id.empty() && source.Part(k).ChannelId(0) == id) {
+                    settings.monitorChannels[m].currentImage = runs[k].current;
+                }
+            }
+        }
+    }
+
     // The pictures just shown of a channel that gives no thumbnails (a feed
     // without them) get one made from the picture, for the images list.
     void MakeMissingThumbnails() {
         const ControlFile& file = channels.controlFile();
         const fs::path folder = channels.CacheFolder(channels.selectedChannelId());
         for (const DesktopChange::DrawnImage& d : change.drawnImages()) {
+            if (source.Locate(d.image).part != 0) {
+                continue;  // a monitor's own channel, not listed
+            }
             const fs::path thumbnail = channels.ThumbnailPath(d.image);
             const std::string name = PictureCacheName(file.Image(d.image));
             std::error_code ec;
@@ -218,8 +322,21 @@ struct Session::Backstage {
     Platform& platform;
     PostedFeedback feedback;
     HttpClient http;
+    const Clock& clock;
     ChannelSession channels;
-    SessionChannelSource source;
+    SessionChannelSource subscribed;
+    // The subscribed channel, and the monitors' own channels after it.
+    CombinedSource source;
+    // A channel a monitor shows instead of the subscribed one, in a session
+    // of its own so the subscribed channel stays loaded.
+    struct MonitorChannel {
+        explicit MonitorChannel(Backstage& b)
+            : channels(b.http, b.clock, b.channels.appFolder(), b.channels.directoryUrl()),
+              source(channels) {}
+        ChannelSession channels;
+        SessionChannelSource source;
+    };
+    std::vector<std::unique_ptr<MonitorChannel>> monitorChannels;
     Settings settings;
     DesktopChange change;
     std::atomic<bool> cancelled{false};
@@ -230,7 +347,7 @@ struct Session::Backstage {
     bool startPassBegun = false;
     std::mutex hiddenMutex;
     std::shared_ptr<const HiddenPictures> hidden;
-    PictureSizes pictureSizes{channels, source};
+    PictureSizes pictureSizes{source};
 };
 
 namespace {
@@ -367,6 +484,8 @@ struct Session::DirectoryOutcome {
     // Why a channel was left out of the list.
     std::string listProblem;
     std::vector<ChannelSession::ChannelListEntry> list;
+    // The ids of the directory's channels listed, by index.
+    std::map<int, std::string> ids;
     std::string news;
     int channelCount = 0;
     std::optional<SelectOutcome> selected;
@@ -377,6 +496,8 @@ struct Session::DirectoryOutcome {
 struct Session::ChangeOutcome {
     bool installed = false;
     std::int32_t currentImage = 0;
+    // The monitors' own channels with the images they showed last.
+    std::vector<Settings::MonitorChannel> monitorChannels;
     // The wallpaper for the history; no images when none was drawn.
     PastWallpaper wallpaper;
     // Why the change installed nothing, or which pictures did not come.
@@ -388,19 +509,22 @@ struct Session::ChangeOutcome {
     std::string status;
 
     static PastWallpaper Drawn(Backstage& b, int channel) {
-        const ControlFile& file = b.channels.controlFile();
         PastWallpaper wallpaper;
         wallpaper.channel = channel;
         wallpaper.channelId = b.channels.selectedChannelId();
         for (const DesktopChange::DrawnImage& d : b.change.drawnImages()) {
-            const std::string loc = file.Image(d.image).loc;
+            const ChannelPicture picture = b.source.Image(d.image);
+            const CombinedSource::Place at = b.source.Locate(d.image);
             PastWallpaper::Image image;
             image.monitor = d.monitor;
-            image.image = d.image;
-            image.fileName = PictureCacheName(file.Image(d.image));
-            image.title = ImageCaption(file.Image(d.image).title, loc);
-            image.background = file.Image(d.image).background;
-            image.font = file.Image(d.image).font;
+            image.image = at.index;
+            image.fileName = PictureCacheName(picture);
+            image.title = ImageCaption(picture.title, picture.loc);
+            image.background = picture.background;
+            image.font = picture.font;
+            if (at.part != 0) {
+                image.channelId = b.source.ChannelId(d.image);
+            }
             // Only what the history file can hold and read back: a picture
             // that was drawn has a safe name, and colours the channel wrote
             // oddly are left to the defaults.
@@ -653,6 +777,11 @@ Session::Request Session::DirectoryRequest(DirectoryReason reason) {
                         // The user's own channels need no host.
                         outcome.list = b.channels.OwnChannelList();
                     }
+                    for (const ChannelSession::ChannelListEntry& entry : outcome.list) {
+                        if (entry.index < kOwnChannelBase) {
+                            outcome.ids[entry.index] = b.channels.ChannelId(entry.index);
+                        }
+                    }
                     const bool listed =
                         std::any_of(outcome.list.begin(), outcome.list.end(),
                                     [current](const auto& e) { return e.index == current; });
@@ -704,6 +833,7 @@ void Session::DirectoryFinished(DirectoryReason reason, DirectoryOutcome outcome
         directoryChannelCount_ = outcome.channelCount;
         listProblem_ = outcome.listProblem;
         channelList_ = std::move(outcome.list);
+        directoryIds_ = std::move(outcome.ids);
         observer_.ChannelListChanged(channelList_, outcome.current);
         observer_.SubscribedChannelMarked(openChannel_);
         if (outcome.selected) {
@@ -914,6 +1044,40 @@ void Session::PublishOwnChannels() {
                      return {};
                  };
              }});
+}
+
+std::string Session::ListedChannelId(int channel) const {
+    if (channel >= kOwnChannelBase) {
+        const auto k = static_cast<std::size_t>(channel - kOwnChannelBase);
+        return k < own_.size() ? own_[k].Id() : std::string();
+    }
+    const auto found = directoryIds_.find(channel);
+    return found != directoryIds_.end() ? found->second : std::string();
+}
+
+int Session::MonitorChannel(int monitor) const {
+    const std::string id = monitor >= 0
+                               ? settings_.MonitorChannelId(static_cast<std::size_t>(monitor))
+                               : std::string();
+    for (const ChannelSession::ChannelListEntry& entry : channelList_) {
+        if (!id.empty() && ListedChannelId(entry.index) == id) {
+            return entry.index;
+        }
+    }
+    return -1;
+}
+
+void Session::SetMonitorChannel(int monitor, int channel) {
+    if (monitor < 0 || static_cast<std::size_t>(monitor) >= Settings::kMaxMonitorChannels) {
+        return;
+    }
+    const std::string id = channel < 0 ? std::string() : ListedChannelId(channel);
+    Settings::MonitorChannel& entry =
+        settings_.MonitorChannelEntry(static_cast<std::size_t>(monitor));
+    if (entry.channelId != id) {
+        // Another channel's rotation starts from its beginning.
+        entry = {id, -1};
+    }
 }
 
 void Session::RelistOwnChannels(int selected) {
@@ -1287,13 +1451,17 @@ Session::Request Session::ChangeRequest() {
                     }
                     try {
                         outcome.problem =
-                            RunScheduledChange(b.source, b.change, b.feedback, channel).problem;
+                            RunScheduledChange(b.source, b.change, b.feedback, channel, [&b] {
+                                b.PrepareMonitorChannels();
+                            }).problem;
                     } catch (const std::exception& e) {
                         outcome.problem = e.what();
                     }
                     outcome.installed = b.installed;
                     outcome.retried = true;
+                    b.KeepMonitorImages();
                     outcome.currentImage = b.settings.currentImage;
+                    outcome.monitorChannels = b.settings.monitorChannels;
                     outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
                     b.MakeMissingThumbnails();
                     return [this, outcome = std::move(outcome), changeTime] {
@@ -1322,6 +1490,14 @@ void Session::ChangeFinished(const ChangeOutcome& outcome, DateTime changeTime) 
     if (outcome.installed) {
         changeRetry_.Succeeded();
         settings_.currentImage = outcome.currentImage;
+        // Only where the monitor still shows the channel the change drew
+        // from: the user may have chosen another meanwhile.
+        for (std::size_t m = 0;
+             m < outcome.monitorChannels.size() && m < settings_.monitorChannels.size(); ++m) {
+            if (settings_.monitorChannels[m].channelId == outcome.monitorChannels[m].channelId) {
+                settings_.monitorChannels[m].currentImage = outcome.monitorChannels[m].currentImage;
+            }
+        }
         settings_.lastChange = changeTime;
         RecordChange(outcome.wallpaper);
         observer_.ShowCurrentImage(settings_.currentImage);
@@ -1397,7 +1573,9 @@ Session::Request Session::PickRequest(int row) {
                     } else {
                         try {
                             b.settings.currentImage = image;
+                            b.PrepareMonitorChannels();
                             b.change.ChangeDesktop(image);
+                            b.KeepMonitorImages();
                             outcome.problem = MissingImagesText(b.change);
                         } catch (const std::exception& e) {
                             outcome.problem = e.what();
@@ -1405,6 +1583,7 @@ Session::Request Session::PickRequest(int row) {
                     }
                     outcome.installed = b.installed;
                     outcome.currentImage = b.settings.currentImage;
+                    outcome.monitorChannels = b.settings.monitorChannels;
                     outcome.wallpaper = ChangeOutcome::Drawn(b, channel);
                     return [this, outcome = std::move(outcome)] {
                         ChangeFinished(outcome, clock_.Now());
@@ -1453,11 +1632,16 @@ bool Session::NeverShowAgain() {
     if (closing_ || shown == nullptr) {
         return false;
     }
-    std::vector<std::string> files;
+    // A monitor may show a channel of its own: each channel hides its own.
+    std::map<std::string, std::vector<std::string>> files;
     for (const PastWallpaper::Image& image : shown->images) {
-        files.push_back(image.fileName);
+        files[shown->ChannelOf(image)].push_back(image.fileName);
     }
-    return Hide(shown->channelId, files, true);
+    bool hidden = false;
+    for (auto channel = files.begin(); channel != files.end(); ++channel) {
+        hidden |= Hide(channel->first, channel->second, std::next(channel) == files.end());
+    }
+    return hidden;
 }
 
 bool Session::NeverShowImageAgain(int image) {
@@ -1583,11 +1767,13 @@ bool Session::KeepPicture() {
     if (closing_ || shown == nullptr || shown->images.empty()) {
         return false;
     }
-    std::vector<KeptPicture> pictures;
+    std::map<std::string, std::vector<KeptPicture>> pictures;
     for (const PastWallpaper::Image& image : shown->images) {
-        pictures.push_back({image.fileName, image.title, -1});
+        pictures[shown->ChannelOf(image)].push_back({image.fileName, image.title, -1});
     }
-    Keep(shown->channelId, std::move(pictures));
+    for (auto& [channelId, kept] : pictures) {
+        Keep(channelId, std::move(kept));
+    }
     return true;
 }
 
@@ -1699,7 +1885,7 @@ void Session::PruneCacheSoon() {
                          continue;
                      }
                      for (const PastWallpaper::Image& image : entries[i].images) {
-                         keep.emplace(entries[i].channelId, image.fileName);
+                         keep.emplace(entries[i].ChannelOf(image), image.fileName);
                      }
                  }
                  const std::uint64_t limit = settings_.cacheLimit;
@@ -1809,92 +1995,92 @@ bool Session::TakeCommand(RemoteCommand command) {
 }
 
 Session::Request Session::StepRequest(int step) {
-    return {Kind::Step, [this, step]() -> Job {
-                const std::optional<std::size_t> position = history_.position();
-                if (!position || (step > 0 && !desktopFromHistory_)) {
-                    return {};
-                }
-                // After a change that drew nothing, "Previous" goes to the
-                // current entry.
-                std::ptrdiff_t i = static_cast<std::ptrdiff_t>(*position);
-                if (desktopFromHistory_) {
-                    i += step;
-                }
-                // The entries to try, nearest first, each with its place.
-                std::vector<std::pair<std::size_t, PastWallpaper>> candidates;
-                const auto count = static_cast<std::ptrdiff_t>(history_.entries().size());
-                for (; i >= 0 && i < count; i += step) {
-                    candidates.emplace_back(static_cast<std::size_t>(i),
-                                            history_.entries()[static_cast<std::size_t>(i)]);
-                }
-                return [this, snapshot = settings_, step,
-                        candidates = std::move(candidates)](Backstage& b) -> Finisher {
-                    b.settings = snapshot;
-                    b.installed = false;
-                    ChangeOutcome outcome;
-                    const BusyScope busy(b.feedback);
-                    int passedOver = 0;
-                    for (const auto& [place, wallpaper] : candidates) {
-                        // A folder's photos are read where the folder has them.
-                        const std::string& channelId = wallpaper.channelId;
-                        HistorySource source(b.channels.appFolder(), wallpaper,
-                                             [&b, &channelId](const PastWallpaper::Image& image) {
-                                                 return PictureOfHistory(b.channels, channelId,
-                                                                         image.fileName);
-                                             });
-                        if (!source.IsCached()) {
-                            ++passedOver;
-                            continue;
-                        }
-                        std::vector<DesktopChange::DrawnImage> plan;
-                        for (const PastWallpaper::Image& image : wallpaper.images) {
-                            plan.push_back({image.monitor, image.image});
-                        }
-                        // The program's own change, on the history's
-                        // pictures: the same steps and the same place for
-                        // the result.
-                        DesktopChange change(b.platform, b.settings, source, b.feedback);
-                        change.SetDesktopSink(b.change.desktopSink());
-                        // A structured binding is not captured by every
-                        // compiler this builds with (clang 14).
-                        const PastWallpaper& past = wallpaper;
-                        change.SetPassOver([&b, &source, &past](std::int32_t image) {
-                            return b.IsHidden(past.channelId, CacheNameOf(source, image));
-                        });
-                        try {
-                            change.ChangeDesktopTo(plan);
-                            outcome.problem = MissingImagesText(change);
-                        } catch (const std::exception& e) {
-                            outcome.problem = e.what();
-                        }
-                        outcome.installed = b.installed;
-                        outcome.historyEntry = place;
-                        break;
+    return {
+        Kind::Step, [this, step]() -> Job {
+            const std::optional<std::size_t> position = history_.position();
+            if (!position || (step > 0 && !desktopFromHistory_)) {
+                return {};
+            }
+            // After a change that drew nothing, "Previous" goes to the
+            // current entry.
+            std::ptrdiff_t i = static_cast<std::ptrdiff_t>(*position);
+            if (desktopFromHistory_) {
+                i += step;
+            }
+            // The entries to try, nearest first, each with its place.
+            std::vector<std::pair<std::size_t, PastWallpaper>> candidates;
+            const auto count = static_cast<std::ptrdiff_t>(history_.entries().size());
+            for (; i >= 0 && i < count; i += step) {
+                candidates.emplace_back(static_cast<std::size_t>(i),
+                                        history_.entries()[static_cast<std::size_t>(i)]);
+            }
+            return [this, snapshot = settings_, step,
+                    candidates = std::move(candidates)](Backstage& b) -> Finisher {
+                b.settings = snapshot;
+                b.installed = false;
+                ChangeOutcome outcome;
+                const BusyScope busy(b.feedback);
+                int passedOver = 0;
+                for (const auto& [place, wallpaper] : candidates) {
+                    // A folder's photos are read where the folder has them.
+                    // A structured binding is not captured by every
+                    // compiler this builds with (clang 14).
+                    const PastWallpaper& past = wallpaper;
+                    HistorySource source(b.channels.appFolder(), wallpaper,
+                                         [&b, &past](const PastWallpaper::Image& image) {
+                                             return PictureOfHistory(
+                                                 b.channels, past.ChannelOf(image), image.fileName);
+                                         });
+                    if (!source.IsCached()) {
+                        ++passedOver;
+                        continue;
                     }
-                    if (!outcome.historyEntry) {
-                        const char* way = step < 0 ? "earlier" : "later";
-                        outcome.status =
-                            passedOver > 0
-                                ? std::string("The pictures of the ") + way +
-                                      " wallpapers are no longer in the cache"
-                                : std::string("There is no ") + way + " wallpaper in the history";
+                    // The source counts the wallpaper's images in order.
+                    std::vector<DesktopChange::DrawnImage> plan;
+                    for (std::size_t k = 0; k < wallpaper.images.size(); ++k) {
+                        plan.push_back({wallpaper.images[k].monitor, static_cast<std::int32_t>(k)});
                     }
-                    return [this, outcome = std::move(outcome)] {
-                        if (outcome.historyEntry) {
-                            if (outcome.installed) {
-                                history_.MoveTo(*outcome.historyEntry);
-                                desktopFromHistory_ = true;
-                                SaveHistory();
-                                NotifyHistory();
-                            }
-                            ChangeShown(outcome);
+                    // The program's own change, on the history's
+                    // pictures: the same steps and the same place for
+                    // the result.
+                    DesktopChange change(b.platform, b.settings, source, b.feedback);
+                    change.SetDesktopSink(b.change.desktopSink());
+                    change.SetPassOver([&b, &source](std::int32_t image) {
+                        return b.IsHidden(source.ChannelId(image), CacheNameOf(source, image));
+                    });
+                    try {
+                        change.ChangeDesktopTo(plan);
+                        outcome.problem = MissingImagesText(change);
+                    } catch (const std::exception& e) {
+                        outcome.problem = e.what();
+                    }
+                    outcome.installed = b.installed;
+                    outcome.historyEntry = place;
+                    break;
+                }
+                if (!outcome.historyEntry) {
+                    const char* way = step < 0 ? "earlier" : "later";
+                    outcome.status = passedOver > 0 ? std::string("The pictures of the ") + way +
+                                                          " wallpapers are no longer in the cache"
+                                                    : std::string("There is no ") + way +
+                                                          " wallpaper in the history";
+                }
+                return [this, outcome = std::move(outcome)] {
+                    if (outcome.historyEntry) {
+                        if (outcome.installed) {
+                            history_.MoveTo(*outcome.historyEntry);
+                            desktopFromHistory_ = true;
+                            SaveHistory();
+                            NotifyHistory();
                         }
-                        if (!outcome.status.empty()) {
-                            observer_.SetStatus(outcome.status);
-                        }
-                    };
+                        ChangeShown(outcome);
+                    }
+                    if (!outcome.status.empty()) {
+                        observer_.SetStatus(outcome.status);
+                    }
                 };
-            }};
+            };
+        }};
 }
 
 DesktopImages Session::DesktopNow() const {
@@ -1909,7 +2095,7 @@ DesktopImages Session::DesktopNow() const {
         i.title = image.title;
         // The row of the same picture: same channel, same place, same file.
         const auto row = static_cast<std::size_t>(image.image);
-        if (wallpaper->channelId == listedChannelId_ && row < listedRows_.size() &&
+        if (wallpaper->ChannelOf(image) == listedChannelId_ && row < listedRows_.size() &&
             listedRows_[row].fileName == image.fileName) {
             i.row = image.image;
         }

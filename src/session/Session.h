@@ -4,6 +4,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -99,6 +100,19 @@ public:
     bool RemoveOwnChannel(int index);
     // Where the own channels are kept.
     std::filesystem::path OwnChannelsPath() const;
+    // The channels listed, in the list's order.
+    const std::vector<ChannelSession::ChannelListEntry>& channelList() const {
+        return channelList_;
+    }
+
+    // "Different Image On Each Screen" lets each monitor show a channel of
+    // its own. The channel monitor shows, as its index in the directory or
+    // among the own channels; -1 for the subscribed channel, also when the
+    // one chosen is not listed now.
+    int MonitorChannel(int monitor) const;
+    // The user's choice for monitor (-1: the subscribed channel), written
+    // into the settings at once; the next change shows it.
+    void SetMonitorChannel(int monitor, int channel);
 
     // The one-second tick: shows the next change time, and starts a change
     // that is due or a retry of the channel directory.
@@ -290,6 +304,8 @@ private:
     void LoadOwnChannels();
     void SaveOwnChannels();
     void PublishOwnChannels();
+    // The id of the listed channel at index; empty when none is listed there.
+    std::string ListedChannelId(int channel) const;
     // The list's own entries made again from the own channels.
     void RelistOwnChannels(int selected);
     void SaveHidden();
@@ -343,6 +359,8 @@ private:
     int saving_ = 0;
 
     std::vector<ChannelSession::ChannelListEntry> channelList_;
+    // The ids of the directory's channels in the list, by index.
+    std::map<int, std::string> directoryIds_;
     std::string termsUrl_;
     std::string previewUrl_;
     std::string selectedChannelId_;

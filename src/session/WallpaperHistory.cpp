@@ -155,8 +155,9 @@ bool WallpaperHistory::CanGoForward() const {
 //   Wylo wallpaper history 1
 //   position <n>
 //   wallpaper <time> <channel> <channel id>
-//   image <monitor> <image> <file name> <background> <font> <title>
-// Every "image" line belongs to the "wallpaper" line above it.
+//   image <monitor> <image> <file name> <background> <font> <title> [<channel id>]
+// Every "image" line belongs to the "wallpaper" line above it; its channel
+// is the wallpaper's unless it names one of its own.
 std::string WallpaperHistory::Text() const {
     std::ostringstream out;
     out << kHeader << '\n';
@@ -166,7 +167,11 @@ std::string WallpaperHistory::Text() const {
             << '\n';
         for (const PastWallpaper::Image& i : w.images) {
             out << "image\t" << i.monitor << '\t' << i.image << '\t' << i.fileName << '\t'
-                << i.background << '\t' << i.font << '\t' << i.title << '\n';
+                << i.background << '\t' << i.font << '\t' << i.title;
+            if (!i.channelId.empty()) {
+                out << '\t' << i.channelId;
+            }
+            out << '\n';
         }
     }
     return out.str();
@@ -226,7 +231,7 @@ std::optional<WallpaperHistory> WallpaperHistory::Parse(std::string_view text,
             }
             w.channelId = std::string(f[3]);
             history.entries_.push_back(std::move(w));
-        } else if (f[0] == "image" && f.size() == 7) {
+        } else if (f[0] == "image" && (f.size() == 7 || f.size() == 8)) {
             if (history.entries_.empty()) {
                 return fail("an image before any wallpaper");
             }
@@ -235,8 +240,12 @@ std::optional<WallpaperHistory> WallpaperHistory::Parse(std::string_view text,
             if (w.images.size() == kMaxMonitors ||
                 !ReadInt(f[1], 0, static_cast<std::int32_t>(kMaxMonitors) - 1, i.monitor) ||
                 !ReadInt(f[2], 0, kMaxIndex, i.image) || !IsSafeName(f[3]) || !IsColourText(f[4]) ||
-                !IsColourText(f[5]) || f[6].size() > kMaxTitleBytes) {
+                !IsColourText(f[5]) || f[6].size() > kMaxTitleBytes ||
+                (f.size() == 8 && !IsSafeName(f[7]))) {
                 return fail("an image that cannot be read");
+            }
+            if (f.size() == 8) {
+                i.channelId = std::string(f[7]);
             }
             i.fileName = std::string(f[3]);
             i.background = std::string(f[4]);

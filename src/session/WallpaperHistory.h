@@ -26,6 +26,9 @@ struct PastWallpaper {
         // "#RRGGBB", or empty when the channel suggested none.
         std::string background;
         std::string font;
+        // The channel the image came from, when not the wallpaper's (a
+        // monitor that shows a channel of its own).
+        std::string channelId = {};
         friend bool operator==(const Image&, const Image&) = default;
     };
 
@@ -36,6 +39,10 @@ struct PastWallpaper {
     std::string channelId;
     // In monitor order; never empty.
     std::vector<Image> images;
+    // The id of the channel image came from.
+    const std::string& ChannelOf(const Image& image) const {
+        return image.channelId.empty() ? channelId : image.channelId;
+    }
     friend bool operator==(const PastWallpaper&, const PastWallpaper&) = default;
 };
 

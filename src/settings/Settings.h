@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/Choices.h"
 #include "base/Colour.h"
@@ -48,6 +50,33 @@ struct Settings {
     // One picture across all screens: how it sits in the monitors' bounding
     // box.
     ImagePlacement placementSpan;
+    // In "Different Image On Each Screen" a monitor may show the pictures of
+    // a channel of its own instead of the subscribed one's: by monitor, in
+    // the order of the monitor list. A monitor beyond the list, or one with
+    // no channel named, shows the subscribed channel.
+    struct MonitorChannel {
+        // The channel's id (the name of its cache folder); empty: the
+        // subscribed channel.
+        std::string channelId;
+        // The image of that channel the monitor showed last.
+        std::int32_t currentImage = -1;
+        friend bool operator==(const MonitorChannel&, const MonitorChannel&) = default;
+    };
+    std::vector<MonitorChannel> monitorChannels;
+    static constexpr std::size_t kMaxMonitorChannels = 16;
+    // The channel monitor shows in that mode; empty for the subscribed one.
+    std::string MonitorChannelId(std::size_t monitor) const {
+        return monitor < monitorChannels.size() ? monitorChannels[monitor].channelId
+                                                : std::string();
+    }
+    // Monitor's entry, made (for the subscribed channel) when it has none.
+    MonitorChannel& MonitorChannelEntry(std::size_t monitor) {
+        if (monitorChannels.size() <= monitor) {
+            monitorChannels.resize(monitor + 1);
+        }
+        return monitorChannels[monitor];
+    }
+
     // Scaled images are smoothed rather than drawn nearest-pixel.
     bool smoothScaling = false;
     // The cache is kept within this many bytes by removing the pictures

@@ -142,7 +142,7 @@ namespace {
 // One key of the settings file: how its text becomes the setting (text is
 // empty for a missing key) and how the setting becomes text.
 struct SettingKey {
-    std::string_view name;
+    std::string name;
     std::function<void(Settings&, const std::optional<std::string>& text)> read;
     std::function<void(IniFile&, std::string_view name, const Settings&)> write;
 };
@@ -161,7 +161,7 @@ struct KeyContext {
 template <typename T>
 SettingKey Plain(std::string_view name, T Settings::*field, T fallback, const KeyContext& c) {
     const Platform* platform = &c.platform;
-    return {name,
+    return {std::string(name),
             [field, fallback, platform](Settings& s, const std::optional<std::string>& text) {
                 s.*field = ReadSetting(text, *platform, fallback);
             },
@@ -176,7 +176,7 @@ SettingKey Converted(std::string_view name, T Settings::*field, std::int32_t fal
                      std::function<T(std::int32_t)> from, std::function<std::int32_t(T)> to,
                      const KeyContext& c) {
     const Platform* platform = &c.platform;
-    return {name,
+    return {std::string(name),
             [=](Settings& s, const std::optional<std::string>& text) {
                 s.*field = from(ReadSetting(text, *platform, fallback));
             },
@@ -246,7 +246,7 @@ std::vector<SettingKey> SettingKeys(const KeyContext& c) {
             return onlyOnceUsed && s.*field == ImagePlacement{} &&
                    !ini.Read(kSection, std::string(key));
         };
-        keys.push_back({placementKey,
+        keys.push_back({std::string(placementKey),
                         [=](Settings& s, const std::optional<std::string>& text) {
                             (s.*field).mode = PlacementModeAt(ReadSetting(text, *platform, 0))
                                                   .value_or(PlacementMode::Center);
@@ -257,7 +257,7 @@ std::vector<SettingKey> SettingKeys(const KeyContext& c) {
                                              key);
                             }
                         }});
-        keys.push_back({zoomKey,
+        keys.push_back({std::string(zoomKey),
                         [=](Settings& s, const std::optional<std::string>& text) {
                             const std::int32_t zoom = ReadSetting(text, *platform, kDefaultZoom);
                             (s.*field).zoom = IsZoomPercentage(zoom) ? zoom : kDefaultZoom;
@@ -303,6 +303,42 @@ std::vector<SettingKey> SettingKeys(const KeyContext& c) {
                             ini.Write(kSection, key, s.ownChannel);
                         }
                     }});
+    // A channel of its own per monitor, "MonitorChannel1" and "MonitorImage1"
+    // for the first: written only for the monitors given one, or given one
+    // before, so the file stays as it was for a user who never does.
+    for (std::size_t m = 0; m < Settings::kMaxMonitorChannels; ++m) {
+        const std::string number = std::to_string(m + 1);
+        keys.push_back({"MonitorChannel" + number,
+                        [m](Settings& s, const std::optional<std::string>& text) {
+                            // An id is a folder's name; anything longer is not one.
+                            constexpr std::size_t kLongestId = 200;
+                            if (text && !text->empty() && text->size() <= kLongestId) {
+                                s.MonitorChannelEntry(m).channelId = *text;
+                            }
+                        },
+                        [m](IniFile& ini, std::string_view key, const Settings& s) {
+                            const std::string id = s.MonitorChannelId(m);
+                            if (!id.empty() || ini.Read(kSection, key)) {
+                                ini.Write(kSection, key, id);
+                            }
+                        }});
+        keys.push_back(
+            {"MonitorImage" + number,
+             [m, platform = &c.platform](Settings& s, const std::optional<std::string>& text) {
+                 if (m < s.monitorChannels.size()) {
+                     s.monitorChannels[m].currentImage =
+                         ReadSetting(text, *platform, std::int32_t{-1});
+                 }
+             },
+             [m, platform = &c.platform](IniFile& ini, std::string_view key, const Settings& s) {
+                 if (!s.MonitorChannelId(m).empty() || ini.Read(kSection, key)) {
+                     WriteSetting(ini, *platform,
+                                  m < s.monitorChannels.size() ? s.monitorChannels[m].currentImage
+                                                               : std::int32_t{-1},
+                                  key);
+                 }
+             }});
+    }
     return keys;
 }
 
@@ -316,6 +352,8 @@ void LoadSettings(const std::filesystem::path& file, Settings& settings, const P
     } catch (const Error&) {
         // A file that cannot be read counts as missing; the next save reports it.
     }
+    // Only the monitors the file names get a channel of their own.
+    settings.monitorChannels.clear();
     for (const SettingKey& key : SettingKeys({platform, clock.Now(), singleMonitorEntries})) {
         key.read(settings, ini.Read(kSection, key.name));
     }

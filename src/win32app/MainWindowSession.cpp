@@ -115,6 +115,8 @@ void MainWindow::ChannelListChanged(const std::vector<ChannelSession::ChannelLis
     }
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
     tsChannels->ShowRemoveButton();
+    // The monitors' own channels are chosen from the same list.
+    tsSettings->ShowMonitorChannels(*session_);
 }
 
 void MainWindow::ShowWelcomePage(const std::string& url) {

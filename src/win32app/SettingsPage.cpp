@@ -9,6 +9,7 @@
 #include "session/Session.h"
 #include "settings/PlacementChoice.h"
 #include "win32app/Dialogs.h"
+#include "win32app/Window.h"
 
 namespace wylo::win {
 namespace {
@@ -69,6 +70,9 @@ enum Id : int {
     kCacheLimitArrowsId,
     kCacheLimitUnitId,
     kCacheSizeId,
+    kDifferentMonitorId = 620,
+    kMonitorChannelLabelId,
+    kMonitorChannelId,
 };
 
 const std::vector<std::wstring> kPlacements = {L"Center", L"Tile", L"Stretch", L"Zoom"};
@@ -252,6 +256,13 @@ SettingsPage::SettingsPage(HWND parent, int id) {
     Label5 = Label(tsSame->hwnd(), L"%", kPercentSameId);
     Add(Label5, At(245, 115, 10, 13));
 
+    // Which channel a monitor shows sits in a row above the placement.
+    cbDifferentMonitor = DropDown(tsDifferent->hwnd(), kDifferentMonitorId);
+    Add(cbDifferentMonitor, At(6, 3, 100, kDropDownHeight));
+    lMonitorChannel = Label(tsDifferent->hwnd(), L"shows", kMonitorChannelLabelId);
+    Add(lMonitorChannel, At(112, 6, 32, 13));
+    cbMonitorChannel = DropDown(tsDifferent->hwnd(), kMonitorChannelId);
+    Add(cbMonitorChannel, At(150, 3, 160, kDropDownHeight));
     rgPlacementDifferent = std::make_unique<RadioGroup>(tsDifferent->hwnd(), kPlacementDifferentId,
                                                         L"Placement", kPlacements);
     groups_.emplace_back(rgPlacementDifferent.get(), At(96, 28, 123, 105));
@@ -720,14 +731,46 @@ void SettingsPage::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size 
 }
 
 void SettingsPage::FillMonitorList(int count) {
-    SendMessageW(cbSingleMonitorToUse, CB_RESETCONTENT, 0, 0);
-    for (int i = 0; i < count; ++i) {
-        const std::wstring entry = L"Monitor " + std::to_wstring(i + 1);
-        const auto at = SendMessageW(cbSingleMonitorToUse, CB_ADDSTRING, 0,
-                                     reinterpret_cast<LPARAM>(entry.c_str()));
-        SendMessageW(cbSingleMonitorToUse, CB_SETITEMDATA, static_cast<WPARAM>(at), i);
+    for (HWND list : {cbSingleMonitorToUse, cbDifferentMonitor}) {
+        SendMessageW(list, CB_RESETCONTENT, 0, 0);
+        for (int i = 0; i < count; ++i) {
+            const std::wstring entry = L"Monitor " + std::to_wstring(i + 1);
+            const auto at =
+                SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+            SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(at), i);
+        }
+        Select(list, 0);
     }
-    Select(cbSingleMonitorToUse, 0);
+    if (session_ != nullptr) {
+        ShowMonitorChannels(*session_);
+    }
+}
+
+void SettingsPage::ShowMonitorChannels(const Session& session) {
+    SendMessageW(cbMonitorChannel, CB_RESETCONTENT, 0, 0);
+    const int chosen = session.MonitorChannel(std::max(0, Selected(cbDifferentMonitor)));
+    const auto add = [this, chosen](const std::wstring& title, int channel) {
+        const LRESULT at = SendMessageW(cbMonitorChannel, CB_ADDSTRING, 0,
+                                        reinterpret_cast<LPARAM>(title.c_str()));
+        SendMessageW(cbMonitorChannel, CB_SETITEMDATA, static_cast<WPARAM>(at), channel);
+        if (channel == chosen) {
+            Select(cbMonitorChannel, static_cast<int>(at));
+        }
+    };
+    add(L"Subscribed Channel", -1);
+    for (const ChannelSession::ChannelListEntry& entry : session.channelList()) {
+        add(Wide(entry.title), entry.index);
+    }
+}
+
+void SettingsPage::MonitorChannelPicked() {
+    const int entry = Selected(cbMonitorChannel);
+    if (session_ == nullptr || entry < 0) {
+        return;
+    }
+    const auto channel = static_cast<int>(
+        SendMessageW(cbMonitorChannel, CB_GETITEMDATA, static_cast<WPARAM>(entry), 0));
+    session_->SetMonitorChannel(std::max(0, Selected(cbDifferentMonitor)), channel);
 }
 
 void SettingsPage::rgMultiScreenClick() {
@@ -800,6 +843,7 @@ bool SettingsPage::schedulerTicked() const {
 
 void SettingsPage::BindSettings(SettingsBinding& b, Session& session) {
     binding_ = &b;
+    session_ = &session;
     b.Bind(*rgMultiScreen, &Settings::multiScreenOpt);
     b.Bind(cbIconTransparancyOverride, &Settings::iconTransparency);
     b.Bind(cbRandomOrder, &Settings::randomOrder);
@@ -829,6 +873,7 @@ void SettingsPage::BindSettings(SettingsBinding& b, Session& session) {
         EnableScheduleControls(schedulerTicked());
         rgPlacementDifferentClick();
         ShowHiddenCount(session.hiddenCount());
+        ShowMonitorChannels(session);
     };
 }
 
@@ -847,6 +892,16 @@ LRESULT SettingsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 }
             }
             switch (id) {
+                case kDifferentMonitorId:
+                    if (code == CBN_SELCHANGE && session_ != nullptr) {
+                        ShowMonitorChannels(*session_);
+                    }
+                    return 0;
+                case kMonitorChannelId:
+                    if (code == CBN_SELCHANGE) {
+                        MonitorChannelPicked();
+                    }
+                    return 0;
                 case kShowHiddenId:
                     if (code == BN_CLICKED && onShowHiddenClick) {
                         onShowHiddenClick();

@@ -39,6 +39,10 @@ public:
     void ShowScreenMetrics(const std::vector<Monitor>& monitors, Size virtualDesktop);
     // "Monitor 1" ... for the single-screen choice, the first selected.
     void FillMonitorList(int count);
+    // The channel choice of "Different" made again from the channel list,
+    // showing the channel of the monitor chosen: each monitor may show a
+    // channel of its own.
+    void ShowMonitorChannels(const Session& session);
 
     // Binds each control that shows a setting; binding must outlive the
     // page's commands, session (which keeps what the system holds) too.
@@ -82,6 +86,7 @@ public:
     // "One Picture Across All Screens".
     HWND cbZoomSpan, lSpanPercent;
     HWND lSingleMonitorToUse, cbSingleMonitorToUse;
+    HWND cbDifferentMonitor, lMonitorChannel, cbMonitorChannel;
     HWND pcSingleScreen;
     std::unique_ptr<Sheet> TabSheet3;
     // Smoothing for every placement, beside the tabs of whichever page
@@ -106,6 +111,8 @@ protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The user chose a channel for the monitor shown.
+    void MonitorChannelPicked();
     void Add(HWND control, RECT base);
     void SetBase(HWND control, RECT base);
     // Fits the page's own controls into a page available units high (100 %).
@@ -129,6 +136,7 @@ private:
     Size virtualDesktop_;
     bool metricsShown_ = false;
     SettingsBinding* binding_ = nullptr;
+    Session* session_ = nullptr;
 };
 
 }  // namespace wylo::win

@@ -85,6 +85,7 @@ private slots:
     void cacheRowFitsBelowTheMapClearOfEverything();
     void cacheLimitLoadsChangesAndIsSavedOnLeaving();
     void openingThePageShowsWhatTheCacheHolds();
+    void eachMonitorCanShowAChannelOfItsOwn();
 };
 
 void SettingsPageTest::controlsSitWhereTheFormPutsThem() {
@@ -665,6 +666,51 @@ void SettingsPageTest::openingThePageShowsWhatTheCacheHolds() {
     form->PageControl1->setCurrentWidget(form->tsSettings);
     QVERIFY(AppWorld::Settle(*form));
     QCOMPARE(s->lCacheSize->text(), QStringLiteral("The cache holds 3 MB."));
+}
+
+void SettingsPageTest::eachMonitorCanShowAChannelOfItsOwn() {
+    AppWorld world;
+    world.Publish({ChannelSpec("sea", "The Sea"), ChannelSpec("alps", "Alps")});
+    world.platform.SetMonitors(ThreeMonitors());
+    auto form = world.StartForm();
+    app::SettingsPage* s = form->tsSettings;
+    QComboBox* monitors = s->cbDifferentMonitor;
+    QComboBox* channels = s->cbMonitorChannel;
+    QCOMPARE(monitors->count(), 3);
+    QCOMPARE(monitors->itemText(2), QStringLiteral("Monitor 3"));
+    // The subscribed channel first, then the channel list.
+    QCOMPARE(channels->count(), 3);
+    QCOMPARE(channels->itemText(0), QStringLiteral("Subscribed Channel"));
+    QCOMPARE(channels->itemText(2), QStringLiteral("Alps"));
+    QCOMPARE(channels->currentIndex(), 0);
+
+    monitors->setCurrentIndex(1);
+    channels->setCurrentIndex(2);
+    emit channels->activated(2);
+    QCOMPARE(form->session().MonitorChannel(1), 1);
+    // Each monitor shows its own choice.
+    monitors->setCurrentIndex(0);
+    QCOMPARE(channels->currentIndex(), 0);
+    monitors->setCurrentIndex(1);
+    QCOMPARE(channels->currentText(), QStringLiteral("Alps"));
+    // A refreshed channel list keeps the choice.
+    form->session().RefreshChannelList();
+    QVERIFY(AppWorld::Settle(*form));
+    QCOMPARE(channels->currentText(), QStringLiteral("Alps"));
+    form->PageControl1->setCurrentWidget(form->tsSettings);
+    form->PageControl1->setCurrentWidget(form->tsChannels);
+    QVERIFY(AppWorld::Settle(*form));
+    QVERIFY(Has(ReadFile(world.settingsFile()), "MonitorChannel2=alps"));
+    // Nothing on the "Different" page lies over anything else on it.
+    const QList<QWidget*> page = s->tsDifferent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* a : page) {
+        for (QWidget* b : page) {
+            if (a != b && !a->isHidden() && !b->isHidden()) {
+                QVERIFY2(!a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + " and " + b->objectName()));
+            }
+        }
+    }
 }
 
 QTEST_MAIN(SettingsPageTest)

@@ -11,6 +11,7 @@
 #include "compose/Jpeg.h"
 #include "compose/Placement.h"
 #include "schedule/ChannelFixture.h"
+#include "schedule/CombinedSource.h"
 #include "schedule/DesktopChange.h"
 #include "support/JpegWriter.h"
 
@@ -671,6 +672,119 @@ TEST_F(DesktopChangeTest, NoMonitorsIsAnErrorNotAnEmptyWallpaper) {
     Subscribe(1);
     EXPECT_THROW(change_.ChangeDesktop(-1), Error);
     EXPECT_TRUE(platform_.wallpaperCalls.empty());
+}
+
+// A second channel for monitors that show one of their own: flat pictures as
+// files on disk, each filling a 64 x 48 monitor.
+class FilesSource : public ChannelSource {
+public:
+    FilesSource(std::filesystem::path folder, std::vector<Colour> colours)
+        : folder_(std::move(folder)), colours_(std::move(colours)) {
+        std::filesystem::create_directories(folder_);
+        for (std::size_t k = 0; k < colours_.size(); ++k) {
+            Bitmap flat(64, 48);
+            flat.Fill(colours_[k]);
+            test::WriteJpeg(PathOf(static_cast<std::int32_t>(k)), flat);
+        }
+    }
+    static constexpr Colour kFirst = 0xC03020;
+    static constexpr Colour kSecond = 0x20C0A0;
+
+    std::filesystem::path PathOf(std::int32_t index) const {
+        return folder_ / ("photo" + std::to_string(index) + ".jpg");
+    }
+    std::string RefreshControlFile(std::int32_t) override { return {}; }
+    std::int32_t ImageCount() const override { return static_cast<std::int32_t>(colours_.size()); }
+    ChannelPicture Image(std::int32_t index) const override {
+        ChannelPicture picture;
+        picture.title = "Photo " + std::to_string(index);
+        picture.loc = PathOf(index).filename().string();
+        return picture;
+    }
+    std::filesystem::path ImageFilePath(std::int32_t index) override { return PathOf(index); }
+    std::string ChannelName() const override { return "Photos"; }
+    std::string ChannelId(std::int32_t) const override { return "photos"; }
+
+private:
+    std::filesystem::path folder_;
+    std::vector<Colour> colours_;
+};
+
+class MonitorRunsTest : public DesktopChangeTest {
+protected:
+    MonitorRunsTest() { combined_.Add(photos_); }
+
+    FilesSource photos_{root_ / "photos", {FilesSource::kFirst, FilesSource::kSecond}};
+    CombinedSource combined_{source_};
+    DesktopChange change_{platform_, settings_, combined_, feedback_, random_};
+};
+
+TEST_F(MonitorRunsTest, EachMonitorRotatesThroughTheChannelItShows) {
+    ThreeMonitors();
+    Subscribe(3);
+    settings_.multiScreenOpt = MultiScreen::Different;
+    settings_.currentImage = 0;
+    // Monitors 0 and 2 show the photos (run 1), the primary the subscribed
+    // channel.
+    change_.SetImageRuns({{0, 3, -1}, {3, 2, -1}}, {1, 0, 1});
+
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+
+    // The photos' run goes on from monitor 0 to monitor 2; the subscribed
+    // channel's rotation is the settings' alone.
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 3}, Drawn{1, 1}, Drawn{2, 4}));
+    EXPECT_EQ(settings_.currentImage, 1);
+    EXPECT_EQ(change_.imageRuns()[1].current, 1);
+    // The canvas starts at the primary; monitor 0, left of it, wraps to
+    // the end.
+    Bitmap desktop = Desktop();
+    ExpectImageAt(desktop, 0, 1);
+    EXPECT_TRUE(Near(desktop.Pixel(96, 24), FilesSource::kSecond));
+    EXPECT_TRUE(Near(desktop.Pixel(160, 24), FilesSource::kFirst));
+
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 3}, Drawn{1, 2}, Drawn{2, 4}));
+    EXPECT_EQ(settings_.currentImage, 2);
+    // The names in messages are the pictures' own channel's.
+    EXPECT_EQ(combined_.ChannelNameOf(3), "Photos");
+    EXPECT_EQ(combined_.ChannelNameOf(2), "Dunes");
+}
+
+TEST_F(MonitorRunsTest, AnUnreadablePictureGivesWayWithinItsOwnChannel) {
+    platform_.SetMonitors({{{0, 0, 64, 48}, true}, {{64, 0, 128, 48}, false}});
+    Subscribe(3);
+    settings_.multiScreenOpt = MultiScreen::Different;
+    settings_.currentImage = 0;
+    test::WriteFile(photos_.PathOf(0), "not a JPEG after all");
+    change_.SetImageRuns({{0, 3, -1}, {3, 2, -1}}, {0, 1});
+
+    ASSERT_TRUE(change_.ChangeDesktop(-1));
+
+    // Monitor 1 wanted photo 0 and took photo 1, never a picture of the
+    // subscribed channel.
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 1}, Drawn{1, 4}));
+    EXPECT_EQ(change_.imageRuns()[1].current, 1);
+    EXPECT_TRUE(Near(Desktop().Pixel(96, 24), FilesSource::kSecond));
+}
+
+TEST_F(MonitorRunsTest, OnlyDifferentImagesModeShowsTheMonitorsOwnChannels) {
+    platform_.SetMonitors({{{0, 0, 64, 48}, true}, {{64, 0, 128, 48}, false}});
+    Subscribe(3);
+    settings_.currentImage = 0;
+    change_.SetImageRuns({{0, 3, -1}, {3, 2, -1}}, {1, 1});
+    for (const MultiScreen mode : {MultiScreen::Same, MultiScreen::Single}) {
+        settings_.multiScreenOpt = mode;
+        settings_.activeSingleMonitor = 1;
+        ASSERT_TRUE(change_.ChangeDesktop(-1));
+        for (const Drawn& d : change_.drawnImages()) {
+            EXPECT_LT(d.image, 3) << "monitor " << d.monitor;
+        }
+    }
+    EXPECT_EQ(change_.imageRuns()[1].current, -1);
+    // A hand-picked picture of the subscribed channel goes on the primary.
+    settings_.multiScreenOpt = MultiScreen::Different;
+    ASSERT_TRUE(change_.ChangeDesktop(2));
+    EXPECT_THAT(change_.drawnImages(), ElementsAre(Drawn{0, 2}, Drawn{1, 3}));
 }
 
 }  // namespace

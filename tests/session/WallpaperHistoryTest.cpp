@@ -86,6 +86,30 @@ TEST(WallpaperHistoryTest, TheFileGivesBackWhatWasWritten) {
     EXPECT_EQ(none.message, "");
 }
 
+TEST(WallpaperHistoryTest, AMonitorsOwnChannelIsKeptWithItsImageAndOnlyThen) {
+    WallpaperHistory history;
+    PastWallpaper two = Wallpaper(4, "Sossusvlei");
+    two.images.push_back({1, 2, "fjord.jpg", "Fjord", "", "", "own-norway"});
+    history.Add(two);
+    const std::string text = history.Text();
+    // A line without a channel of its own reads as before.
+    EXPECT_THAT(text, HasSubstr("\tSossusvlei\n"));
+    EXPECT_THAT(text, HasSubstr("\tFjord\town-norway\n"));
+    const auto read = WallpaperHistory::Parse(text);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->entries(), history.entries());
+    const PastWallpaper& back = read->entries()[0];
+    EXPECT_EQ(back.ChannelOf(back.images[0]), "dunes");
+    EXPECT_EQ(back.ChannelOf(back.images[1]), "own-norway");
+    // The channel names a cache folder: never a path.
+    const std::string head =
+        "Wylo wallpaper history 1\nposition\t0\nwallpaper\t46000.5\t0\tdunes\n";
+    for (const char* channel : {"..", "a/../../b", ""}) {
+        EXPECT_FALSE(WallpaperHistory::Parse(head + "image\t0\t1\ta.jpg\t\t\tA\t" + channel + "\n"))
+            << channel;
+    }
+}
+
 TEST(WallpaperHistoryTest, TitlesStayOnOneLineAndAreCutWhole) {
     WallpaperHistory history;
     history.Add(Wallpaper(0, "Tab\there,\nnew line\r"));

@@ -1,11 +1,14 @@
 // The settings page: its layout with one and with several monitors, the
 // monitor map, and the controls that keep the settings.
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "WindowTestSupport.h"
 #include "platform/win32/WindowsAutostart.h"
+#include "support/PublishedChannels.h"
 #include "win32app/Dialogs.h"
 
 using namespace wylo;
@@ -110,9 +113,11 @@ std::string Chosen(HWND list) {
     if (at == CB_ERR) {
         return {};
     }
-    wchar_t item[16] = {};
-    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(item));
-    return win::Narrow(item);
+    const auto length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(at), 0);
+    std::wstring item(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(at),
+                 reinterpret_cast<LPARAM>(item.data()));
+    return win::Narrow(item.c_str());
 }
 
 bool Has(const std::string& text, const std::string& part) {
@@ -709,4 +714,39 @@ TEST(SettingsPageStartAtLogin, ARefusalIsShownAndTheBoxTellsTheTruth) {
     EXPECT_FALSE(Checked(w.tsSettings->cbStartAtLogin));
     ASSERT_EQ(win::MessageBoxes::Recorded().size(), 1u);
     EXPECT_NE(win::MessageBoxes::Recorded()[0].text.find("permission denied"), std::string::npos);
+}
+
+TEST(SettingsPageControls, EachMonitorCanShowAChannelOfItsOwn) {
+    WindowWorld world;
+    TwoMonitors(world.platform);
+    world.server = std::make_unique<TestHttpServer>();
+    PublishChannels(*world.server,
+                    {ChannelSpec("alpha", "Alpha Photos"), ChannelSpec("beta", "Beta Photos")});
+    win::MainWindow& w = world.Start(world.server->Url("/wylo/wylo.xml"));
+    win::SettingsPage& s = *w.tsSettings;
+    SendMessageW(s.rgMultiScreen->button(1), BM_CLICK, 0, 0);
+    // A row above the placement: the monitor, and the channel it shows.
+    for (HWND control : {s.cbDifferentMonitor, s.lMonitorChannel, s.cbMonitorChannel}) {
+        EXPECT_TRUE(ShownOnPage(control, s.hwnd())) << Text(control);
+        EXPECT_LE(RectInParent(control).bottom, RectInParent(s.rgPlacementDifferent->box()).top);
+    }
+    ExpectNoOverlaps(s.tsDifferent->hwnd());
+    EXPECT_EQ(SendMessageW(s.cbDifferentMonitor, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(Chosen(s.cbDifferentMonitor), "Monitor 1");
+    // The subscribed channel first, then the channel list.
+    EXPECT_EQ(SendMessageW(s.cbMonitorChannel, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(Chosen(s.cbMonitorChannel), "Subscribed Channel");
+
+    Pick(world, s.cbDifferentMonitor, L"Monitor 2");
+    Pick(world, s.cbMonitorChannel, L"Beta Photos");
+    EXPECT_EQ(w.session().MonitorChannel(1), 1);
+    EXPECT_EQ(w.session().MonitorChannel(0), -1);
+    // Each monitor shows its own choice.
+    Pick(world, s.cbDifferentMonitor, L"Monitor 1");
+    EXPECT_EQ(Chosen(s.cbMonitorChannel), "Subscribed Channel");
+    Pick(world, s.cbDifferentMonitor, L"Monitor 2");
+    EXPECT_EQ(Chosen(s.cbMonitorChannel), "Beta Photos");
+    w.session().SaveSettings();
+    world.Pump();
+    EXPECT_TRUE(Has(ReadFile(world.settingsFile()), "MonitorChannel2=beta"));
 }

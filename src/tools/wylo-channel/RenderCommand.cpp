@@ -265,7 +265,7 @@ int RunRender(const RenderOptions& o) {
     PrintingFeedback feedback;
     DesktopChange change(platform, settings, source, feedback);
     // Each monitor's picture chosen as Wylo chooses it, by its shape and size.
-    PictureSizes sizes(session, source);
+    PictureSizes sizes(source);
     change.SetPictureSize([&sizes](std::int32_t image) { return sizes.Of(image); });
     const fs::path out = o.out;
     if (system) {
