@@ -4,7 +4,9 @@
 // Run it on a real X server (Xvfb) so the web pages show; set QT_SCALE_FACTOR
 // to see another display scaling.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -13,6 +15,7 @@
 
 #include "AppFixture.h"
 #include "app/ChannelsPage.h"
+#include "app/Controls.h"
 #include "app/ImagesList.h"
 #include "app/SettingsPage.h"
 #include "app/SubscribedPages.h"
@@ -112,6 +115,18 @@ int main(int argc, char** argv) {
         form->PageControl1->setCurrentWidget(p.page);
         Settle(p.wait);
         Grab(*form, folder + "/" + p.name + ".png");
+    }
+    if (monitors >= 2) {
+        // "Different Image On Each Screen", the second monitor showing a
+        // channel of its own.
+        app::SettingsPage* settings = form->tsSettings;
+        settings->rgMultiScreen->button(1)->click();
+        settings->cbDifferentMonitor->setCurrentIndex(1);
+        const int coastlines = settings->cbMonitorChannel->findText(QStringLiteral("Coastlines"));
+        settings->cbMonitorChannel->setCurrentIndex(coastlines);
+        emit settings->cbMonitorChannel->activated(coastlines);
+        Settle(300);
+        Grab(*form, folder + "/settings-two-monitors.png");
     }
     form->SetStatus(QStringLiteral("Downloading Namib at Dawn"));
     return 0;
