@@ -1638,8 +1638,12 @@ bool Session::NeverShowAgain() {
         files[shown->ChannelOf(image)].push_back(image.fileName);
     }
     bool hidden = false;
-    for (auto channel = files.begin(); channel != files.end(); ++channel) {
-        hidden |= Hide(channel->first, channel->second, std::next(channel) == files.end());
+    for (const auto& [channelId, names] : files) {
+        hidden |= Hide(channelId, names, false);
+    }
+    // The next picture goes up once, after every channel has hidden its own.
+    if (hidden && !Pending(Kind::Change)) {
+        Enqueue(ChangeRequest());
     }
     return hidden;
 }

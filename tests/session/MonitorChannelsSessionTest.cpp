@@ -159,6 +159,37 @@ TEST_F(MonitorChannelsSessionTest, EachMonitorShowsItsOwnChannelInItsOwnOrder) {
     ASSERT_TRUE(next->Finish());
 }
 
+TEST_F(MonitorChannelsSessionTest, NeverAgainAndKeepActOnEachPictureInItsOwnChannel) {
+    RecordingObserver observer;
+    auto session = NewSession(observer);
+    SetUpChannels(observer, *session);
+    session->SetMonitorChannel(1, kFolder);
+    Change(observer, *session);
+
+    ASSERT_TRUE(session->KeepPicture());
+    Settle(observer, *session);
+    std::size_t kept = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(session->FavouritesFolder())) {
+        kept += entry.is_regular_file() ? 1 : 0;
+    }
+    EXPECT_EQ(kept, 2u);
+
+    // Both pictures go, each hidden in its own channel, and one change
+    // puts the next of each up.
+    const std::size_t changes = platform_.wallpaperCalls.size();
+    ASSERT_TRUE(session->NeverShowAgain());
+    Settle(observer, *session);
+    EXPECT_EQ(session->hiddenCount(), 2u);
+    EXPECT_EQ(platform_.wallpaperCalls.size(), changes + 1);
+    const auto [primary, second] = Shown();
+    EXPECT_TRUE(Near(primary, FeedColour(1)));
+    EXPECT_TRUE(Near(second, FolderColour(1)));
+    // The folder's photo is hidden, never removed from the user's folder.
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "a.jpg"));
+    EXPECT_THAT(observer.errors, IsEmpty());
+    ASSERT_TRUE(session->Finish());
+}
+
 TEST_F(MonitorChannelsSessionTest, AMonitorWhoseChannelIsGoneShowsTheSubscribedOne) {
     RecordingObserver observer;
     auto session = NewSession(observer);
