@@ -602,13 +602,18 @@ void SettingsPage::FitCaptions(const Fonts& fonts) {
         size.right = std::max<LONG>(size.left, 377);
         Place({lCacheSize, size}, dpi);
     }
-    // The monitor list's label grows to the left, clear of the list.
-    RECT monitorLabel = BaseRect(lSingleMonitorToUse);
-    monitorLabel.left = std::max<LONG>(
-        0, std::min<LONG>(monitorLabel.left,
-                          monitorLabel.right - TextWidth(lSingleMonitorToUse, fonts.window.get(),
-                                                         text(lSingleMonitorToUse))));
-    Place({lSingleMonitorToUse, monitorLabel}, dpi);
+    // A label before a list grows to the left, clear of the list, as far as
+    // leftmost.
+    const auto growLeft = [&](HWND label, LONG leftmost) {
+        RECT r = BaseRect(label);
+        r.left = std::max<LONG>(
+            leftmost,
+            std::min<LONG>(r.left, r.right - TextWidth(label, fonts.window.get(), text(label))));
+        Place({label, r}, dpi);
+    };
+    growLeft(lSingleMonitorToUse, 0);
+    // "shows" stays clear of the monitor list before it.
+    growLeft(lMonitorChannel, BaseRect(cbDifferentMonitor).right + 2);
     // The switches, and their group grows to the right.
     const int box = 20;
     int need = 187;
