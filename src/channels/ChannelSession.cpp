@@ -152,17 +152,17 @@ std::string ChannelSession::ChannelId(int index) const {
                                                            : std::string();
 }
 
-std::optional<int> ChannelSession::IndexOfChannel(std::string_view channelId) const {
-    if (channelId.empty()) {
+std::optional<int> ChannelSession::IndexOfChannel(std::string_view channel) const {
+    if (channel.empty()) {
         return std::nullopt;
     }
     for (int i = 0; i < directory_.ChannelCount(); ++i) {
-        if (directory_.Channel(i).id == channelId) {
+        if (directory_.Channel(i).id == channel) {
             return i;
         }
     }
     for (std::size_t k = 0; k < own_.size(); ++k) {
-        if (own_[k].Id() == channelId) {
+        if (own_[k].source == channel || own_[k].Id() == channel) {
             return kOwnChannelBase + static_cast<int>(k);
         }
     }

@@ -67,9 +67,9 @@ public:
     bool HasChannel(int index) const;
     // The channel's id (its cache folder's name); empty when index names none.
     std::string ChannelId(int index) const;
-    // The index of the channel whose id is channelId, of the open directory
-    // or an own one; nothing when none is.
-    std::optional<int> IndexOfChannel(std::string_view channelId) const;
+    // The index of a channel of the open directory by its id, or of an own
+    // one by its address or folder (or its id); nothing when none is.
+    std::optional<int> IndexOfChannel(std::string_view channel) const;
 
     // Reads an own folder channel's photos. Given by the program, which
     // decodes pictures; throws Error when the folder cannot be read.

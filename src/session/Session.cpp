@@ -180,20 +180,29 @@ struct Session::Backstage {
                 ? platform.Monitors()
                 : std::vector<Monitor>();
         if (MultiScreenMode(monitors.size(), settings.multiScreenOpt) == MultiScreen::Different) {
+            // The runs by channel id: monitors of one channel share its run.
             std::map<std::string, std::size_t, std::less<>> runOf{
                 {channels.selectedChannelId(), 0}};
             monitorRuns.assign(monitors.size(), 0);
             for (std::size_t m = 0; m < monitors.size(); ++m) {
-                const std::string id = settings.MonitorChannelId(m);
-                if (id.empty()) {
+                const std::string chosen = settings.MonitorChannelOf(m);
+                if (chosen.empty()) {
                     continue;
                 }
+                const std::string which = "The channel chosen for monitor " + std::to_string(m + 1);
+                const std::optional<int> index = channels.IndexOfChannel(chosen);
+                if (!index) {
+                    feedback.SetStatus(which +
+                                       " is no longer listed; it shows the subscribed channel.");
+                    continue;
+                }
+                const std::string id = channels.ChannelId(*index);
                 if (const auto known = runOf.find(id); known != runOf.end()) {
                     monitorRuns[m] = known->second;
                     continue;
                 }
                 runOf[id] = 0;
-                ChannelSource* loaded = LoadMonitorChannel(id, m);
+                ChannelSource* loaded = LoadMonitorChannel(*index, which);
                 if (loaded == nullptr) {
                     continue;
                 }
@@ -204,18 +213,14 @@ struct Session::Backstage {
                 monitorRuns[m] = runs.size() - 1;
             }
         }
+        runOfMonitor = monitorRuns;
         change.SetImageRuns(std::move(runs), std::move(monitorRuns));
     }
 
-    // Loads the channel id that monitor shows; null, with the reason on the
-    // status line, when it is not listed or its control file cannot be had.
-    ChannelSource* LoadMonitorChannel(const std::string& id, std::size_t monitor) {
-        const std::string which = "The channel chosen for monitor " + std::to_string(monitor + 1);
-        const std::optional<int> index = channels.IndexOfChannel(id);
-        if (!index) {
-            feedback.SetStatus(which + " is no longer listed; it shows the subscribed channel.");
-            return nullptr;
-        }
+    // Loads the channel at index, which a monitor shows, in a session of its
+    // own; null, with the reason on the status line (which: the monitor's
+    // choice in words), when its control file cannot be had.
+    ChannelSource* LoadMonitorChannel(int index, const std::string& which) {
         auto loaded = std::make_unique<MonitorChannel>(*this);
         ChannelSession& session = loaded->channels;
         try {
@@ -230,7 +235,7 @@ struct Session::Backstage {
         });
         std::string problem;
         try {
-            problem = loaded->source.RefreshControlFile(*index);
+            problem = loaded->source.RefreshControlFile(index);
         } catch (const std::exception& e) {
             problem = e.what();
         }
@@ -249,12 +254,10 @@ struct Session::Backstage {
     // The runs' images shown last, kept for the monitors that show them.
     void KeepMonitorImages() {
         const std::vector<DesktopChange::ImageRun>& runs = change.imageRuns();
-        for (std::size_t m = 0; m < settings.monitorChannels.size(); ++m) {
-            const std::string& id = settings.monitorChannels[m].channelId;
-            for (std::size_t k = 1; k < runs.size() && k < source.PartCount(); ++k) {
-                if (!id.empty() && source.Part(k).ChannelId(0) == id) {
-                    settings.monitorChannels[m].currentImage = runs[k].current;
-                }
+        for (std::size_t m = 0; m < settings.monitorChannels.size() && m < runOfMonitor.size();
+             ++m) {
+            if (const std::size_t run = runOfMonitor[m]; run > 0 && run < runs.size()) {
+                settings.monitorChannels[m].currentImage = runs[run].current;
             }
         }
     }
@@ -337,6 +340,8 @@ struct Session::Backstage {
         SessionChannelSource source;
     };
     std::vector<std::unique_ptr<MonitorChannel>> monitorChannels;
+    // The run of the change's source each monitor showed; 0 the subscribed.
+    std::vector<std::size_t> runOfMonitor;
     Settings settings;
     DesktopChange change;
     std::atomic<bool> cancelled{false};
@@ -1046,21 +1051,21 @@ void Session::PublishOwnChannels() {
              }});
 }
 
-std::string Session::ListedChannelId(int channel) const {
+std::string Session::ListedChannelKey(int channel) const {
     if (channel >= kOwnChannelBase) {
         const auto k = static_cast<std::size_t>(channel - kOwnChannelBase);
-        return k < own_.size() ? own_[k].Id() : std::string();
+        return k < own_.size() ? own_[k].source : std::string();
     }
     const auto found = directoryIds_.find(channel);
     return found != directoryIds_.end() ? found->second : std::string();
 }
 
 int Session::MonitorChannel(int monitor) const {
-    const std::string id = monitor >= 0
-                               ? settings_.MonitorChannelId(static_cast<std::size_t>(monitor))
-                               : std::string();
+    const std::string chosen = monitor >= 0
+                                   ? settings_.MonitorChannelOf(static_cast<std::size_t>(monitor))
+                                   : std::string();
     for (const ChannelSession::ChannelListEntry& entry : channelList_) {
-        if (!id.empty() && ListedChannelId(entry.index) == id) {
+        if (!chosen.empty() && ListedChannelKey(entry.index) == chosen) {
             return entry.index;
         }
     }
@@ -1071,12 +1076,12 @@ void Session::SetMonitorChannel(int monitor, int channel) {
     if (monitor < 0 || static_cast<std::size_t>(monitor) >= Settings::kMaxMonitorChannels) {
         return;
     }
-    const std::string id = channel < 0 ? std::string() : ListedChannelId(channel);
+    const std::string chosen = channel < 0 ? std::string() : ListedChannelKey(channel);
     Settings::MonitorChannel& entry =
         settings_.MonitorChannelEntry(static_cast<std::size_t>(monitor));
-    if (entry.channelId != id) {
+    if (entry.channel != chosen) {
         // Another channel's rotation starts from its beginning.
-        entry = {id, -1};
+        entry = {chosen, -1};
     }
 }
 
@@ -1494,7 +1499,7 @@ void Session::ChangeFinished(const ChangeOutcome& outcome, DateTime changeTime) 
         // from: the user may have chosen another meanwhile.
         for (std::size_t m = 0;
              m < outcome.monitorChannels.size() && m < settings_.monitorChannels.size(); ++m) {
-            if (settings_.monitorChannels[m].channelId == outcome.monitorChannels[m].channelId) {
+            if (settings_.monitorChannels[m].channel == outcome.monitorChannels[m].channel) {
                 settings_.monitorChannels[m].currentImage = outcome.monitorChannels[m].currentImage;
             }
         }

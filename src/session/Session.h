@@ -304,8 +304,10 @@ private:
     void LoadOwnChannels();
     void SaveOwnChannels();
     void PublishOwnChannels();
-    // The id of the listed channel at index; empty when none is listed there.
-    std::string ListedChannelId(int channel) const;
+    // How the settings name the listed channel at index: a directory
+    // channel's id, an own channel's address or folder; empty when none is
+    // listed there.
+    std::string ListedChannelKey(int channel) const;
     // The list's own entries made again from the own channels.
     void RelistOwnChannels(int selected);
     void SaveHidden();

@@ -55,9 +55,10 @@ struct Settings {
     // the order of the monitor list. A monitor beyond the list, or one with
     // no channel named, shows the subscribed channel.
     struct MonitorChannel {
-        // The channel's id (the name of its cache folder); empty: the
-        // subscribed channel.
-        std::string channelId;
+        // The channel: a directory channel's id, or one of the user's own
+        // channels by its address or folder, as the subscription to one is
+        // kept; empty: the subscribed channel.
+        std::string channel;
         // The image of that channel the monitor showed last.
         std::int32_t currentImage = -1;
         friend bool operator==(const MonitorChannel&, const MonitorChannel&) = default;
@@ -65,9 +66,8 @@ struct Settings {
     std::vector<MonitorChannel> monitorChannels;
     static constexpr std::size_t kMaxMonitorChannels = 16;
     // The channel monitor shows in that mode; empty for the subscribed one.
-    std::string MonitorChannelId(std::size_t monitor) const {
-        return monitor < monitorChannels.size() ? monitorChannels[monitor].channelId
-                                                : std::string();
+    std::string MonitorChannelOf(std::size_t monitor) const {
+        return monitor < monitorChannels.size() ? monitorChannels[monitor].channel : std::string();
     }
     // Monitor's entry, made (for the subscribed channel) when it has none.
     MonitorChannel& MonitorChannelEntry(std::size_t monitor) {

@@ -310,16 +310,17 @@ std::vector<SettingKey> SettingKeys(const KeyContext& c) {
         const std::string number = std::to_string(m + 1);
         keys.push_back({"MonitorChannel" + number,
                         [m](Settings& s, const std::optional<std::string>& text) {
-                            // An id is a folder's name; anything longer is not one.
-                            constexpr std::size_t kLongestId = 200;
-                            if (text && !text->empty() && text->size() <= kLongestId) {
-                                s.MonitorChannelEntry(m).channelId = *text;
+                            // An id or an address, or a folder's full path;
+                            // anything longer is none of these.
+                            constexpr std::size_t kLongest = 4096;
+                            if (text && !text->empty() && text->size() <= kLongest) {
+                                s.MonitorChannelEntry(m).channel = *text;
                             }
                         },
                         [m](IniFile& ini, std::string_view key, const Settings& s) {
-                            const std::string id = s.MonitorChannelId(m);
-                            if (!id.empty() || ini.Read(kSection, key)) {
-                                ini.Write(kSection, key, id);
+                            const std::string channel = s.MonitorChannelOf(m);
+                            if (!channel.empty() || ini.Read(kSection, key)) {
+                                ini.Write(kSection, key, channel);
                             }
                         }});
         keys.push_back(
@@ -331,7 +332,7 @@ std::vector<SettingKey> SettingKeys(const KeyContext& c) {
                  }
              },
              [m, platform = &c.platform](IniFile& ini, std::string_view key, const Settings& s) {
-                 if (!s.MonitorChannelId(m).empty() || ini.Read(kSection, key)) {
+                 if (!s.MonitorChannelOf(m).empty() || ini.Read(kSection, key)) {
                      WriteSetting(ini, *platform,
                                   m < s.monitorChannels.size() ? s.monitorChannels[m].currentImage
                                                                : std::int32_t{-1},

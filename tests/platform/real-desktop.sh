@@ -241,16 +241,20 @@ start_plasmashell() {
 # photographed by the program $1. With "tray" as $2, its icon must also be
 # in the desktop's StatusNotifierItem tray.
 run_wylo() {
-    local screenshot=$1 tray=${2:-} photos=$work/photos folder=$XDG_DATA_HOME/Wylo pid status=0
-    mkdir -p "$photos" "$folder"
+    local screenshot=$1 tray=${2:-} photos=$work/photos greens=$work/greens
+    local folder=$XDG_DATA_HOME/Wylo pid status=0
+    mkdir -p "$photos" "$greens" "$folder"
     convert -size 1920x1080 xc:'#1c40c8' -quality 95 "$photos/Blue Lake.jpg"
     convert -size 1920x1080 xc:'#c8282d' -quality 95 "$photos/Red Dunes.jpg"
-    printf 'title: Test Photos\nfolder: %s\n' "$photos" >"$folder/Channels.txt"
-    # No channel host: the directory's address answers nothing.
+    convert -size 1920x1080 xc:'#28b43c' -quality 95 "$greens/Meadow.jpg"
+    printf 'title: Test Photos\nfolder: %s\n\ntitle: Greens\nfolder: %s\n' "$photos" "$greens" \
+        >"$folder/Channels.txt"
+    # No channel host: the directory's address answers nothing. The second
+    # monitor shows a channel of its own.
     printf '%s\n' '[Settings]' 'CurrentChannel=-1' "OwnChannel=$photos" 'CurrentImage=0' \
         'MultiScreenOpt=1' 'RandomOrder=0' 'EnableScheduler=1' 'ScheduleType=2' \
-        'ScheduleFrequency=1' 'LastChange=01/01/20 00:00:00' '' '[Channels]' \
-        'DirectoryUrl=http://127.0.0.1:9/wylo.xml' >"$folder/Wylo.ini"
+        'ScheduleFrequency=1' 'LastChange=01/01/20 00:00:00' "MonitorChannel2=$greens" '' \
+        '[Channels]' 'DirectoryUrl=http://127.0.0.1:9/wylo.xml' >"$folder/Wylo.ini"
     env -u DISPLAY -u XAUTHORITY -u QT_QPA_PLATFORM LC_ALL=C "$wylo" >"$work/wylo.log" 2>&1 &
     pid=$!
     if ! wait_for 60 test -s "$folder/History.txt"; then
@@ -265,7 +269,7 @@ run_wylo() {
     wait "$pid" || { echo "FAIL: Wylo ended with status $?" >&2; status=1; }
     if ((status == 0)); then
         "$work/check" --pid "$desktop_pid" --screenshot "$screenshot" \
-            --expect c8282d,1c40c8 || status=$?
+            --expect c8282d,28b43c || status=$?
     fi
     if ((status != 0)); then
         echo "--- Wylo's output:" >&2

@@ -147,7 +147,8 @@ TEST_F(MonitorChannelsSessionTest, EachMonitorShowsItsOwnChannelInItsOwnOrder) {
 
     // The choice and the folder's rotation are kept for the next start.
     const std::string ini = ReadFile(AppFolder(platform_) / "Wylo.ini");
-    EXPECT_THAT(ini, HasSubstr("MonitorChannel2=" + folderId));
+    // An own channel is named by its folder, as the subscription to one is.
+    EXPECT_THAT(ini, HasSubstr("MonitorChannel2=" + folder_.string() + "\n"));
     EXPECT_THAT(ini, HasSubstr("MonitorImage2=1"));
     EXPECT_THAT(ini, ::testing::Not(HasSubstr("MonitorChannel1=")));
     RecordingObserver again;
@@ -226,7 +227,7 @@ TEST_F(MonitorChannelsSessionTest, TheSameImagesModeIgnoresTheMonitorsChannels) 
     EXPECT_EQ(session->settings().monitorChannels[1].currentImage, -1);
     // Choosing the subscribed channel again clears the choice.
     session->SetMonitorChannel(1, -1);
-    EXPECT_EQ(session->settings().MonitorChannelId(1), "");
+    EXPECT_EQ(session->settings().MonitorChannelOf(1), "");
     ASSERT_TRUE(session->Finish());
 }
 

@@ -383,26 +383,28 @@ TEST_F(SettingsFileTest, MonitorsOwnChannelsAreKeptOnlyOnceChosen) {
     SaveSettings(file_, saved, platform_);
     EXPECT_EQ(ReadFile(file_).find("MonitorChannel"), std::string::npos);
 
-    saved.monitorChannels = {{}, {}, {"own-sunsets", 4}};
+    saved.monitorChannels = {{}, {}, {"/home/me/Pictures/Sunsets", 4}};
     SaveSettings(file_, saved, platform_);
     const std::string text = ReadFile(file_);
-    EXPECT_NE(text.find("MonitorChannel3=own-sunsets\nMonitorImage3=4\n"), std::string::npos);
+    EXPECT_NE(text.find("MonitorChannel3=/home/me/Pictures/Sunsets\nMonitorImage3=4\n"),
+              std::string::npos);
     EXPECT_EQ(text.find("MonitorChannel1"), std::string::npos);
     Settings loaded = Load();
     ASSERT_EQ(loaded.monitorChannels.size(), 3u);
-    EXPECT_EQ(loaded.monitorChannels[2], (Settings::MonitorChannel{"own-sunsets", 4}));
-    EXPECT_EQ(loaded.MonitorChannelId(0), "");
-    EXPECT_EQ(loaded.MonitorChannelId(7), "");
+    EXPECT_EQ(loaded.monitorChannels[2],
+              (Settings::MonitorChannel{"/home/me/Pictures/Sunsets", 4}));
+    EXPECT_EQ(loaded.MonitorChannelOf(0), "");
+    EXPECT_EQ(loaded.MonitorChannelOf(7), "");
 
     // Back to the subscribed channel: the key stays, empty, and reads as none.
     loaded.monitorChannels[2] = {};
     SaveSettings(file_, loaded, platform_);
     EXPECT_NE(ReadFile(file_).find("MonitorChannel3=\n"), std::string::npos);
-    EXPECT_EQ(Load().MonitorChannelId(2), "");
+    EXPECT_EQ(Load().MonitorChannelOf(2), "");
     // An image without its channel, or a name no channel has, means nothing.
     EXPECT_TRUE(LoadFrom("MonitorImage1=3\n").monitorChannels.empty());
     EXPECT_TRUE(
-        LoadFrom("MonitorChannel1=" + std::string(300, 'x') + "\n").monitorChannels.empty());
+        LoadFrom("MonitorChannel1=" + std::string(5000, 'x') + "\n").monitorChannels.empty());
     EXPECT_EQ(LoadFrom("MonitorChannel2=sea\nMonitorImage2=many\n").monitorChannels[1],
               (Settings::MonitorChannel{"sea", -1}));
 }
