@@ -1,5 +1,6 @@
 #include "app/MonitorMapWidget.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -37,11 +38,21 @@ void MonitorPanel::paintEvent(QPaintEvent* event) {
     p.drawText(rect(), Qt::AlignCenter, caption_);
 }
 
+void MonitorPanel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit clicked();
+    }
+    QFrame::mousePressEvent(event);
+}
+
 MonitorMap::MonitorMap(const MonitorMapLayout& layout, QWidget* host) : QWidget(host) {
     setObjectName(QStringLiteral("MonitorMap"));
     setGeometry(ToQRect(layout.map));
     for (const wylo::MonitorPanel& monitor : layout.monitors) {
-        panels_.append(new MonitorPanel(monitor, this));
+        auto* panel = new MonitorPanel(monitor, this);
+        const int index = static_cast<int>(panels_.size());
+        connect(panel, &MonitorPanel::clicked, this, [this, index] { emit monitorClicked(index); });
+        panels_.append(panel);
     }
 }
 

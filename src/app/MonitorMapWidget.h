@@ -14,8 +14,12 @@ public:
     MonitorPanel(const wylo::MonitorPanel& monitor, QWidget* parent);
     QString caption() const { return caption_; }
 
+signals:
+    void clicked();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     QString caption_;
@@ -28,6 +32,10 @@ class MonitorMap : public QWidget {
 public:
     MonitorMap(const MonitorMapLayout& layout, QWidget* host);
     QList<MonitorPanel*> monitorPanels() const { return panels_; }
+
+signals:
+    // The user clicked the panel of monitor (its place in the monitor list).
+    void monitorClicked(int monitor);
 
 private:
     QList<MonitorPanel*> panels_;

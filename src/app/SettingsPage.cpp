@@ -423,6 +423,10 @@ void SettingsPage::ShowScreenMetrics(const std::vector<Monitor>& monitors, Size 
         LayoutMonitorMap({Panel1->width(), Panel1->height()}, monitors, virtualDesktop);
     delete monitorMap;
     monitorMap = new MonitorMap(layout, Panel1);
+    // A monitor clicked on the map is the one whose channel the "Different"
+    // page shows.
+    connect(monitorMap, &MonitorMap::monitorClicked, cbDifferentMonitor,
+            &QComboBox::setCurrentIndex);
     monitorMap->show();
     mScreenMetrics->setPlainText(QString::fromStdString(MetricsText(layout)));
 }

@@ -63,6 +63,16 @@ LRESULT MonitorMap::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ERASEBKGND:
             return 1;
+        case WM_LBUTTONDOWN: {
+            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            for (std::size_t i = 0; i < layout_.monitors.size(); ++i) {
+                const RECT r = MonitorRect(i);
+                if (PtInRect(&r, at) && onMonitorClick) {
+                    onMonitorClick(static_cast<int>(i));
+                }
+            }
+            return 0;
+        }
         default:
             return Default(message, wParam, lParam);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "desktop/MonitorMap.h"
 #include "win32app/Controls.h"
 
@@ -16,6 +18,8 @@ public:
     const MonitorMapLayout& layout() const { return layout_; }
     // A monitor panel's rectangle in the map's own pixels.
     RECT MonitorRect(std::size_t i) const;
+    // The user clicked the panel of monitor (its place in the monitor list).
+    std::function<void(int monitor)> onMonitorClick;
     bool PrintsItself() const override { return true; }
 
 protected:

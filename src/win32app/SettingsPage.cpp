@@ -849,6 +849,12 @@ bool SettingsPage::schedulerTicked() const {
 void SettingsPage::BindSettings(SettingsBinding& b, Session& session) {
     binding_ = &b;
     session_ = &session;
+    // A monitor clicked on the map is the one whose channel the "Different"
+    // page shows.
+    monitorMap->onMonitorClick = [this, &session](int monitor) {
+        Select(cbDifferentMonitor, monitor);
+        ShowMonitorChannels(session);
+    };
     b.Bind(*rgMultiScreen, &Settings::multiScreenOpt);
     b.Bind(cbIconTransparancyOverride, &Settings::iconTransparency);
     b.Bind(cbRandomOrder, &Settings::randomOrder);

@@ -693,6 +693,12 @@ void SettingsPageTest::eachMonitorCanShowAChannelOfItsOwn() {
     QCOMPARE(channels->currentIndex(), 0);
     monitors->setCurrentIndex(1);
     QCOMPARE(channels->currentText(), QStringLiteral("Alps"));
+    // Clicking a monitor on the map chooses it here too.
+    QTest::mouseClick(s->monitorMap->monitorPanels().at(2), Qt::LeftButton);
+    QCOMPARE(monitors->currentIndex(), 2);
+    QCOMPARE(channels->currentIndex(), 0);
+    QTest::mouseClick(s->monitorMap->monitorPanels().at(1), Qt::LeftButton);
+    QCOMPARE(channels->currentText(), QStringLiteral("Alps"));
     // A refreshed channel list keeps the choice.
     form->session().RefreshChannelList();
     QVERIFY(AppWorld::Settle(*form));

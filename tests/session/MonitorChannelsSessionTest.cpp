@@ -148,7 +148,10 @@ TEST_F(MonitorChannelsSessionTest, EachMonitorShowsItsOwnChannelInItsOwnOrder) {
     // The choice and the folder's rotation are kept for the next start.
     const std::string ini = ReadFile(AppFolder(platform_) / "Wylo.ini");
     // An own channel is named by its folder, as the subscription to one is.
-    EXPECT_THAT(ini, HasSubstr("MonitorChannel2=" + folder_.string() + "\n"));
+    const std::string line = "MonitorChannel2=" + folder_.string();
+    const std::size_t at = ini.find(line);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_TRUE(ini[at + line.size()] == '\r' || ini[at + line.size()] == '\n');
     EXPECT_THAT(ini, HasSubstr("MonitorImage2=1"));
     EXPECT_THAT(ini, ::testing::Not(HasSubstr("MonitorChannel1=")));
     RecordingObserver again;

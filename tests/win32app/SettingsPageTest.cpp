@@ -746,6 +746,14 @@ TEST(SettingsPageControls, EachMonitorCanShowAChannelOfItsOwn) {
     EXPECT_EQ(Chosen(s.cbMonitorChannel), "Subscribed Channel");
     Pick(world, s.cbDifferentMonitor, L"Monitor 2");
     EXPECT_EQ(Chosen(s.cbMonitorChannel), "Beta Photos");
+    // Clicking a monitor on the map chooses it here too.
+    for (const int monitor : {0, 1}) {
+        const RECT r = s.monitorMap->MonitorRect(static_cast<std::size_t>(monitor));
+        SendMessageW(s.monitorMap->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON,
+                     MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+        EXPECT_EQ(Chosen(s.cbDifferentMonitor), "Monitor " + std::to_string(monitor + 1));
+        EXPECT_EQ(Chosen(s.cbMonitorChannel), monitor == 0 ? "Subscribed Channel" : "Beta Photos");
+    }
     w.session().SaveSettings();
     world.Pump();
     EXPECT_TRUE(Has(ReadFile(world.settingsFile()), "MonitorChannel2=beta"));
