@@ -569,7 +569,11 @@ std::int32_t DesktopChange::NextImageIndex(const Monitor* monitor, std::size_t r
     if (run >= std::max<std::size_t>(runs_.size(), 1)) {
         run = 0;
     }
-    const auto [first, count] = RangeOf(run);
+    // Named apart: a structured binding is not captured by every compiler
+    // this builds with (clang 14).
+    const RunRange range = RangeOf(run);
+    const std::int32_t first = range.first;
+    const std::int32_t count = range.count;
     std::int32_t& current = CurrentOf(run);
     current = wylo::NextImageIndex(current, count, settings_.randomOrder, random_);
     const auto passed = [this, first](std::int32_t image) {
