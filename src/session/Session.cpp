@@ -222,17 +222,6 @@ struct Session::Backstage {
     // choice in words), when its control file cannot be had.
     ChannelSource* LoadMonitorChannel(int index, const std::string& which) {
         auto loaded = std::make_unique<MonitorChannel>(*this);
-        ChannelSession& session = loaded->channels;
-        try {
-            session.OpenChannelDirectory();
-        } catch (const std::exception&) {
-            // Only the own channels are there then; the index says which.
-        }
-        session.SetOwnChannels(channels.ownChannels());
-        session.SetLargestPicture(settings.cacheLimit / 4);
-        session.SetFolderReader([this](const OwnChannel& channel, const fs::path& cacheFolder) {
-            return ReadFolder(channel, cacheFolder);
-        });
         std::string problem;
         try {
             problem = loaded->source.RefreshControlFile(index);
@@ -332,10 +321,23 @@ struct Session::Backstage {
     CombinedSource source;
     // A channel a monitor shows instead of the subscribed one, in a session
     // of its own so the subscribed channel stays loaded.
+    // It reads what the subscribed channel's session has: the local copy of
+    // the directory, the own channels, the limits and the folder reader.
     struct MonitorChannel {
         explicit MonitorChannel(Backstage& b)
             : channels(b.http, b.clock, b.channels.appFolder(), b.channels.directoryUrl()),
-              source(channels) {}
+              source(channels) {
+            try {
+                channels.OpenChannelDirectory();
+            } catch (const std::exception&) {
+                // Only the own channels are there then; the index says which.
+            }
+            channels.SetOwnChannels(b.channels.ownChannels());
+            channels.SetLargestPicture(b.settings.cacheLimit / 4);
+            channels.SetFolderReader([&b](const OwnChannel& channel, const fs::path& cacheFolder) {
+                return b.ReadFolder(channel, cacheFolder);
+            });
+        }
         ChannelSession channels;
         SessionChannelSource source;
     };
